@@ -1,0 +1,87 @@
+// Rendering of diagnostics from the compiled-in message table, and the
+// posting of service failures.
+#include "common/diagnostics.h"
+
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "odbc/statement_handle.h"
+#include "platform/message_resources.h"
+#include "qbapi/api_call_record.h"
+
+namespace {
+
+// Cuts text to at most limit bytes without splitting a UTF-8 sequence.
+void CutUtf8(std::string& text, std::size_t limit) {
+  if (text.size() <= limit) return;
+  std::size_t end = limit;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+}
+
+std::string FillDetail(const std::string& text, const std::string& detail) {
+  std::size_t slot = text.find("%s");
+  if (slot == std::string::npos) return text;
+  return text.substr(0, slot) + detail + text.substr(slot + 2);
+}
+
+}  // namespace
+
+RenderedMessage RenderMessage(MessageId id, const std::string& detailText, const std::string& messageText) {
+  const char* resource = id == kMsgServerError ? nullptr : LoadMessageResource(id);
+  std::string work = resource != nullptr ? std::string(resource) : messageText;
+  RenderedMessage out;
+  if (work.size() < 12) {
+    // A missing or malformed text still yields a usable general-error state.
+    out.odbc2State = "S1000";
+    out.odbc3State = "HY000";
+    out.text = work;
+    return out;
+  }
+  out.odbc2State = work.substr(0, 5);
+  out.odbc3State = work.substr(6, 5);
+  // Only the table's own texts have a "%s" slot; a service's text may hold
+  // "%s" literally and must come through unchanged.
+  out.text = resource != nullptr ? FillDetail(work.substr(12), detailText) : work.substr(12);
+  CutUtf8(out.text, kMaxMessageText);
+  return out;
+}
+
+std::string FormatServerErrorText(const ApiCallRecord& call) {
+  std::string states = "S1000 HY000 ";
+  std::string origin = "[QuickBase]";
+  if (call.origin == ApiFailureOrigin::kHttp) {
+    states = "08S01 08S01 ";
+    origin = "[HTTP]";
+  } else if (call.origin == ApiFailureOrigin::kTimeout) {
+    states = "S1T00 HYT00 ";
+    origin = "[HTTP]";
+  }
+  std::string text = states + "[Tarvox]" + origin + call.errtext;
+  if (!call.errdetail.empty()) text += " " + call.errdetail;
+  return text;
+}
+
+void PostServerError(ConnectionRecord& record, const ApiCallRecord& call) {
+  std::string text = FormatServerErrorText(call);
+  CutUtf8(text, kMaxMessageText);
+  record.lastMessageId = kMsgServerError;
+  record.lastServerError = call;
+  record.lastMessageText = text;
+  if (record.currentStatement != nullptr) {
+    HandleDiagnostic& diagnostic = record.currentStatement->diagnostic;
+    diagnostic.messageId = kMsgServerError;
+    diagnostic.detailText = call.errdetail;
+    diagnostic.messageText = text;
+  }
+  if (record.connection != nullptr) record.connection->diagnostic.messageText = text;
+}
+
+void GetConnectionErrorText(const ConnectionRecord& record, std::string& out) {
+  if (record.lastMessageId == kMsgServerError) {
+    out = FormatServerErrorText(record.lastServerError);
+  } else {
+    const char* resource = LoadMessageResource(record.lastMessageId);
+    out = resource != nullptr ? resource : "";
+  }
+  CutUtf8(out, kMaxMessageText);
+}

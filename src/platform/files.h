@@ -1,0 +1,57 @@
+// The file layer in place of the Windows temporary-file and file calls:
+// temporary names in $TMPDIR (else /tmp), 64-bit offsets, whole reads and
+// writes. Only this layer calls the POSIX file functions.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// An open file descriptor; -1 when closed.
+using PlatformFile = int;
+inline constexpr PlatformFile kNoFile = -1;
+
+// The directory for temporary files: $TMPDIR when set and not empty, else /tmp.
+std::string TemporaryDirectory();
+
+// Creates a new, empty temporary file (prefix "LEM", mode 0600) and returns it
+// open for reading and writing with its path; kNoFile when it can't be made.
+PlatformFile CreateTemporaryFile(std::string& path);
+
+// Opens an existing file for reading and writing (or reading only).
+PlatformFile OpenFileForUpdate(const std::string& path);
+PlatformFile OpenFileForReading(const std::string& path);
+// Creates or truncates a file for reading and writing, mode 0600.
+PlatformFile CreateOrTruncateFile(const std::string& path);
+
+// Writes every byte, retrying short writes; false on any failure.
+bool WriteWholeBuffer(PlatformFile file, const void* data, std::size_t size);
+// Reads until size bytes or end of file; returns the bytes read, -1 on error.
+std::int64_t ReadFullBuffer(PlatformFile file, void* data, std::size_t size);
+// Positional forms that leave the file offset alone.
+bool WriteWholeBufferAt(PlatformFile file, const void* data, std::size_t size, std::int64_t offset);
+std::int64_t ReadFullBufferAt(PlatformFile file, void* data, std::size_t size, std::int64_t offset);
+
+// Moves the file offset; returns the new offset or -1.
+std::int64_t SeekFile(PlatformFile file, std::int64_t offset, int whence);
+// The file's size in bytes, -1 on error.
+std::int64_t FileSize(PlatformFile file);
+bool TruncateFile(PlatformFile file, std::int64_t size);
+void CloseFile(PlatformFile& file);
+bool DeleteFile(const std::string& path);
+
+// Owns a temporary file: closes and deletes it when it goes out of scope,
+// unless Keep() handed the file to another owner.
+struct TemporaryFileHolder {
+  PlatformFile file = kNoFile;
+  std::string path;
+  bool keep = false;
+
+  TemporaryFileHolder() = default;
+  TemporaryFileHolder(const TemporaryFileHolder&) = delete;
+  TemporaryFileHolder& operator=(const TemporaryFileHolder&) = delete;
+  ~TemporaryFileHolder();
+
+  bool Create() { file = CreateTemporaryFile(path); return file != kNoFile; }
+  void Keep() { keep = true; }
+};

@@ -1,0 +1,88 @@
+// Temporary files: where they are made, who may read them, and that large
+// offsets and whole reads and writes behave.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace {
+
+// Points $TMPDIR at a folder of its own for one test and restores it after.
+struct ScopedTmpDir {
+  std::string previous;
+  bool hadPrevious = false;
+  std::string dir;
+  explicit ScopedTmpDir(const std::string& path) : dir(path) {
+    if (const char* old = std::getenv("TMPDIR")) { previous = old; hadPrevious = true; }
+    mkdir(path.c_str(), 0700);
+    setenv("TMPDIR", path.c_str(), 1);
+  }
+  ~ScopedTmpDir() {
+    if (hadPrevious) setenv("TMPDIR", previous.c_str(), 1); else unsetenv("TMPDIR");
+    rmdir(dir.c_str());
+  }
+};
+
+}  // namespace
+
+TEST(TemporaryFiles, AreCreatedInTmpDirPrivateAndDeletedByTheirHolder) {
+  ScopedTmpDir tmp("/tmp/helvane-files-test");
+  std::string path;
+  {
+    TemporaryFileHolder holder;
+    ASSERT_TRUE(holder.Create());
+    path = holder.path;
+    EXPECT_EQ(path.rfind("/tmp/helvane-files-test/LEM", 0), 0u) << path;
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+  }
+  struct stat gone {};
+  EXPECT_NE(stat(path.c_str(), &gone), 0);
+}
+
+TEST(TemporaryFiles, FailInAMissingDirectoryWithoutLeavingAName) {
+  ScopedTmpDir tmp("/tmp/helvane-files-test-missing");
+  rmdir("/tmp/helvane-files-test-missing");
+  std::string path = "stale";
+  EXPECT_EQ(CreateTemporaryFile(path), kNoFile);
+  EXPECT_TRUE(path.empty());
+}
+
+TEST(TemporaryFiles, ReadAndWriteBeyondFourGigabytesAndTruncate) {
+  TemporaryFileHolder holder;
+  ASSERT_TRUE(holder.Create());
+  const std::int64_t far = (std::int64_t{5} << 30) + 7;  // past any 32-bit offset
+  const std::string payload = "record";
+  ASSERT_TRUE(WriteWholeBufferAt(holder.file, payload.data(), payload.size(), far));
+  EXPECT_EQ(FileSize(holder.file), far + static_cast<std::int64_t>(payload.size()));
+
+  std::string back(payload.size(), '\0');
+  EXPECT_EQ(ReadFullBufferAt(holder.file, back.data(), back.size(), far), 6);
+  EXPECT_EQ(back, payload);
+  // A read that runs into the end of the file reports only what was there.
+  std::vector<char> tail(100);
+  EXPECT_EQ(ReadFullBufferAt(holder.file, tail.data(), tail.size(), far + 2), 4);
+
+  ASSERT_TRUE(TruncateFile(holder.file, 3));
+  EXPECT_EQ(FileSize(holder.file), 3);
+}
+
+TEST(TemporaryFiles, SequentialWritesAndReadsMoveTheOffset) {
+  TemporaryFileHolder holder;
+  ASSERT_TRUE(holder.Create());
+  std::string big(1 << 20, 'x');
+  big[12345] = 'y';
+  ASSERT_TRUE(WriteWholeBuffer(holder.file, big.data(), big.size()));
+  ASSERT_TRUE(WriteWholeBuffer(holder.file, "end", 3));
+  EXPECT_EQ(SeekFile(holder.file, 0, SEEK_SET), 0);
+  std::string back(big.size() + 3, '\0');
+  EXPECT_EQ(ReadFullBuffer(holder.file, back.data(), back.size()), static_cast<std::int64_t>(back.size()));
+  EXPECT_EQ(back, big + "end");
+  EXPECT_EQ(ReadFullBuffer(holder.file, back.data(), 10), 0);
+}
