@@ -1,0 +1,84 @@
+#!/usr/bin/python3
+"""Shell-friendly start and stop of a background emulator, for bash scripts and C++
+test fixtures:
+
+    port=$(python3 emulator/emuctl.py start --pidfile /tmp/emu.pid -- --fixture emulator/fixtures/demo.json)
+    ...
+    python3 emulator/emuctl.py stop --pidfile /tmp/emu.pid
+
+`start` returns once the emulator answers, printing its port on the first line."""
+
+import argparse
+import os
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from qbemu.launcher import PYTHON, RUN_PY, Client, _read_port  # noqa: E402
+
+
+def start(args, rest):
+    log = open(args.log, "ab") if args.log else subprocess.DEVNULL
+    cmd = [PYTHON, RUN_PY, "--port", str(args.port), "--pidfile", args.pidfile] + rest
+    proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=log, stdin=subprocess.DEVNULL,
+                            start_new_session=True)
+    deadline = time.monotonic() + args.timeout
+    port = _read_port(proc, deadline)
+    client = Client("127.0.0.1", port or 0, "--tls" in rest)
+    while port is not None and not client.ping():
+        if time.monotonic() > deadline or proc.poll() is not None:
+            port = None
+            break
+        time.sleep(0.05)
+    if port is None:
+        if proc.poll() is None:
+            proc.kill()
+        print("emulator failed to start", file=sys.stderr)
+        return 1
+    print(port, flush=True)
+    return 0
+
+
+def stop(args):
+    try:
+        with open(args.pidfile) as fh:
+            pid = int(fh.read().strip())
+    except (OSError, ValueError):
+        print("no emulator pid in %s" % args.pidfile, file=sys.stderr)
+        return 1
+    try:
+        os.kill(pid, signal.SIGTERM)
+    except ProcessLookupError:
+        return 0
+    deadline = time.monotonic() + args.timeout
+    while time.monotonic() < deadline:
+        try:
+            os.kill(pid, 0)
+        except ProcessLookupError:
+            return 0
+        time.sleep(0.05)
+    os.kill(pid, signal.SIGKILL)
+    return 0
+
+
+def main():
+    argv = sys.argv[1:]
+    rest = []
+    if "--" in argv:
+        cut = argv.index("--")
+        argv, rest = argv[:cut], argv[cut + 1:]
+    ap = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    ap.add_argument("command", choices=["start", "stop"])
+    ap.add_argument("--pidfile", required=True)
+    ap.add_argument("--port", type=int, default=0)
+    ap.add_argument("--log", help="append the emulator's stderr to this file")
+    ap.add_argument("--timeout", type=float, default=20)
+    args = ap.parse_args(argv)
+    return start(args, rest) if args.command == "start" else stop(args)
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,84 @@
+"""Faults injected into the next N requests of an action, for testing how a client
+copes with service errors and broken transports."""
+
+import threading
+
+KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed")
+
+
+class Fault:
+    def __init__(self, want):
+        self.action = want.get("action", "*")
+        self.count = int(want.get("count", 1))
+        self.errcode = want.get("errcode")
+        self.errdetail = want.get("errdetail", "Injected fault")
+        self.http_status = want.get("http_status")
+        self.delay = float(want.get("delay", 0) or 0)
+        self.drop = bool(want.get("drop"))
+        self.truncate = bool(want.get("truncate"))
+        self.malformed = bool(want.get("malformed"))
+        if self.errcode is not None:
+            self.errcode = int(self.errcode)
+        if self.http_status is not None:
+            self.http_status = int(self.http_status)
+        if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
+                    self.truncate, self.malformed)):
+            raise ValueError("a fault needs one of " + ", ".join(KINDS))
+        if self.count < 1:
+            raise ValueError("count must be at least 1")
+
+    def describe(self):
+        out = {"action": self.action, "count": self.count}
+        for k in KINDS:
+            v = getattr(self, k)
+            if v:
+                out[k] = v
+        if self.errcode is not None:
+            out["errcode"] = self.errcode
+            out["errdetail"] = self.errdetail
+        return out
+
+
+class Faults:
+    def __init__(self):
+        self.lock = threading.Lock()
+        self.pending = []
+
+    def add(self, want):
+        fault = Fault(want)
+        with self.lock:
+            self.pending.append(fault)
+        return fault.describe()
+
+    def clear(self):
+        with self.lock:
+            self.pending = []
+
+    def list(self):
+        with self.lock:
+            return [f.describe() for f in self.pending]
+
+    def take(self, action):
+        """The first pending fault for this action (or for every action), used once."""
+        with self.lock:
+            for fault in self.pending:
+                if fault.action in ("*", action):
+                    fault.count -= 1
+                    if fault.count == 0:
+                        self.pending.remove(fault)
+                    return fault
+        return None
+
+
+def truncated(body):
+    return body[:max(1, len(body) // 2)]
+
+
+def malformed(body):
+    # Well-formedness breaks twice over: an undefined entity and an element that
+    # never closes, so a parser can't recover by accident.
+    text = body.decode("utf-8", "replace")
+    cut = text.rfind("</qdbapi>")
+    if cut < 0:
+        cut = len(text)
+    return (text[:cut] + "<broken attr=>&undefined;</qdbapi>").encode("utf-8")

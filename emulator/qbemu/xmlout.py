@@ -1,0 +1,41 @@
+"""Reply text: escaping and the <qdbapi> envelope."""
+
+import re
+
+from .errors import errtext
+
+# Characters XML 1.0 cannot carry at all; a stored value holding one would make
+# the whole reply unreadable, so they travel as U+FFFD.
+_BAD_XML_CHARS = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]")
+
+
+def esc(text):
+    text = str(text)
+    if _BAD_XML_CHARS.search(text):
+        text = _BAD_XML_CHARS.sub("\ufffd", text)
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+
+
+def attr(text):
+    return '"' + esc(text).replace('"', "&quot;") + '"'
+
+
+def el(tag, text="", attrs=None):
+    head = tag + "".join(" %s=%s" % (k, attr(v)) for k, v in (attrs or {}).items())
+    text = "" if text is None else str(text)
+    if text == "":
+        return "<%s/>" % head
+    return "<%s>%s</%s>" % (head, esc(text), tag)
+
+
+def envelope(action, code, detail="", udata=None, body=""):
+    parts = ['<?xml version="1.0" ?>\n<qdbapi>\n',
+             el("action", action), "\n",
+             el("errcode", code), "\n",
+             el("errtext", errtext(code)), "\n"]
+    if detail:
+        parts += [el("errdetail", detail), "\n"]
+    if udata is not None:
+        parts += [el("udata", udata), "\n"]
+    parts += [body, "</qdbapi>\n"]
+    return "".join(parts)

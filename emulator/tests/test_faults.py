@@ -1,0 +1,105 @@
+"""Injected faults of every kind, and the request log."""
+
+import http.client
+import time
+import unittest
+import xml.etree.ElementTree as ET
+
+from tests.base import ITEMS, EmulatorTest
+
+
+class Faults(EmulatorTest):
+    def fault(self, **want):
+        return self.c.admin("POST", "faults", want)
+
+    def raw(self, action="API_DoQuery", dbid=ITEMS, fields=()):
+        return self.c.call(action, dbid, self.cred, fields)
+
+    def count(self):
+        return len(self.rids())
+
+    def test_errcode_for_the_next_n_requests_of_one_action(self):
+        self.fault(action="API_AddRecord", errcode=77, count=2)
+        for _ in range(2):
+            status, _, body = self.raw("API_AddRecord", fields=[(6, "x")])
+            self.assertEqual(status, 200)
+            root = ET.fromstring(body)
+            self.assertEqual((root.findtext("action"), root.findtext("errcode")), ("API_AddRecord", "77"))
+            self.assertTrue(root.findtext("errtext"))
+        self.assertEqual(self.count(), 5)        # failed requests wrote nothing
+        self.ok("API_AddRecord", ITEMS, fields=[(6, "x")])
+        self.assertEqual(self.c.admin("GET", "faults")["pending"], [])
+
+    def test_http_status_and_delay(self):
+        self.fault(action="API_DoQuery", http_status=503)
+        self.assertEqual(self.raw()[0], 503)
+        self.assertEqual(self.raw()[0], 200)
+        self.fault(action="*", delay=0.4)
+        start = time.monotonic()
+        status, _, body = self.raw("API_GrantedDBs", "main")
+        self.assertGreaterEqual(time.monotonic() - start, 0.4)
+        self.assertIn(b"<errcode>0</errcode>", body)
+
+    def test_dropped_connection(self):
+        self.fault(action="API_DoQuery", drop=True)
+        with self.assertRaises((http.client.HTTPException, ConnectionError)):
+            self.raw()
+        self.assertEqual(self.raw()[0], 200)
+
+    def test_truncated_and_malformed_bodies(self):
+        good = self.raw()[2]
+        for kind in ("truncate", "malformed"):
+            with self.subTest(kind=kind):
+                self.fault(action="API_DoQuery", **{kind: True})
+                status, headers, body = self.raw()
+                self.assertEqual(status, 200)
+                self.assertEqual(int(headers["Content-Length"]), len(body))
+                with self.assertRaises(ET.ParseError):
+                    ET.fromstring(body)
+                if kind == "truncate":
+                    self.assertTrue(good.startswith(body) and len(body) < len(good))
+        self.fault(action="API_AddRecord", truncate=True)
+        self.raw("API_AddRecord", fields=[(6, "lands anyway")])
+        self.assertEqual(self.count(), 6)        # the write happened; only the reply broke
+
+    def test_download_faults_and_fault_admin(self):
+        self.fault(action="download", http_status=502)
+        status, _, _ = self.c.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
+        self.assertEqual(status, 502)
+        added = self.fault(action="API_DoQuery", errcode=75, count=3)["added"][0]
+        self.assertEqual((added["errcode"], added["count"]), (75, 3))
+        self.assertEqual(len(self.c.admin("GET", "faults")["pending"]), 1)
+        self.c.admin("DELETE", "faults")
+        self.assertEqual(self.raw()[0], 200)
+        for bad in ({"action": "API_DoQuery"}, {"errcode": 2, "count": 0}):
+            with self.subTest(fault=bad):
+                with self.assertRaises(AssertionError):
+                    self.c.admin("POST", "faults", bad)
+
+
+class RequestLog(EmulatorTest):
+    def test_every_request_in_order_with_its_parameters(self):
+        self.c.admin("DELETE", "log")
+        self.ok("API_DoQuery", ITEMS, {"query": "{6.EX.'a'}", "clist": "3.6", "options": "num-5"})
+        self.ok("API_AddRecord", ITEMS, fields=[(6, "ünï"), (7, "2")])
+        self.c.admin("POST", "faults", {"action": "API_GetSchema", "errcode": 100})
+        self.err(100, "API_GetSchema", ITEMS)
+        entries = self.c.admin("GET", "log")["entries"]
+        self.assertEqual([e["action"] for e in entries], ["API_DoQuery", "API_AddRecord", "API_GetSchema"])
+        self.assertEqual([e["dbid"] for e in entries], [ITEMS] * 3)
+        self.assertEqual({k: entries[0]["params"][k] for k in ("query", "clist", "options")},
+                         {"query": "{6.EX.'a'}", "clist": "3.6", "options": "num-5"})
+        fields = [(i["attrs"]["fid"], i["text"]) for i in entries[1]["items"] if i["tag"] == "field"]
+        self.assertEqual(fields, [("6", "ünï"), ("7", "2")])
+        self.assertEqual(entries[2]["fault"]["errcode"], 100)
+        self.assertEqual([e["errcode"] for e in entries], [0, 0, 100])
+        later = self.c.admin("GET", "log?since=%d" % entries[1]["seq"])["entries"]
+        self.assertEqual([e["action"] for e in later], ["API_GetSchema"])
+        only = self.c.admin("GET", "log?action=API_AddRecord")["entries"]
+        self.assertEqual(len(only), 1)
+        self.c.admin("POST", "log/clear")
+        self.assertEqual(self.c.admin("GET", "log")["entries"], [])
+
+
+if __name__ == "__main__":
+    unittest.main()
