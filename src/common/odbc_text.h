@@ -1,32 +1,41 @@
 // Moving texts across the ODBC boundary: string arguments in, buffers out.
+// Called by the exported functions' cores (attributes, info, diagnostics,
+// cursor names, catalog functions) and by the text helpers of every layer.
 #pragma once
+
+#include <sqltypes.h>
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include <sqltypes.h>
-
 #include "common/message_ids.h"
 
-// Assigns an ODBC string argument (length or SQL_NTS); a null pointer gives "".
+// Assigns an ODBC string argument (length or SQL_NTS); a null pointer or
+// another negative length gives "".
 void AssignOdbcText(std::string& text, const SQLCHAR* pointer, SQLINTEGER length);
 
 // The effective length of a string argument: 0 for a null pointer or a
-// negative length, the C-string length for SQL_NTS, capped at maximum.
+// negative length, the C-string length for SQL_NTS, capped at maximum (a
+// C string is never read past maximum bytes).
 SQLINTEGER ClampOdbcLength(const SQLCHAR* pointer, SQLINTEGER length, SQLINTEGER maximum);
 
-// Writes the text's full length through outLength when given; a null buffer
+// Writes the text's full length in bytes through outLength when given (the
+// type's largest value when the length does not fit it); a null buffer
 // receives nothing (0). When bufferLength is not above the text's length it
-// copies what fits before a NUL, never splitting a UTF-8 sequence, and
-// returns 1002; otherwise copies the whole text and returns 0.
+// copies what fits before a NUL, never splitting a UTF-8 sequence (nothing
+// when bufferLength is below 1), and returns 1002; otherwise copies the whole
+// text and a NUL and returns 0.
 MessageId CopyToOdbcBuffer16(SQLCHAR* buffer, SQLSMALLINT bufferLength, SQLSMALLINT* outLength,
                              std::string_view text);
 MessageId CopyToOdbcBuffer32(SQLCHAR* buffer, SQLINTEGER bufferLength, SQLINTEGER* outLength,
                              std::string_view text);
 
+// strcpy and strcat for callers that build fixed C buffers; the caller
+// guarantees the room.
 char* CopyCString(char* destination, const char* source);
 char* AppendCString(char* destination, const char* source);
 
+// Fold only A-Z / a-z; other bytes, UTF-8 included, stay as they are.
 std::string ToUpperCopy(std::string_view text);
 std::string ToLowerCopy(std::string_view text);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/message_ids.h"
+#include "connection/quickbase_client.h"
 #include "qbapi/api_call_record.h"
 
 struct ConnectionHandle;
@@ -33,4 +34,6 @@ struct ConnectionRecord {
   MessageId lastMessageId = kMsgSuccess;
   ApiCallRecord lastServerError;
   std::string lastMessageText;
+
+  QuickBaseClient client;
 };

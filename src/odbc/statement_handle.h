@@ -6,9 +6,24 @@
 #include <string>
 
 #include "common/handle_diagnostic.h"
+#include "odbc/descriptor_handle.h"
 #include "qbapi/api_call_record.h"
 
+struct CatalogRowWork;
+struct CatalogTableList;
 struct ConnectionHandle;
+struct ParseTree;
+struct SpecialStatement;
+struct TableCursor;
+
+// StatementKind: what produces the rows of the statement's result.
+inline constexpr std::int32_t kStatementNone = 0;
+inline constexpr std::int32_t kStatementQueryResult = 8;
+// The pending operation while no positioned or bulk operation awaits data.
+inline constexpr std::int64_t kNoPendingOperation = 65;
+
+// The working row limit when neither TOP nor SQL_MAX_ROWS limits the result.
+inline constexpr std::int64_t kNoRowLimit = -1;
 
 struct StatementHandle {
   std::int16_t kind = 3;
@@ -17,4 +32,64 @@ struct StatementHandle {
   HandleDiagnostic diagnostic;
   ApiCallRecord callRecord;
   std::uint64_t bindType = 0;  // 0 = column-wise binding
+
+  // Written by the parser. The tree is owned here and released only through
+  // FreeParseTree (sql/parse_tree.h), which first hands back what execution
+  // attached to it.
+  ParseTree* parseTree = nullptr;
+  std::int64_t maxRows = 0;             // SQL_MAX_ROWS; 0 = no limit
+  std::int64_t rowLimit = kNoRowLimit;  // rows the current result may have; TOP 0 makes it 0
+  std::uint8_t passThrough = 0;         // the current statement is an OQ form
+  std::string remainingBatch;           // text after the first ';', still to be run
+
+  // Allocation, freeing and the attribute functions.
+  std::string cursorName;
+  std::int32_t dynamicFunctionCode = 0;
+  std::int32_t statementKind = kStatementNone;
+  std::int32_t catalogSubMode = 0;
+  std::int32_t catalogRow = -2;  // before the first row
+  std::uint8_t metadataId = 0;
+  std::int16_t requestedType = 0;
+  CatalogTableList* pendingCatalogRequest = nullptr;
+  std::string catalogScratch1;
+  std::string catalogName;
+  std::string catalogScratch2;
+  std::string catalogTableName;
+  TableCursor* catalogCursor = nullptr;
+  std::string catalogColumnName;
+  std::string catalogScratch3;
+  CatalogRowWork* catalogRowWork = nullptr;
+  std::uint8_t prepared = 0;  // closing keeps the parse tree while set
+  SpecialStatement* specialStatement = nullptr;
+  std::uint8_t dataAtExecution = 0;
+  std::int32_t dataAtExecutionPositions[3] = {-1, -1, -1};
+  std::int32_t diagnosticRowCount = 0;
+  std::int32_t rowCount = -1;
+  std::uint16_t longDataColumn = 0;
+  std::int64_t longDataOffset = 0;
+  DescriptorHandle ird;
+  DescriptorHandle ard;
+  DescriptorHandle* currentArd = &ard;
+  DescriptorHandle ipd;
+  DescriptorHandle apd;
+  DescriptorHandle* currentApd = &apd;
+  std::uint8_t transactionFlags[2] = {0, 0};  // [0]: wrote in the open transaction
+  std::uint16_t concurrency = 1;
+  std::uint16_t cursorType = 0;
+  std::uint16_t retrieveData = 1;
+  std::uint16_t useBookmarks = 0;
+  std::int64_t currentBookmark = 0;
+  SQLUSMALLINT* rowsetStatusArray = nullptr;
+  std::int64_t pendingOperation = kNoPendingOperation;
+  std::uint8_t autoIpd = 1;
+  SQLPOINTER fetchBookmarkPointer = nullptr;
+  std::string sqlText;
+  std::int64_t paramsetSize = 1;
+  std::int32_t paramsetCounter = 0;
+  std::int64_t rowArraySize = 1;
+  std::int32_t rowsetRowIndex = 0;
+
+  StatementHandle() = default;
+  StatementHandle(const StatementHandle&) = delete;
+  StatementHandle& operator=(const StatementHandle&) = delete;
 };

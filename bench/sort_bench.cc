@@ -1,0 +1,321 @@
+// Times SortFile against GNU sort (one thread, the same 64 MiB) on files of
+// millions of records, checks that both put the keys in the same order, and
+// prints wall time, peak memory and their ratio. Run by hand in Release:
+//   sort_bench [millions ...]        (default 1 10 20)
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "exec/sort_engine.h"
+#include "platform/files.h"
+#include "platform/text_fold.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// One data set: how a record is laid out and sorted, how GNU sort is told the
+// same keys, and how both render a record's keys for the comparison.
+struct DataSet {
+  const char* name;
+  std::size_t record_length;
+  std::string order;                       // without the W section
+  std::vector<std::string> gnu_keys;      // sort options
+  int key_fields;                         // leading text fields that are keys
+};
+
+const DataSet kKeys = {"C,N,E", 37, "S(1,12,C,A,14,10,N,D,25,8,E,A)F(FIX,37)",
+                       {"-k1,1f", "-k2,2nr", "-k3,3n"}, 3};
+const DataSet kDistinct = {"DUPO", 26, "S(11,8,C,A,20,6,N,A)DUPO(B26,11,16)F(FIX,26)",
+                           {"-u", "-k1,1f", "-k2,2n"}, 2};
+
+std::string Padded(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
+}
+
+std::string Trimmed(const char* bytes, std::size_t length) {
+  std::string text(bytes, length);
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+std::string CentsText(std::int64_t cents) {
+  char text[32];
+  long long magnitude = std::llabs(static_cast<long long>(cents));
+  std::snprintf(text, sizeof text, "%s%lld.%02lld", cents < 0 ? "-" : "", magnitude / 100, magnitude % 100);
+  return text;
+}
+
+// Multiples of 1/1024 print exactly with ten decimals, so the text sorts
+// exactly like the double.
+std::string DoubleText(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.10f", value);
+  return text;
+}
+
+std::string RandomLetters(std::mt19937_64& random, int count) {
+  static const char kLetters[] = "abcdeABCDE";
+  std::string text;
+  for (int i = 0; i < count; ++i) text += kLetters[random() % 10];
+  return text;
+}
+
+// The keys of one binary record as GNU sort sees them in the text rendering,
+// with the case folded the way both sorts ignore it.
+std::string KeyText(const DataSet& set, const char* record) {
+  if (&set == &kKeys) {
+    double value;
+    std::memcpy(&value, record + 24, 8);
+    return LowerCopyAZ(std::string(record, 12)) + "\t" + Trimmed(record + 13, 10) + "\t" + DoubleText(value);
+  }
+  return LowerCopyAZ(std::string(record + 10, 8)) + "\t" + Trimmed(record + 19, 6);
+}
+
+std::string KeyTextOfLine(const DataSet& set, const std::string& line) {
+  std::size_t end = 0;
+  for (int i = 0; i < set.key_fields && end != std::string::npos; ++i) end = line.find('\t', end + (i ? 1 : 0));
+  std::string keys = line.substr(0, end);
+  std::size_t tab = keys.find('\t');
+  return LowerCopyAZ(keys.substr(0, tab)) + keys.substr(tab);
+}
+
+struct Writer {
+  PlatformFile file;
+  std::string buffer;
+  bool ok = true;
+  void Put(const std::string& bytes) {
+    buffer += bytes;
+    if (buffer.size() >= (std::size_t{4} << 20)) Flush();
+  }
+  void Flush() {
+    ok = ok && WriteWholeBuffer(file, buffer.data(), buffer.size());
+    buffer.clear();
+  }
+};
+
+bool Generate(const DataSet& set, std::size_t count, const std::string& binary_path, const std::string& text_path) {
+  PlatformFile binary = CreateOrTruncateFile(binary_path);
+  PlatformFile text = CreateOrTruncateFile(text_path);
+  Writer records{binary, {}};
+  Writer lines{text, {}};
+  std::mt19937_64 random(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::string record;
+    std::string line;
+    if (&set == &kKeys) {
+      std::string letters = Padded(RandomLetters(random, 3), 12);
+      std::string cents = CentsText(static_cast<std::int64_t>(random() % 20000001) - 10000000);
+      double value = static_cast<double>(static_cast<std::int64_t>(random() % (1ull << 31)) - (1ll << 30)) / 1024;
+      char number[8];
+      std::memcpy(number, &value, 8);
+      auto id = static_cast<std::uint32_t>(i);
+      record = letters + " " + Padded(cents, 10) + " " + std::string(number, 8) + " " +
+               std::string(reinterpret_cast<const char*>(&id), 4);
+      line = letters + "\t" + cents + "\t" + DoubleText(value) + "\t" + std::to_string(id) + "\n";
+    } else {
+      char row[24];
+      std::snprintf(row, sizeof row, "%010zu", i);
+      std::string letters = Padded(RandomLetters(random, 2), 8);
+      std::string number = std::to_string(random() % 1000);
+      record = row + letters + " " + Padded(number, 6) + " ";
+      line = letters + "\t" + number + "\t" + row + "\n";
+    }
+    records.Put(record);
+    lines.Put(line);
+  }
+  records.Flush();
+  lines.Flush();
+  bool ok = records.ok && lines.ok;
+  CloseFile(binary);
+  CloseFile(text);
+  return ok;
+}
+
+struct Measure {
+  double seconds = 0;
+  double peak_mib = 0;
+  bool ok = false;
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+Measure Wait(pid_t child, std::chrono::steady_clock::time_point start) {
+  Measure measure;
+  int status = 0;
+  rusage usage{};
+  if (child > 0 && wait4(child, &status, 0, &usage) == child) {
+    measure.seconds = Seconds(start);
+    measure.peak_mib = static_cast<double>(usage.ru_maxrss) / 1024;
+    measure.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  return measure;
+}
+
+pid_t Spawn(std::vector<std::string> args, const std::vector<std::string>& env, int stdout_to) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> entries = env;
+  if (const char* path = std::getenv("PATH")) entries.push_back(std::string("PATH=") + path);
+  std::vector<char*> envp;
+  for (std::string& entry : entries) envp.push_back(entry.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (stdout_to >= 0) posix_spawn_file_actions_adddup2(&actions, stdout_to, STDOUT_FILENO);
+  pid_t child = 0;
+  int failed = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return failed == 0 ? child : -1;
+}
+
+// A fresh process of this program runs the sort, so that its peak memory is
+// the sort's and not what generating the input left in this one.
+Measure RunOurs(const std::string& input, const std::string& output, const std::string& order, std::uint32_t& count) {
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) return {};
+  auto start = std::chrono::steady_clock::now();
+  pid_t child = Spawn({"/proc/self/exe", "--sort-child", input, output, order}, {}, pipe_ends[1]);
+  close(pipe_ends[1]);
+  Measure measure = Wait(child, start);
+  char text[32] = {};
+  if (read(pipe_ends[0], text, sizeof text - 1) <= 0) measure.ok = false;
+  count = static_cast<std::uint32_t>(std::strtoul(text, nullptr, 10));
+  close(pipe_ends[0]);
+  return measure;
+}
+
+int SortChild(char** argv) {
+  std::uint32_t status = 1;
+  std::uint32_t records = 0;
+  SortFile(argv[2], argv[3], argv[4], records, status);
+  std::printf("%u\n", records);
+  return status == 0 ? 0 : 1;
+}
+
+Measure RunGnuSort(const DataSet& set, const std::string& input, const std::string& output,
+                   const std::string& temporary) {
+  std::vector<std::string> args = {"sort", "--parallel=1", "-S", "64M", "-T", temporary, "-t", "\t"};
+  args.insert(args.end(), set.gnu_keys.begin(), set.gnu_keys.end());
+  args.insert(args.end(), {"-o", output, input});
+  auto start = std::chrono::steady_clock::now();
+  pid_t child = Spawn(args, {"LC_ALL=C"}, -1);
+  return Wait(child, start);
+}
+
+struct LineReader {
+  PlatformFile file;
+  std::string buffer;
+  std::size_t at = 0;
+  bool Next(std::string& line) {
+    for (;;) {
+      std::size_t end = buffer.find('\n', at);
+      if (end != std::string::npos) {
+        line.assign(buffer, at, end - at);
+        at = end + 1;
+        return true;
+      }
+      buffer.erase(0, at);
+      at = 0;
+      std::size_t old = buffer.size();
+      buffer.resize(old + (1 << 20));
+      std::int64_t got = ReadFullBuffer(file, buffer.data() + old, 1 << 20);
+      buffer.resize(old + static_cast<std::size_t>(got > 0 ? got : 0));
+      if (got <= 0) return false;
+    }
+  }
+};
+
+// Both outputs hold the same number of records with equal keys at every
+// position; among equal keys either may hold any record.
+bool SameKeyOrder(const DataSet& set, const std::string& ours, const std::string& gnu, std::uint32_t count) {
+  PlatformFile binary = OpenFileForReading(ours);
+  LineReader lines{OpenFileForReading(gnu), {}};
+  std::vector<char> block(set.record_length * 65536);
+  std::string line;
+  std::uint64_t seen = 0;
+  bool same = binary != kNoFile && lines.file != kNoFile;
+  while (same) {
+    std::int64_t got = ReadFullBuffer(binary, block.data(), block.size());
+    if (got <= 0) break;
+    for (std::int64_t at = 0; same && at < got; at += static_cast<std::int64_t>(set.record_length)) {
+      same = lines.Next(line) && KeyText(set, block.data() + at) == KeyTextOfLine(set, line);
+      ++seen;
+    }
+  }
+  same = same && !lines.Next(line) && seen == count;
+  CloseFile(binary);
+  CloseFile(lines.file);
+  return same;
+}
+
+double BaselinePeakMib() {
+  auto start = std::chrono::steady_clock::now();
+  return Wait(Spawn({"/proc/self/exe", "--idle-child"}, {}, -1), start).peak_mib;
+}
+
+void RunOne(const DataSet& set, std::size_t count, const fs::path& dir) {
+  std::string binary = (dir / "records.bin").string();
+  std::string text = (dir / "records.txt").string();
+  std::string ours = (dir / "ours.bin").string();
+  std::string gnu = (dir / "gnu.txt").string();
+  if (!Generate(set, count, binary, text)) {
+    std::printf("%-10zu %-6s could not write the input files\n", count, set.name);
+    return;
+  }
+  PlatformFile created = CreateOrTruncateFile(ours);
+  CloseFile(created);
+  std::uint32_t kept = 0;
+  Measure our = RunOurs(binary, ours, set.order + "W(" + dir.string() + "/)", kept);
+  Measure their = RunGnuSort(set, text, gnu, dir.string());
+  bool agree = our.ok && their.ok && SameKeyOrder(set, ours, gnu, kept);
+  std::printf("%-10zu %-6s %10u %8.2f %8.1f %8.2f %8.1f %6.2f  %s\n", count, set.name, kept, our.seconds,
+              our.peak_mib, their.seconds, their.peak_mib, their.seconds > 0 ? our.seconds / their.seconds : 0.0,
+              agree ? "yes" : (our.ok ? (their.ok ? "NO" : "sort failed") : "ours failed"));
+  std::fflush(stdout);
+  for (const std::string& path : {binary, text, ours, gnu}) DeleteFile(path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 5 && std::strcmp(argv[1], "--sort-child") == 0) return SortChild(argv);
+  if (argc == 2 && std::strcmp(argv[1], "--idle-child") == 0) return 0;
+  std::vector<std::size_t> millions;
+  for (int i = 1; i < argc; ++i) millions.push_back(std::strtoull(argv[i], nullptr, 10));
+  if (millions.empty()) millions = {1, 10, 20};
+  fs::path dir = fs::path(TemporaryDirectory()) / ("helvane-sort-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  std::printf("budget %zu MiB; this program doing nothing peaks at %.1f MiB\n", kSortMemoryBudget >> 20,
+              BaselinePeakMib());
+  std::printf("%-10s %-6s %10s %8s %8s %8s %8s %6s  %s\n", "records", "data", "kept", "ours s", "ours MiB",
+              "sort s", "sort MiB", "ratio", "same order");
+  for (std::size_t m : millions) {
+    std::size_t count = m * 1000000;
+    // Input text and binary, two outputs and both sorts' run files.
+    std::uintmax_t needed = count * (37 + 60) * 3;
+    if (fs::space(dir).available < needed) {
+      std::printf("%-10zu skipped: %ju MiB free in %s, %ju needed\n", count, fs::space(dir).available >> 20,
+                  dir.c_str(), needed >> 20);
+      continue;
+    }
+    RunOne(kKeys, count, dir);
+    RunOne(kDistinct, count, dir);
+  }
+  fs::remove_all(dir);
+  return 0;
+}

@@ -1,0 +1,167 @@
+// Benchmark of reading a 100,000-row, 10-column table from the emulator
+// through ExecuteTableSelect, FetchNextRow and GetRowColumnData. Prints rows
+// per second, requests sent, the driver process's CPU time per row and, on
+// the same reply bodies, the CPU time of a bare expat parse. Asserts nothing.
+#include <curl/curl.h>
+#include <expat.h>
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "connection/connect_routine.h"
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "platform/files.h"
+#include "tables/row_values.h"
+#include "tables/table_names.h"
+#include "tables/table_select.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+
+std::string SourceDir() {
+  std::string file = __FILE__;
+  return file.substr(0, file.rfind("/bench/"));
+}
+
+std::string RunCommand(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return out;
+  char buffer[256];
+  while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+  pclose(pipe);
+  return out;
+}
+
+double SystemSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
+}
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + SystemSeconds();
+}
+
+size_t Collect(char* data, size_t size, size_t count, void* user) {
+  static_cast<std::string*>(user)->append(data, size * count);
+  return size * count;
+}
+
+std::string Post(const std::string& url, const std::string& action, const std::string& body) {
+  std::string reply;
+  CURL* curl = curl_easy_init();
+  curl_slist* headers = curl_slist_append(nullptr, ("QUICKBASE-ACTION: " + action).c_str());
+  headers = curl_slist_append(headers, "Content-Type: application/xml");
+  curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Collect);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &reply);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, 600L);
+  curl_easy_perform(curl);
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  return reply;
+}
+
+// The same pages the driver read, fetched again so expat can parse them alone.
+std::vector<std::string> SaveReplyBodies(const std::string& base, const std::string& ticket, const std::string& dbid,
+                                         const std::string& clist) {
+  std::vector<std::string> bodies;
+  for (int skip = 0; skip <= kRows; skip += 1000) {
+    std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><qdbapi><ticket>" + ticket + "</ticket><clist>" +
+                       clist + "</clist><slist>3</slist><options>num-1000.skp-" + std::to_string(skip) +
+                       ".sortorder-A</options><fmt>structured</fmt><includeRids>1</includeRids></qdbapi>";
+    bodies.push_back(Post(base + "/db/" + dbid, "API_DoQuery", body));
+  }
+  return bodies;
+}
+
+double ExpatSeconds(const std::vector<std::string>& bodies) {
+  double start = CpuSeconds();
+  for (const std::string& body : bodies) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    XML_Parse(parser, body.data(), static_cast<int>(body.size()), 1);
+    XML_ParserFree(parser);
+  }
+  return CpuSeconds() - start;
+}
+
+}  // namespace
+
+int main() {
+  std::string source = SourceDir();
+  std::string pidFile;
+  PlatformFile pid = CreateTemporaryFile(pidFile);
+  CloseFile(pid);
+  std::string port = RunCommand("timeout 60 python3 " + source + "/emulator/emuctl.py start --pidfile " + pidFile +
+                                " -- --fixture " + source + "/tests/tables/fixtures/shop.json");
+  while (!port.empty() && (port.back() == '\n')) port.pop_back();
+  std::string base = "http://127.0.0.1:" + port;
+  EnvironmentHandle environment;
+  ConnectionHandle connection;
+  connection.environment = &environment;
+  connection.settings = {{"QUICKBASESERVER", base}, {"UID", "alice"}, {"PWD", "wonderland"}};
+  if (port.empty() || OpenConnection(connection) != kMsgSuccess) {
+    std::fprintf(stderr, "could not start or reach the emulator\n");
+    return 1;
+  }
+  ConnectionRecord& record = *connection.record;
+  LoadGrantedTables(record);
+  std::string dbid = FindGrantedTableId(record.client.caches.grantedTables, "Shop: Big");
+  Post(base + "/_emulator/generate", "", "{\"table\": \"" + dbid + "\", \"rows\": 100000, \"seed\": 11}");
+
+  TableCursor* cursor = nullptr;
+  OpenTable(record, "Shop: Big", 0, cursor);
+  for (const ColumnDescriptor& column : cursor->columns) AddFieldToFetch(record.client, *cursor, column.fieldId);
+  std::uint64_t requestsBefore = cursor->callRecord.requestCount;
+  auto wallStart = std::chrono::steady_clock::now();
+  double cpuStart = CpuSeconds();
+  double systemStart = SystemSeconds();
+  long rows = 0;
+  char buffer[512];
+  if (ExecuteTableSelect(*cursor) == kMsgSuccess) {
+    while (FetchNextRow(*cursor, 0) == kMsgSuccess) {
+      for (std::uint16_t column = 0; column < cursor->columnCount; ++column) {
+        SQLLEN length = 0, offset = 0;
+        GetRowColumnData(*cursor, column, &offset, SQL_C_CHAR, buffer, sizeof buffer, &length);
+      }
+      ++rows;
+    }
+  }
+  double cpu = CpuSeconds() - cpuStart;
+  double system = SystemSeconds() - systemStart;
+  double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
+  std::uint64_t requests = cursor->callRecord.requestCount - requestsBefore;
+  std::string clist;
+  for (std::uint32_t fid : record.client.caches.tables[dbid].fieldsToFetch)
+    clist += (clist.empty() ? "" : ".") + std::to_string(fid);
+  std::vector<std::string> bodies = SaveReplyBodies(base, record.client.session.ticket, dbid, clist);
+  double expat = ExpatSeconds(bodies);
+  std::size_t bytes = 0;
+  for (const std::string& body : bodies) bytes += body.size();
+
+  std::printf("rows read:              %ld (%d columns)\n", rows, cursor->columnCount);
+  std::printf("rows per second (wall): %.0f\n", rows / wall);
+  std::printf("requests sent:          %llu\n", static_cast<unsigned long long>(requests));
+  std::printf("driver CPU per row:     %.2f us (%.3f s, %.3f s of it in the kernel)\n", cpu / rows * 1e6, cpu,
+              system);
+  std::printf("expat alone per row:    %.2f us (%.3f s over %zu bodies, %.1f MB)\n", expat / rows * 1e6, expat,
+              bodies.size(), bytes / 1e6);
+  std::printf("driver / expat:         %.2f\n", cpu / expat);
+  ApplyFlushCacheCommand(cursor);
+  delete connection.record;
+  connection.record = nullptr;
+  RunCommand("python3 " + source + "/emulator/emuctl.py stop --pidfile " + pidFile);
+  DeleteFile(pidFile);
+  return 0;
+}

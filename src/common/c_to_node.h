@@ -1,0 +1,32 @@
+// Application values (parameters, SQLPutData pieces, positioned-update
+// columns) into node values; called by execution, SQLPutData, SQLSetPos and
+// SQLBulkOperations.
+#pragma once
+
+#include <sqltypes.h>
+
+#include "common/message_ids.h"
+#include "common/value_cell.h"
+
+struct StatementHandle;
+
+// Stores one application value into target by target.valueType (character,
+// numeric and binary values into target.bytes). lengthOrIndicator
+// SQL_NULL_DATA sets the null flag. SQL_C_DEFAULT follows target.sqlType, and
+// the signless integer C types are signed (the type table lists no unsigned
+// integer type). Under column-wise binding (statement's bindType 0, or no
+// statement) row parameterRow's element lies parameterRow elements after data:
+// bufferLength bytes apart for character, wide and binary data, the C type's
+// size apart for fixed-size types. With pieceOffset, a value after the first
+// piece (*pieceOffset > 0) is appended to a character or binary target and
+// *pieceOffset becomes the stored length; other targets take one piece only.
+// SQL_C_WCHAR is UTF-16LE, stored as UTF-8. A positive target.size limits
+// character and binary values in bytes (cut never splitting a UTF-8 sequence)
+// and numeric values in digits (target.digits the scale).
+// 0; 1002 cut (fraction digits, or text beyond the size); 1003 an unsupported
+// C type or pair of types; 1009 a bad length, null data, a value that is not a
+// date or time, text that is not UTF-16, a second piece where one is allowed;
+// 1011 a number beyond the target's range; 1012 text that is not a number.
+MessageId ConvertCValueToNodeValue(StatementHandle* statement, ValueCell& target, SQLLEN* pieceOffset,
+                                   SQLSMALLINT cType, const void* data, SQLLEN lengthOrIndicator,
+                                   SQLULEN parameterRow, SQLLEN bufferLength);

@@ -1,0 +1,313 @@
+// Delivery of SQL values into application buffers by C type: pieces for
+// character, wide and binary targets, whole values for the fixed-size types.
+#include "common/c_value_delivery.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include "common/c_type_rules.h"
+#include "common/datetime_text.h"
+#include "common/number_text.h"
+#include "common/utf16_text.h"
+
+namespace {
+
+using Kind = ApplicationValueKind;
+
+// What a character target receives, and how much of its head must fit in one
+// piece: a number or date cut from the right would read as another value.
+struct DisplayText {
+  std::string text;
+  std::size_t mustFit = 0;
+};
+
+std::string HexText(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  hex.reserve(bytes.size() * 2);
+  for (unsigned char byte : bytes) {
+    hex += kDigits[byte >> 4];
+    hex += kDigits[byte & 0x0F];
+  }
+  return hex;
+}
+
+// The sign and whole digits of a number text, or all of an exponent form.
+std::size_t NumberHead(const std::string& text) {
+  if (text.find_first_of("eE") != std::string::npos) return text.size();
+  const std::size_t point = text.find('.');
+  return point == std::string::npos ? text.size() : point;
+}
+
+DisplayText RealText(double real, SQLLEN targetLength) {
+  // Sized to the buffer so that a large or tiny value takes exponent form
+  // when its fixed form would not fit.
+  char buffer[400];
+  const std::size_t size = targetLength > 1 && targetLength < 400 ? static_cast<std::size_t>(targetLength) : 400;
+  FormatDoubleText(real, true, buffer, size);
+  std::string text(buffer);
+  const std::size_t head = NumberHead(text);
+  return DisplayText{std::move(text), head};
+}
+
+DisplayText MakeDisplayText(const SqlSourceValue& value, bool variableLength, SQLLEN targetLength) {
+  char buffer[24];
+  switch (value.kind) {
+    case Kind::kNumber: {
+      // A decimal text source keeps its own digits (a scale's trailing zeros).
+      std::string text = variableLength ? value.bytes : ExactNumberText(value.number);
+      const std::size_t head = NumberHead(text);
+      return DisplayText{std::move(text), head};
+    }
+    case Kind::kReal:
+      return RealText(value.real, targetLength);
+    case Kind::kDate:
+      FormatDateText(value.date, buffer);
+      return DisplayText{buffer, std::strlen(buffer)};
+    case Kind::kTime:
+      FormatTimeText(value.time, buffer);
+      return DisplayText{buffer, std::strlen(buffer)};
+    case Kind::kTimestamp:
+      FormatTimestampText(value.timestamp, buffer);
+      return DisplayText{buffer, 19};  // the milliseconds may be cut
+    case Kind::kBytes:
+      return DisplayText{HexText(value.bytes), 0};
+    default:
+      return DisplayText{value.bytes, 0};
+  }
+}
+
+enum class PieceForm { kCharacter, kWide, kBinary };
+
+std::size_t CutFor(PieceForm form, std::string_view text, std::size_t room) {
+  if (form == PieceForm::kCharacter) return CutUtf8(text, room);
+  if (form == PieceForm::kWide) return CutUtf16Le(text, room);
+  return std::min(room, text.size());
+}
+
+// Copies whole[offset..] into the target as far as it fits.
+MessageId DeliverPiece(const std::string& whole, std::size_t mustFit, PieceForm form, SQLLEN* pieceOffset,
+                       void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  const std::size_t offset = pieceOffset != nullptr && *pieceOffset > 0 ? static_cast<std::size_t>(*pieceOffset) : 0;
+  if (offset > 0 && offset >= whole.size()) return kMsgNoDataFound;
+  const std::string_view rest = std::string_view(whole).substr(offset);
+  if (outLength != nullptr) *outLength = static_cast<SQLLEN>(rest.size());
+  const std::size_t terminator = form == PieceForm::kCharacter ? 1 : form == PieceForm::kWide ? 2 : 0;
+  if (target == nullptr || targetLength <= 0 || static_cast<std::size_t>(targetLength) < terminator) {
+    return rest.empty() ? kMsgSuccess : kMsgDataTruncated;
+  }
+  std::size_t room = static_cast<std::size_t>(targetLength) - terminator;
+  if (form == PieceForm::kWide) room &= ~std::size_t{1};
+  if (offset == 0 && mustFit > room) return kMsgOutOfRange;
+  const std::size_t kept = rest.size() <= room ? rest.size() : CutFor(form, rest, room);
+  auto* bytes = static_cast<char*>(target);
+  std::memcpy(bytes, rest.data(), kept);
+  std::memset(bytes + kept, 0, terminator);
+  if (pieceOffset != nullptr) *pieceOffset = static_cast<SQLLEN>(offset + kept);
+  return kept < rest.size() ? kMsgDataTruncated : kMsgSuccess;
+}
+
+// Fixed-size deliveries: one piece only.
+MessageId StartWhole(SQLLEN* pieceOffset) {
+  return pieceOffset != nullptr && *pieceOffset > 0 ? kMsgNoDataFound : kMsgSuccess;
+}
+
+void FinishWhole(SQLLEN* pieceOffset, SQLLEN* outLength, std::size_t size) {
+  if (pieceOffset != nullptr) *pieceOffset = static_cast<SQLLEN>(size);
+  if (outLength != nullptr) *outLength = static_cast<SQLLEN>(size);
+}
+
+MessageId SourceAsExactNumber(const SqlSourceValue& value, ExactNumber& number) {
+  if (value.kind == Kind::kNumber || value.kind == Kind::kReal) {
+    number = value.number;
+    return kMsgSuccess;
+  }
+  if (value.kind == Kind::kText) return ReadExactNumber(value.bytes, number);
+  return kMsgConversionError;
+}
+
+template <typename T>
+void StoreAs(void* target, T value) {
+  std::memcpy(target, &value, sizeof value);
+}
+
+MessageId DeliverSigned(const ExactNumber& number, SQLSMALLINT cType, void* target) {
+  std::int64_t minimum = INT64_MIN, maximum = INT64_MAX, value = 0;
+  if (cType == SQL_C_STINYINT) minimum = INT8_MIN, maximum = INT8_MAX;
+  if (cType == SQL_C_SSHORT) minimum = INT16_MIN, maximum = INT16_MAX;
+  if (cType == SQL_C_SLONG) minimum = INT32_MIN, maximum = INT32_MAX;
+  const MessageId id = ExactNumberToInt64(number, minimum, maximum, value);
+  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  if (cType == SQL_C_STINYINT) StoreAs(target, static_cast<std::int8_t>(value));
+  if (cType == SQL_C_SSHORT) StoreAs(target, static_cast<std::int16_t>(value));
+  if (cType == SQL_C_SLONG) StoreAs(target, static_cast<std::int32_t>(value));
+  if (cType == SQL_C_SBIGINT) StoreAs(target, value);
+  return id;
+}
+
+MessageId DeliverUnsigned(const ExactNumber& number, SQLSMALLINT cType, void* target) {
+  std::uint64_t maximum = UINT64_MAX, value = 0;
+  if (cType == SQL_C_BIT) maximum = 1;
+  if (cType == SQL_C_UTINYINT) maximum = UINT8_MAX;
+  if (cType == SQL_C_USHORT) maximum = UINT16_MAX;
+  if (cType == SQL_C_ULONG) maximum = UINT32_MAX;
+  const MessageId id = ExactNumberToUint64(number, maximum, value);
+  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  if (cType == SQL_C_BIT || cType == SQL_C_UTINYINT) StoreAs(target, static_cast<std::uint8_t>(value));
+  if (cType == SQL_C_USHORT) StoreAs(target, static_cast<std::uint16_t>(value));
+  if (cType == SQL_C_ULONG) StoreAs(target, static_cast<std::uint32_t>(value));
+  if (cType == SQL_C_UBIGINT) StoreAs(target, value);
+  return id;
+}
+
+MessageId DeliverReal(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+  double real = value.real;
+  if (value.kind != Kind::kReal) {
+    ExactNumber number;
+    MessageId id = SourceAsExactNumber(value, number);
+    if (id == kMsgSuccess) id = ExactNumberToDouble(number, real);
+    if (id != kMsgSuccess) return id;
+  }
+  if (cType == SQL_C_FLOAT) {
+    if (std::fabs(real) > FLT_MAX) return kMsgOutOfRange;
+    StoreAs(target, static_cast<float>(real));
+  } else {
+    StoreAs(target, real);
+  }
+  return kMsgSuccess;
+}
+
+MessageId DeliverNumber(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+  if (cType == SQL_C_FLOAT || cType == SQL_C_DOUBLE) return DeliverReal(value, cType, target);
+  ExactNumber number;
+  const MessageId id = SourceAsExactNumber(value, number);
+  if (id != kMsgSuccess) return id;
+  if (cType == SQL_C_NUMERIC) {
+    SQL_NUMERIC_STRUCT numeric{};
+    const MessageId fitted = ExactToNumericStruct(number, numeric);
+    if (fitted == kMsgSuccess || fitted == kMsgDataTruncated) StoreAs(target, numeric);
+    return fitted;
+  }
+  const bool isSigned = cType == SQL_C_STINYINT || cType == SQL_C_SSHORT || cType == SQL_C_SLONG ||
+                        cType == SQL_C_SBIGINT;
+  return isSigned ? DeliverSigned(number, cType, target) : DeliverUnsigned(number, cType, target);
+}
+
+// The source as a timestamp; text may be any of the three literals.
+MessageId SourceAsTimestamp(const SqlSourceValue& value, SQL_TIMESTAMP_STRUCT& t, bool& hasDate, bool& hasTime) {
+  hasDate = hasTime = true;
+  if (value.kind == Kind::kTimestamp) {
+    t = value.timestamp;
+    return kMsgSuccess;
+  }
+  if (value.kind == Kind::kDate) {
+    t = SQL_TIMESTAMP_STRUCT{value.date.year, value.date.month, value.date.day, 0, 0, 0, 0};
+    hasTime = false;
+    return kMsgSuccess;
+  }
+  if (value.kind == Kind::kTime) {
+    t = SQL_TIMESTAMP_STRUCT{0, 0, 0, value.time.hour, value.time.minute, value.time.second, 0};
+    hasDate = false;
+    return kMsgSuccess;
+  }
+  if (value.kind != Kind::kText) return kMsgConversionError;
+  const auto length = static_cast<SQLLEN>(value.bytes.size());
+  if (ParseTimestampLiteral(value.bytes.data(), length, t) == kMsgSuccess) return kMsgSuccess;
+  SqlSourceValue parsed;
+  if (ParseDateLiteral(value.bytes.data(), length, parsed.date) == kMsgSuccess) {
+    parsed.kind = Kind::kDate;
+  } else if (ParseTimeLiteral(value.bytes.data(), length, parsed.time) == kMsgSuccess) {
+    parsed.kind = Kind::kTime;
+  } else {
+    return kMsgConversionError;
+  }
+  return SourceAsTimestamp(parsed, t, hasDate, hasTime);
+}
+
+MessageId DeliverDateTime(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+  SQL_TIMESTAMP_STRUCT t{};
+  bool hasDate = false, hasTime = false;
+  const MessageId id = SourceAsTimestamp(value, t, hasDate, hasTime);
+  if (id != kMsgSuccess) return id;
+  if (cType == SQL_C_DATE || cType == SQL_C_TYPE_DATE) {
+    if (!hasDate) return kMsgConversionError;
+    StoreAs(target, SQL_DATE_STRUCT{t.year, t.month, t.day});
+    return t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
+  }
+  if (cType == SQL_C_TIME || cType == SQL_C_TYPE_TIME) {
+    if (!hasTime) return kMsgConversionError;
+    StoreAs(target, SQL_TIME_STRUCT{t.hour, t.minute, t.second});
+    return t.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
+  }
+  // A time of day has no date to stand on.
+  if (!hasDate) return kMsgConversionError;
+  StoreAs(target, t);
+  return kMsgSuccess;
+}
+
+bool IsDateTimeCType(SQLSMALLINT cType) {
+  return cType == SQL_C_DATE || cType == SQL_C_TIME || cType == SQL_C_TIMESTAMP || cType == SQL_C_TYPE_DATE ||
+         cType == SQL_C_TYPE_TIME || cType == SQL_C_TYPE_TIMESTAMP;
+}
+
+MessageId DeliverFixed(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+  if (IsDateTimeCType(cType)) return DeliverDateTime(value, cType, target);
+  if (value.kind == Kind::kDate || value.kind == Kind::kTime || value.kind == Kind::kTimestamp ||
+      value.kind == Kind::kBytes) {
+    return kMsgConversionError;
+  }
+  return DeliverNumber(value, cType, target);
+}
+
+MessageId DeliverWhole(const SqlSourceValue& value, SQLSMALLINT cType, SQLLEN* pieceOffset, void* target,
+                       SQLLEN* outLength) {
+  const std::size_t size = FixedCTypeSize(cType);
+  MessageId id = StartWhole(pieceOffset);
+  if (id != kMsgSuccess) return id;
+  if (target == nullptr) {
+    FinishWhole(nullptr, outLength, size);
+    return kMsgSuccess;
+  }
+  // Fill a scratch copy so a failed conversion leaves the buffer as it was.
+  alignas(8) unsigned char scratch[sizeof(SQL_NUMERIC_STRUCT) + sizeof(SQL_TIMESTAMP_STRUCT)];
+  id = DeliverFixed(value, cType, scratch);
+  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  std::memcpy(target, scratch, size);
+  FinishWhole(pieceOffset, outLength, size);
+  return id;
+}
+
+MessageId DeliverBinary(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset, void* target,
+                        SQLLEN targetLength, SQLLEN* outLength) {
+  if (variableLength) return DeliverPiece(value.bytes, 0, PieceForm::kBinary, pieceOffset, target, targetLength, outLength);
+  MessageId id = StartWhole(pieceOffset);
+  if (id != kMsgSuccess) return id;
+  if (target != nullptr && targetLength < static_cast<SQLLEN>(value.bytes.size())) return kMsgOutOfRange;
+  if (target != nullptr) std::memcpy(target, value.bytes.data(), value.bytes.size());
+  FinishWhole(pieceOffset, outLength, value.bytes.size());
+  return kMsgSuccess;
+}
+
+}  // namespace
+
+MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
+                          SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  if (cType == SQL_C_BINARY) return DeliverBinary(value, variableLength, pieceOffset, target, targetLength, outLength);
+  if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR) {
+    DisplayText display = MakeDisplayText(value, variableLength, cType == SQL_C_WCHAR ? targetLength / 2 : targetLength);
+    if (cType == SQL_C_CHAR) {
+      return DeliverPiece(display.text, display.mustFit, PieceForm::kCharacter, pieceOffset, target, targetLength,
+                          outLength);
+    }
+    // Display texts are ASCII up to their must-fit head, so it doubles in UTF-16.
+    return DeliverPiece(Utf8ToUtf16Le(display.text), display.mustFit * 2, PieceForm::kWide, pieceOffset, target,
+                        targetLength, outLength);
+  }
+  if (FixedCTypeSize(cType) == 0) return kMsgDriverNotCapable;
+  return DeliverWhole(value, cType, pieceOffset, target, outLength);
+}

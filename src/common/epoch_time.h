@@ -1,0 +1,47 @@
+// Calendar arithmetic and the service's millisecond forms of dates, times of
+// day, timestamps and durations; called by the service-text readers and
+// writers and by the date scalar functions.
+#pragma once
+
+#include <cstdint>
+
+#include <sqltypes.h>
+
+#include "common/message_ids.h"
+
+// How wall-clock timestamps map to the service's UTC milliseconds: a fixed
+// offset (the connection's TIMEZONEOFFSET) or the process's time zone (TZ).
+struct TimeZoneRule {
+  bool fixedOffset = false;
+  std::int32_t offsetMinutes = 0;  // east of UTC; read only with fixedOffset
+};
+
+inline constexpr std::int64_t kMillisecondsPerDay = 86400000;
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back. Both are
+// exact for every date of years -32768..32767, so callers can range-check
+// the result instead of trusting mktime's limits.
+std::int32_t DaysFromCivil(int year, unsigned month, unsigned day);
+void CivilFromDays(std::int32_t days, int& year, unsigned& month, unsigned& day);
+
+// Dates: milliseconds of midnight UTC. 1009 for a date that does not exist,
+// 1011 outside years 1..9999 (the all-zero date included).
+MessageId DateToEpochMs(const SQL_DATE_STRUCT& date, std::int64_t& ms);
+MessageId EpochMsToDate(std::int64_t ms, SQL_DATE_STRUCT& date);
+
+// Timestamps: wall-clock time through the rule. The fraction keeps
+// milliseconds (nanoseconds below a millisecond are dropped). 1009 for
+// fields that do not make a timestamp, 1011 outside years 1..9999.
+MessageId TimestampToEpochMs(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRule& rule, std::int64_t& ms);
+MessageId EpochMsToTimestamp(std::int64_t ms, const TimeZoneRule& rule, SQL_TIMESTAMP_STRUCT& timestamp);
+
+// Times of day: milliseconds since midnight. 1009 for an invalid time; 1011
+// for milliseconds outside one day. Milliseconds below a second are dropped.
+MessageId TimeToDayMs(const SQL_TIME_STRUCT& time, std::int64_t& ms);
+MessageId DayMsToTime(std::int64_t ms, SQL_TIME_STRUCT& time);
+
+// Durations: the service counts milliseconds, SQL sees them divided by the
+// connection's DURATION multiplier. A multiplier that is not a positive
+// number counts as the default 1, so a bad setting can't divide by zero.
+double DurationMsToValue(double ms, double multiplier);
+double DurationValueToMs(double value, double multiplier);

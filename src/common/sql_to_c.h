@@ -1,0 +1,36 @@
+// SQL values into application (C type) buffers: column data for SQLFetch and
+// SQLGetData, catalog rows and bookmarks; called by the data-retrieval and
+// positioned-update layers.
+#pragma once
+
+#include <sqltypes.h>
+
+#include "common/message_ids.h"
+
+// Converts one value to cType at target. The source's form follows sqlType:
+//   CHAR, VARCHAR, LONGVARCHAR, WCHAR, WVARCHAR, WLONGVARCHAR: UTF-8 text;
+//   NUMERIC, DECIMAL, BIGINT: decimal text;
+//   BIT: 1 byte (0 or 1); TINYINT: 1 byte; SMALLINT: 16 bits; INTEGER: 32
+//     bits, each unsigned when unsignedFlag is set, and a sourceLength of
+//     1, 2, 4 or 8 gives the integer's width instead;
+//   REAL: float; FLOAT, DOUBLE: double (a sourceLength of 4 means a float);
+//   DATE, TIME, TIMESTAMP (ODBC 2 and 3 codes): the ODBC structs;
+//   BINARY, VARBINARY, LONGVARBINARY: bytes.
+// sourceLength is the byte count of text and bytes (or SQL_NTS); -1 (or a
+// null source) is NULL: *outLength = -1 and nothing else happens.
+// SQL_C_CHAR, SQL_C_WCHAR (UTF-16LE) and SQL_C_BINARY take the value in
+// pieces from *pieceOffset (bytes of the delivered form), which advances by
+// what was delivered; *outLength is the full length remaining from the
+// offset. Character pieces end with a NUL (two bytes for wide) and never
+// split a UTF-8 sequence or a surrogate pair. Numbers, dates and times reach
+// character targets as their texts, binary values as upper-case hex; a
+// fixed-size C type is delivered whole and *outLength is its size.
+// Signless integer C types follow unsignedFlag; SQL_C_DEFAULT follows sqlType.
+// 0; 1002 cut (or fraction digits dropped); 1009 a pair of types without a
+// conversion, or text that is not a date or time; 1010 an unknown C type;
+// 1011 a value beyond the target's range or a number whose whole digits do
+// not fit a character buffer; 1012 text that is not a number; 1038 when a
+// piece offset shows the value was delivered completely before.
+MessageId ConvertSqlValueToCType(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,
+                                 SQLLEN* pieceOffset, SQLSMALLINT cType, void* target, SQLLEN targetLength,
+                                 SQLLEN* outLength);

@@ -1,0 +1,29 @@
+// UTF-8 <-> UTF-16LE for SQL_C_WCHAR buffers, which the Driver Manager hands
+// this ANSI driver unconverted; used by both value-conversion directions.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Decodes UTF-16LE bytes into UTF-8. Strict: an odd byte count or an unpaired
+// surrogate answers false (out then holds the text decoded so far), because
+// application input that is not text must not be stored as something else.
+bool Utf16LeToUtf8(const void* data, std::size_t byteCount, std::string& out);
+
+// Encodes UTF-8 as UTF-16LE bytes. Lenient: each malformed, overlong or
+// surrogate-encoding byte sequence becomes U+FFFD, so a stored value can
+// always be read back.
+std::string Utf8ToUtf16Le(std::string_view text);
+
+// The byte length of a NUL-terminated UTF-16LE text (the terminating unit not
+// counted), never reading past maxBytes when maxBytes is positive.
+std::size_t Utf16LeTerminatedLength(const void* data, std::ptrdiff_t maxBytes);
+
+// The longest prefix of at most maxBytes that ends on a unit boundary and does
+// not separate the halves of a surrogate pair.
+std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
+
+// The longest prefix of at most maxBytes that does not end inside a UTF-8
+// sequence.
+std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);

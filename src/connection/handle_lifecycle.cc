@@ -1,0 +1,82 @@
+// Environment and connection handles: allocation, linking and release.
+#include "connection/handle_lifecycle.h"
+
+#include <new>
+
+#include "connection/connection_record.h"
+#include "odbc/descriptor_handle.h"
+#include "odbc/statement_free.h"
+#include "odbc/statement_handle.h"
+
+namespace {
+
+void UnlinkConnection(ConnectionHandle& connection) {
+  EnvironmentHandle* environment = connection.environment;
+  if (environment == nullptr) return;
+  for (ConnectionHandle** link = &environment->firstConnection; *link != nullptr; link = &(*link)->nextConnection) {
+    if (*link == &connection) {
+      *link = connection.nextConnection;
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+SQLRETURN AllocEnvironmentHandle(EnvironmentHandle** out) {
+  auto* environment = new (std::nothrow) EnvironmentHandle;
+  if (environment == nullptr) return SQL_ERROR;
+  *out = environment;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN AllocConnectionHandle(EnvironmentHandle& environment, ConnectionHandle** out) {
+  ClearDiagnostic(environment.diagnostic);
+  auto* connection = new (std::nothrow) ConnectionHandle;
+  if (connection == nullptr) {
+    SetDiagnostic(environment.diagnostic, kMsgMemoryAllocation);
+    return SQL_ERROR;
+  }
+  connection->environment = &environment;
+  connection->nextConnection = environment.firstConnection;
+  environment.firstConnection = connection;
+  *out = connection;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN DropConnectionStatements(ConnectionHandle& connection) {
+  while (StatementHandle* statement = connection.firstStatement) {
+    SQLRETURN result = FreeStatement(statement, SQL_DROP);
+    if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) continue;
+    connection.diagnostic.messageId = statement->diagnostic.messageId;
+    connection.diagnostic.detailText = statement->diagnostic.detailText;
+    connection.diagnostic.messageText = statement->diagnostic.messageText;
+    return result;
+  }
+  return SQL_SUCCESS;
+}
+
+SQLRETURN FreeConnectionHandle(ConnectionHandle* connection) {
+  ClearDiagnostic(connection->diagnostic);
+  SQLRETURN result = DropConnectionStatements(*connection);
+  if (result != SQL_SUCCESS) return result;
+  delete connection->record;
+  connection->record = nullptr;
+  FreeApplicationDescriptors(*connection);
+  UnlinkConnection(*connection);
+  delete connection;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN FreeEnvironmentHandle(EnvironmentHandle* environment) {
+  ClearDiagnostic(environment->diagnostic);
+  while (ConnectionHandle* connection = environment->firstConnection) {
+    SQLRETURN result = FreeConnectionHandle(connection);
+    if (result == SQL_SUCCESS) continue;
+    environment->diagnostic.messageId = connection->diagnostic.messageId;
+    environment->diagnostic.messageText = connection->diagnostic.messageText;
+    return result;
+  }
+  delete environment;
+  return SQL_SUCCESS;
+}

@@ -1,0 +1,25 @@
+// Allocation and release of environment and connection handles, behind
+// SQLAllocHandle and SQLFreeHandle of the ODBC layer.
+#pragma once
+
+#include <sql.h>
+
+#include "connection/handles.h"
+
+// A new environment (ODBC version 3); SQL_ERROR when memory runs out.
+SQLRETURN AllocEnvironmentHandle(EnvironmentHandle** out);
+// A new connection on the environment's list; 1001 on the environment when
+// memory runs out.
+SQLRETURN AllocConnectionHandle(EnvironmentHandle& environment, ConnectionHandle** out);
+// Drops the connection's statements, its connection record and its
+// application descriptors, unlinks it and frees it. When a statement cannot
+// be dropped, that result is returned with the statement's diagnostic on the
+// connection, and the connection stays.
+SQLRETURN FreeConnectionHandle(ConnectionHandle* connection);
+// Frees every connection as above, then the environment; stops, keeping the
+// environment, at a connection that cannot be freed.
+SQLRETURN FreeEnvironmentHandle(EnvironmentHandle* environment);
+
+// Drops every statement of the connection (newest first); on a failure the
+// statement's diagnostic is copied to the connection and its result returned.
+SQLRETURN DropConnectionStatements(ConnectionHandle& connection);

@@ -1,0 +1,13 @@
+// The seam between transactions and table access's write cache: commit and
+// rollback reach the CSV batches and purge lists through these.
+#include "connection/pending_writes.h"
+
+#include "connection/connection_record.h"
+#include "tables/table_caches.h"
+#include "tables/write_flush.h"
+
+bool HasPendingWrites(const ConnectionRecord& record) { return HasQueuedWrites(record.client.caches.writes); }
+
+MessageId CommitHeldWrites(ConnectionRecord& record) { return FlushPendingWrites(record); }
+
+MessageId DiscardHeldWrites(ConnectionRecord& record) { return DiscardPendingWrites(record); }

@@ -1,0 +1,21 @@
+// Turning the settings map into the API session's credentials and transport
+// settings; the connect routine calls it before authenticating.
+#pragma once
+
+#include <string>
+
+#include "connection/handles.h"
+#include "qbapi/api_session.h"
+
+// "https://host" for a bare host name, the text itself (without a trailing
+// '/') when it names a scheme; the public service when empty.
+std::string ResolveServerUrl(const std::string& server);
+
+// WINHTTPTIMEOUTS: resolve, connect, send and receive milliseconds separated
+// by commas; a missing or unreadable entry keeps its default.
+void ParseTimeoutList(const std::string& text, TransportSettings& settings);
+
+// True for the usual spellings of a switched-on flag (1, Y, YES, ON, TRUE).
+bool IsSettingOn(const std::string& value);
+
+void ApplySessionSettings(const SettingsMap& settings, const std::string& userAgent, ApiSession& session);

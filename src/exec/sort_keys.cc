@@ -1,0 +1,339 @@
+// Sort texts (SortSpec): parsing them, comparing two records under one, and
+// the normalized key form the sort engine orders by.
+#include <cmath>
+#include <cstring>
+
+#include "exec/sort_engine.h"
+#include "exec/sort_keys.h"
+#include "platform/text_fold.h"
+
+namespace {
+
+bool StartsAt(std::string_view text, std::size_t at, std::string_view word) {
+  return text.substr(at, word.size()) == word;
+}
+
+// Reads 1 to 5 digits and the terminator after them. The old parser kept 16
+// bits and wrapped, turning 65537 into 1; a number that does not fit is
+// refused rather than silently sorting the wrong bytes.
+bool ReadNumber(std::string_view text, std::size_t& at, char terminator, std::uint16_t& value) {
+  std::uint32_t number = 0;
+  std::size_t digits = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+    number = number * 10 + static_cast<std::uint32_t>(text[at] - '0');
+    if (number > 0xFFFF) return false;
+    ++at;
+    ++digits;
+  }
+  if (digits == 0 || at >= text.size() || text[at] != terminator) return false;
+  ++at;
+  value = static_cast<std::uint16_t>(number);
+  return true;
+}
+
+bool ReadPosition(std::string_view text, std::size_t& at, char terminator, std::uint16_t& position) {
+  if (!ReadNumber(text, at, terminator, position) || position == 0) return false;
+  --position;
+  return true;
+}
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+bool SkipPast(std::string_view text, std::size_t& at, char c) {
+  std::size_t found = text.find(c, at);
+  if (found == std::string_view::npos) return false;
+  at = found + 1;
+  return true;
+}
+
+bool StartsSection(std::string_view text, std::size_t at) {
+  return StartsAt(text, at, "S(") || StartsAt(text, at, "F(") || StartsAt(text, at, "W(") ||
+         StartsAt(text, at, "DUPO(");
+}
+
+// A directory may itself hold ")", so the section ends at the first ")" after
+// which the text ends or another section starts.
+std::size_t SkipWorkingDirectory(std::string_view text, std::size_t at) {
+  for (std::size_t close = text.find(')', at); close != std::string_view::npos;
+       close = text.find(')', close + 1)) {
+    if (close + 1 == text.size() || StartsSection(text, close + 1)) return close + 1;
+  }
+  return text.size();
+}
+
+bool ReadKey(std::string_view text, std::size_t& at, SortKey& key) {
+  if (!ReadPosition(text, at, ',', key.position) || !ReadNumber(text, at, ',', key.length)) return false;
+  if (at + 3 > text.size() || !IsLetter(text[at]) || text[at + 1] != ',' || !IsLetter(text[at + 2])) {
+    return false;
+  }
+  char type = text[at];
+  key.nullable = (type == 'c' || type == 'n' || type == 'e') ? 1 : 0;
+  key.type = static_cast<std::uint8_t>(key.nullable ? FoldToUpperAZ(type) : type);
+  key.descending = text[at + 2] == 'A' ? 0 : 1;
+  at += 3;
+  return true;
+}
+
+bool ReadKeys(std::string_view text, std::size_t& at, SortSpec& order) {
+  for (;;) {
+    if (order.key_count == kMaxSortKeys) return false;
+    if (!ReadKey(text, at, order.keys[order.key_count])) return false;
+    ++order.key_count;
+    if (at >= text.size()) return false;
+    char next = text[at++];
+    if (next == ')') return true;
+    if (next != ',') return false;
+  }
+}
+
+bool ReadDuplicateRange(std::string_view text, std::size_t& at, SortSpec& order) {
+  return SkipPast(text, at, ',') && ReadPosition(text, at, ',', order.duplicate_position) &&
+         ReadNumber(text, at, ')', order.duplicate_length);
+}
+
+bool ReadRecordLength(std::string_view text, std::size_t& at, SortSpec& order) {
+  return SkipPast(text, at, ',') && ReadNumber(text, at, ')', order.record_length);
+}
+
+// Every key byte, marker and DUPO byte is read straight from the record, so a
+// range past its end would read the next record or past the buffer.
+bool FitsRecord(const SortSpec& order) {
+  for (int i = 0; i < order.key_count; ++i) {
+    const SortKey& key = order.keys[i];
+    if (key.type == 'E' && key.length != 8) return false;
+    if (key.type == 'W' && key.length != 4) return false;
+    if (std::uint32_t{key.position} + key.length + key.nullable > order.record_length) return false;
+  }
+  return order.duplicate_length == 0 ||
+         std::uint32_t{order.duplicate_position} + order.duplicate_length <= order.record_length;
+}
+
+int Sign(bool below, bool above) { return below ? -1 : (above ? 1 : 0); }
+
+int CompareCharacterKey(const unsigned char* a, const unsigned char* b, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    unsigned char x = static_cast<unsigned char>(FoldToLowerAZ(static_cast<char>(a[i])));
+    unsigned char y = static_cast<unsigned char>(FoldToLowerAZ(static_cast<char>(b[i])));
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return 0;
+  }
+  return 0;
+}
+
+// Characters before the decimal point or the padding: for numbers written
+// without leading zeros, more of them means a larger magnitude.
+std::size_t IntegerWidth(const unsigned char* text, std::size_t length) {
+  std::size_t width = 0;
+  while (width < length && text[width] != '.' && text[width] != ' ') ++width;
+  return width;
+}
+
+bool IsNegativeText(const unsigned char* text, std::size_t length) { return length > 0 && text[0] == '-'; }
+
+int CompareNumericKey(const unsigned char* a, const unsigned char* b, std::size_t length) {
+  bool negative_a = IsNegativeText(a, length);
+  bool negative_b = IsNegativeText(b, length);
+  if (negative_a != negative_b) return negative_a ? -1 : 1;
+  std::size_t width_a = IntegerWidth(a, length);
+  std::size_t width_b = IntegerWidth(b, length);
+  int result = width_a != width_b ? Sign(width_a < width_b, width_a > width_b) : std::memcmp(a, b, length);
+  result = Sign(result < 0, result > 0);
+  return negative_a ? -result : result;
+}
+
+double ReadDouble(const unsigned char* bytes) {
+  double value;
+  std::memcpy(&value, bytes, sizeof value);
+  return value;
+}
+
+// NaN compared equal to everything, which no sort can honour consistently;
+// it sorts below every number instead.
+int CompareDoubleKey(const unsigned char* a, const unsigned char* b) {
+  double x = ReadDouble(a);
+  double y = ReadDouble(b);
+  if (std::isnan(x) || std::isnan(y)) return Sign(!std::isnan(y), !std::isnan(x));
+  return Sign(x < y, x > y);
+}
+
+std::uint32_t ReadRecordId(const unsigned char* bytes) {
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
+int CompareKeyValues(const SortKey& key, const unsigned char* a, const unsigned char* b) {
+  switch (key.type) {
+    case 'C': return CompareCharacterKey(a, b, key.length);
+    case 'N': return CompareNumericKey(a, b, key.length);
+    case 'E': return CompareDoubleKey(a, b);
+    case 'W': {
+      std::uint32_t x = ReadRecordId(a);
+      std::uint32_t y = ReadRecordId(b);
+      return Sign(x < y, x > y);
+    }
+    default: return 0;
+  }
+}
+
+bool IsNullMarker(unsigned char marker) { return marker == 'N'; }
+
+int CompareKey(const SortKey& key, const unsigned char* a, const unsigned char* b) {
+  const unsigned char* x = a + key.position;
+  const unsigned char* y = b + key.position;
+  int result;
+  if (key.nullable && (IsNullMarker(x[key.length]) || IsNullMarker(y[key.length]))) {
+    bool null_x = IsNullMarker(x[key.length]);
+    bool null_y = IsNullMarker(y[key.length]);
+    result = Sign(null_x && !null_y, null_y && !null_x);
+  } else {
+    result = CompareKeyValues(key, x, y);
+  }
+  return key.descending ? -result : result;
+}
+
+std::size_t NormalizedValueLength(const SortKey& key) {
+  switch (key.type) {
+    case 'C': return key.length;
+    case 'N': return std::size_t{key.length} + 3;
+    case 'E': return 8;
+    case 'W': return 4;
+    default: return 0;
+  }
+}
+
+std::size_t NormalizedLength(const SortKey& key) { return NormalizedValueLength(key) + key.nullable; }
+
+void PutBigEndian(std::uint64_t value, int bytes, unsigned char* out) {
+  for (int i = bytes - 1; i >= 0; --i) {
+    out[i] = static_cast<unsigned char>(value);
+    value >>= 8;
+  }
+}
+
+void NormalizeCharacter(const unsigned char* text, std::size_t length, unsigned char* out) {
+  std::size_t i = 0;
+  for (; i < length && text[i] != 0; ++i) out[i] = static_cast<unsigned char>(FoldToLowerAZ(static_cast<char>(text[i])));
+  std::memset(out + i, 0, length - i);
+}
+
+// Sign, then the integer width, then the text; a negative number's width and
+// text are inverted so that larger magnitudes come first.
+void NormalizeNumeric(const unsigned char* text, std::size_t length, unsigned char* out) {
+  bool negative = IsNegativeText(text, length);
+  std::size_t width = IntegerWidth(text, length);
+  out[0] = negative ? 0 : 1;
+  PutBigEndian(negative ? 0xFFFF - width : width, 2, out + 1);
+  for (std::size_t i = 0; i < length; ++i) out[3 + i] = negative ? static_cast<unsigned char>(~text[i]) : text[i];
+}
+
+// IEEE bits with the sign flipped (positives) or all bits inverted
+// (negatives) order like the numbers; NaN becomes 0, below -infinity.
+void NormalizeDouble(const unsigned char* bytes, unsigned char* out) {
+  double value = ReadDouble(bytes);
+  std::uint64_t bits = 0;
+  if (!std::isnan(value)) {
+    if (value == 0) value = 0;  // -0 equals 0
+    std::memcpy(&bits, &value, sizeof bits);
+    bits = (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t{1} << 63);
+  }
+  PutBigEndian(bits, 8, out);
+}
+
+void NormalizeValue(const SortKey& key, const unsigned char* value, unsigned char* out) {
+  switch (key.type) {
+    case 'C': NormalizeCharacter(value, key.length, out); break;
+    case 'N': NormalizeNumeric(value, key.length, out); break;
+    case 'E': NormalizeDouble(value, out); break;
+    case 'W': PutBigEndian(ReadRecordId(value), 4, out); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+MessageId ParseSortSpec(std::string_view text, SortSpec& order) {
+  order = SortSpec{};
+  std::size_t at = 0;
+  bool ok = true;
+  while (ok && at < text.size()) {
+    if (StartsAt(text, at, "S(")) {
+      at += 2;
+      ok = ReadKeys(text, at, order);
+    } else if (StartsAt(text, at, "F(")) {
+      at += 2;
+      ok = ReadRecordLength(text, at, order);
+    } else if (StartsAt(text, at, "DUPO(")) {
+      at += 5;
+      ok = ReadDuplicateRange(text, at, order);
+    } else if (StartsAt(text, at, "W(")) {
+      at = SkipWorkingDirectory(text, at + 2);
+    } else {
+      ++at;
+    }
+  }
+  if (ok && FitsRecord(order)) return kMsgSuccess;
+  order = SortSpec{};
+  return kMsgUnableToOrderBy;
+}
+
+bool CompareSortRecords(const SortSpec& order, const void* a, const void* b) {
+  const auto* x = static_cast<const unsigned char*>(a);
+  const auto* y = static_cast<const unsigned char*>(b);
+  for (int i = 0; i < order.key_count; ++i) {
+    int result = CompareKey(order.keys[i], x, y);
+    if (result != 0) return result > 0;
+  }
+  return true;
+}
+
+std::size_t NormalizedKeyLength(const SortSpec& order) {
+  std::size_t length = 0;
+  for (int i = 0; i < order.key_count; ++i) length += NormalizedLength(order.keys[i]);
+  return length;
+}
+
+void NormalizeSortKeys(const SortSpec& order, const unsigned char* record, unsigned char* out) {
+  for (int i = 0; i < order.key_count; ++i) {
+    const SortKey& key = order.keys[i];
+    std::size_t length = NormalizedLength(key);
+    unsigned char* segment = out;
+    const unsigned char* value = record + key.position;
+    if (key.nullable) {
+      bool is_null = IsNullMarker(value[key.length]);
+      *segment = is_null ? 0 : 1;
+      if (is_null) {
+        std::memset(segment + 1, 0, length - 1);
+      } else {
+        NormalizeValue(key, value, segment + 1);
+      }
+    } else {
+      NormalizeValue(key, value, segment);
+    }
+    if (key.descending) {
+      for (std::size_t j = 0; j < length; ++j) segment[j] = static_cast<unsigned char>(~segment[j]);
+    }
+    out += length;
+  }
+}
+
+std::vector<KeySegment> DuplicateKeySegments(const SortSpec& order) {
+  std::vector<KeySegment> segments;
+  std::uint32_t offset = 0;
+  std::uint32_t range_begin = order.duplicate_position;
+  std::uint32_t range_end = range_begin + order.duplicate_length;
+  for (int i = 0; i < order.key_count; ++i) {
+    const SortKey& key = order.keys[i];
+    auto length = static_cast<std::uint32_t>(NormalizedLength(key));
+    std::uint32_t key_begin = key.position;
+    std::uint32_t key_end = key_begin + key.length + key.nullable;
+    if (length > 0 && key_begin < range_end && range_begin < key_end) {
+      if (!segments.empty() && segments.back().offset + segments.back().length == offset) {
+        segments.back().length += length;
+      } else {
+        segments.push_back({offset, length});
+      }
+    }
+    offset += length;
+  }
+  return segments;
+}

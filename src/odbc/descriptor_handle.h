@@ -1,0 +1,69 @@
+// Descriptor handles and their records: the four that every statement embeds
+// and those the application allocates. Statement allocation and freeing,
+// SQLAllocHandle/SQLFreeHandle and the binding functions use them.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+
+#include "common/handle_diagnostic.h"
+
+struct ConnectionHandle;
+struct StatementHandle;
+
+inline constexpr std::int16_t kDescriptorImplicit = 1;     // SQL_DESC_ALLOC_AUTO
+inline constexpr std::int16_t kDescriptorApplication = 2;  // SQL_DESC_ALLOC_USER
+
+// One column or parameter binding; number 0 is the bookmark column.
+struct DescriptorRecord {
+  DescriptorRecord* nextRecord = nullptr;
+  std::uint16_t number = 0;
+  std::int16_t cType = SQL_C_DEFAULT;
+  std::uint16_t precision = 0;
+  std::int16_t scale = 0;
+  SQLPOINTER dataPointer = nullptr;
+  std::int64_t bufferLength = 0;
+  SQLLEN* lengthPointer = nullptr;
+  SQLLEN* indicatorPointer = nullptr;
+};
+
+struct DescriptorHandle {
+  std::int16_t kind = 4;
+  DescriptorHandle* nextDescriptor = nullptr;
+  HandleDiagnostic diagnostic;
+  std::int16_t allocationType = kDescriptorImplicit;
+  ConnectionHandle* connection = nullptr;
+  std::uint64_t bindType = 0;
+  SQLPOINTER rowsProcessedPointer = nullptr;
+  SQLPOINTER arrayStatusPointer = nullptr;
+  std::int64_t zeroWord = 0;
+  // Aims at zeroWord when no offset is bound, so readers never test for null;
+  // the handle therefore never moves or copies.
+  std::int64_t* bindOffsetPointer = &zeroWord;
+  StatementHandle* owningStatement = nullptr;  // set only on an IRD and an IPD
+  DescriptorRecord* records = nullptr;
+
+  DescriptorHandle() = default;
+  DescriptorHandle(const DescriptorHandle&) = delete;
+  DescriptorHandle& operator=(const DescriptorHandle&) = delete;
+};
+
+// Resets an embedded descriptor to its state at statement allocation.
+void InitEmbeddedDescriptor(DescriptorHandle& descriptor, ConnectionHandle* connection, StatementHandle* owner,
+                            std::uint64_t bindType);
+// Frees every record, or every record except the bookmark column's.
+void ReleaseDescriptorRecords(DescriptorHandle& descriptor, bool keepBookmarkRecord);
+
+// The connection's one descriptor list (application and embedded descriptors).
+void LinkDescriptor(ConnectionHandle& connection, DescriptorHandle& descriptor);
+void UnlinkDescriptor(ConnectionHandle& connection, DescriptorHandle& descriptor);
+
+// SQLAllocHandle(SQL_HANDLE_DESC): 1001 on the connection when memory runs out.
+SQLRETURN AllocateApplicationDescriptor(ConnectionHandle& connection, DescriptorHandle** out);
+// SQLFreeHandle(SQL_HANDLE_DESC): refuses an embedded descriptor with 1081;
+// statements using an application descriptor fall back to their own.
+SQLRETURN FreeDescriptor(DescriptorHandle* descriptor);
+// Frees the application descriptors still on a connection being freed.
+void FreeApplicationDescriptors(ConnectionHandle& connection);

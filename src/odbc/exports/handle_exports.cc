@@ -1,0 +1,72 @@
+// Exported handle functions: SQLAllocHandle, SQLAllocStmt, SQLFreeHandle,
+// SQLFreeStmt, SQLCancel and SQLCloseCursor.
+#include <sql.h>
+
+#include "connection/handles.h"
+#include "odbc/descriptor_handle.h"
+#include "odbc/export_guard.h"
+#include "odbc/exports/export_macros.h"
+#include "odbc/handle_dispatch.h"
+#include "odbc/statement_allocation.h"
+#include "odbc/statement_free.h"
+#include "odbc/statement_handle.h"
+
+namespace {
+
+// The handle that receives the diagnostic of a failed allocation.
+HandleDiagnostic* AllocationDiagnostic(SQLSMALLINT handleType, SQLHANDLE input) {
+  if (input == nullptr) return nullptr;
+  if (handleType == SQL_HANDLE_DBC) return &static_cast<EnvironmentHandle*>(input)->diagnostic;
+  if (handleType == SQL_HANDLE_STMT || handleType == SQL_HANDLE_DESC)
+    return &static_cast<ConnectionHandle*>(input)->diagnostic;
+  return nullptr;
+}
+
+HandleDiagnostic* HandleDiagnosticOf(SQLSMALLINT handleType, SQLHANDLE handle) {
+  switch (handleType) {
+    case SQL_HANDLE_ENV: return &static_cast<EnvironmentHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_DBC: return &static_cast<ConnectionHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_STMT: return &static_cast<StatementHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_DESC: return &static_cast<DescriptorHandle*>(handle)->diagnostic;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT HandleType, SQLHANDLE InputHandle,
+                                                SQLHANDLE* OutputHandle) {
+  if (HandleType != SQL_HANDLE_ENV && InputHandle == nullptr) return SQL_INVALID_HANDLE;
+  return GuardedCall(AllocationDiagnostic(HandleType, InputHandle), "SQLAllocHandle",
+                     [&] { return AllocHandleByKind(HandleType, InputHandle, OutputHandle); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC ConnectionHandle, SQLHSTMT* StatementHandle) {
+  if (ConnectionHandle == nullptr) return SQL_INVALID_HANDLE;
+  return GuardedCall(AllocationDiagnostic(SQL_HANDLE_STMT, ConnectionHandle), "SQLAllocStmt",
+                     [&] { return AllocHandleByKind(SQL_HANDLE_STMT, ConnectionHandle, StatementHandle); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT HandleType, SQLHANDLE Handle) {
+  if (Handle == nullptr) return SQL_INVALID_HANDLE;
+  return GuardedCall(HandleDiagnosticOf(HandleType, Handle), "SQLFreeHandle",
+                     [&] { return FreeHandleByKind(HandleType, Handle); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT StatementHandle, SQLUSMALLINT Option) {
+  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
+  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
+  return GuardedCall(&statement->diagnostic, "SQLFreeStmt", [&] { return FreeStatement(statement, Option); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT StatementHandle) {
+  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
+  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
+  return GuardedCall(&statement->diagnostic, "SQLCancel", [&] { return CancelStatement(*statement); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT StatementHandle) {
+  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
+  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
+  return GuardedCall(&statement->diagnostic, "SQLCloseCursor", [&] { return CloseStatementCursor(*statement); });
+}

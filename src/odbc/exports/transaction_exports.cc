@@ -1,0 +1,44 @@
+// Exported transaction functions: SQLEndTran and its ODBC 2 form SQLTransact.
+#include <sql.h>
+
+#include "connection/handles.h"
+#include "odbc/descriptor_handle.h"
+#include "odbc/export_guard.h"
+#include "odbc/exports/export_macros.h"
+#include "odbc/statement_handle.h"
+#include "odbc/transactions.h"
+
+namespace {
+
+HandleDiagnostic* TransactionDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
+  switch (handleType) {
+    case SQL_HANDLE_ENV: return &static_cast<EnvironmentHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_DBC: return &static_cast<ConnectionHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_STMT: return &static_cast<StatementHandle*>(handle)->diagnostic;
+    case SQL_HANDLE_DESC: return &static_cast<DescriptorHandle*>(handle)->diagnostic;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT CompletionType) {
+  if (Handle == nullptr) return SQL_INVALID_HANDLE;
+  HandleDiagnostic* diagnostic = TransactionDiagnostic(HandleType, Handle);
+  if (diagnostic != nullptr) ClearDiagnostic(*diagnostic);
+  return GuardedCall(diagnostic, "SQLEndTran",
+                     [&] { return EndTransactionByHandle(HandleType, Handle, CompletionType); });
+}
+
+HELVANE_EXPORT SQLRETURN SQL_API SQLTransact(SQLHENV EnvironmentHandle, SQLHDBC ConnectionHandle,
+                                             SQLUSMALLINT CompletionType) {
+  auto* environment = static_cast<::EnvironmentHandle*>(EnvironmentHandle);
+  auto* connection = static_cast<::ConnectionHandle*>(ConnectionHandle);
+  HandleDiagnostic* diagnostic = connection != nullptr ? &connection->diagnostic
+                                 : environment != nullptr ? &environment->diagnostic
+                                                          : nullptr;
+  if (diagnostic != nullptr) ClearDiagnostic(*diagnostic);
+  return GuardedCall(diagnostic, "SQLTransact", [&] {
+    return EndTransaction(environment, connection, static_cast<SQLSMALLINT>(CompletionType));
+  });
+}

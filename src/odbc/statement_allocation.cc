@@ -1,0 +1,71 @@
+// Statement records: allocation with the connection's defaults, and their
+// final release.
+#include "odbc/statement_allocation.h"
+
+#include <new>
+
+#include "connection/handles.h"
+#include "odbc/statement_handle.h"
+
+namespace {
+
+void CopyConnectionDefaults(StatementHandle& statement, ConnectionHandle& connection) {
+  statement.catalogName = connection.currentCatalog;
+  statement.concurrency = connection.concurrency;
+  statement.cursorType = connection.cursorType;
+  statement.retrieveData = connection.retrieveData;
+  statement.useBookmarks = connection.useBookmarks;
+  statement.metadataId = connection.metadataId;
+  // A static cursor may revisit pages, so they can no longer be streamed.
+  if (connection.cursorType != 0) connection.sequentialPaging = 0;
+}
+
+void InitEmbeddedDescriptors(StatementHandle& statement, ConnectionHandle& connection) {
+  InitEmbeddedDescriptor(statement.ird, &connection, &statement, 0);
+  InitEmbeddedDescriptor(statement.ard, &connection, nullptr, connection.bindType);
+  InitEmbeddedDescriptor(statement.ipd, &connection, &statement, 0);
+  InitEmbeddedDescriptor(statement.apd, &connection, nullptr, 0);
+  LinkDescriptor(connection, statement.ird);
+  LinkDescriptor(connection, statement.ard);
+  LinkDescriptor(connection, statement.ipd);
+  LinkDescriptor(connection, statement.apd);
+}
+
+void UnlinkStatement(ConnectionHandle& connection, StatementHandle& statement) {
+  for (StatementHandle** link = &connection.firstStatement; *link != nullptr; link = &(*link)->nextStatement) {
+    if (*link == &statement) {
+      *link = statement.nextStatement;
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+SQLRETURN AllocateStatement(ConnectionHandle& connection, StatementHandle** out) {
+  ClearDiagnostic(connection.diagnostic);
+  auto* statement = new (std::nothrow) StatementHandle;
+  if (statement == nullptr) {
+    SetDiagnostic(connection.diagnostic, kMsgMemoryAllocation);
+    return SQL_ERROR;
+  }
+  statement->connection = &connection;
+  statement->nextStatement = connection.firstStatement;
+  connection.firstStatement = statement;
+  CopyConnectionDefaults(*statement, connection);
+  InitEmbeddedDescriptors(*statement, connection);
+  *out = statement;
+  return SQL_SUCCESS;
+}
+
+void DestroyStatementHandle(StatementHandle* statement) {
+  ConnectionHandle& connection = *statement->connection;
+  UnlinkDescriptor(connection, statement->ird);
+  UnlinkDescriptor(connection, statement->ard);
+  UnlinkDescriptor(connection, statement->ipd);
+  UnlinkDescriptor(connection, statement->apd);
+  UnlinkStatement(connection, *statement);
+  ReleaseDescriptorRecords(statement->ard, false);
+  ReleaseDescriptorRecords(statement->apd, false);
+  delete statement;
+}

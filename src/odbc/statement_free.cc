@@ -1,0 +1,128 @@
+// Closing and dropping statements: the autocommit commit of a writable
+// result, the release of catalog and parse state, and unbinding.
+#include "odbc/statement_free.h"
+
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "odbc/catalog_request.h"
+#include "odbc/special_statement.h"
+#include "odbc/statement_allocation.h"
+#include "odbc/statement_handle.h"
+#include "odbc/transactions.h"
+#include "sql/parse_tree.h"
+#include "tables/table_cursor.h"
+
+namespace {
+
+bool ClosingCommits(const StatementHandle& statement) {
+  const ConnectionHandle& connection = *statement.connection;
+  return statement.statementKind == kStatementQueryResult && statement.concurrency != SQL_CONCUR_READ_ONLY &&
+         connection.record != nullptr && connection.record->transactionCapability != 0 &&
+         connection.autocommit != 0;
+}
+
+void ReleaseCatalogState(StatementHandle& statement) {
+  statement.statementKind = kStatementNone;
+  statement.catalogSubMode = 0;
+  statement.catalogRow = -2;
+  statement.requestedType = 0;
+  ReleaseCatalogRequest(statement.pendingCatalogRequest);
+  statement.pendingCatalogRequest = nullptr;
+  statement.catalogTableName.clear();
+  if (statement.catalogCursor != nullptr) ApplyFlushCacheCommand(statement.catalogCursor);
+  statement.catalogCursor = nullptr;
+  statement.catalogColumnName.clear();
+  DestroyCatalogRowWork(statement.catalogRowWork, true);
+  statement.catalogRowWork = nullptr;
+}
+
+void ReleaseParseState(StatementHandle& statement) {
+  FreeParseTree(statement.parseTree);
+  FreeSpecialStatement(statement.specialStatement);
+  statement.specialStatement = nullptr;
+}
+
+void ResetExecutionState(StatementHandle& statement) {
+  statement.dataAtExecution = 0;
+  for (std::int32_t& position : statement.dataAtExecutionPositions) position = -1;
+  statement.currentBookmark = 0;
+  statement.rowsetStatusArray = nullptr;
+  statement.pendingOperation = kNoPendingOperation;
+}
+
+SQLRETURN CloseStatement(StatementHandle& statement) {
+  if (ClosingCommits(statement)) {
+    ConnectionHandle& connection = *statement.connection;
+    SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
+    if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
+      statement.diagnostic.messageId = connection.diagnostic.messageId;
+      statement.diagnostic.messageText = connection.diagnostic.messageText;
+      return result;
+    }
+  }
+  ReleaseCatalogState(statement);
+  if (statement.parseTree != nullptr && statement.prepared == 0) ReleaseParseState(statement);
+  ResetExecutionState(statement);
+  statement.longDataColumn = 0;
+  statement.longDataOffset = 0;
+  return SQL_SUCCESS;
+}
+
+// A drop whose close could not commit keeps the statement: rolling back
+// would throw away the connection's writes, and freeing would report them
+// as done. The Driver Manager keeps its handle when a free fails.
+SQLRETURN DropStatement(StatementHandle* statement) {
+  SQLRETURN result = CloseStatement(*statement);
+  if (result != SQL_SUCCESS) return result;
+  ReleaseParseState(*statement);
+  statement->prepared = 0;
+  ResetExecutionState(*statement);
+  // The rows-fetched buffer is left alone: the application may already have
+  // released it, and nothing can read the count of a freed statement.
+  DestroyStatementHandle(statement);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN ResetParameters(StatementHandle& statement) {
+  if (statement.dataAtExecution != 0) {
+    statement.diagnostic.messageId = kMsgInvalidCursorState;
+    return SQL_ERROR;
+  }
+  ReleaseDescriptorRecords(*statement.currentApd, true);
+  return SQL_SUCCESS;
+}
+
+}  // namespace
+
+SQLRETURN FreeStatement(StatementHandle* statement, SQLUSMALLINT option) {
+  statement->diagnostic.messageId = kMsgSuccess;
+  statement->diagnosticRowCount = 0;
+  switch (option) {
+    case SQL_CLOSE: return CloseStatement(*statement);
+    case SQL_DROP: return DropStatement(statement);
+    case SQL_UNBIND: ReleaseDescriptorRecords(*statement->currentArd, true); return SQL_SUCCESS;
+    case SQL_RESET_PARAMS: return ResetParameters(*statement);
+    default: return SQL_SUCCESS;
+  }
+}
+
+SQLRETURN CancelStatement(StatementHandle& statement) {
+  statement.diagnostic.messageId = kMsgSuccess;
+  if (statement.dataAtExecution == 0) return SQL_SUCCESS;
+  if (statement.pendingOperation == kNoPendingOperation) return FreeStatement(&statement, SQL_CLOSE);
+  statement.dataAtExecution = 0;
+  statement.dataAtExecutionPositions[0] = -1;
+  statement.dataAtExecutionPositions[1] = -1;
+  statement.pendingOperation = kNoPendingOperation;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN CloseStatementCursor(StatementHandle& statement) {
+  statement.diagnostic.messageId = kMsgSuccess;
+  statement.diagnosticRowCount = 0;
+  if (statement.statementKind == kStatementNone) {
+    statement.diagnostic.messageId = kMsgInvalidCursorState;
+    return SQL_ERROR;
+  }
+  return FreeStatement(&statement, SQL_CLOSE);
+}

@@ -1,0 +1,86 @@
+// Transaction completion on a connection and on a whole environment. The
+// held-back writes are table access's write cache, reached through the
+// pending-writes hooks of the connection layer.
+#include "odbc/transactions.h"
+
+#include "common/diagnostics.h"
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "connection/pending_writes.h"
+#include "odbc/special_statement.h"
+#include "odbc/statement_free.h"
+#include "odbc/descriptor_handle.h"
+#include "odbc/statement_handle.h"
+#include "sql/parse_tree.h"
+
+namespace {
+
+void CloseConnectionCursors(ConnectionHandle& connection, bool deletePrepared) {
+  for (StatementHandle* statement = connection.firstStatement; statement != nullptr;
+       statement = statement->nextStatement) {
+    // Kind 0 first, so the close does not try to commit once more.
+    statement->statementKind = kStatementNone;
+    FreeStatement(statement, SQL_CLOSE);
+    if (!deletePrepared || statement->parseTree == nullptr) continue;
+    FreeParseTree(statement->parseTree);
+    statement->prepared = 0;
+    FreeSpecialStatement(statement->specialStatement);
+    statement->specialStatement = nullptr;
+  }
+}
+
+SQLRETURN EndOneConnection(ConnectionHandle& connection, SQLSMALLINT completionType) {
+  ClearDiagnostic(connection.diagnostic);
+  if (completionType != SQL_COMMIT && completionType != SQL_ROLLBACK) return SQL_SUCCESS;
+  MessageId id = EndConnectionTransaction(connection, completionType == SQL_COMMIT);
+  connection.diagnostic.messageId = id;
+  return id == kMsgSuccess ? SQL_SUCCESS : SQL_ERROR;
+}
+
+}  // namespace
+
+MessageId EndConnectionTransaction(ConnectionHandle& connection, bool commit) {
+  ConnectionRecord* record = connection.record;
+  if (record == nullptr || record->transactionCapability == 0) return kMsgSuccess;
+  CloseConnectionCursors(connection, record->commitDeletesPrepared != 0);
+  MessageId id = commit ? CommitHeldWrites(*record) : DiscardHeldWrites(*record);
+  if (id != kMsgSuccess) {
+    GetConnectionErrorText(*record, connection.diagnostic.messageText);
+    return id;
+  }
+  for (StatementHandle* statement = connection.firstStatement; statement != nullptr;
+       statement = statement->nextStatement) {
+    statement->transactionFlags[0] = 0;
+    statement->transactionFlags[1] = 0;
+  }
+  return kMsgSuccess;
+}
+
+SQLRETURN EndTransaction(EnvironmentHandle* environment, ConnectionHandle* connection,
+                         SQLSMALLINT completionType) {
+  if (connection != nullptr) return EndOneConnection(*connection, completionType);
+  if (environment == nullptr) return SQL_INVALID_HANDLE;
+  for (ConnectionHandle* each = environment->firstConnection; each != nullptr; each = each->nextConnection) {
+    SQLRETURN result = EndOneConnection(*each, completionType);
+    if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) continue;
+    environment->diagnostic.messageId = each->diagnostic.messageId;
+    environment->diagnostic.messageText = each->diagnostic.messageText;
+    return SQL_ERROR;
+  }
+  ClearDiagnostic(environment->diagnostic);
+  return SQL_SUCCESS;
+}
+
+SQLRETURN EndTransactionByHandle(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT completionType) {
+  switch (handleType) {
+    case SQL_HANDLE_ENV: return EndTransaction(static_cast<EnvironmentHandle*>(handle), nullptr, completionType);
+    case SQL_HANDLE_DBC: return EndTransaction(nullptr, static_cast<ConnectionHandle*>(handle), completionType);
+    case SQL_HANDLE_STMT:
+      SetDiagnostic(static_cast<StatementHandle*>(handle)->diagnostic, kMsgInvalidAttribute);
+      return SQL_ERROR;
+    case SQL_HANDLE_DESC:
+      SetDiagnostic(static_cast<DescriptorHandle*>(handle)->diagnostic, kMsgInvalidAttribute);
+      return SQL_ERROR;
+    default: return SQL_ERROR;
+  }
+}

@@ -1,0 +1,171 @@
+// The request/reply cycle of every API action and the ticket renewal.
+#include "qbapi/api_exchange.h"
+
+#include "qbapi/api_operations.h"
+#include "qbapi/query_reply_reader.h"
+
+namespace {
+
+MessageId MalformedReply(ApiCallRecord& call, const std::string& detail) {
+  return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
+}
+
+bool IsDecimalInteger(const std::string& text) {
+  std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
+  if (text.size() == start) return false;
+  for (std::size_t i = start; i < text.size(); ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+std::string ActionPath(const std::string& dbid) { return dbid.empty() ? "/db/main" : "/db/" + dbid; }
+
+// Posts the request; 0 only for an HTTP 200 reply.
+MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& action,
+                      const std::string& credentials, const XmlRequest& params, HttpReply& reply) {
+  if (!dbid.empty() && !IsPlausibleDbid(dbid))
+    return RecordServiceFailure(call, "14", "Invalid dbid", dbid);
+  std::string body = WrapXmlRequest(credentials, params);
+  MessageId id = HttpPostXml(session.transport, ActionPath(dbid), action, body, reply, call);
+  if (id != kMsgSuccess) return id;
+  if (reply.status != 200)
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
+                                  "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+  return kMsgSuccess;
+}
+
+bool LooksLikeXml(const HttpReply& reply) {
+  if (!reply.contentType.empty()) return reply.contentType.find("xml") != std::string::npos;
+  std::size_t first = reply.body.find_first_not_of(" \t\r\n");
+  return first != std::string::npos && reply.body[first] == '<';
+}
+
+// Only a ticket the session sent can be renewed, and only with the user's
+// name and password to hand.
+bool ShouldRenewTicket(const ApiSession& session, const ApiCallRecord& call, bool sentTicket) {
+  return sentTicket && call.origin == ApiFailureOrigin::kService && call.errcode == "4" &&
+         !session.userName.empty();
+}
+
+MessageId RenewTicket(ApiSession& session, ApiCallRecord& call) {
+  session.ticket.clear();
+  return ApiAuthenticate(session, call);
+}
+
+}  // namespace
+
+MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, const std::string& text,
+                               const std::string& detail) {
+  call.errcode = code;
+  call.errtext = text;
+  call.errdetail = detail;
+  call.origin = ApiFailureOrigin::kService;
+  ++call.failureCount;
+  return kMsgServerError;
+}
+
+bool IsPlausibleDbid(const std::string& dbid) {
+  if (dbid.empty() || dbid.size() > 64) return false;
+  for (char c : dbid) {
+    bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    if (!alnum) return false;
+  }
+  return true;
+}
+
+MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail) { return MalformedReply(call, detail); }
+
+MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call) {
+  if (envelope.rootName != "qdbapi")
+    return MalformedReply(call, "unexpected root element <" + envelope.rootName + ">");
+  if (!envelope.hasErrcode || !IsDecimalInteger(envelope.errcode))
+    return MalformedReply(call, "reply without a numeric errcode");
+  call.errcode = envelope.errcode;
+  call.errtext = envelope.errtext;
+  call.errdetail = envelope.errdetail;
+  call.origin = ApiFailureOrigin::kService;
+  if (call.errcode == "0") return kMsgSuccess;
+  ++call.failureCount;
+  return kMsgServerError;
+}
+
+MessageId ReadReplyEnvelope(const XmlElement& root, ApiCallRecord& call) {
+  ReplyEnvelope envelope;
+  envelope.rootName = root.name;
+  const XmlElement* errcode = FindChild(root, "errcode");
+  envelope.hasErrcode = errcode != nullptr;
+  if (errcode != nullptr) envelope.errcode = errcode->text;
+  envelope.errtext = ChildText(root, "errtext");
+  envelope.errdetail = ChildText(root, "errdetail");
+  return CheckReplyEnvelope(envelope, call);
+}
+
+MessageId InterpretXmlReply(const std::string& body, XmlElement& root, ApiCallRecord& call) {
+  std::string error;
+  if (!ParseXmlDocument(body, root, error)) return MalformedReply(call, error);
+  return ReadReplyEnvelope(root, call);
+}
+
+MessageId ApiExchangeWithCredentials(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
+                                     const std::string& action, const std::string& credentials,
+                                     const XmlRequest& params, XmlElement& root) {
+  HttpReply reply;
+  MessageId id = PostRequest(session, call, dbid, action, credentials, params, reply);
+  if (id != kMsgSuccess) return id;
+  call.contentType = reply.contentType;
+  call.contentLength = std::to_string(reply.body.size());
+  return InterpretXmlReply(reply.body, root, call);
+}
+
+MessageId ApiExchange(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& action,
+                      const XmlRequest& params, XmlElement& root) {
+  for (int attempt = 0;; ++attempt) {
+    bool sentTicket = !session.ticket.empty();
+    MessageId id =
+        ApiExchangeWithCredentials(session, call, dbid, action, BuildCredentialBlock(session), params, root);
+    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
+    id = RenewTicket(session, call);
+    if (id != kMsgSuccess) return id;
+  }
+}
+
+MessageId ApiExchangeText(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
+                          const std::string& action, const XmlRequest& params, std::string& text) {
+  text.clear();
+  for (int attempt = 0;; ++attempt) {
+    bool sentTicket = !session.ticket.empty();
+    HttpReply reply;
+    MessageId id = PostRequest(session, call, dbid, action, BuildCredentialBlock(session), params, reply);
+    if (id != kMsgSuccess) return id;
+    call.contentType = reply.contentType;
+    call.contentLength = std::to_string(reply.body.size());
+    if (!LooksLikeXml(reply)) {
+      text = std::move(reply.body);
+      call.errcode = "0";
+      call.errtext.clear();
+      call.errdetail.clear();
+      return kMsgSuccess;
+    }
+    XmlElement root;
+    id = InterpretXmlReply(reply.body, root, call);
+    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
+    id = RenewTicket(session, call);
+    if (id != kMsgSuccess) return id;
+  }
+}
+
+MessageId ApiExchangeQueryPage(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
+                               const XmlRequest& params, QueryPage& page) {
+  for (int attempt = 0;; ++attempt) {
+    bool sentTicket = !session.ticket.empty();
+    HttpReply reply;
+    MessageId id = PostRequest(session, call, dbid, "API_DoQuery", BuildCredentialBlock(session), params, reply);
+    if (id != kMsgSuccess) return id;
+    call.contentType = reply.contentType;
+    call.contentLength = std::to_string(reply.body.size());
+    id = ReadQueryReply(reply.body, page, call);
+    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
+    id = RenewTicket(session, call);
+    if (id != kMsgSuccess) return id;
+  }
+}

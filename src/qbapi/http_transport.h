@@ -1,0 +1,64 @@
+// The HTTPS transport of an ApiSession on libcurl: one reusable easy handle,
+// timeouts, proxy choice and certificate verification. The API exchange and
+// the attachment download call it.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <cstdint>
+#include <string>
+
+#include "common/message_ids.h"
+#include "platform/files.h"
+#include "qbapi/api_call_record.h"
+
+struct TransportSettings {
+  std::string baseUrl = "https://www.quickbase.com";  // scheme://host[:port], no trailing '/'
+  // Milliseconds; 0 means no limit. Resolve and connect together bound the
+  // connection; send and receive bound a stall while writing or reading.
+  long resolveTimeoutMs = 60000;
+  long connectTimeoutMs = 60000;
+  long sendTimeoutMs = 60000;
+  long receiveTimeoutMs = 60000;
+  bool useEnvironmentProxy = false;
+  std::string proxyName;  // explicit proxy; wins over the environment's
+  std::string caFile;     // extra trust anchor for a private CA; verification stays on
+  std::string userAgent = "Tarvox ODBC";
+};
+
+// Owns a curl easy handle for the session's lifetime, so connections are
+// reused between requests.
+struct CurlEasyHolder {
+  CURL* handle = nullptr;
+  CurlEasyHolder() = default;
+  CurlEasyHolder(const CurlEasyHolder&) = delete;
+  CurlEasyHolder& operator=(const CurlEasyHolder&) = delete;
+  ~CurlEasyHolder();
+};
+
+struct HttpTransport {
+  TransportSettings settings;
+  CurlEasyHolder curl;
+};
+
+struct HttpReply {
+  long status = 0;
+  std::string contentType;
+  std::string body;
+  std::string ticketCookie;  // the TICKET cookie, when the reply set one
+};
+
+// POSTs an XML body to baseUrl + path with the QUICKBASE-ACTION header.
+// 0 when an HTTP reply arrived (any status); otherwise 999 with the call
+// record describing the transport failure (origin kHttp or kTimeout).
+MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
+                      const std::string& body, HttpReply& reply, ApiCallRecord& call);
+
+// GETs baseUrl + path with the TICKET cookie into an open file. 0 on a 200
+// reply; otherwise 999 with the call record filled.
+MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
+                             PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call);
+
+// Records a transport failure: errcode, errtext, errdetail and origin.
+MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, const std::string& code,
+                                 const std::string& text, const std::string& detail);

@@ -1,0 +1,65 @@
+// The statement's parse tree: the node array, the value buffers that hold its
+// texts, and the primitives every pass uses to build, read and release it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sql/parse_node.h"
+
+// A reserved size and the text it holds. Interned names and literals have
+// size = length + 1; result buffers are reserved empty with the size their
+// writer may fill.
+struct ValueBuffer {
+  std::uint64_t size = 0;
+  std::string text;
+};
+
+// Nodes only grow and are addressed by index: the array moves when it grows,
+// so a builder re-fetches a node by index after every append. The value
+// buffers live beside the nodes rather than behind a pointer in the root.
+struct ParseTree {
+  std::vector<ParseNode> nodes;
+  std::vector<ValueBuffer> values;
+};
+
+inline constexpr std::size_t kInitialValueBuffers = 128;
+
+// Node operations. AddParseNode answers kNoNode when it cannot append
+// (memory, or the index space is used up); the builder reports that as 1001.
+NodeIndex AddParseNode(ParseTree& tree, std::uint16_t kind);
+void PushParseNode(ParseTree& tree, const ParseNode& node);
+void InsertParseNodes(ParseTree& tree, std::size_t position, std::size_t count, const ParseNode& node);
+void CopyParseNode(ParseNode& target, const ParseNode& source);
+inline ParseNode& GetParseNode(ParseTree& tree, NodeIndex index) { return tree.nodes[index]; }
+inline const ParseNode& GetParseNode(const ParseTree& tree, NodeIndex index) { return tree.nodes[index]; }
+inline ParseNode& GetParseNodeAt(ParseTree& tree, std::uint64_t index) { return tree.nodes[index]; }
+
+// Value operations. Both answer kNoValue when the buffer cannot be added.
+ValueIndex AddValueBuffer(ParseTree& tree, std::uint64_t size);
+ValueIndex InternString(ParseTree& tree, std::string_view text);
+inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) {
+  return tree.values[index].text;
+}
+
+ValueBuffer ConstructValueBuffer(std::uint64_t size);
+ValueBuffer CopyValueBuffer(const ValueBuffer& source);
+void AssignValueBuffer(ValueBuffer& target, const ValueBuffer& source);
+void ReleaseValueBuffer(ValueBuffer& buffer);
+
+// Releases what execution attached to the tree (ReleasePlan from the root),
+// then the tree itself, and clears the holder. An empty holder is left alone.
+void FreeParseTree(ParseTree*& holder);
+
+// Frees a tree under construction on every early return of its builder.
+struct ParseTreeGuard {
+  ParseTree*& holder;
+  bool keep = false;
+  explicit ParseTreeGuard(ParseTree*& treeHolder) : holder(treeHolder) {}
+  ParseTreeGuard(const ParseTreeGuard&) = delete;
+  ParseTreeGuard& operator=(const ParseTreeGuard&) = delete;
+  ~ParseTreeGuard();
+};

@@ -1,0 +1,71 @@
+// Node creation, backtracking marks, optional-token tests and parameter
+// marker numbering for the parser rules.
+#include "sql/parser_support.h"
+
+#include <cstring>
+
+#include "sql/token_readers.h"
+
+MessageId NewNode(ParseSession& session, std::uint16_t kind, NodeIndex& out) {
+  out = AddParseNode(session.tree, kind);
+  return out == kNoNode ? kMsgMemoryAllocation : kMsgSuccess;
+}
+
+void RestorePosition(ParseSession& session, SqlCursor& cursor, const ParseMark& mark) {
+  cursor = mark.cursor;
+  if (session.lastParameter == mark.lastParameter) return;
+  if (mark.lastParameter == kNoNode) {
+    FieldsAt(session, 0).root.firstParameter = kNoNode;
+  } else {
+    FieldsAt(session, mark.lastParameter).parameter.next = kNoNode;
+  }
+  session.lastParameter = mark.lastParameter;
+}
+
+bool TryKeyword(ParseSession& session, SqlCursor& cursor, std::string_view keyword) {
+  SqlCursor attempt = cursor;
+  if (ExpectKeyword(session.statement, attempt, keyword, session.token) != kMsgSuccess) return false;
+  cursor = attempt;
+  return true;
+}
+
+bool TrySymbol(ParseSession& session, SqlCursor& cursor, std::string_view symbol) {
+  SqlCursor attempt = cursor;
+  if (ExpectSymbol(session.statement, attempt, symbol, session.token) != kMsgSuccess) return false;
+  cursor = attempt;
+  return true;
+}
+
+std::string_view PeekSymbol(SqlCursor cursor) {
+  SqlCursor c = SkipBlanks(cursor);
+  if (AtTextEnd(c)) return {};
+  const char first = c.text[0];
+  const char second = c.remaining > 1 ? c.text[1] : '\0';
+  if (std::strchr("()*+,/;=?{}", first) != nullptr) return {c.text, 1};
+  if ((first == '-' && second == '-') || (first == '<' && (second == '=' || second == '>')) ||
+      (first == '>' && second == '=')) {
+    return {c.text, 2};
+  }
+  if (first == '-' || first == '<' || first == '>') return {c.text, 1};
+  if (first == '.' && !(second >= '0' && second <= '9')) return {c.text, 1};
+  return {};
+}
+
+MessageId AppendParameterMarker(ParseSession& session, NodeIndex& out) {
+  const NodeIndex last = session.lastParameter;
+  // Parameter numbers are 16-bit in ODBC; a further marker could never be
+  // bound and would share a number with another.
+  if (last != kNoNode && FieldsAt(session, last).parameter.number == 0xFFFF) {
+    return FailFinally(session, kMsgElementMissing, "More than 65535 parameter markers");
+  }
+  if (MessageId id = NewNode(session, kNodeParameter, out)) return id;
+  if (last == kNoNode) {
+    FieldsAt(session, 0).root.firstParameter = out;
+    FieldsAt(session, out).parameter.number = 1;
+  } else {
+    FieldsAt(session, last).parameter.next = out;
+    FieldsAt(session, out).parameter.number = static_cast<std::uint16_t>(FieldsAt(session, last).parameter.number + 1);
+  }
+  session.lastParameter = out;
+  return kMsgSuccess;
+}

@@ -1,0 +1,45 @@
+// Small services shared by the parser rules: node creation, saved positions
+// that also undo parameter markers, optional keywords and symbols.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "common/message_ids.h"
+#include "sql/parse_session.h"
+
+// Appends a node of kind (with its starting values); 1001 when it can't.
+MessageId NewNode(ParseSession& session, std::uint16_t kind, NodeIndex& out);
+inline ParseNode& NodeAt(ParseSession& session, NodeIndex index) { return session.tree.nodes[index]; }
+inline NodeFields& FieldsAt(ParseSession& session, NodeIndex index) { return session.tree.nodes[index].fields; }
+
+// A position to come back to when an alternative fails. Going back also
+// unlinks the parameter markers the failed alternative made, so a "?" read
+// twice is numbered once.
+struct ParseMark {
+  SqlCursor cursor;
+  NodeIndex lastParameter;
+};
+inline ParseMark MarkPosition(const ParseSession& session, SqlCursor cursor) {
+  return ParseMark{cursor, session.lastParameter};
+}
+void RestorePosition(ParseSession& session, SqlCursor& cursor, const ParseMark& mark);
+
+// A failure no other alternative can mend: memory, or the nesting limit.
+// Alternatives stop trying on it and hand it up.
+inline bool IsFinalFailure(const ParseSession& session, MessageId id) {
+  return id == kMsgMemoryAllocation || session.finalFailure != kMsgSuccess;
+}
+
+// Takes the keyword (or symbol) when it is next; otherwise leaves the cursor
+// where it was and answers false.
+bool TryKeyword(ParseSession& session, SqlCursor& cursor, std::string_view keyword);
+bool TrySymbol(ParseSession& session, SqlCursor& cursor, std::string_view symbol);
+
+// The symbol that starts at the cursor ("" when the next token is another
+// kind), without reading the token into the buffer.
+std::string_view PeekSymbol(SqlCursor cursor);
+
+// Appends a parameter marker numbered one more than the chain's last and
+// links it at the chain's end.
+MessageId AppendParameterMarker(ParseSession& session, NodeIndex& out);

@@ -1,0 +1,280 @@
+// Query strings for the service: every value quoted, every criterion sent
+// only when the service can't drop a row that the SQL condition keeps.
+#include "tables/query_criteria.h"
+
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+#include "common/service_text.h"
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+
+namespace {
+
+const char* const kOperatorNames[] = {"", "EX", "XEX", "LTE", "LT", "GTE", "GT", "CT", "XCT", "SW", "XSW"};
+
+// The pieces of an IN list travel as one text with an upper-case " OR "
+// between lower-cased items, so the separator can't occur inside an item.
+std::vector<std::string> SplitListPieces(const std::string& text) {
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (std::size_t at = text.find(" OR "); at != std::string::npos; at = text.find(" OR ", start)) {
+    pieces.push_back(text.substr(start, at - start));
+    start = at + 4;
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+bool IsNumberText(const std::string& text) {
+  double value = 0;
+  const char* begin = text.data();
+  const char* end = begin + text.size();
+  if (begin != end && *begin == '+') ++begin;
+  auto parsed = std::from_chars(begin, end, value);
+  return !text.empty() && parsed.ec == std::errc() && parsed.ptr == end;
+}
+
+bool IsIntegerText(const std::string& text) {
+  std::int64_t value = 0;
+  auto parsed = std::from_chars(text.data(), text.data() + text.size(), value);
+  return !text.empty() && parsed.ec == std::errc() && parsed.ptr == text.data() + text.size();
+}
+
+bool IsIsoDateText(const std::string& text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (i != 4 && i != 7 && (text[i] < '0' || text[i] > '9')) return false;
+  return true;
+}
+
+// LIKE patterns arrive with their backslash escapes; the service reads a
+// value literally.
+bool UnescapeLikeValue(std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\') {
+      if (++i == text.size()) return false;
+    }
+    out += text[i];
+  }
+  text = std::move(out);
+  return true;
+}
+
+// Bytes an XML 1.0 document can't carry, and the NUL that would cut a value.
+bool HasControlBytes(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') return true;
+  return false;
+}
+
+struct Entry {
+  const ColumnDescriptor* column = nullptr;
+  std::uint16_t op = 0;
+  std::int16_t valueType = 0;
+  const void* value = nullptr;
+  SQLLEN length = 0;
+};
+
+bool RenderEntryValue(const TableCursor& cursor, const Entry& entry, std::string& text) {
+  if (entry.length == -1 || entry.value == nullptr) {
+    text.clear();
+    return true;
+  }
+  if (entry.valueType == kValueBinary) return false;
+  const ConnectionHandle* handle = cursor.connection == nullptr ? nullptr : cursor.connection->connection;
+  bool utc = handle != nullptr && handle->timezoneOffsetSet;
+  std::int32_t offset = utc ? handle->timezoneOffsetMinutes : 0;
+  return FormatCValueAsQuickBaseText(text, entry.valueType, entry.value, entry.length, utc, offset) == kMsgSuccess;
+}
+
+bool IsComparison(std::uint16_t op) { return op >= kCriterionEx && op <= kCriterionGt; }
+
+// Whether a piece of text may stand as the value of a criterion on a field
+// of this kind: the service must read it as the SQL side does.
+bool TextFitsKind(FieldKind kind, const std::string& piece) {
+  switch (kind) {
+    case FieldKind::kNumeric:
+    case FieldKind::kCheckbox:
+    case FieldKind::kRecordId:
+      return IsNumberText(piece);
+    case FieldKind::kDate:
+      return IsIntegerText(piece) || IsIsoDateText(piece);
+    case FieldKind::kTimeOfDay:
+      return IsIntegerText(piece);
+    default:
+      return false;
+  }
+}
+
+bool ValueTypeFitsKind(FieldKind kind, std::int16_t valueType) {
+  switch (kind) {
+    case FieldKind::kNumeric:
+    case FieldKind::kCheckbox:
+    case FieldKind::kRecordId:
+      return valueType == kValueDouble;
+    case FieldKind::kDate:
+      return valueType == kValueDate;
+    case FieldKind::kTimeOfDay:
+      return valueType == kValueTime;
+    case FieldKind::kTimestamp:
+      return valueType == kValueTimestamp;
+    default:
+      return false;
+  }
+}
+
+bool QuoteValue(const std::string& value, std::string& quoted) {
+  char quote = '\'';
+  if (value.find('\'') != std::string::npos) {
+    if (value.find('"') != std::string::npos) return false;
+    quote = '"';
+  }
+  quoted = quote + value + quote;
+  return true;
+}
+
+bool AppendCriterion(std::string& out, const ColumnDescriptor& column, std::uint16_t op, const std::string& value) {
+  std::string quoted;
+  if (!QuoteValue(value, quoted)) return false;
+  out += '{';
+  out += column.fieldIdText;
+  out += '.';
+  out += kOperatorNames[op];
+  out += '.';
+  out += quoted;
+  out += '}';
+  return true;
+}
+
+// A text-field criterion: character values only; pattern operators need a
+// non-empty literal value.
+bool PrepareTextValue(const Entry& entry, std::string& value) {
+  if (entry.valueType != kValueCharacter && entry.length != -1) return false;
+  if (entry.op >= kCriterionCt) return entry.length != -1 && UnescapeLikeValue(value) && !value.empty();
+  return true;
+}
+
+bool PieceFitsColumn(const ColumnDescriptor& column, const std::string& piece) {
+  return column.pushDownRank == 1 || TextFitsKind(column.fieldKind, piece);
+}
+
+// EX and XEX with a character value may carry an IN list: one criterion per
+// item, OR-joined for IN and AND-joined for NOT IN.
+bool RenderListEntry(const Entry& entry, const std::string& value, std::string& out, std::int32_t& pieces) {
+  std::vector<std::string> list = SplitListPieces(value);
+  pieces = static_cast<std::int32_t>(list.size());
+  if (list.size() > 1) out += '(';
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (!PieceFitsColumn(*entry.column, list[i])) return false;
+    if (i > 0) out += entry.op == kCriterionEx ? "OR" : "AND";
+    if (!AppendCriterion(out, *entry.column, entry.op, list[i])) return false;
+  }
+  if (list.size() > 1) out += ')';
+  return true;
+}
+
+// Renders one entry; pieces counts the criteria it sends.
+bool RenderEntry(const TableCursor& cursor, const Entry& entry, std::string& out, std::int32_t& pieces) {
+  const ColumnDescriptor& column = *entry.column;
+  if (column.pushDownRank == 0 || entry.op > kCriterionXsw) return false;
+  std::string value;
+  if (!RenderEntryValue(cursor, entry, value) || HasControlBytes(value)) return false;
+  pieces = 1;
+  bool isList = (entry.op == kCriterionEx || entry.op == kCriterionXex) && entry.valueType == kValueCharacter &&
+                entry.length != -1;
+  if (column.pushDownRank == 1) {
+    if (!PrepareTextValue(entry, value)) return false;
+    if (isList) return RenderListEntry(entry, value, out, pieces);
+    return AppendCriterion(out, column, entry.op, value);
+  }
+  if (!IsComparison(entry.op)) return false;
+  if (entry.length == -1)
+    return (entry.op == kCriterionEx || entry.op == kCriterionXex) && AppendCriterion(out, column, entry.op, value);
+  if (entry.valueType != kValueCharacter)
+    return ValueTypeFitsKind(column.fieldKind, entry.valueType) && AppendCriterion(out, column, entry.op, value);
+  if (isList) return RenderListEntry(entry, value, out, pieces);
+  return TextFitsKind(column.fieldKind, value) && AppendCriterion(out, column, entry.op, value);
+}
+
+MessageId RefuseCriteria(TableCursor& cursor) {
+  cursor.queryText.clear();
+  cursor.criteriaCount = kMaxServiceCriteria + 1;
+  return kMsgNotSupported;
+}
+
+}  // namespace
+
+bool TableHasPendingWrites(const TableCursor& cursor) {
+  if (cursor.connection == nullptr) return false;
+  const WriteCache& writes = cursor.connection->client.caches.writes;
+  auto table = writes.tables.find(cursor.tableId);
+  if (table == writes.tables.end()) return false;
+  const TableWrites& pending = table->second;
+  return !pending.batches.empty() || !pending.deletions.empty();
+}
+
+MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
+                             const std::uint16_t* operators, const std::int16_t* valueTypes,
+                             const void* const* values, const SQLLEN* lengths) {
+  std::int32_t listExtras = cursor.criteriaCount < 0 ? 0 : cursor.criteriaCount;
+  cursor.queryText.clear();
+  cursor.criteriaCount = 0;
+  if (count <= 0) return kMsgSuccess;
+  if (cursor.pseudoTable != PseudoTable::kNone) return RefuseCriteria(cursor);
+  for (std::int32_t i = 0; i < count; ++i)
+    if (columns[i] >= cursor.columns.size()) return kMsgInvalidColumnId;
+  bool orJoin = cursor.joinOperator == kCriteriaJoinOr;
+  // Refused sets: a row the SQL condition keeps must never be filtered out.
+  if (count + listExtras > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0) ||
+      TableHasPendingWrites(cursor))
+    return RefuseCriteria(cursor);
+  std::string query;
+  std::int32_t sent = 0;
+  std::int32_t extrasSeen = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (operators[i] == kCriterionLocal) {
+      if (orJoin) return RefuseCriteria(cursor);
+      continue;
+    }
+    Entry entry{&cursor.columns[columns[i]], operators[i], valueTypes[i], values[i], lengths[i]};
+    std::string text;
+    std::int32_t pieces = 0;
+    if (!RenderEntry(cursor, entry, text, pieces)) return RefuseCriteria(cursor);
+    if (!query.empty()) query += orJoin ? "OR" : "AND";
+    query += text;
+    sent += pieces;
+    extrasSeen += pieces - 1;
+  }
+  // A plain value that happens to hold " OR " is not a list: its pieces
+  // would outnumber the items the collectors counted, so the set is refused.
+  if (extrasSeen != listExtras || sent > kMaxServiceCriteria) return RefuseCriteria(cursor);
+  cursor.queryText = std::move(query);
+  cursor.criteriaCount = count + listExtras;
+  return kMsgSuccess;
+}
+
+MessageId BuildSortList(TableCursor& cursor, std::uint16_t keyCount, const std::uint16_t* columnIndexes,
+                        const std::uint8_t* directions) {
+  cursor.sortFields.clear();
+  cursor.sortOrders.clear();
+  if (keyCount == 0) return kMsgSuccess;
+  if (cursor.pseudoTable != PseudoTable::kNone || TableHasPendingWrites(cursor)) return kMsgNotSupported;
+  std::string fields;
+  std::string orders;
+  for (std::uint16_t i = 0; i < keyCount; ++i) {
+    if (columnIndexes[i] >= cursor.columns.size()) return kMsgInvalidColumnId;
+    const ColumnDescriptor& column = cursor.columns[columnIndexes[i]];
+    // Only the record id is never empty and orders the same way everywhere;
+    // the service's order of empty values and of text is its own.
+    if (column.fieldKind != FieldKind::kRecordId) return kMsgNotSupported;
+    if (!fields.empty()) fields += '.';
+    fields += column.fieldIdText;
+    orders += directions[i] != 0 ? 'D' : 'A';
+  }
+  cursor.sortFields = std::move(fields);
+  cursor.sortOrders = std::move(orders);
+  return kMsgSuccess;
+}

@@ -1,0 +1,175 @@
+// Column values of the current row: the service's texts read by field kind
+// and converted to the application's C type.
+#include "tables/row_values.h"
+
+#include <charconv>
+
+#include "common/service_text.h"
+#include "common/sql_to_c.h"
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "tables/attachment_files.h"
+#include "tables/pseudo_tables.h"
+#include "tables/table_select.h"
+
+namespace {
+
+// The pieces a value is delivered in, with the converter's ids mapped to
+// GetRowColumnData's.
+MessageId Deliver(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN length, SQLLEN* pieceOffset,
+                  SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  MessageId id = ConvertSqlValueToCType(sqlType, unsignedFlag, source, length, pieceOffset, cType, target,
+                                        targetLength, outLength);
+  if (id == kMsgDataTruncated) return kRowDataCut;
+  if (id == kMsgNoDataFound) return kRowDataExhausted;
+  return id;
+}
+
+struct Delivery {
+  SQLLEN* pieceOffset;
+  SQLSMALLINT cType;
+  void* target;
+  SQLLEN targetLength;
+  SQLLEN* outLength;
+};
+
+MessageId DeliverNull(const Delivery& out) {
+  return Deliver(SQL_VARCHAR, false, nullptr, SQL_NULL_DATA, out.pieceOffset, out.cType, out.target,
+                 out.targetLength, out.outLength);
+}
+
+template <typename Value>
+MessageId DeliverFixed(SQLSMALLINT sqlType, const Value& value, const Delivery& out) {
+  return Deliver(sqlType, false, &value, sizeof value, out.pieceOffset, out.cType, out.target, out.targetLength,
+                 out.outLength);
+}
+
+TimeZoneRule RuleOf(const TableCursor& cursor) {
+  TimeZoneRule rule;
+  const ConnectionHandle* handle = cursor.connection->connection;
+  if (handle != nullptr && handle->timezoneOffsetSet) {
+    rule.fixedOffset = true;
+    rule.offsetMinutes = handle->timezoneOffsetMinutes;
+  }
+  return rule;
+}
+
+double DurationMultiplier(const TableCursor& cursor) {
+  const ConnectionHandle* handle = cursor.connection->connection;
+  return handle == nullptr ? 1.0 : handle->durationMultiplier;
+}
+
+bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+MessageId DeliverText(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
+                      const Delivery& out) {
+  const ConnectionRecord& record = *cursor.connection;
+  if (text.empty() && record.emptyTextIsNull != 0) return DeliverNull(out);
+  const std::string* shown = &text;
+  if (column.fieldKind == FieldKind::kUser && record.rawUserFields == 0) {
+    auto name = record.client.session.userNames.find(text);
+    if (name != record.client.session.userNames.end()) shown = &name->second;
+  }
+  return Deliver(column.sqlType, false, shown->data(), static_cast<SQLLEN>(shown->size()), out.pieceOffset,
+                 out.cType, out.target, out.targetLength, out.outLength);
+}
+
+MessageId DeliverNumber(const std::string& text, const Delivery& out) {
+  if (IsBlankText(text)) return DeliverNull(out);
+  double value = 0;
+  std::size_t first = text.find_first_not_of(' ');
+  auto parsed = std::from_chars(text.data() + first, text.data() + text.size(), value);
+  if (parsed.ec != std::errc()) return kMsgConversionError;
+  return DeliverFixed(SQL_DOUBLE, value, out);
+}
+
+MessageId DeliverDateTime(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
+                          const Delivery& out) {
+  bool isNull = false;
+  MessageId id = kMsgSuccess;
+  if (column.fieldKind == FieldKind::kDate) {
+    SQL_DATE_STRUCT date{};
+    id = ReadServiceDate(text, date, isNull);
+    if (id == kMsgSuccess && !isNull) return DeliverFixed(SQL_DATE, date, out);
+  } else if (column.fieldKind == FieldKind::kTimestamp) {
+    SQL_TIMESTAMP_STRUCT timestamp{};
+    id = ReadServiceTimestamp(text, RuleOf(cursor), timestamp, isNull);
+    if (id == kMsgSuccess && !isNull) return DeliverFixed(SQL_TIMESTAMP, timestamp, out);
+  } else {
+    SQL_TIME_STRUCT time{};
+    id = ReadServiceTimeOfDay(text, time, isNull);
+    if (id == kMsgSuccess && !isNull) return DeliverFixed(SQL_TIME, time, out);
+  }
+  return id != kMsgSuccess ? id : DeliverNull(out);
+}
+
+MessageId DeliverOther(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
+                       const Delivery& out) {
+  bool isNull = false;
+  if (column.fieldKind == FieldKind::kDuration) {
+    double value = 0;
+    MessageId id = ReadServiceDuration(text, DurationMultiplier(cursor), value, isNull);
+    if (id != kMsgSuccess) return id;
+    return isNull ? DeliverNull(out) : DeliverFixed(SQL_DOUBLE, value, out);
+  }
+  bool checked = false;
+  MessageId id = ReadServiceCheckbox(text, checked, isNull);
+  if (id != kMsgSuccess) return id;
+  unsigned char bit = checked ? 1 : 0;
+  return isNull ? DeliverNull(out) : DeliverFixed(SQL_BIT, bit, out);
+}
+
+MessageId DeliverFile(TableCursor& cursor, const ColumnDescriptor& column, const std::string& fileName,
+                      const Delivery& out) {
+  if (IsBlankText(fileName)) return DeliverNull(out);
+  std::string path;
+  MessageId id = FetchAttachmentFile(cursor, column, fileName, path);
+  if (id != kMsgSuccess) return id;
+  if (path.empty()) return DeliverNull(out);
+  id = DeliverAttachment(path, out.pieceOffset, out.cType, out.target, out.targetLength, out.outLength);
+  if (id == kMsgDataTruncated) return kRowDataCut;
+  if (id == kMsgNoDataFound) return kRowDataExhausted;
+  return id;
+}
+
+MessageId DeliverValue(TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
+                       const Delivery& out) {
+  switch (column.fieldKind) {
+    case FieldKind::kText:
+    case FieldKind::kUser:
+      return DeliverText(cursor, column, text, out);
+    case FieldKind::kNumeric:
+      return DeliverNumber(text, out);
+    case FieldKind::kDate:
+    case FieldKind::kTimestamp:
+    case FieldKind::kTimeOfDay:
+      return DeliverDateTime(cursor, column, text, out);
+    case FieldKind::kFile:
+      return DeliverFile(cursor, column, text, out);
+    default:
+      return DeliverOther(cursor, column, text, out);
+  }
+}
+
+}  // namespace
+
+MessageId GetRowColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pieceOffset, SQLSMALLINT cType,
+                           void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  SQLLEN localOffset = 0;
+  if (pieceOffset == nullptr) pieceOffset = &localOffset;
+  if (cursor.pseudoTable != PseudoTable::kNone)
+    return GetPseudoColumnData(cursor, column, pieceOffset, cType, target, targetLength, outLength);
+  if (column >= cursor.columns.size()) return kMsgInvalidColumnId;
+  if (!CursorHasRow(cursor)) return kMsgInvalidCursorState;
+  const ColumnDescriptor& descriptor = cursor.columns[column];
+  Delivery out{pieceOffset, cType, target, targetLength, outLength};
+  if (descriptor.fieldKind == FieldKind::kRecordId) {
+    // Provisional ids of pending inserts lie above the signed range.
+    std::uint32_t recordId = cursor.recordId;
+    return Deliver(SQL_INTEGER, true, &recordId, sizeof recordId, pieceOffset, cType, target, targetLength,
+                   outLength);
+  }
+  const std::string* text = CurrentFieldText(cursor, descriptor);
+  if (text == nullptr) return DeliverNull(out);
+  return DeliverValue(cursor, descriptor, *text, out);
+}

@@ -1,0 +1,149 @@
+// The per-connection caches of table access, kept in the QuickBaseClient:
+// schemas, fields to fetch, query results (the row cache), the write cache,
+// downloaded attachments and the granted-databases lists.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/files.h"
+#include "qbapi/api_operations.h"
+
+// What API_GetSchema said about one table, kept until the connection closes
+// or FLUSH_THIS_DBID_SCHEMA drops it.
+struct TableSchema {
+  std::string tableId;
+  std::string appId;
+  std::string name;
+  std::string keyFieldId;
+  SchemaReply reply;
+};
+
+struct CachedValue {
+  std::uint32_t fieldId = 0;
+  std::string text;
+};
+
+// One fetched row: field id to the service's text. A row holds a handful of
+// fields, so a short list in ascending field-id order finds a value faster
+// than a map and costs one allocation instead of a node per value.
+struct CachedRow {
+  std::uint32_t recordId = 0;
+  std::vector<CachedValue> values;
+};
+
+// The row's text for a field; nullptr when the service sent none.
+inline const std::string* FindCachedValue(const CachedRow& row, std::uint32_t fieldId) {
+  for (const CachedValue& value : row.values) {
+    if (value.fieldId == fieldId) return &value.text;
+    if (value.fieldId > fieldId) break;
+  }
+  return nullptr;
+}
+
+// Sets a field's text, keeping the order; a field sent twice keeps its
+// later text, as a map would.
+inline void SetCachedValue(CachedRow& row, std::uint32_t fieldId, std::string_view text) {
+  auto at = row.values.end();
+  while (at != row.values.begin() && (at - 1)->fieldId >= fieldId) --at;
+  if (at != row.values.end() && at->fieldId == fieldId) {
+    at->text.assign(text);
+    return;
+  }
+  row.values.insert(at, CachedValue{fieldId, std::string(text)});
+}
+
+// The rows of one query, in the service's order. In sequential paging only
+// the current page is kept (firstIndex says where it starts).
+struct QueryResult {
+  std::string tableId;
+  std::string requestKey;  // query, clist, slist and orders: reuse needs all equal
+  QueryRequest request;
+  std::uint32_t generation = 0;  // the table's generation the rows belong to
+  std::vector<CachedRow> rows;
+  std::unordered_map<std::uint32_t, std::size_t> indexByRecordId;
+  std::int64_t firstIndex = 0;   // result index of rows[0]
+  std::int64_t fetched = 0;      // rows received from the service so far
+  bool complete = false;         // the service has no more rows
+  bool sequential = false;       // pages are dropped once passed
+  bool overlaid = false;         // pending writes apply (read without criteria)
+  std::vector<std::uint32_t> pendingInserts;  // provisional ids appended after the service's rows
+};
+
+// One CSV batch: rows sharing exactly the same field list (3 first, so an
+// empty record id is an add and a filled one an edit).
+struct PendingRow {
+  std::uint32_t recordId = 0;  // provisional (>= 0xF0000000) for an add
+  std::map<std::string, std::string> values;
+};
+
+struct CsvBatch {
+  std::vector<std::string> fieldIds;  // without 3
+  std::vector<PendingRow> rows;
+};
+
+inline constexpr std::uint32_t kFirstProvisionalRecordId = 0xF0000000u;
+
+struct TableWrites {
+  std::vector<CsvBatch> batches;
+  std::vector<std::uint32_t> deletions;  // record ids queued for API_PurgeRecords
+  // What a read of the table must show before the writes reach the service.
+  std::map<std::uint32_t, std::map<std::string, std::string>> overlay;  // record id to changed values
+  std::set<std::uint32_t> deleted;
+  std::vector<std::uint32_t> inserts;  // provisional ids, in order of insertion
+};
+
+struct WriteCache {
+  std::map<std::string, TableWrites> tables;  // by table id
+  std::uint32_t nextProvisionalId = kFirstProvisionalRecordId;
+};
+
+// An attachment downloaded for reading, kept until the connection closes.
+struct AttachmentFile {
+  std::string path;
+  bool temporary = true;  // deleted with the cache; a FILEPATH copy stays
+  bool missing = false;   // IGNOREMISSINGFILE turned a failed download into NULL
+};
+
+struct AttachmentFiles {
+  std::map<std::string, AttachmentFile> files;  // "dbid/rid/fid"
+  AttachmentFiles() = default;
+  AttachmentFiles(const AttachmentFiles&) = delete;
+  AttachmentFiles& operator=(const AttachmentFiles&) = delete;
+  // Inline, so that every layer that destroys a connection record links
+  // without table access.
+  ~AttachmentFiles() {
+    for (auto& entry : files)
+      if (entry.second.temporary && !entry.second.path.empty()) DeleteFile(entry.second.path);
+  }
+};
+
+struct TableCache {
+  std::vector<std::uint32_t> fieldsToFetch;  // ascending
+  std::uint32_t generation = 0;              // changes whenever the table's rows may have
+  std::uint32_t newestRecordId = 0;
+  std::shared_ptr<QueryResult> lastResult;   // reused by an identical query
+};
+
+struct TableAccessCaches {
+  std::map<std::string, std::shared_ptr<TableSchema>> schemas;  // by table id
+  std::map<std::string, TableCache> tables;                     // by table id
+  std::vector<GrantedDatabase> grantedTables;
+  bool grantedTablesLoaded = false;
+  std::vector<GrantedDatabase> grantedApplications;
+  WriteCache writes;
+  AttachmentFiles attachments;
+};
+
+// True while CSV batches or deletions of any table wait to be sent.
+inline bool HasQueuedWrites(const WriteCache& writes) {
+  for (const auto& entry : writes.tables)
+    if (!entry.second.batches.empty() || !entry.second.deletions.empty()) return true;
+  return false;
+}

@@ -1,0 +1,281 @@
+// Table queries, paging and the row cache.
+#include "tables/table_select.h"
+
+#include <charconv>
+
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "tables/pseudo_tables.h"
+#include "tables/query_criteria.h"
+#include "tables/table_failures.h"
+
+namespace {
+
+std::uint32_t ParseRecordId(std::string_view text) {
+  std::uint32_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
+}
+
+void FillCachedRow(const QueryPage& page, const QueryPageRecord& record, CachedRow& row) {
+  row.values.reserve(record.cellCount);
+  for (std::uint32_t i = 0; i < record.cellCount; ++i) {
+    const QueryPageCell& cell = page.cells[record.firstCell + i];
+    SetCachedValue(row, cell.fieldId, SpanText(page, cell.text));
+  }
+  // Replies carry the rid attribute; field 3 stands in for it otherwise.
+  const std::string* recordIdText = FindCachedValue(row, 3);
+  row.recordId = record.rid.length != 0 || recordIdText == nullptr ? ParseRecordId(SpanText(page, record.rid))
+                                                                   : ParseRecordId(*recordIdText);
+}
+
+std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
+  std::string clist;
+  for (std::uint32_t fid : fields) {
+    if (!clist.empty()) clist += '.';
+    clist += std::to_string(fid);
+  }
+  return clist;
+}
+
+bool SequentialPaging(const TableCursor& cursor) {
+  const ConnectionHandle* handle = cursor.connection->connection;
+  return handle != nullptr && handle->sequentialPaging != 0;
+}
+
+// The record id ends every sort, so that pages stay stable while skipping.
+void SetSortOrder(const TableCursor& cursor, bool overlaid, QueryRequest& request, std::string& orders) {
+  std::string fields = overlaid ? std::string() : cursor.sortFields;
+  orders = overlaid ? std::string() : cursor.sortOrders;
+  bool hasRecordId = false;
+  std::size_t start = 0;
+  while (start <= fields.size() && !fields.empty()) {
+    std::size_t dot = fields.find('.', start);
+    if (fields.substr(start, dot == std::string::npos ? std::string::npos : dot - start) == "3") hasRecordId = true;
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  if (!hasRecordId) {
+    fields += fields.empty() ? "3" : ".3";
+    orders += 'A';
+  }
+  request.slist = fields;
+}
+
+std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& table, bool overlaid) {
+  auto result = std::make_shared<QueryResult>();
+  result->tableId = cursor.tableId;
+  result->overlaid = overlaid;
+  result->request.query = overlaid ? std::string() : cursor.queryText;
+  result->request.clist = JoinFieldIds(table.fieldsToFetch);
+  std::string orders;
+  SetSortOrder(cursor, overlaid, result->request, orders);
+  result->request.options = "sortorder-" + orders;
+  result->requestKey = result->request.query + '\n' + result->request.clist + '\n' + result->request.slist + '\n' +
+                       result->request.options;
+  result->generation = table.generation;
+  return result;
+}
+
+void StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page) {
+  result.rows.resize(result.rows.size() + page.records.size());
+  CachedRow* row = result.rows.data() + result.rows.size() - page.records.size();
+  for (const QueryPageRecord& record : page.records) {
+    FillCachedRow(page, record, *row);
+    if (row->recordId > table.newestRecordId) table.newestRecordId = row->recordId;
+    result.indexByRecordId[row->recordId] = static_cast<std::size_t>(result.fetched);
+    ++row;
+    ++result.fetched;
+  }
+}
+
+MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
+  ConnectionRecord& record = *cursor.connection;
+  TableCache& table = record.client.caches.tables[cursor.tableId];
+  QueryRequest request = result.request;
+  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.fetched) + "." +
+                    result.request.options;
+  QueryPage page;
+  if (ApiDoQueryPage(record.client.session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
+    return PostTableServiceFailure(record, cursor.callRecord);
+  // Sequential paging keeps only the page being read.
+  if (result.sequential && SequentialPaging(cursor)) {
+    result.rows.clear();
+    result.indexByRecordId.clear();
+    result.firstIndex = result.fetched;
+  }
+  result.sequential = result.sequential && SequentialPaging(cursor);
+  result.complete = static_cast<std::int64_t>(page.records.size()) < kPageSize;
+  StoreRecords(result, table, page);
+  return kMsgSuccess;
+}
+
+void SnapshotPendingInserts(const TableCursor& cursor, QueryResult& result) {
+  result.pendingInserts.clear();
+  if (const TableWrites* writes = PendingWritesOf(cursor)) result.pendingInserts = writes->inserts;
+}
+
+bool IsPendingDeletion(const TableCursor& cursor, std::uint32_t recordId) {
+  const TableWrites* writes = PendingWritesOf(cursor);
+  return writes != nullptr && writes->deleted.count(recordId) != 0;
+}
+
+bool IsPendingInsert(const TableCursor& cursor, std::uint32_t recordId) {
+  const TableWrites* writes = PendingWritesOf(cursor);
+  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->overlay.count(recordId) != 0;
+}
+
+void StandOnRow(TableCursor& cursor, std::uint32_t recordId, bool pendingInsert) {
+  cursor.recordId = recordId;
+  cursor.onPendingInsert = pendingInsert;
+  cursor.onLoneRow = false;
+}
+
+// After the service's rows, the connection's own inserts that existed when
+// the query started (a statement never reads the rows it inserts itself).
+MessageId StepIntoPendingInserts(TableCursor& cursor, QueryResult& result) {
+  while (true) {
+    std::int64_t next = cursor.rowIndex + 1 - result.fetched;
+    if (next >= static_cast<std::int64_t>(result.pendingInserts.size())) {
+      cursor.rowIndex = result.fetched + static_cast<std::int64_t>(result.pendingInserts.size());
+      return kMsgNoMoreRows;
+    }
+    ++cursor.rowIndex;
+    std::uint32_t recordId = result.pendingInserts[static_cast<std::size_t>(next)];
+    if (!IsPendingInsert(cursor, recordId)) continue;
+    StandOnRow(cursor, recordId, true);
+    return kMsgSuccess;
+  }
+}
+
+const CachedRow* RowAt(const QueryResult& result, std::int64_t index) {
+  std::int64_t local = index - result.firstIndex;
+  if (local < 0 || local >= static_cast<std::int64_t>(result.rows.size())) return nullptr;
+  return &result.rows[static_cast<std::size_t>(local)];
+}
+
+MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
+  ConnectionRecord& record = *cursor.connection;
+  TableCache& table = record.client.caches.tables[cursor.tableId];
+  QueryRequest request;
+  request.query = "{3.EX.'" + std::to_string(recordId) + "'}";
+  request.clist = JoinFieldIds(table.fieldsToFetch);
+  QueryPage page;
+  if (ApiDoQueryPage(record.client.session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
+    return PostTableServiceFailure(record, cursor.callRecord);
+  if (page.records.empty()) return kMsgInvalidCursorPosition;
+  cursor.loneRow = std::make_unique<CachedRow>();
+  FillCachedRow(page, page.records.front(), *cursor.loneRow);
+  cursor.loneRow->recordId = recordId;
+  StandOnRow(cursor, recordId, false);
+  cursor.onLoneRow = true;
+  return kMsgSuccess;
+}
+
+bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& result, std::uint32_t recordId) {
+  if (!result) return false;
+  auto found = result->indexByRecordId.find(recordId);
+  if (found == result->indexByRecordId.end() || RowAt(*result, static_cast<std::int64_t>(found->second)) == nullptr)
+    return false;
+  cursor.result = result;
+  cursor.rowIndex = static_cast<std::int64_t>(found->second);
+  StandOnRow(cursor, recordId, false);
+  return true;
+}
+
+}  // namespace
+
+const TableWrites* PendingWritesOf(const TableCursor& cursor) {
+  if (cursor.connection == nullptr) return nullptr;
+  const WriteCache& writes = cursor.connection->client.caches.writes;
+  if (writes.tables.empty()) return nullptr;
+  auto found = writes.tables.find(cursor.tableId);
+  return found == writes.tables.end() ? nullptr : &found->second;
+}
+
+MessageId ExecuteTableSelect(TableCursor& cursor) {
+  cursor.rowIndex = -1;
+  cursor.recordId = 0;
+  cursor.onPendingInsert = false;
+  cursor.onLoneRow = false;
+  if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
+  TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
+  const TableWrites* writes = PendingWritesOf(cursor);
+  bool overlaid = writes != nullptr && (!writes->batches.empty() || !writes->deletions.empty());
+  // Criteria and sort stay local while the service lacks this connection's writes.
+  if (overlaid) cursor.criteriaCount = kMaxServiceCriteria + 1;
+  cursor.cachedResultGeneration = table.generation;
+  std::shared_ptr<QueryResult> result = NewResult(cursor, table, overlaid);
+  bool sequential = SequentialPaging(cursor);
+  const std::shared_ptr<QueryResult>& last = table.lastResult;
+  if (!sequential && last && !last->sequential && last->requestKey == result->requestKey &&
+      last->generation == table.generation) {
+    cursor.result = last;
+    SnapshotPendingInserts(cursor, *cursor.result);
+    return kMsgSuccess;
+  }
+  result->sequential = sequential;
+  SnapshotPendingInserts(cursor, *result);
+  MessageId id = LoadNextPage(cursor, *result);
+  if (id != kMsgSuccess) return id;
+  cursor.result = result;
+  if (!sequential) table.lastResult = result;
+  return kMsgSuccess;
+}
+
+MessageId FetchNextRow(TableCursor& cursor, std::uint16_t flag) {
+  (void)flag;
+  if (cursor.pseudoTable != PseudoTable::kNone) return FetchNextPseudoRow(cursor);
+  if (!cursor.result) return kMsgInvalidCursorState;
+  QueryResult& result = *cursor.result;
+  while (true) {
+    std::int64_t next = cursor.rowIndex + 1;
+    if (next < result.fetched) {
+      const CachedRow* row = RowAt(result, next);
+      if (row == nullptr) return kMsgInternalError;
+      cursor.rowIndex = next;
+      if (IsPendingDeletion(cursor, row->recordId)) continue;
+      StandOnRow(cursor, row->recordId, false);
+      return kMsgSuccess;
+    }
+    if (result.complete) return StepIntoPendingInserts(cursor, result);
+    MessageId id = LoadNextPage(cursor, result);
+    if (id != kMsgSuccess) return id;
+  }
+}
+
+MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
+  if (cursor.pseudoTable != PseudoTable::kNone) return PositionOnPseudoRow(cursor, recordId);
+  if (recordId >= kFirstProvisionalRecordId) {
+    if (!IsPendingInsert(cursor, recordId)) return kMsgInvalidCursorPosition;
+    StandOnRow(cursor, recordId, true);
+    return kMsgSuccess;
+  }
+  if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
+  TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
+  if (table.lastResult && table.lastResult->generation == table.generation &&
+      PositionInResult(cursor, table.lastResult, recordId))
+    return kMsgSuccess;
+  return FetchLoneRow(cursor, recordId);
+}
+
+bool CursorHasRow(const TableCursor& cursor) {
+  if (cursor.onPendingInsert) return true;
+  if (cursor.onLoneRow) return cursor.loneRow != nullptr;
+  return cursor.result && cursor.rowIndex >= 0 && RowAt(*cursor.result, cursor.rowIndex) != nullptr;
+}
+
+const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column) {
+  if (const TableWrites* writes = PendingWritesOf(cursor)) {
+    auto edited = writes->overlay.find(cursor.recordId);
+    if (edited != writes->overlay.end()) {
+      auto value = edited->second.find(column.fieldIdText);
+      if (value != edited->second.end()) return &value->second;
+      if (cursor.onPendingInsert) return nullptr;
+    }
+  }
+  if (cursor.onPendingInsert) return nullptr;
+  const CachedRow* row = cursor.onLoneRow ? cursor.loneRow.get()
+                                          : (cursor.result ? RowAt(*cursor.result, cursor.rowIndex) : nullptr);
+  return row == nullptr ? nullptr : FindCachedValue(*row, column.fieldId);
+}

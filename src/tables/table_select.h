@@ -1,0 +1,34 @@
+// Running a table's query and stepping through its rows: pages of 1000 from
+// the service, the row cache, the reuse of an identical earlier query and
+// the overlay of the connection's own pending writes. Called by the
+// executor's row sources and cursor positioning.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/message_ids.h"
+#include "tables/table_caches.h"
+#include "tables/table_cursor.h"
+
+inline constexpr std::int64_t kPageSize = 1000;
+
+// Starts the query (the first page is read at once) or reuses the cached
+// rows of an identical query while the table's cache is unchanged.
+// 0, or 999 posted.
+MessageId ExecuteTableSelect(TableCursor& cursor);
+// 0 when the cursor moved to the next row, 1 when there are no more, else
+// a message id (999 posted).
+MessageId FetchNextRow(TableCursor& cursor, std::uint16_t flag);
+// The record becomes the current row, from the row cache or the service.
+// 0, 1074 when the table has no such record, 999 posted.
+MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId);
+
+// The current row's text for a field; nullptr when the row has none (NULL).
+// Pending edits of the connection win over the service's values.
+const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column);
+// True while the cursor stands on a row.
+bool CursorHasRow(const TableCursor& cursor);
+
+// The pending writes of the cursor's table, or nullptr.
+const TableWrites* PendingWritesOf(const TableCursor& cursor);

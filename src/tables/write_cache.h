@@ -1,0 +1,23 @@
+// The write side of a table cursor: building a new or changed row and
+// handing it to the connection's write cache (CSV batches and purge lists),
+// or straight to the service when it carries a new attachment. Called by
+// INSERT, UPDATE, DELETE, positioned updates and bulk operations.
+#pragma once
+
+#include <cstdint>
+
+#include <sqltypes.h>
+
+#include "common/message_ids.h"
+#include "tables/table_cursor.h"
+
+MessageId NewInsertRow(TableCursor& cursor);
+// Stores one value (type code -2, 1, 8, 9, 10 or 11; length -1 for NULL)
+// into the row being built. 0, 2 when a text was cut to the column's size,
+// 1044 for a read-only column, or a conversion id.
+MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_t valueType, const void* value,
+                          SQLLEN length);
+// Hands the row to the write cache; the row's own fields only.
+MessageId WriteRow(TableCursor& cursor);
+// Drops a row being built, or queues the current row for deletion.
+MessageId DeleteCurrentRow(TableCursor& cursor);

@@ -1,0 +1,136 @@
+// Values as the service stores them, for CSV batches and record writes.
+#include "tables/write_values.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "common/datetime_text.h"
+#include "common/epoch_time.h"
+#include "common/service_text.h"
+#include "connection/connection_record.h"
+#include "connection/handles.h"
+#include "tables/query_criteria.h"
+
+namespace {
+
+struct TimeRule {
+  bool utc = false;
+  std::int32_t offset = 0;
+};
+
+TimeRule RuleOf(const TableCursor& cursor) {
+  TimeRule rule;
+  const ConnectionHandle* handle = cursor.connection == nullptr ? nullptr : cursor.connection->connection;
+  if (handle != nullptr && handle->timezoneOffsetSet) {
+    rule.utc = true;
+    rule.offset = handle->timezoneOffsetMinutes;
+  }
+  return rule;
+}
+
+MessageId Format(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                 std::string& text) {
+  TimeRule rule = RuleOf(cursor);
+  return FormatCValueAsQuickBaseText(text, valueType, value, length, rule.utc, rule.offset);
+}
+
+std::string CharacterText(const void* value, SQLLEN length) {
+  const char* chars = static_cast<const char*>(value);
+  return length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<std::size_t>(length));
+}
+
+// Import requests have no millisecond option for durations: a value without
+// unit counts as days there, so days are written, to the last digit.
+MessageId RenderDuration(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                         std::string& text) {
+  double amount = 0;
+  if (valueType == kValueDouble) {
+    std::memcpy(&amount, value, sizeof amount);
+  } else if (valueType == kValueCharacter) {
+    std::string chars = CharacterText(value, length);
+    auto parsed = std::from_chars(chars.data(), chars.data() + chars.size(), amount);
+    if (parsed.ec != std::errc() || parsed.ptr != chars.data() + chars.size()) return kMsgAssignmentError;
+  } else {
+    return kMsgConversionError;
+  }
+  const ConnectionHandle* handle = cursor.connection->connection;
+  double ms = DurationValueToMs(amount, handle == nullptr ? 1.0 : handle->durationMultiplier);
+  char buffer[64];
+  auto written = std::to_chars(buffer, buffer + sizeof buffer, ms / static_cast<double>(kMillisecondsPerDay));
+  text.assign(buffer, written.ptr);
+  return kMsgSuccess;
+}
+
+MessageId RenderDate(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                     std::string& text) {
+  if (valueType != kValueTimestamp) return Format(cursor, valueType, value, length, text);
+  SQL_TIMESTAMP_STRUCT timestamp;
+  std::memcpy(&timestamp, value, sizeof timestamp);
+  SQL_DATE_STRUCT date{timestamp.year, timestamp.month, timestamp.day};
+  return Format(cursor, kValueDate, &date, sizeof date, text);
+}
+
+MessageId RenderTimestamp(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                          std::string& text) {
+  SQL_TIMESTAMP_STRUCT timestamp{};
+  if (valueType == kValueDate) {
+    SQL_DATE_STRUCT date;
+    std::memcpy(&date, value, sizeof date);
+    timestamp.year = date.year;
+    timestamp.month = date.month;
+    timestamp.day = date.day;
+    return Format(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
+  }
+  // Text goes through the connection's time rule too, not the service's own zone.
+  if (valueType == kValueCharacter &&
+      ParseTimestampLiteral(static_cast<const char*>(value), length, timestamp) == kMsgSuccess)
+    return Format(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
+  return Format(cursor, valueType, value, length, text);
+}
+
+MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                         std::string& text) {
+  if (valueType != kValueDouble) return Format(cursor, valueType, value, length, text);
+  double amount = 0;
+  std::memcpy(&amount, value, sizeof amount);
+  text.assign(1, amount != 0 ? '1' : '0');
+  return kMsgSuccess;
+}
+
+// Cuts a text to the column's size without splitting a UTF-8 sequence.
+MessageId FitText(const ColumnDescriptor& column, std::string& text) {
+  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0 ||
+      text.size() <= static_cast<std::size_t>(column.columnSize))
+    return kMsgSuccess;
+  std::size_t cut = static_cast<std::size_t>(column.columnSize);
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  text.resize(cut);
+  return kMsgCut;
+}
+
+}  // namespace
+
+MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
+                           const void* value, SQLLEN length, std::string& text) {
+  text.clear();
+  if (length == SQL_NULL_DATA || value == nullptr) return kMsgSuccess;
+  switch (column.fieldKind) {
+    case FieldKind::kFile:
+      text = valueType == kValueCharacter || valueType == kValueBinary
+                 ? CharacterText(value, valueType == kValueBinary && length == SQL_NTS ? 0 : length)
+                 : std::string();
+      return kMsgSuccess;
+    case FieldKind::kDuration:
+      return RenderDuration(cursor, valueType, value, length, text);
+    case FieldKind::kDate:
+      return RenderDate(cursor, valueType, value, length, text);
+    case FieldKind::kTimestamp:
+      return RenderTimestamp(cursor, valueType, value, length, text);
+    case FieldKind::kCheckbox:
+      return RenderCheckbox(cursor, valueType, value, length, text);
+    default: {
+      MessageId id = Format(cursor, valueType, value, length, text);
+      return id == kMsgSuccess ? FitText(column, text) : id;
+    }
+  }
+}

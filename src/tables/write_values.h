@@ -1,0 +1,16 @@
+// Rendering an application value as the text the service stores for a
+// field, by the field's kind (durations in days, dates and timestamps by the
+// connection's time rule). Called by UpdateRowValues.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <sqltypes.h>
+
+#include "common/message_ids.h"
+#include "tables/table_cursor.h"
+
+// 0, 2 when a text was cut to the column's size, or a conversion id.
+MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
+                           const void* value, SQLLEN length, std::string& text);

@@ -1,0 +1,220 @@
+// Application values into node values: every target value type, NULL,
+// truncation, wide text, column-wise rows and SQLPutData pieces.
+#include "common/c_to_node.h"
+
+#include <gtest/gtest.h>
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/datetime_text.h"
+#include "odbc/statement_handle.h"
+
+namespace {
+
+ValueCell Cell(std::int16_t valueType, std::int16_t sqlType, std::int32_t size = 0,
+               std::uint16_t digits = kNoDigits) {
+  ValueCell cell;
+  cell.valueType = valueType;
+  cell.sqlType = sqlType;
+  cell.size = size;
+  cell.digits = digits;
+  return cell;
+}
+
+MessageId Convert(ValueCell& cell, SQLSMALLINT cType, const void* data, SQLLEN length, SQLLEN* piece = nullptr) {
+  return ConvertCValueToNodeValue(nullptr, cell, piece, cType, data, length, 0, 0);
+}
+
+TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
+  const SQLINTEGER minusSeven = -7;
+  const SQLSMALLINT small = 300;
+  const double pi = 3.25;
+  const float tenth = 0.1f;
+  SQL_NUMERIC_STRUCT numeric{};
+  numeric.precision = 5;
+  numeric.scale = 2;
+  numeric.sign = 0;
+  numeric.val[0] = 0x39;  // 12345 = 0x3039
+  numeric.val[1] = 0x30;
+  struct Case {
+    const char* name;
+    ValueCell cell;
+    SQLSMALLINT cType;
+    const void* data;
+    SQLLEN length;
+    MessageId id;
+    std::string bytes;  // character, numeric and binary targets
+    double number;      // integer and double targets
+  };
+  const Case cases[] = {
+      {"char to varchar", Cell(1, 12, 10), SQL_C_CHAR, "hello", SQL_NTS, 0, "hello", 0},
+      {"char cut at size", Cell(1, 12, 3), SQL_C_CHAR, "hello", 5, kMsgDataTruncated, "hel", 0},
+      {"cut keeps utf-8 whole", Cell(1, 12, 2), SQL_C_CHAR, "a\xC3\xA9", SQL_NTS, kMsgDataTruncated, "a", 0},
+      {"long to varchar", Cell(1, 12, 10), SQL_C_LONG, &minusSeven, 0, 0, "-7", 0},
+      {"double to short varchar cuts fraction", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, kMsgDataTruncated, "3.2", 0},
+      {"long too wide for varchar", Cell(1, 12, 1), SQL_C_SLONG, &minusSeven, 0, kMsgOutOfRange, "", 0},
+      {"float keeps its own digits", Cell(1, 12), SQL_C_FLOAT, &tenth, 0, 0, "0.1", 0},
+      {"char to numeric", Cell(2, 2, 6, 2), SQL_C_CHAR, " 12.5 ", SQL_NTS, 0, "12.50", 0},
+      {"numeric cuts fraction", Cell(2, 2, 6, 2), SQL_C_CHAR, "1.239", SQL_NTS, kMsgDataTruncated, "1.23", 0},
+      {"numeric too many digits", Cell(2, 2, 4, 2), SQL_C_CHAR, "123", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"numeric struct", Cell(2, 3, 10, 2), SQL_C_NUMERIC, &numeric, 0, 0, "-123.45", 0},
+      {"not a number", Cell(2, 2, 6, 2), SQL_C_CHAR, "12x", SQL_NTS, kMsgAssignmentError, "", 0},
+      {"char to integer", Cell(4, 4), SQL_C_CHAR, "-2147483648", SQL_NTS, 0, "", -2147483648.0},
+      {"integer overflow", Cell(4, 4), SQL_C_CHAR, "2147483648", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"integer drops fraction", Cell(4, 4), SQL_C_DOUBLE, &pi, 0, kMsgDataTruncated, "", 3},
+      {"smallint range", Cell(4, 5), SQL_C_SSHORT, &small, 0, 0, "", 300},
+      {"tinyint range", Cell(4, -6), SQL_C_SSHORT, &small, 0, kMsgOutOfRange, "", 0},
+      {"bit range", Cell(4, -7), SQL_C_CHAR, "2", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"char to double", Cell(8, 8), SQL_C_CHAR, "1e3", SQL_NTS, 0, "", 1000},
+      {"real range", Cell(8, 7), SQL_C_CHAR, "1e39", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"hex to binary", Cell(-2, -3, 10), SQL_C_CHAR, "00fFa0", SQL_NTS, 0, std::string("\x00\xFF\xA0", 3), 0},
+      {"odd hex", Cell(-2, -3, 10), SQL_C_CHAR, "abc", SQL_NTS, kMsgAssignmentError, "", 0},
+      {"binary cut", Cell(-2, -3, 2), SQL_C_BINARY, "\x01\x02\x03", 3, kMsgDataTruncated, "\x01\x02", 0},
+      {"long to binary is raw", Cell(-2, -3, 10), SQL_C_SLONG, &minusSeven, 0, 0, "\xF9\xFF\xFF\xFF", 0},
+      {"date into integer", Cell(4, 4), SQL_C_DATE, "\0\0\0\0\0\0", 0, kMsgNotSupportedDetail, "", 0},
+      {"untyped target", Cell(0, 0), SQL_C_CHAR, "x", SQL_NTS, kMsgNotSupportedDetail, "", 0},
+      {"interval C type", Cell(1, 12), SQL_C_INTERVAL_DAY, "x", SQL_NTS, kMsgNotSupportedDetail, "", 0},
+      {"bad length", Cell(1, 12), SQL_C_CHAR, "x", -5, kMsgConversionError, "", 0},
+  };
+  for (const Case& c : cases) {
+    ValueCell cell = c.cell;
+    EXPECT_EQ(Convert(cell, c.cType, c.data, c.length), c.id) << c.name;
+    if (c.id != kMsgSuccess && c.id != kMsgDataTruncated) {
+      EXPECT_EQ(cell.nullFlag, 1) << c.name;
+      continue;
+    }
+    EXPECT_EQ(cell.nullFlag, 0) << c.name;
+    if (cell.valueType == 4 || cell.valueType == 8) {
+      EXPECT_DOUBLE_EQ(cell.value.number, c.number) << c.name;
+    } else {
+      EXPECT_EQ(cell.bytes, c.bytes) << c.name;
+    }
+  }
+}
+
+TEST(CToNode, StoresDatesTimesAndTimestamps) {
+  const SQL_DATE_STRUCT date{2024, 2, 29};
+  const SQL_DATE_STRUCT badDate{2023, 2, 29};
+  const SQL_TIME_STRUCT time{10, 11, 12};
+  const SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 10, 11, 12, 5000};
+  struct Case {
+    const char* name;
+    std::int16_t valueType;
+    SQLSMALLINT cType;
+    const void* data;
+    MessageId id;
+    const char* expected;  // the stored value as its text
+  };
+  const Case cases[] = {
+      {"date struct", 9, SQL_C_TYPE_DATE, &date, 0, "2024-02-29"},
+      {"invalid date struct", 9, SQL_C_DATE, &badDate, kMsgConversionError, ""},
+      {"date text", 9, SQL_C_CHAR, "{d '2024-02-29'}", 0, "2024-02-29"},
+      {"timestamp text drops time", 9, SQL_C_CHAR, "2024-02-29 10:00:00", kMsgDataTruncated, "2024-02-29"},
+      {"bad date text", 9, SQL_C_CHAR, "2023-02-29", kMsgConversionError, ""},
+      {"timestamp struct into date", 9, SQL_C_TIMESTAMP, &stamp, kMsgDataTruncated, "2024-02-29"},
+      {"time into date", 9, SQL_C_TIME, &time, kMsgNotSupportedDetail, ""},
+      {"time struct", 10, SQL_C_TIME, &time, 0, "10:11:12"},
+      {"time text", 10, SQL_C_CHAR, "{t '10:11:12'}", 0, "10:11:12"},
+      {"timestamp into time", 10, SQL_C_TYPE_TIMESTAMP, &stamp, kMsgDataTruncated, "10:11:12"},
+      {"timestamp struct", 11, SQL_C_TIMESTAMP, &stamp, 0, "2024-02-29 10:11:12.000"},
+      {"date into timestamp", 11, SQL_C_DATE, &date, 0, "2024-02-29 00:00:00.000"},
+      {"date text into timestamp", 11, SQL_C_CHAR, "2024-02-29", 0, "2024-02-29 00:00:00.000"},
+      {"long escape", 11, SQL_C_CHAR, "--(*vendor(Microsoft),product(ODBC) ts '2024-02-29 10:11:12.5' *)--", 0,
+       "2024-02-29 10:11:12.500"},
+  };
+  for (const Case& c : cases) {
+    ValueCell cell = Cell(c.valueType, c.valueType);
+    EXPECT_EQ(Convert(cell, c.cType, c.data, SQL_NTS), c.id) << c.name;
+    if (c.id != kMsgSuccess && c.id != kMsgDataTruncated) continue;
+    char text[24];
+    if (c.valueType == 9) FormatDateText(cell.value.date, text);
+    if (c.valueType == 10) FormatTimeText(cell.value.time, text);
+    if (c.valueType == 11) FormatTimestampText(cell.value.timestamp, text);
+    EXPECT_STREQ(text, c.expected) << c.name;
+  }
+}
+
+TEST(CToNode, WideTextBecomesUtf8) {
+  // "é€😀" as UTF-16LE: a surrogate pair at the end.
+  const std::string wide("\xE9\0\xAC\x20\x3D\xD8\x00\xDE\0\0", 10);
+  ValueCell cell = Cell(1, 12, 20);
+  ASSERT_EQ(Convert(cell, SQL_C_WCHAR, wide.data(), SQL_NTS), kMsgSuccess);
+  EXPECT_EQ(cell.bytes, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  ValueCell cut = Cell(1, 12, 6);
+  ASSERT_EQ(Convert(cut, SQL_C_WCHAR, wide.data(), 8), kMsgDataTruncated);
+  EXPECT_EQ(cut.bytes, "\xC3\xA9\xE2\x82\xAC");  // the 4-byte character did not fit whole
+  ValueCell odd = Cell(1, 12, 20);
+  EXPECT_EQ(Convert(odd, SQL_C_WCHAR, wide.data(), 7), kMsgConversionError);
+  ValueCell split = Cell(1, 12, 20);
+  EXPECT_EQ(Convert(split, SQL_C_WCHAR, wide.data(), 6), kMsgConversionError);
+  ValueCell number = Cell(4, 4);
+  ASSERT_EQ(Convert(number, SQL_C_WCHAR, std::string("4\0" "2\0", 4).data(), 4), kMsgSuccess);
+  EXPECT_EQ(number.value.number, 42);
+}
+
+TEST(CToNode, NullAndDefaultCType) {
+  ValueCell cell = Cell(1, 12);
+  cell.bytes = "old";
+  cell.nullFlag = 0;
+  EXPECT_EQ(Convert(cell, SQL_C_CHAR, "x", SQL_NULL_DATA), kMsgSuccess);
+  EXPECT_EQ(cell.nullFlag, 1);
+  EXPECT_EQ(cell.bytes, "");
+
+  const SQLINTEGER forty = 40;
+  ValueCell integer = Cell(4, SQL_INTEGER);
+  ASSERT_EQ(Convert(integer, SQL_C_DEFAULT, &forty, 0), kMsgSuccess);
+  EXPECT_EQ(integer.value.number, 40);
+  ValueCell text = Cell(1, SQL_VARCHAR);
+  ASSERT_EQ(Convert(text, SQL_C_DEFAULT, "abc", SQL_NTS), kMsgSuccess);
+  EXPECT_EQ(text.bytes, "abc");
+  ValueCell unknown = Cell(1, 0);
+  EXPECT_EQ(Convert(unknown, SQL_C_DEFAULT, "abc", SQL_NTS), kMsgNotSupportedDetail);
+}
+
+TEST(CToNode, ColumnWiseRowsStepByElement) {
+  StatementHandle statement;
+  const SQLINTEGER numbers[3] = {10, 20, 30};
+  const char texts[3][4] = {"ab", "cd", "ef"};
+  ValueCell integer = Cell(4, 4);
+  // A buffer length of 0, as applications pass for fixed-size arrays.
+  ASSERT_EQ(ConvertCValueToNodeValue(&statement, integer, nullptr, SQL_C_SLONG, numbers, 0, 2, 0), kMsgSuccess);
+  EXPECT_EQ(integer.value.number, 30);
+  ValueCell text = Cell(1, 12);
+  ASSERT_EQ(ConvertCValueToNodeValue(&statement, text, nullptr, SQL_C_CHAR, texts, SQL_NTS, 1, 4), kMsgSuccess);
+  EXPECT_EQ(text.bytes, "cd");
+  statement.bindType = 16;  // row-wise: the caller has stepped the pointer already
+  ASSERT_EQ(ConvertCValueToNodeValue(&statement, text, nullptr, SQL_C_CHAR, texts, SQL_NTS, 1, 4), kMsgSuccess);
+  EXPECT_EQ(text.bytes, "ab");
+}
+
+TEST(CToNode, PiecesAppendUpToTheSize) {
+  ValueCell cell = Cell(1, -1, 8);
+  SQLLEN offset = 0;
+  ASSERT_EQ(Convert(cell, SQL_C_CHAR, "abc", SQL_NTS, &offset), kMsgSuccess);
+  EXPECT_EQ(offset, 3);
+  ASSERT_EQ(Convert(cell, SQL_C_CHAR, "def", 3, &offset), kMsgSuccess);
+  ASSERT_EQ(Convert(cell, SQL_C_WCHAR, std::string("g\0h\0i\0", 6).data(), 6, &offset), kMsgDataTruncated);
+  EXPECT_EQ(cell.bytes, "abcdefgh");
+  EXPECT_EQ(offset, 8);
+  EXPECT_EQ(Convert(cell, SQL_C_CHAR, "j", 1, &offset), kMsgDataTruncated);
+  EXPECT_EQ(cell.bytes, "abcdefgh");
+
+  ValueCell binary = Cell(-2, -4, 0);
+  offset = 0;
+  ASSERT_EQ(Convert(binary, SQL_C_BINARY, "\x01\x02", 2, &offset), kMsgSuccess);
+  ASSERT_EQ(Convert(binary, SQL_C_BINARY, "\x03", 1, &offset), kMsgSuccess);
+  EXPECT_EQ(binary.bytes, "\x01\x02\x03");
+
+  // A number takes one piece: a second would silently replace the first.
+  ValueCell integer = Cell(4, 4);
+  offset = 0;
+  ASSERT_EQ(Convert(integer, SQL_C_CHAR, "12", SQL_NTS, &offset), kMsgSuccess);
+  EXPECT_EQ(Convert(integer, SQL_C_CHAR, "34", SQL_NTS, &offset), kMsgConversionError);
+  EXPECT_EQ(integer.value.number, 12);
+}
+
+}  // namespace

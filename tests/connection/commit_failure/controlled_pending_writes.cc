@@ -1,0 +1,33 @@
+// Held-back writes under the test's control, replacing the connection
+// layer's hooks: a failing commit posts a service error as a real flush does.
+#include "controlled_pending_writes.h"
+
+#include "common/diagnostics.h"
+#include "connection/connection_record.h"
+#include "connection/pending_writes.h"
+
+ControlledWrites& Writes() {
+  static ControlledWrites writes;
+  return writes;
+}
+
+bool HasPendingWrites(const ConnectionRecord&) { return Writes().pending; }
+
+MessageId CommitHeldWrites(ConnectionRecord& record) {
+  ++Writes().commits;
+  if (!Writes().commitFails) {
+    Writes().pending = false;
+    return kMsgSuccess;
+  }
+  ApiCallRecord call;
+  call.errcode = "77";
+  call.errtext = "Request limit exceeded";
+  PostServerError(record, call);
+  return kMsgServerError;
+}
+
+MessageId DiscardHeldWrites(ConnectionRecord&) {
+  ++Writes().rollbacks;
+  Writes().pending = false;
+  return kMsgSuccess;
+}

@@ -1,0 +1,100 @@
+// Freeing a writable result under autocommit commits first. When that commit
+// fails, the free must fail too and keep both the statement and the
+// connection's pending writes: no rollback, no success.
+#include <gtest/gtest.h>
+
+#include <sqlext.h>
+
+#include "connection/connect_routine.h"
+#include "connection/connection_record.h"
+#include "connection/handle_lifecycle.h"
+#include "controlled_pending_writes.h"
+#include "odbc/diagnostic_fields.h"
+#include "odbc/handle_dispatch.h"
+#include "odbc/statement_allocation.h"
+#include "odbc/statement_free.h"
+#include "odbc/statement_handle.h"
+
+namespace {
+
+struct Connected {
+  EnvironmentHandle* environment = nullptr;
+  ConnectionHandle* connection = nullptr;
+  StatementHandle* statement = nullptr;
+  Connected() {
+    Writes() = ControlledWrites{};
+    AllocEnvironmentHandle(&environment);
+    AllocConnectionHandle(*environment, &connection);
+    connection->record = new ConnectionRecord;
+    connection->record->connection = connection;
+    connection->autocommit = 1;
+    AllocateStatement(*connection, &statement);
+    statement->statementKind = kStatementQueryResult;
+    statement->concurrency = SQL_CONCUR_LOCK;
+    Writes().pending = true;
+    Writes().commitFails = true;
+  }
+  ~Connected() {
+    Writes() = ControlledWrites{};
+    FreeEnvironmentHandle(environment);
+  }
+};
+
+std::string MessageOf(StatementHandle* statement) {
+  SQLCHAR state[6] = {0};
+  SQLCHAR text[300] = {0};
+  GetDiagnosticRecord(SQL_HANDLE_STMT, statement, 1, state, nullptr, text, sizeof text, nullptr);
+  return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(text);
+}
+
+TEST(DropAfterFailedCommit, StatementAndWritesAreKept) {
+  struct {
+    const char* label;
+    bool throughFreeHandle;
+  } cases[] = {{"SQLFreeStmt(SQL_DROP)", false}, {"SQLFreeHandle", true}};
+  for (const auto& c : cases) {
+    Connected f;
+    SQLRETURN result = c.throughFreeHandle ? FreeHandleByKind(SQL_HANDLE_STMT, f.statement)
+                                           : FreeStatement(f.statement, SQL_DROP);
+    EXPECT_EQ(result, SQL_ERROR) << c.label;
+    EXPECT_EQ(f.connection->firstStatement, f.statement) << c.label;
+    EXPECT_EQ(Writes().rollbacks, 0) << c.label;
+    EXPECT_TRUE(Writes().pending) << c.label;
+    EXPECT_EQ(MessageOf(f.statement), "HY000 [Tarvox][QuickBase]Request limit exceeded") << c.label;
+
+    // The commit closed the cursor before it failed; a second free then
+    // goes through, and the writes stay with the connection for a later
+    // commit (a disconnect is refused meanwhile).
+    EXPECT_EQ(FreeStatement(f.statement, SQL_DROP), SQL_SUCCESS) << c.label;
+    EXPECT_EQ(f.connection->firstStatement, nullptr) << c.label;
+    EXPECT_TRUE(Writes().pending) << c.label;
+    EXPECT_EQ(Writes().rollbacks, 0) << c.label;
+    EXPECT_EQ(Disconnect(*f.connection), kMsgTransactionActive) << c.label;
+  }
+}
+
+TEST(DropAfterFailedCommit, ReadOnlyResultDoesNotCommit) {
+  Connected f;
+  f.statement->concurrency = SQL_CONCUR_READ_ONLY;
+  EXPECT_EQ(FreeStatement(f.statement, SQL_CLOSE), SQL_SUCCESS);
+  EXPECT_EQ(Writes().commits, 0);
+  f.statement->statementKind = kStatementQueryResult;
+  f.statement->concurrency = SQL_CONCUR_LOCK;
+  f.connection->autocommit = 0;
+  EXPECT_EQ(FreeStatement(f.statement, SQL_CLOSE), SQL_SUCCESS);
+  EXPECT_EQ(Writes().commits, 0);
+}
+
+TEST(DropAfterFailedCommit, DisconnectRefusedWhileWritesPending) {
+  Connected f;
+  f.statement->statementKind = kStatementNone;
+  EXPECT_EQ(Disconnect(*f.connection), kMsgTransactionActive);
+  EXPECT_NE(f.connection->record, nullptr);
+  EXPECT_EQ(f.connection->firstStatement, f.statement);
+  EXPECT_EQ(Writes().rollbacks, 0);
+  Writes().pending = false;
+  EXPECT_EQ(Disconnect(*f.connection), kMsgSuccess);
+  EXPECT_EQ(f.connection->firstStatement, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// The connect routine against a loopback server: credentials checked at
+// once, the service's refusal carried to the connection's diagnostic, and
+// handles released (or kept when a statement cannot be dropped).
+#include <gtest/gtest.h>
+
+#include "common/diagnostics.h"
+#include "connection/connect_routine.h"
+#include "connection/connection_record.h"
+#include "connection/handle_lifecycle.h"
+#include "fake_statement_free.h"
+#include "odbc/statement_handle.h"
+#include "qbapi/canned_http_server.h"
+
+namespace {
+
+struct Handles {
+  EnvironmentHandle* environment = nullptr;
+  ConnectionHandle* connection = nullptr;
+  Handles() {
+    AllocEnvironmentHandle(&environment);
+    AllocConnectionHandle(*environment, &connection);
+  }
+  ~Handles() {
+    if (connection != nullptr) connection->firstStatement = nullptr;  // what the fake leaves behind
+    FreeEnvironmentHandle(environment);
+  }
+};
+
+TEST(ConnectRoutine, MissingCredentialsAreNamed) {
+  struct {
+    const char* text;
+    const char* detail;
+  } cases[] = {
+      {"QUICKBASESERVER=http://127.0.0.1:1", "user name (UID) and password (PWD)"},
+      {"UID=alice;QUICKBASESERVER=http://127.0.0.1:1", "password (PWD)"},
+      {"PWD=pw;QUICKBASESERVER=http://127.0.0.1:1", "user name (UID)"},
+  };
+  for (const auto& c : cases) {
+    Handles handles;
+    std::string out;
+    EXPECT_EQ(DriverConnect(*handles.connection, c.text, out), kMsgLoginMissing) << c.text;
+    RenderedMessage message = RenderDiagnostic(handles.connection->diagnostic);
+    EXPECT_EQ(message.odbc3State, "28000");
+    EXPECT_EQ(message.text, std::string("[Tarvox ODBC]Login information missing: ") + c.detail);
+    EXPECT_EQ(handles.connection->record, nullptr);
+    EXPECT_TRUE(out.empty());
+  }
+}
+
+TEST(ConnectRoutine, SuccessKeepsTicketAndReportsCompletedString) {
+  CannedHttpServer server({Envelope("0", "<ticket>T-9</ticket><userid>56.x</userid>")});
+  Handles handles;
+  std::string out;
+  std::string in = "UID=alice;PWD={p;w};QUICKBASESERVER=" + server.Url() + ";TIMEZONEOFFSET=-300;DURATION=60000";
+  ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
+  ConnectionRecord* record = handles.connection->record;
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->client.session.ticket, "T-9");
+  EXPECT_EQ(record->client.session.userId, "56.x");
+  EXPECT_EQ(handles.connection->autocommit, 1);
+  EXPECT_TRUE(handles.connection->timezoneOffsetSet);
+  EXPECT_EQ(handles.connection->timezoneOffsetMinutes, -300);
+  EXPECT_EQ(handles.connection->durationMultiplier, 60000.0);
+  EXPECT_NE(out.find("PWD={p;w};"), std::string::npos) << out;
+  EXPECT_NE(out.find("UID=alice;"), std::string::npos) << out;
+  EXPECT_EQ(DriverConnect(*handles.connection, in, out), kMsgFunctionSequence);
+  EXPECT_EQ(Disconnect(*handles.connection), kMsgSuccess);
+  EXPECT_EQ(handles.connection->record, nullptr);
+  EXPECT_EQ(Disconnect(*handles.connection), kMsgConnectionNotOpen);
+}
+
+TEST(ConnectRoutine, ServiceRefusalCarriesItsText) {
+  CannedHttpServer server(
+      {Envelope("20", "<errdetail>Sign in as 100% yourself</errdetail>", "Unknown username/password")});
+  Handles handles;
+  std::string out;
+  std::string in = "UID=alice;PWD=wrong;QUICKBASESERVER=" + server.Url();
+  EXPECT_EQ(DriverConnect(*handles.connection, in, out), kMsgServerError);
+  EXPECT_EQ(handles.connection->record, nullptr);
+  RenderedMessage message = RenderDiagnostic(handles.connection->diagnostic);
+  EXPECT_EQ(message.odbc3State, "HY000");
+  EXPECT_EQ(message.text, "[Tarvox][QuickBase]Unknown username/password Sign in as 100% yourself");
+}
+
+TEST(ConnectRoutine, UnclosedBraceIsRefused) {
+  Handles handles;
+  std::string out;
+  EXPECT_EQ(DriverConnect(*handles.connection, "UID=a;PWD={x", out), kMsgUnableToConnect);
+  EXPECT_EQ(RenderDiagnostic(handles.connection->diagnostic).odbc3State, "08001");
+}
+
+TEST(HandleLifecycle, ConnectionListsAndFailedDrop) {
+  Handles handles;
+  ConnectionHandle* second = nullptr;
+  ASSERT_EQ(AllocConnectionHandle(*handles.environment, &second), SQL_SUCCESS);
+  EXPECT_EQ(handles.environment->firstConnection, second);
+  EXPECT_EQ(second->nextConnection, handles.connection);
+
+  auto* kept = new StatementHandle;
+  kept->connection = second;
+  kept->statementKind = kRefuseDrop;
+  second->firstStatement = kept;
+  EXPECT_EQ(FreeConnectionHandle(second), SQL_ERROR);
+  EXPECT_EQ(second->diagnostic.messageId, kMsgServerError);
+  EXPECT_EQ(second->diagnostic.messageText, "S1000 HY000 [Tarvox][QuickBase]flush failed");
+  EXPECT_EQ(handles.environment->firstConnection, second);
+
+  kept->statementKind = 0;
+  EXPECT_EQ(FreeConnectionHandle(second), SQL_SUCCESS);
+  EXPECT_EQ(handles.environment->firstConnection, handles.connection);
+}
+
+}  // namespace

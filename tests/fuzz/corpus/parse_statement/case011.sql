@@ -1,0 +1,1 @@
+SELECT TOP 2.9 a FROM t

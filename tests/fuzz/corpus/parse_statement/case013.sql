@@ -1,0 +1,1 @@
+SELECT TOP 1E2 a FROM t

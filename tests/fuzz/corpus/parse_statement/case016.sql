@@ -1,0 +1,1 @@
+SELECT TOP 1.2.3 a FROM t

@@ -1,0 +1,1 @@
+SELECT t.*, a AS b, c d, c + 1 e FROM t

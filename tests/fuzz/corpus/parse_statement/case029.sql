@@ -1,0 +1,1 @@
+SELECT a, COUNT(*) FROM t GROUP BY a, t.b HAVING COUNT(*) > 1

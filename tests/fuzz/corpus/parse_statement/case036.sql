@@ -1,0 +1,1 @@
+SELECT * FROM "Order Details" od WHERE od.Qty > 1

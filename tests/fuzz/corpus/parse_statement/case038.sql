@@ -1,0 +1,1 @@
+SELECT * FROM [a] x, [b] y, c

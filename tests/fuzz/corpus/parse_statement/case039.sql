@@ -1,0 +1,1 @@
+SELECT * FROM a LEFT OUTER JOIN b ON a.k = b.k

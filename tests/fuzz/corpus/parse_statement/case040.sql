@@ -1,0 +1,1 @@
+SELECT * FROM a LEFT JOIN b ON a.k = b.k

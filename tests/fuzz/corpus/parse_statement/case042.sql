@@ -1,0 +1,1 @@
+SELECT * FROM --(*vendor(Microsoft),product(ODBC) oj a LEFT OUTER JOIN b ON a.k = b.k *)--

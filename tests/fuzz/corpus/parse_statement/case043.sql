@@ -1,0 +1,1 @@
+SELECT * FROM {oj a INNER JOIN b ON a.k = b.k}

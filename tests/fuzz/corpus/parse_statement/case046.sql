@@ -1,0 +1,1 @@
+SELECT * FROM a INNER JOIN b INNER JOIN c ON b.x = c.x ON a.x = b.x

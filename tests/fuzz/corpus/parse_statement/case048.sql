@@ -1,0 +1,1 @@
+SELECT * FROM (a INNER JOIN b ON a.k = b.k) INNER JOIN c ON b.k = c.k

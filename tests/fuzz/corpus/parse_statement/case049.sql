@@ -1,0 +1,1 @@
+SELECT * FROM a LEFT OUTER JOIN (b LEFT OUTER JOIN c ON b.k = c.k) ON a.k = b.k

@@ -1,0 +1,1 @@
+SELECT * FROM [a] x INNER JOIN [b] y ON x.k = y.k, c

@@ -1,0 +1,1 @@
+SELECT * FROM owner.Customers WHERE Id = 1

@@ -1,0 +1,1 @@
+SELECT * FROM Sales  Orders  WHERE Id = 1

@@ -1,0 +1,1 @@
+SELECT * FROM t; SELECT 1 FROM u

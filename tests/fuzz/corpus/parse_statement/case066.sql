@@ -1,0 +1,1 @@
+SELECT * FROM t ORDER BY (a + b) ASC, {fn UCASE(b)}, COUNT(*) DESC, 'x'

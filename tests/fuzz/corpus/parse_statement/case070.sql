@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE NOT a = 1 OR b = 2 AND c = 3

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a = 1 OR b = 2 OR c = 3 OR d = 4

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a = 1 AND b = 2 AND c = 3

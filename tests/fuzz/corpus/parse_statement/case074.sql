@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE (a = 1 OR b = 2) AND NOT (c = 3)

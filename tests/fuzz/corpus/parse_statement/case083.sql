@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a <> ALL (SELECT x FROM u)

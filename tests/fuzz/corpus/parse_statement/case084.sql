@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a = (SELECT x FROM u)

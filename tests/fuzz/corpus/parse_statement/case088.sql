@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a NOT IN (SELECT x FROM u WHERE u.k = t.k)

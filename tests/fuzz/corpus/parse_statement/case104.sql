@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE a < b AND a <= b AND a >= b AND a > b AND a <> b

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE Customer Name LIKE 'A%' AND Ship Date IS NULL

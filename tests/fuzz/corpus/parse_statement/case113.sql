@@ -1,0 +1,1 @@
+SELECT 2 * 3 + 4, 2 + 3 * 4 FROM t

@@ -1,0 +1,1 @@
+SELECT -x, +x FROM t

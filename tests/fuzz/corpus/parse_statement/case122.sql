@@ -1,0 +1,1 @@
+SELECT 1E-400 FROM t

@@ -1,0 +1,1 @@
+SELECT 'It''s', '' FROM t

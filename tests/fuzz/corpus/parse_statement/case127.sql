@@ -1,0 +1,1 @@
+SELECT USER FROM t

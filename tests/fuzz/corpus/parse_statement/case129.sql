@@ -1,0 +1,1 @@
+SELECT t.c, t . d FROM t

@@ -1,0 +1,1 @@
+SELECT [Order Date], "Ship Via" FROM t

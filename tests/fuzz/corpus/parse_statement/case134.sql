@@ -1,0 +1,1 @@
+SELECT COUNT(*), COUNT(x), SUM(a*b), AVG(a), MAX(a), MIN(a) FROM t

@@ -1,0 +1,1 @@
+SELECT SUM(a FROM t

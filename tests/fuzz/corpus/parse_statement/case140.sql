@@ -1,0 +1,1 @@
+SELECT --(*vendor(Microsoft),product(ODBC) fn UCASE(name)*)-- FROM t

@@ -1,0 +1,1 @@
+SELECT {fn NOW()} FROM t

@@ -1,0 +1,1 @@
+SELECT {fn POSITION('a' IN name)} FROM t

@@ -1,0 +1,1 @@
+SELECT {fn X(1, 2)} FROM t

@@ -1,0 +1,1 @@
+SELECT {fn CONCAT({fn UCASE(a)}, {fn LCASE(b)})} FROM t

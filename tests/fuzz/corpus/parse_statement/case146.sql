@@ -1,0 +1,1 @@
+SELECT {fn ABS(MAX(a))} FROM t

@@ -1,0 +1,1 @@
+SELECT {fn IFNULL(a, NULL)} FROM t

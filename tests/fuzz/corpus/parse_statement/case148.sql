@@ -1,0 +1,1 @@
+SELECT {fn UCASE(name) FROM t

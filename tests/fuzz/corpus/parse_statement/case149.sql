@@ -1,0 +1,1 @@
+SELECT {fn (name)} FROM t

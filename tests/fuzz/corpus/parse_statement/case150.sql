@@ -1,0 +1,1 @@
+SELECT POSITION('a' IN name) FROM t

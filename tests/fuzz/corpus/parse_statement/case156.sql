@@ -1,0 +1,1 @@
+SELECT --(*vendor(Microsoft),product(ODBC) d '2024-03-01'*)-- FROM t

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE d >= {d '2024-01-01'} AND d < {d '2024-02-01'}

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE d = {t '25:00:00'}

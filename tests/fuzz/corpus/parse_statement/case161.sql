@@ -1,0 +1,1 @@
+SELECT {d '2024-01-01' FROM t

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE ((? + ?) * 2) = ? OR a IN (?, ?)

@@ -1,0 +1,1 @@
+SELECT * FROM t WHERE {fn ABS(?)} = 1 AND (a = ?)

@@ -1,0 +1,1 @@
+INSERT INTO Sales Orders (Customer Name, Ship On) VALUES (1, 2)

@@ -1,0 +1,1 @@
+INSERT t VALUES (1)

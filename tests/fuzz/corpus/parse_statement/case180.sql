@@ -1,0 +1,1 @@
+UPDATE t SET a = NULL, b = b + 1 WHERE c = 2

@@ -1,0 +1,1 @@
+UPDATE [t] x SET a = 1

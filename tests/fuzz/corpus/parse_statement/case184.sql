@@ -1,0 +1,1 @@
+UPDATE t a = 1

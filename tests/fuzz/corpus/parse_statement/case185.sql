@@ -1,0 +1,1 @@
+UPDATE Sales Orders SET Ship On = {d '2024-05-01'} WHERE Id = 7

@@ -1,0 +1,1 @@
+UPDATEOQ t SET a = 1

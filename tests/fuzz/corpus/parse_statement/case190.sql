@@ -1,0 +1,1 @@
+DELETEOQ FROM t WHERE a = ?

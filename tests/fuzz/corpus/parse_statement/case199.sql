@@ -1,0 +1,1 @@
+CREATE TABLE t (p INTEGER, CONSTRAINT fk FOREIGN KEY (p) parent (id))

@@ -1,0 +1,1 @@
+CREATE TABLE t (My Col VARCHAR(10))

@@ -1,0 +1,1 @@
+CREATE TABLE "My Table" ([My Col] VARCHAR(10))

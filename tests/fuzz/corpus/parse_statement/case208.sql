@@ -1,0 +1,1 @@
+CREATE TABLE t (a VARCHAR(1.2.3))

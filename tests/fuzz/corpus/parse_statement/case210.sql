@@ -1,0 +1,1 @@
+CREATE TABLE t (a NUMERIC(10, 2, 3))

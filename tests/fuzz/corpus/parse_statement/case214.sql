@@ -1,0 +1,1 @@
+CREATE UNIQUE INDEX ix ON Sales Orders (Customer Name DESC, Id)

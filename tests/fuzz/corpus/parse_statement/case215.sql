@@ -1,0 +1,1 @@
+CREATE INDEX ix ON t (a ASC, b)

@@ -1,0 +1,1 @@
+CREATE INDEX ix t (a)

@@ -1,0 +1,1 @@
+ALTER t ADD c INTEGER

@@ -1,0 +1,1 @@
+SELECT {fn A({fn A({fn A({fn A(1)})})})} FROM t

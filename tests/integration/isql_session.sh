@@ -1,0 +1,38 @@
+#!/bin/sh
+# One scripted isql session through the Driver Manager: register the driver
+# and a data source in a private folder, connect to the emulator, quit.
+# Arguments: driver library, emulator folder, sanitizer runtime (or empty).
+set -u
+library=$1
+emulator=$2
+asan=${3:-}
+dir=$(mktemp -d "${TMPDIR:-/tmp}/helvane-isql-XXXXXX")
+cleanup() {
+  /usr/bin/python3 "$emulator/emuctl.py" stop --pidfile "$dir/emulator.pid" >/dev/null 2>&1
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+port=$(/usr/bin/python3 "$emulator/emuctl.py" start --pidfile "$dir/emulator.pid" -- \
+  --host 127.0.0.1 --fixture "$emulator/fixtures/demo.json") || exit 1
+cat >"$dir/odbcinst.ini" <<INI
+[Tarvox ODBC for QuickBase]
+Description=QuickBase ODBC driver under test
+Driver=$library
+INI
+cat >"$dir/odbc.ini" <<INI
+[demo]
+Driver=Tarvox ODBC for QuickBase
+QUICKBASESERVER=http://127.0.0.1:$port
+UID=alice
+PWD=wonderland
+INI
+export ODBCSYSINI="$dir" ODBCINI="$dir/odbc.ini"
+if [ -n "$asan" ]; then
+  output=$(printf 'quit\n' | LD_PRELOAD="$asan" ASAN_OPTIONS=detect_leaks=0 isql -v demo 2>&1)
+else
+  output=$(printf 'quit\n' | isql -v demo 2>&1)
+fi
+status=$?
+echo "$output"
+[ $status -eq 0 ] || exit 1
+echo "$output" | grep -q "Connected!" || exit 1

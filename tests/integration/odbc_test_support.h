@@ -1,0 +1,157 @@
+// What the integration tests share: a private folder with their own
+// odbcinst.ini and odbc.ini, an emulator started on a free port and stopped
+// again, and small readers of ODBC diagnostics. Everything goes through the
+// unixODBC Driver Manager.
+#pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sql.h>
+#include <sqlext.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+inline constexpr const char* kDriverName = "Tarvox ODBC for QuickBase";
+
+// Runs a shell command and returns its standard output.
+inline std::string RunCommand(const std::string& command) {
+  std::string output;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return output;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+  pclose(pipe);
+  return output;
+}
+
+struct TempFolder {
+  std::string path;
+  TempFolder() {
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/helvane-it-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (mkdtemp(buffer.data()) != nullptr) path = buffer.data();
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+};
+
+// A background emulator with the demo fixture; stopped when it goes away.
+struct Emulator {
+  std::string pidFile;
+  int port = 0;
+  Emulator(const TempFolder& folder, const std::string& extraArguments = "") {
+    pidFile = folder.path + "/emulator.pid";
+    std::string command = std::string("/usr/bin/python3 ") + HELVANE_EMULATOR_DIR + "/emuctl.py start --pidfile " +
+                          pidFile + " --log " + folder.path + "/emulator.log -- --host 127.0.0.1 --fixture " +
+                          HELVANE_EMULATOR_DIR + "/fixtures/demo.json " + extraArguments;
+    port = std::atoi(RunCommand(command).c_str());
+  }
+  ~Emulator() {
+    if (port != 0)
+      RunCommand(std::string("/usr/bin/python3 ") + HELVANE_EMULATOR_DIR + "/emuctl.py stop --pidfile " + pidFile);
+  }
+  Emulator(const Emulator&) = delete;
+  Emulator& operator=(const Emulator&) = delete;
+  std::string HttpUrl() const { return "http://127.0.0.1:" + std::to_string(port); }
+  // POSTs a JSON body to the admin interface and returns the reply.
+  std::string Admin(const std::string& path, const std::string& json) const {
+    return RunCommand("curl -s -X POST -H 'Content-Type: application/json' --data '" + json + "' " + HttpUrl() +
+                      "/_emulator/" + path);
+  }
+  std::string Log() const { return RunCommand("curl -s " + HttpUrl() + "/_emulator/log"); }
+};
+
+// Registers the driver and writes one data source "demo" with the given keys;
+// the Driver Manager and the driver both read these files.
+inline void WriteOdbcFiles(const TempFolder& folder, const std::vector<std::string>& dataSourceLines) {
+  {
+    std::ofstream odbcinst(folder.path + "/odbcinst.ini");
+    odbcinst << "[" << kDriverName << "]\nDescription=QuickBase ODBC driver under test\nDriver=" << HELVANE_LIBRARY_PATH
+             << "\n";
+  }
+  std::ofstream odbc(folder.path + "/odbc.ini");
+  odbc << "[demo]\nDriver=" << kDriverName << "\n";
+  for (const std::string& line : dataSourceLines) odbc << line << "\n";
+  odbc.close();
+  setenv("ODBCSYSINI", folder.path.c_str(), 1);
+  setenv("ODBCINI", (folder.path + "/odbc.ini").c_str(), 1);
+}
+
+struct Diagnostic {
+  std::string state;
+  SQLINTEGER native = 0;
+  std::string text;
+};
+
+inline Diagnostic ReadDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
+  Diagnostic diagnostic;
+  SQLCHAR state[6] = {0};
+  SQLCHAR text[1024] = {0};
+  SQLSMALLINT length = 0;
+  if (SQL_SUCCEEDED(SQLGetDiagRec(handleType, handle, 1, state, &diagnostic.native, text, sizeof text, &length))) {
+    diagnostic.state = reinterpret_cast<char*>(state);
+    diagnostic.text = reinterpret_cast<char*>(text);
+  }
+  return diagnostic;
+}
+
+// An environment of the given ODBC version and one connection handle on it.
+struct OdbcHandles {
+  SQLHENV environment = SQL_NULL_HENV;
+  SQLHDBC connection = SQL_NULL_HDBC;
+  bool connected = false;
+  explicit OdbcHandles(SQLINTEGER version = SQL_OV_ODBC3) {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment);
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(version)), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection);
+  }
+  ~OdbcHandles() {
+    if (connected) SQLDisconnect(connection);
+    SQLFreeHandle(SQL_HANDLE_DBC, connection);
+    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+  }
+  OdbcHandles(const OdbcHandles&) = delete;
+  OdbcHandles& operator=(const OdbcHandles&) = delete;
+
+  SQLRETURN DriverConnect(const std::string& text, std::string* out = nullptr, SQLSMALLINT outSize = 1024) {
+    std::vector<SQLCHAR> buffer(static_cast<std::size_t>(outSize > 0 ? outSize : 1));
+    SQLSMALLINT length = 0;
+    SQLRETURN result = SQLDriverConnect(connection, nullptr, (SQLCHAR*)text.c_str(), SQL_NTS, buffer.data(),
+                                        outSize, &length, SQL_DRIVER_NOPROMPT);
+    connected = SQL_SUCCEEDED(result);
+    if (out != nullptr) *out = reinterpret_cast<char*>(buffer.data());
+    return result;
+  }
+  SQLRETURN Connect(const std::string& dsn, const std::string& user = "", const std::string& password = "") {
+    SQLRETURN result = SQLConnect(connection, (SQLCHAR*)dsn.c_str(), SQL_NTS, (SQLCHAR*)user.c_str(), SQL_NTS,
+                                  (SQLCHAR*)password.c_str(), SQL_NTS);
+    connected = SQL_SUCCEEDED(result);
+    return result;
+  }
+  Diagnostic ConnectionDiagnostic() const { return ReadDiagnostic(SQL_HANDLE_DBC, connection); }
+};
+
+// A port nothing listens on: one the kernel hands out, closed again.
+inline int UnusedPort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  socklen_t length = sizeof address;
+  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
+  close(s);
+  return ntohs(address.sin_port);
+}

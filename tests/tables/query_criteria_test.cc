@@ -1,0 +1,168 @@
+// Criteria and sort lists as the service receives them: quoting, refusals
+// that keep every row, IN lists, LIKE values and value types by field kind.
+#include "tables/query_criteria.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+ColumnDescriptor Column(const char* fid, FieldKind kind, std::uint16_t rank) {
+  ColumnDescriptor column;
+  column.fieldIdText = fid;
+  column.fieldKind = kind;
+  column.pushDownRank = rank;
+  return column;
+}
+
+// Columns: 0 record id, 1 text, 2 number, 3 date, 4 timestamp, 5 duration (never sent).
+void OpenTestTable(TableCursor& cursor) {
+  cursor.columns = {Column("3", FieldKind::kRecordId, 4), Column("6", FieldKind::kText, 1),
+                    Column("7", FieldKind::kNumeric, 2), Column("8", FieldKind::kDate, 2),
+                    Column("9", FieldKind::kTimestamp, 2), Column("10", FieldKind::kDuration, 0)};
+}
+
+struct Criterion {
+  std::uint16_t column;
+  std::uint16_t op;
+  std::int16_t type;
+  std::string text;    // character values
+  double number = 0;   // double values
+  bool isNull = false;
+};
+
+struct CriteriaCase {
+  const char* name;
+  std::vector<Criterion> entries;
+  std::uint16_t join = 0;
+  std::int32_t listExtras = 0;
+  MessageId expected;
+  const char* query;
+};
+
+MessageId Build(TableCursor& cursor, const CriteriaCase& c) {
+  std::vector<std::uint16_t> columns, ops;
+  std::vector<std::int16_t> types;
+  std::vector<const void*> values;
+  std::vector<SQLLEN> lengths;
+  for (const Criterion& e : c.entries) {
+    columns.push_back(e.column);
+    ops.push_back(e.op);
+    types.push_back(e.type);
+    values.push_back(e.type == kValueDouble ? static_cast<const void*>(&e.number) : e.text.data());
+    lengths.push_back(e.isNull ? -1 : (e.type == kValueDouble ? 8 : static_cast<SQLLEN>(e.text.size())));
+  }
+  cursor.joinOperator = c.join;
+  cursor.criteriaCount = c.listExtras;
+  return BuildQueryCriteria(cursor, static_cast<std::int32_t>(c.entries.size()), columns.data(), ops.data(),
+                            types.data(), values.data(), lengths.data());
+}
+
+TEST(QueryCriteria, RendersOrRefusesEachSet) {
+  const CriteriaCase cases[] = {
+      {"equal text", {{1, kCriterionEx, kValueCharacter, "abc"}}, 0, 0, kMsgSuccess, "{6.EX.'abc'}"},
+      {"single quote switches to double", {{1, kCriterionEx, kValueCharacter, "it's"}}, 0, 0, kMsgSuccess,
+       "{6.EX.\"it's\"}"},
+      {"both quotes are refused", {{1, kCriterionEx, kValueCharacter, "it's \"x\""}}, 0, 0, kMsgNotSupported, ""},
+      {"braces stay inside the quotes", {{1, kCriterionEx, kValueCharacter, "}{6.EX.'x'}"}}, 0, 0, kMsgSuccess,
+       "{6.EX.\"}{6.EX.'x'}\"}"},
+      {"markup and non-ASCII travel as text", {{1, kCriterionCt, kValueCharacter, "]]>&<Grüße"}}, 0, 0,
+       kMsgSuccess, "{6.CT.']]>&<Grüße'}"},
+      {"number", {{2, kCriterionGte, kValueDouble, "", 5.5}}, 0, 0, kMsgSuccess, "{7.GTE.'5.5'}"},
+      {"AND of two", {{2, kCriterionGt, kValueDouble, "", 1}, {1, kCriterionSw, kValueCharacter, "ab"}},
+       kCriteriaJoinAnd, 0, kMsgSuccess, "{7.GT.'1'}AND{6.SW.'ab'}"},
+      {"local entry left out of an AND", {{2, kCriterionGt, kValueDouble, "", 1}, {1, 0, kValueCharacter, ""}},
+       kCriteriaJoinAnd, 0, kMsgSuccess, "{7.GT.'1'}"},
+      {"local entry refuses an OR", {{2, kCriterionGt, kValueDouble, "", 1}, {1, 0, kValueCharacter, ""}},
+       kCriteriaJoinOr, 0, kMsgNotSupported, ""},
+      {"OR of two", {{2, kCriterionEx, kValueDouble, "", 1}, {1, kCriterionEx, kValueCharacter, "x"}},
+       kCriteriaJoinOr, 0, kMsgSuccess, "{7.EX.'1'}OR{6.EX.'x'}"},
+      {"IN list", {{2, kCriterionEx, kValueCharacter, "1 OR 2 OR 3"}}, 0, 2, kMsgSuccess,
+       "({7.EX.'1'}OR{7.EX.'2'}OR{7.EX.'3'})"},
+      {"NOT IN list on text", {{1, kCriterionXex, kValueCharacter, "a OR b"}}, 0, 1, kMsgSuccess,
+       "({6.XEX.'a'}AND{6.XEX.'b'})"},
+      {"plain value holding OR is no list", {{1, kCriterionEx, kValueCharacter, "cats OR dogs"}}, 0, 0,
+       kMsgNotSupported, ""},
+      {"LIKE escapes are removed", {{1, kCriterionSw, kValueCharacter, "50\\%"}}, 0, 0, kMsgSuccess,
+       "{6.SW.'50%'}"},
+      {"empty pattern value is not sent", {{1, kCriterionCt, kValueCharacter, ""}}, 0, 0, kMsgNotSupported, ""},
+      {"pattern on a number is not sent", {{2, kCriterionCt, kValueCharacter, "1"}}, 0, 0, kMsgNotSupported, ""},
+      {"text against a number field", {{2, kCriterionEx, kValueCharacter, "abc"}}, 0, 0, kMsgNotSupported, ""},
+      {"number text against a number field", {{2, kCriterionLt, kValueCharacter, "-2.5"}}, 0, 0, kMsgSuccess,
+       "{7.LT.'-2.5'}"},
+      {"date text against a date field", {{3, kCriterionEx, kValueCharacter, "2024-01-31"}}, 0, 0, kMsgSuccess,
+       "{8.EX.'2024-01-31'}"},
+      {"loose date text is not sent", {{3, kCriterionEx, kValueCharacter, "2024-1-31"}}, 0, 0, kMsgNotSupported,
+       ""},
+      {"text against a timestamp field", {{4, kCriterionEx, kValueCharacter, "1700000000000"}}, 0, 0,
+       kMsgNotSupported, ""},
+      {"NULL equality", {{2, kCriterionEx, kValueDouble, "", 0, true}}, 0, 0, kMsgSuccess, "{7.EX.''}"},
+      {"NULL ordering is not sent", {{2, kCriterionLt, kValueDouble, "", 0, true}}, 0, 0, kMsgNotSupported, ""},
+      {"rank 0 column", {{5, kCriterionEx, kValueDouble, "", 1}}, 0, 0, kMsgNotSupported, ""},
+      {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, 0, kMsgNotSupported, ""},
+  };
+  for (const CriteriaCase& c : cases) {
+    TableCursor cursor;
+    OpenTestTable(cursor);
+    EXPECT_EQ(Build(cursor, c), c.expected) << c.name;
+    EXPECT_EQ(cursor.queryText, c.query) << c.name;
+    if (c.expected != kMsgSuccess) {
+      EXPECT_GT(cursor.criteriaCount, kMaxServiceCriteria) << c.name;
+    }
+  }
+}
+
+TEST(QueryCriteria, RefusesWholeSetsThatCantBeSentExactly) {
+  struct Refusal {
+    const char* name;
+    std::int32_t entries;
+    std::int32_t listExtras;
+    std::uint8_t pushDown;
+    std::uint8_t orJoinFlag;
+    std::uint16_t join;
+    MessageId expected;
+  };
+  const Refusal cases[] = {
+      {"100 criteria go out", 100, 0, 1, 1, kCriteriaJoinAnd, kMsgSuccess},
+      {"101 criteria stay local", 101, 0, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      {"IN items count as criteria", 60, 41, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      {"push-down flag cleared", 2, 0, 0, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      {"OR mixed with other joins", 2, 0, 1, 0, kCriteriaJoinOr, kMsgNotSupported},
+  };
+  for (const Refusal& c : cases) {
+    TableCursor cursor;
+    OpenTestTable(cursor);
+    cursor.pushDown = c.pushDown;
+    cursor.orJoin = c.orJoinFlag;
+    cursor.joinOperator = c.join;
+    cursor.criteriaCount = c.listExtras;
+    double value = 1;
+    std::vector<std::uint16_t> columns(c.entries, 2), ops(c.entries, kCriterionGt);
+    std::vector<std::int16_t> types(c.entries, kValueDouble);
+    std::vector<const void*> values(c.entries, &value);
+    std::vector<SQLLEN> lengths(c.entries, 8);
+    EXPECT_EQ(BuildQueryCriteria(cursor, c.entries, columns.data(), ops.data(), types.data(), values.data(),
+                                 lengths.data()),
+              c.expected)
+        << c.name;
+    EXPECT_EQ(cursor.queryText.empty(), c.expected != kMsgSuccess) << c.name;
+  }
+}
+
+TEST(QueryCriteria, SortsOnlyByRecordId) {
+  TableCursor cursor;
+  OpenTestTable(cursor);
+  std::uint16_t byId[] = {0};
+  std::uint16_t byText[] = {1};
+  std::uint8_t descending[] = {1};
+  EXPECT_EQ(BuildSortList(cursor, 1, byId, descending), kMsgSuccess);
+  EXPECT_EQ(cursor.sortFields, "3");
+  EXPECT_EQ(cursor.sortOrders, "D");
+  EXPECT_EQ(BuildSortList(cursor, 1, byText, descending), kMsgNotSupported);
+  EXPECT_EQ(BuildSortList(cursor, 0, nullptr, nullptr), kMsgSuccess);
+  EXPECT_TRUE(cursor.sortFields.empty());
+}
+
+}  // namespace
