@@ -42,9 +42,13 @@ def register_driver_and_dsn(folder, library, port):
 def connect_and_report(port):
     import pyodbc
     print("Connecting through the unixODBC Driver Manager by data source (DSN=QuickBaseDemo) ...")
-    # Manual-commit mode needs SQLSetConnectAttr, which the driver does not have yet.
-    connection = pyodbc.connect("DSN=QuickBaseDemo", autocommit=True)
+    connection = pyodbc.connect("DSN=QuickBaseDemo")
     print("  connected; the emulator checked the password with API_Authenticate.")
+    connection.autocommit = True
+    connection.autocommit = False
+    connection.commit()
+    connection.rollback()
+    print("  switched autocommit on and off, committed and rolled back (nothing was pending).")
     cursor = connection.cursor()
     print("  allocated a statement handle.")
     cursor.close()
@@ -54,7 +58,7 @@ def connect_and_report(port):
     print("Connecting with a wrong password by connection string ...")
     try:
         pyodbc.connect(f"DRIVER={{{DRIVER_NAME}}};QUICKBASESERVER=http://127.0.0.1:{port};"
-                       "UID=alice;PWD=not-the-password", autocommit=True)
+                       "UID=alice;PWD=not-the-password")
         print("  unexpectedly connected")
     except pyodbc.Error as error:
         print(f"  refused as it should be: {error.args[0]} {error.args[1]}")

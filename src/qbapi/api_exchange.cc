@@ -141,7 +141,9 @@ MessageId ApiExchangeText(ApiSession& session, ApiCallRecord& call, const std::s
     call.contentLength = std::to_string(reply.body.size());
     if (!LooksLikeXml(reply)) {
       text = std::move(reply.body);
-      call.errcode = "0";
+      // assign(1, '0') rather than = "0": g++ 12 misreads the literal's copy
+      // here as an overlapping one (-Wrestrict).
+      call.errcode.assign(1, '0');
       call.errtext.clear();
       call.errdetail.clear();
       return kMsgSuccess;
