@@ -95,11 +95,3 @@ std::size_t FixedCTypeSize(SQLSMALLINT cType) {
   }
 }
 
-bool IsCharacterSqlType(SQLSMALLINT sqlType) {
-  return sqlType == SQL_CHAR || sqlType == SQL_VARCHAR || sqlType == SQL_LONGVARCHAR || sqlType == SQL_WCHAR ||
-         sqlType == SQL_WVARCHAR || sqlType == SQL_WLONGVARCHAR;
-}
-
-bool IsBinarySqlType(SQLSMALLINT sqlType) {
-  return sqlType == SQL_BINARY || sqlType == SQL_VARBINARY || sqlType == SQL_LONGVARBINARY;
-}

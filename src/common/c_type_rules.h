@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include <sql.h>
+#include <sqlext.h>
 #include <sqltypes.h>
 
 // The C type that SQL_C_DEFAULT means for an SQL type (ODBC 2 and 3 date
@@ -20,7 +22,13 @@ SQLSMALLINT ResolveSignlessCType(SQLSMALLINT cType, bool unsignedFlag);
 // timestamps); 0 for character, wide, binary and unknown types.
 std::size_t FixedCTypeSize(SQLSMALLINT cType);
 
-// SQL_CHAR, SQL_VARCHAR, SQL_LONGVARCHAR and their wide forms.
-bool IsCharacterSqlType(SQLSMALLINT sqlType);
+// SQL_CHAR, SQL_VARCHAR, SQL_LONGVARCHAR and their wide forms. Inline, as
+// every delivered value asks.
+inline bool IsCharacterSqlType(SQLSMALLINT sqlType) {
+  return sqlType == SQL_CHAR || sqlType == SQL_VARCHAR || sqlType == SQL_LONGVARCHAR || sqlType == SQL_WCHAR ||
+         sqlType == SQL_WVARCHAR || sqlType == SQL_WLONGVARCHAR;
+}
 // SQL_BINARY, SQL_VARBINARY, SQL_LONGVARBINARY.
-bool IsBinarySqlType(SQLSMALLINT sqlType);
+inline bool IsBinarySqlType(SQLSMALLINT sqlType) {
+  return sqlType == SQL_BINARY || sqlType == SQL_VARBINARY || sqlType == SQL_LONGVARBINARY;
+}

@@ -3,9 +3,11 @@
 #include "common/c_value_delivery.h"
 
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -19,14 +21,19 @@ namespace {
 
 using Kind = ApplicationValueKind;
 
+// Room for every display text made in place: a fixed double text (326
+// characters at most), an integer, a date or time text.
+constexpr std::size_t kScratchSize = 400;
+
 // What a character target receives, and how much of its head must fit in one
 // piece: a number or date cut from the right would read as another value.
+// text points into the source, the caller's scratch or spill.
 struct DisplayText {
-  std::string text;
+  std::string_view text;
   std::size_t mustFit = 0;
 };
 
-std::string HexText(const std::string& bytes) {
+std::string HexText(std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string hex;
   hex.reserve(bytes.size() * 2);
@@ -38,47 +45,71 @@ std::string HexText(const std::string& bytes) {
 }
 
 // The sign and whole digits of a number text, or all of an exponent form.
-std::size_t NumberHead(const std::string& text) {
-  if (text.find_first_of("eE") != std::string::npos) return text.size();
-  const std::size_t point = text.find('.');
-  return point == std::string::npos ? text.size() : point;
+std::size_t NumberHead(std::string_view text) {
+  std::size_t point = text.size();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == 'e' || text[i] == 'E') return text.size();
+    if (text[i] == '.' && point == text.size()) point = i;
+  }
+  return point;
 }
 
-DisplayText RealText(double real, SQLLEN targetLength) {
+DisplayText NumberDisplay(std::string_view text) { return DisplayText{text, NumberHead(text)}; }
+
+DisplayText IntegerText(const SqlSourceView& value, char* scratch) {
+  const auto written = value.integerUnsigned
+                           ? std::to_chars(scratch, scratch + kScratchSize, value.integer)
+                           : std::to_chars(scratch, scratch + kScratchSize, static_cast<std::int64_t>(value.integer));
+  const auto length = static_cast<std::size_t>(written.ptr - scratch);
+  return DisplayText{std::string_view(scratch, length), length};
+}
+
+DisplayText RealText(double real, SQLLEN targetLength, char* scratch) {
   // Sized to the buffer so that a large or tiny value takes exponent form
   // when its fixed form would not fit.
-  char buffer[400];
-  const std::size_t size = targetLength > 1 && targetLength < 400 ? static_cast<std::size_t>(targetLength) : 400;
-  FormatDoubleText(real, true, buffer, size);
-  std::string text(buffer);
-  const std::size_t head = NumberHead(text);
-  return DisplayText{std::move(text), head};
+  const std::size_t size =
+      targetLength > 1 && targetLength < static_cast<SQLLEN>(kScratchSize) ? static_cast<std::size_t>(targetLength)
+                                                                            : kScratchSize;
+  FormatDoubleText(real, true, scratch, size);
+  return NumberDisplay(std::string_view(scratch));
 }
 
-DisplayText MakeDisplayText(const SqlSourceValue& value, bool variableLength, SQLLEN targetLength) {
-  char buffer[24];
+// Display texts made in place, in scratch or the source; false for the two
+// that need a string of their own (hex, and a decimal number's normal text).
+bool MakeDisplayText(const SqlSourceView& value, bool variableLength, SQLLEN targetLength, char* scratch,
+                     DisplayText& display) {
   switch (value.kind) {
-    case Kind::kNumber: {
+    case Kind::kNumber:
       // A decimal text source keeps its own digits (a scale's trailing zeros).
-      std::string text = variableLength ? value.bytes : ExactNumberText(value.number);
-      const std::size_t head = NumberHead(text);
-      return DisplayText{std::move(text), head};
-    }
+      if (variableLength) {
+        display = NumberDisplay(value.bytes);
+        return true;
+      }
+      if (!value.fromInteger) return false;
+      display = IntegerText(value, scratch);
+      return true;
     case Kind::kReal:
-      return RealText(value.real, targetLength);
+      display = RealText(value.real, targetLength, scratch);
+      return true;
     case Kind::kDate:
-      FormatDateText(value.date, buffer);
-      return DisplayText{buffer, std::strlen(buffer)};
+      FormatDateText(value.date, scratch);
+      display.text = std::string_view(scratch);
+      display.mustFit = display.text.size();
+      return true;
     case Kind::kTime:
-      FormatTimeText(value.time, buffer);
-      return DisplayText{buffer, std::strlen(buffer)};
+      FormatTimeText(value.time, scratch);
+      display.text = std::string_view(scratch);
+      display.mustFit = display.text.size();
+      return true;
     case Kind::kTimestamp:
-      FormatTimestampText(value.timestamp, buffer);
-      return DisplayText{buffer, 19};  // the milliseconds may be cut
+      FormatTimestampText(value.timestamp, scratch);
+      display = DisplayText{std::string_view(scratch), 19};  // the milliseconds may be cut
+      return true;
     case Kind::kBytes:
-      return DisplayText{HexText(value.bytes), 0};
+      return false;
     default:
-      return DisplayText{value.bytes, 0};
+      display = DisplayText{value.bytes, 0};
+      return true;
   }
 }
 
@@ -91,11 +122,11 @@ std::size_t CutFor(PieceForm form, std::string_view text, std::size_t room) {
 }
 
 // Copies whole[offset..] into the target as far as it fits.
-MessageId DeliverPiece(const std::string& whole, std::size_t mustFit, PieceForm form, SQLLEN* pieceOffset,
+MessageId DeliverPiece(std::string_view whole, std::size_t mustFit, PieceForm form, SQLLEN* pieceOffset,
                        void* target, SQLLEN targetLength, SQLLEN* outLength) {
   const std::size_t offset = pieceOffset != nullptr && *pieceOffset > 0 ? static_cast<std::size_t>(*pieceOffset) : 0;
   if (offset > 0 && offset >= whole.size()) return kMsgNoDataFound;
-  const std::string_view rest = std::string_view(whole).substr(offset);
+  const std::string_view rest = whole.substr(offset);
   if (outLength != nullptr) *outLength = static_cast<SQLLEN>(rest.size());
   const std::size_t terminator = form == PieceForm::kCharacter ? 1 : form == PieceForm::kWide ? 2 : 0;
   if (target == nullptr || targetLength <= 0 || static_cast<std::size_t>(targetLength) < terminator) {
@@ -107,7 +138,7 @@ MessageId DeliverPiece(const std::string& whole, std::size_t mustFit, PieceForm 
   const std::size_t kept = rest.size() <= room ? rest.size() : CutFor(form, rest, room);
   auto* bytes = static_cast<char*>(target);
   std::memcpy(bytes, rest.data(), kept);
-  std::memset(bytes + kept, 0, terminator);
+  for (std::size_t i = 0; i < terminator; ++i) bytes[kept + i] = '\0';
   if (pieceOffset != nullptr) *pieceOffset = static_cast<SQLLEN>(offset + kept);
   return kept < rest.size() ? kMsgDataTruncated : kMsgSuccess;
 }
@@ -122,9 +153,15 @@ void FinishWhole(SQLLEN* pieceOffset, SQLLEN* outLength, std::size_t size) {
   if (outLength != nullptr) *outLength = static_cast<SQLLEN>(size);
 }
 
-MessageId SourceAsExactNumber(const SqlSourceValue& value, ExactNumber& number) {
+MessageId SourceAsExactNumber(const SqlSourceView& value, ExactNumber& number) {
   if (value.kind == Kind::kNumber || value.kind == Kind::kReal) {
-    number = value.number;
+    if (value.number != nullptr) {
+      number = *value.number;
+      return kMsgSuccess;
+    }
+    if (value.kind == Kind::kReal) return ExactFromDouble(value.real, number);
+    number = value.integerUnsigned ? ExactFromUint64(value.integer)
+                                   : ExactFromInt64(static_cast<std::int64_t>(value.integer));
     return kMsgSuccess;
   }
   if (value.kind == Kind::kText) return ReadExactNumber(value.bytes, number);
@@ -165,7 +202,7 @@ MessageId DeliverUnsigned(const ExactNumber& number, SQLSMALLINT cType, void* ta
   return id;
 }
 
-MessageId DeliverReal(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+MessageId DeliverReal(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
   double real = value.real;
   if (value.kind != Kind::kReal) {
     ExactNumber number;
@@ -182,7 +219,7 @@ MessageId DeliverReal(const SqlSourceValue& value, SQLSMALLINT cType, void* targ
   return kMsgSuccess;
 }
 
-MessageId DeliverNumber(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+MessageId DeliverNumber(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
   if (cType == SQL_C_FLOAT || cType == SQL_C_DOUBLE) return DeliverReal(value, cType, target);
   ExactNumber number;
   const MessageId id = SourceAsExactNumber(value, number);
@@ -199,7 +236,7 @@ MessageId DeliverNumber(const SqlSourceValue& value, SQLSMALLINT cType, void* ta
 }
 
 // The source as a timestamp; text may be any of the three literals.
-MessageId SourceAsTimestamp(const SqlSourceValue& value, SQL_TIMESTAMP_STRUCT& t, bool& hasDate, bool& hasTime) {
+MessageId SourceAsTimestamp(const SqlSourceView& value, SQL_TIMESTAMP_STRUCT& t, bool& hasDate, bool& hasTime) {
   hasDate = hasTime = true;
   if (value.kind == Kind::kTimestamp) {
     t = value.timestamp;
@@ -218,7 +255,7 @@ MessageId SourceAsTimestamp(const SqlSourceValue& value, SQL_TIMESTAMP_STRUCT& t
   if (value.kind != Kind::kText) return kMsgConversionError;
   const auto length = static_cast<SQLLEN>(value.bytes.size());
   if (ParseTimestampLiteral(value.bytes.data(), length, t) == kMsgSuccess) return kMsgSuccess;
-  SqlSourceValue parsed;
+  SqlSourceView parsed;
   if (ParseDateLiteral(value.bytes.data(), length, parsed.date) == kMsgSuccess) {
     parsed.kind = Kind::kDate;
   } else if (ParseTimeLiteral(value.bytes.data(), length, parsed.time) == kMsgSuccess) {
@@ -229,7 +266,7 @@ MessageId SourceAsTimestamp(const SqlSourceValue& value, SQL_TIMESTAMP_STRUCT& t
   return SourceAsTimestamp(parsed, t, hasDate, hasTime);
 }
 
-MessageId DeliverDateTime(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
   SQL_TIMESTAMP_STRUCT t{};
   bool hasDate = false, hasTime = false;
   const MessageId id = SourceAsTimestamp(value, t, hasDate, hasTime);
@@ -255,7 +292,7 @@ bool IsDateTimeCType(SQLSMALLINT cType) {
          cType == SQL_C_TYPE_TIME || cType == SQL_C_TYPE_TIMESTAMP;
 }
 
-MessageId DeliverFixed(const SqlSourceValue& value, SQLSMALLINT cType, void* target) {
+MessageId DeliverFixed(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
   if (IsDateTimeCType(cType)) return DeliverDateTime(value, cType, target);
   if (value.kind == Kind::kDate || value.kind == Kind::kTime || value.kind == Kind::kTimestamp ||
       value.kind == Kind::kBytes) {
@@ -264,7 +301,7 @@ MessageId DeliverFixed(const SqlSourceValue& value, SQLSMALLINT cType, void* tar
   return DeliverNumber(value, cType, target);
 }
 
-MessageId DeliverWhole(const SqlSourceValue& value, SQLSMALLINT cType, SQLLEN* pieceOffset, void* target,
+MessageId DeliverWhole(const SqlSourceView& value, SQLSMALLINT cType, SQLLEN* pieceOffset, void* target,
                        SQLLEN* outLength) {
   const std::size_t size = FixedCTypeSize(cType);
   MessageId id = StartWhole(pieceOffset);
@@ -282,7 +319,7 @@ MessageId DeliverWhole(const SqlSourceValue& value, SQLSMALLINT cType, SQLLEN* p
   return id;
 }
 
-MessageId DeliverBinary(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset, void* target,
+MessageId DeliverBinary(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, void* target,
                         SQLLEN targetLength, SQLLEN* outLength) {
   if (variableLength) return DeliverPiece(value.bytes, 0, PieceForm::kBinary, pieceOffset, target, targetLength, outLength);
   MessageId id = StartWhole(pieceOffset);
@@ -293,21 +330,74 @@ MessageId DeliverBinary(const SqlSourceValue& value, bool variableLength, SQLLEN
   return kMsgSuccess;
 }
 
+// A display text into a character or wide target.
+MessageId DeliverDisplay(const DisplayText& display, SQLSMALLINT cType, SQLLEN* pieceOffset, void* target,
+                         SQLLEN targetLength, SQLLEN* outLength) {
+  const std::size_t size = display.text.size();
+  if (cType == SQL_C_CHAR && pieceOffset != nullptr && *pieceOffset <= 0 && target != nullptr &&
+      targetLength > 0 && size < static_cast<std::size_t>(targetLength)) {
+    // The usual first and only piece: the whole text and its NUL fit.
+    auto* bytes = static_cast<char*>(target);
+    std::memcpy(bytes, display.text.data(), size);
+    bytes[size] = '\0';
+    *pieceOffset = static_cast<SQLLEN>(size);
+    if (outLength != nullptr) *outLength = static_cast<SQLLEN>(size);
+    return kMsgSuccess;
+  }
+  if (cType == SQL_C_CHAR) {
+    return DeliverPiece(display.text, display.mustFit, PieceForm::kCharacter, pieceOffset, target, targetLength,
+                        outLength);
+  }
+  // Display texts are ASCII up to their must-fit head, so it doubles in UTF-16.
+  return DeliverPiece(Utf8ToUtf16Le(display.text), display.mustFit * 2, PieceForm::kWide, pieceOffset, target,
+                      targetLength, outLength);
+}
+
+// Hex of bytes and the normal text of an exact number, kept apart so that
+// the usual deliveries carry no string.
+MessageId DeliverOwnedText(const SqlSourceView& value, SQLSMALLINT cType, SQLLEN* pieceOffset, void* target,
+                           SQLLEN targetLength, SQLLEN* outLength) {
+  std::string text;
+  std::size_t mustFit = 0;
+  if (value.kind == Kind::kBytes) {
+    text = HexText(value.bytes);
+  } else {
+    ExactNumber number;
+    const MessageId id = SourceAsExactNumber(value, number);
+    if (id != kMsgSuccess) return id;
+    text = ExactNumberText(number);
+    mustFit = NumberHead(text);
+  }
+  return DeliverDisplay(DisplayText{text, mustFit}, cType, pieceOffset, target, targetLength, outLength);
+}
+
 }  // namespace
 
-MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
-                          SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
+MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
+                           void* target, SQLLEN targetLength, SQLLEN* outLength) {
   if (cType == SQL_C_BINARY) return DeliverBinary(value, variableLength, pieceOffset, target, targetLength, outLength);
   if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR) {
-    DisplayText display = MakeDisplayText(value, variableLength, cType == SQL_C_WCHAR ? targetLength / 2 : targetLength);
-    if (cType == SQL_C_CHAR) {
-      return DeliverPiece(display.text, display.mustFit, PieceForm::kCharacter, pieceOffset, target, targetLength,
-                          outLength);
+    char scratch[kScratchSize];
+    DisplayText display;
+    if (!MakeDisplayText(value, variableLength, cType == SQL_C_WCHAR ? targetLength / 2 : targetLength, scratch,
+                         display)) {
+      return DeliverOwnedText(value, cType, pieceOffset, target, targetLength, outLength);
     }
-    // Display texts are ASCII up to their must-fit head, so it doubles in UTF-16.
-    return DeliverPiece(Utf8ToUtf16Le(display.text), display.mustFit * 2, PieceForm::kWide, pieceOffset, target,
-                        targetLength, outLength);
+    return DeliverDisplay(display, cType, pieceOffset, target, targetLength, outLength);
   }
   if (FixedCTypeSize(cType) == 0) return kMsgDriverNotCapable;
   return DeliverWhole(value, cType, pieceOffset, target, outLength);
+}
+
+MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
+                          SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  SqlSourceView view;
+  view.kind = value.kind;
+  view.bytes = value.bytes;
+  view.number = &value.number;
+  view.real = value.real;
+  view.date = value.date;
+  view.time = value.time;
+  view.timestamp = value.timestamp;
+  return DeliverSqlSource(view, variableLength, pieceOffset, cType, target, targetLength, outLength);
 }

@@ -2,6 +2,9 @@
 // buffer by C type; the second half of ConvertSqlValueToCType.
 #pragma once
 
+#include <cstdint>
+#include <string_view>
+
 #include <sqltypes.h>
 
 #include "common/application_value.h"
@@ -12,7 +15,28 @@
 // sources bytes holds the source's own bytes, which binary targets receive.
 using SqlSourceValue = ApplicationValue;
 
+// The same value as a view of the caller's source: text and bytes are not
+// copied, and the exact form of a binary number is made only for the targets
+// that need it, since most values go to character buffers.
+struct SqlSourceView {
+  ApplicationValueKind kind = ApplicationValueKind::kText;
+  std::string_view bytes;
+  // kNumber from a binary integer: its value, signed unless integerUnsigned.
+  bool fromInteger = false;
+  bool integerUnsigned = false;
+  std::uint64_t integer = 0;
+  // The exact form when the source had one (decimal text); otherwise it is
+  // made from integer or real when a target asks for it.
+  const ExactNumber* number = nullptr;
+  double real = 0;
+  SQL_DATE_STRUCT date{};
+  SQL_TIME_STRUCT time{};
+  SQL_TIMESTAMP_STRUCT timestamp{};
+};
+
 // cType is resolved (no SQL_C_DEFAULT, no signless integer type). Ids and
 // piece rules as ConvertSqlValueToCType describes.
+MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
+                           void* target, SQLLEN targetLength, SQLLEN* outLength);
 MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
                           SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength);

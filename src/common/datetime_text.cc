@@ -3,7 +3,6 @@
 #include "common/datetime_text.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -155,10 +154,82 @@ bool ParseBody(std::string_view body, ReadBody readBody) {
   return readBody(reader) && reader.AtEndAfterBlanks();
 }
 
+// printf's "%0*d": at least width characters, a minus sign counted in the
+// width and zeros between it and the digits. Written by hand because these
+// texts are made for every date-time value a result set delivers, and printf
+// costs more than the rest of a conversion.
+char* WritePadded(char* out, long value, int width) {
+  if (value >= 0 && value < 100 && width == 2) {
+    out[0] = static_cast<char>('0' + value / 10);
+    out[1] = static_cast<char>('0' + value % 10);
+    return out + 2;
+  }
+  unsigned long magnitude = value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+  if (value < 0) {
+    *out++ = '-';
+    --width;
+  }
+  char digits[24];
+  int count = 0;
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  for (int i = count; i < width; ++i) *out++ = '0';
+  while (count > 0) *out++ = digits[--count];
+  return out;
+}
+
+char* WriteDate(char* out, const SQL_DATE_STRUCT& date) {
+  out = WritePadded(out, date.year, 4);
+  *out++ = '-';
+  out = WritePadded(out, date.month, 2);
+  *out++ = '-';
+  return WritePadded(out, date.day, 2);
+}
+
+char* WriteTime(char* out, const SQL_TIME_STRUCT& time) {
+  out = WritePadded(out, time.hour, 2);
+  *out++ = ':';
+  out = WritePadded(out, time.minute, 2);
+  *out++ = ':';
+  return WritePadded(out, time.second, 2);
+}
+
+// The usual case, every field within its width: fixed positions, no cut.
+bool FitsFourDigits(SQLSMALLINT year) { return year >= 0 && year <= 9999; }
+
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void WriteTwoDigits(char* out, unsigned value) {
+  out[0] = kDigitPairs[value * 2];
+  out[1] = kDigitPairs[value * 2 + 1];
+}
+
+void WriteDateDigits(char* out, unsigned year, unsigned month, unsigned day) {
+  WriteTwoDigits(out, year / 100);
+  WriteTwoDigits(out + 2, year % 100);
+  out[4] = '-';
+  WriteTwoDigits(out + 5, month);
+  out[7] = '-';
+  WriteTwoDigits(out + 8, day);
+}
+
+void WriteTimeDigits(char* out, unsigned hour, unsigned minute, unsigned second) {
+  WriteTwoDigits(out, hour);
+  out[2] = ':';
+  WriteTwoDigits(out + 3, minute);
+  out[5] = ':';
+  WriteTwoDigits(out + 6, second);
+}
+
 // Fields outside their ranges make a longer text; the caller's fixed buffer
 // gets what fits, never more.
-void CopyCut(char* buffer, std::size_t size, const char* text) {
-  const std::size_t length = std::min(std::strlen(text), size - 1);
+void CopyCut(char* buffer, std::size_t size, const char* text, const char* end) {
+  const std::size_t length = std::min(static_cast<std::size_t>(end - text), size - 1);
   std::memcpy(buffer, text, length);
   buffer[length] = '\0';
 }
@@ -183,26 +254,45 @@ bool IsValidTimeOfDay(unsigned hour, unsigned minute, unsigned second) {
 }
 
 void FormatDateText(const SQL_DATE_STRUCT& date, char* buffer) {
-  char wide[64];
-  std::snprintf(wide, sizeof wide, "%04d-%02u-%02u", static_cast<int>(date.year), static_cast<unsigned>(date.month),
-                static_cast<unsigned>(date.day));
-  CopyCut(buffer, 11, wide);
+  if (FitsFourDigits(date.year) && date.month <= 99 && date.day <= 99) {
+    WriteDateDigits(buffer, date.year, date.month, date.day);
+    buffer[10] = '\0';
+    return;
+  }
+  char wide[32];
+  CopyCut(buffer, 11, wide, WriteDate(wide, date));
 }
 
 void FormatTimeText(const SQL_TIME_STRUCT& time, char* buffer) {
-  char wide[64];
-  std::snprintf(wide, sizeof wide, "%02u:%02u:%02u", static_cast<unsigned>(time.hour),
-                static_cast<unsigned>(time.minute), static_cast<unsigned>(time.second));
-  CopyCut(buffer, 9, wide);
+  if (time.hour <= 99 && time.minute <= 99 && time.second <= 99) {
+    WriteTimeDigits(buffer, time.hour, time.minute, time.second);
+    buffer[8] = '\0';
+    return;
+  }
+  char wide[32];
+  CopyCut(buffer, 9, wide, WriteTime(wide, time));
 }
 
 void FormatTimestampText(const SQL_TIMESTAMP_STRUCT& timestamp, char* buffer) {
-  char wide[96];
-  std::snprintf(wide, sizeof wide, "%04d-%02u-%02u %02u:%02u:%02u.%03u", static_cast<int>(timestamp.year),
-                static_cast<unsigned>(timestamp.month), static_cast<unsigned>(timestamp.day),
-                static_cast<unsigned>(timestamp.hour), static_cast<unsigned>(timestamp.minute),
-                static_cast<unsigned>(timestamp.second), static_cast<unsigned>(timestamp.fraction / 1000000));
-  CopyCut(buffer, 24, wide);
+  const unsigned milliseconds = timestamp.fraction / 1000000;
+  if (FitsFourDigits(timestamp.year) && timestamp.month <= 99 && timestamp.day <= 99 && timestamp.hour <= 99 &&
+      timestamp.minute <= 99 && timestamp.second <= 99 && milliseconds <= 999) {
+    WriteDateDigits(buffer, timestamp.year, timestamp.month, timestamp.day);
+    buffer[10] = ' ';
+    WriteTimeDigits(buffer + 11, timestamp.hour, timestamp.minute, timestamp.second);
+    buffer[19] = '.';
+    buffer[20] = static_cast<char>('0' + milliseconds / 100);
+    WriteTwoDigits(buffer + 21, milliseconds % 100);
+    buffer[23] = '\0';
+    return;
+  }
+  char wide[64];
+  char* end = WriteDate(wide, SQL_DATE_STRUCT{timestamp.year, timestamp.month, timestamp.day});
+  *end++ = ' ';
+  end = WriteTime(end, SQL_TIME_STRUCT{timestamp.hour, timestamp.minute, timestamp.second});
+  *end++ = '.';
+  end = WritePadded(end, static_cast<long>(milliseconds), 3);
+  CopyCut(buffer, 24, wide, end);
 }
 
 MessageId ParseDateLiteral(const char* text, SQLLEN length, SQL_DATE_STRUCT& out) {

@@ -17,31 +17,120 @@ constexpr std::size_t kFixedWorkSize = 400;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string FixedText(double value) {
-  char work[kFixedWorkSize];
-  std::to_chars_result r = std::to_chars(work, work + sizeof work, value, std::chars_format::fixed, 15);
-  std::string text(work, r.ptr);
-  if (text.find('.') != std::string::npos) {
-    text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
+// The library's "%.15f" text less trailing fraction zeros, for the values
+// the digit writer below leaves alone.
+std::size_t LibraryFixedText(double value, char* work) {
+  std::to_chars_result r = std::to_chars(work, work + kFixedWorkSize, value, std::chars_format::fixed, 15);
+  std::size_t length = static_cast<std::size_t>(r.ptr - work);
+  if (std::memchr(work, '.', length) != nullptr) {
+    while (work[length - 1] == '0') --length;
+    if (work[length - 1] == '.') --length;
   }
-  if (text == "-0") text = "0";
-  return text;
+  return length;
 }
 
-std::string ExponentText(double value) {
-  char work[64];
-  std::to_chars_result r = std::to_chars(work, work + sizeof work, value, std::chars_format::scientific, 6);
-  std::string text(work, r.ptr);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+char* WriteDigits(char* out, std::uint64_t value) {
+  char digits[20];
+  char* start = digits + sizeof digits;
+  while (value >= 100) {
+    start -= 2;
+    std::memcpy(start, kDigitPairs + value % 100 * 2, 2);
+    value /= 100;
   }
-  return text;
+  if (value >= 10) {
+    start -= 2;
+    std::memcpy(start, kDigitPairs + value * 2, 2);
+  } else {
+    *--start = static_cast<char>('0' + value);
+  }
+  const auto count = static_cast<std::size_t>(digits + sizeof digits - start);
+  std::memcpy(out, start, count);
+  return out + count;
 }
 
-bool ShowsOnlyZero(const std::string& text) { return text.find_first_not_of("-0.") == std::string::npos; }
+// value times 10^15, rounded half to even, for |value| below 2^64. Exact:
+// value is m * 2^e, so the product m * 10^15 (at most 103 bits) is shifted
+// right by -e and the bits shifted out decide the rounding, as printf does.
+unsigned __int128 ScaledByTenTo15(double value) {
+  constexpr std::uint64_t kTenTo15 = 1000000000000000ull;
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+  if (biased != 0) mantissa |= std::uint64_t{1} << 52;
+  const int exponent = (biased == 0 ? 1 : biased) - 1075;
+  const unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * kTenTo15;
+  if (exponent >= 0) return product << exponent;
+  const int shift = -exponent;
+  if (shift >= 104) return 0;  // below half of the last digit
+  const unsigned __int128 quotient = product >> shift;
+  const unsigned __int128 rest = product & ((static_cast<unsigned __int128>(1) << shift) - 1);
+  const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+  return quotient + ((rest > half || (rest == half && (quotient & 1) != 0)) ? 1 : 0);
+}
 
-std::uint8_t WriteWithinSize(const std::string& text, char* buffer, std::size_t size) {
+// "%.15f" less trailing fraction zeros and a bare point, "-0" as "0", into
+// work; the length. Digits are written here for every value below 2^64, as
+// the library's general formatter costs several times more and numbers
+// reach character buffers on every fetched row.
+std::size_t FixedText(double value, char* work) {
+  constexpr std::uint64_t kTenTo15 = 1000000000000000ull;
+  if (!(std::fabs(value) < 18446744073709551616.0)) {
+    const std::size_t length = LibraryFixedText(value, work);
+    return length == 2 && work[0] == '-' && work[1] == '0' ? (work[0] = '0', 1) : length;
+  }
+  const unsigned __int128 scaled = ScaledByTenTo15(std::fabs(value));
+  if (scaled == 0) {
+    work[0] = '0';
+    return 1;
+  }
+  char* out = work;
+  if (std::signbit(value)) *out++ = '-';
+  std::uint64_t whole = 0, fraction = 0;
+  if (scaled <= UINT64_MAX) {
+    // Most values: 64-bit division, which compiles to multiplications.
+    const auto narrow = static_cast<std::uint64_t>(scaled);
+    whole = narrow / kTenTo15;
+    fraction = narrow % kTenTo15;
+  } else {
+    whole = static_cast<std::uint64_t>(scaled / kTenTo15);
+    fraction = static_cast<std::uint64_t>(scaled % kTenTo15);
+  }
+  out = WriteDigits(out, whole);
+  if (fraction != 0) {
+    int digits = 15;
+    while (fraction % 10 == 0) {
+      fraction /= 10;
+      --digits;
+    }
+    *out++ = '.';
+    int i = digits;
+    for (; i >= 2; i -= 2) {
+      std::memcpy(out + i - 2, kDigitPairs + fraction % 100 * 2, 2);
+      fraction /= 100;
+    }
+    if (i == 1) out[0] = static_cast<char>('0' + fraction);
+    out += digits;
+  }
+  return static_cast<std::size_t>(out - work);
+}
+
+std::size_t ExponentText(double value, char* work) {
+  std::to_chars_result r = std::to_chars(work, work + 64, value, std::chars_format::scientific, 6);
+  for (char* c = work; c != r.ptr; ++c) {
+    if (*c >= 'a' && *c <= 'z') *c = static_cast<char>(*c - ('a' - 'A'));
+  }
+  return static_cast<std::size_t>(r.ptr - work);
+}
+
+bool ShowsOnlyZero(std::string_view text) { return text.find_first_not_of("-0.") == std::string_view::npos; }
+
+std::uint8_t WriteWithinSize(std::string_view text, char* buffer, std::size_t size) {
   if (buffer == nullptr || size == 0) return 1;
   std::size_t copied = text.size() < size ? text.size() : size - 1;
   std::memcpy(buffer, text.data(), copied);
@@ -129,9 +218,12 @@ MessageId ConvertNumber(std::string_view text, double& value) {
 }  // namespace
 
 std::uint8_t FormatDoubleText(double value, bool exponentAllowed, char* buffer, std::size_t size) {
-  std::string text = FixedText(value);
-  bool hidesValue = value != 0.0 && ShowsOnlyZero(text);
-  if (exponentAllowed && (text.size() + 1 > size || hidesValue)) text = ExponentText(value);
+  char work[kFixedWorkSize];
+  std::string_view text(work, FixedText(value, work));
+  const bool hidesValue = value != 0.0 && ShowsOnlyZero(text);
+  if (exponentAllowed && (text.size() + 1 > size || hidesValue)) {
+    text = std::string_view(work, ExponentText(value, work));
+  }
   return WriteWithinSize(text, buffer, size);
 }
 

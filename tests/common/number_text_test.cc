@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 #include <sql.h>
 
+#include <bit>
+#include <charconv>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -154,6 +160,86 @@ TEST(ParseDoubleInRangeTest, ReadsBackWhatFormatWrites) {
     ASSERT_EQ(ParseDoubleInRange(buffer, SQL_NTS, false, -kMax, kMax, out), kMsgSuccess);
     EXPECT_DOUBLE_EQ(out, value) << buffer;
   }
+}
+
+// FNV-1a over every text a sweep writes. The expected digest was taken from
+// the formatter's first form, built on to_chars, which fixed these texts.
+struct TextDigest {
+  std::uint64_t hash = 14695981039346656037ull;
+  void Add(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) hash = (hash ^ static_cast<unsigned char>(*c)) * 1099511628211ull;
+    hash = (hash ^ '\n') * 1099511628211ull;
+  }
+};
+
+// "%.15f" less trailing fraction zeros, as the standard library writes it.
+std::string ReferenceFixedText(double value) {
+  char work[400];
+  const auto r = std::to_chars(work, work + sizeof work, value, std::chars_format::fixed, 15);
+  std::string text(work, r.ptr);
+  if (text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  return text == "-0" ? "0" : text;
+}
+
+// Doubles of every magnitude, random bit patterns, halfway cases of the
+// fifteenth fraction digit, integers near the 64-bit limits and the
+// non-finite values.
+std::vector<double> SweepDoubles() {
+  std::mt19937_64 random(4711);  // its sequence is fixed by the standard
+  std::vector<double> values;
+  for (int i = 0; i < 100000; ++i) values.push_back(std::bit_cast<double>(random()));
+  for (int exponent = -330; exponent <= 310; ++exponent) {
+    for (int i = 0; i < 60; ++i) {
+      const double mantissa = static_cast<double>(random() >> 11) / 9007199254740992.0 * 10.0;
+      values.push_back(mantissa * std::pow(10.0, exponent));
+      values.push_back(-std::nextafter(mantissa, 20.0) * std::pow(10.0, exponent));
+    }
+  }
+  for (int shift = 1; shift <= 64; ++shift) {
+    for (int i = 0; i < 200; ++i) {
+      values.push_back(std::ldexp(static_cast<double>(random() % 2000001) - 1000000.0, -shift));
+    }
+  }
+  for (int i = 0; i < 20000; ++i) {
+    const double tie = (static_cast<double>(random() % 20000000) + 0.5) * 1e-15;
+    values.push_back(tie);
+    values.push_back(std::nextafter(tie, 0.0));
+    values.push_back(std::nextafter(tie, 1.0));
+    values.push_back(static_cast<double>(random() % 100000) + tie);
+  }
+  for (double edge : {0.0, -0.0, 0.5, 1.0, 9.5, 1e15, 1e16, 9007199254740992.0, 9223372036854775807.0,
+                      9223372036854775808.0, 18446744073709551615.0, 18446744073709551616.0, 3.4e38,
+                      1.7976931348623157e308,
+                      4.9e-324, 2.2250738585072014e-308, 5e-16, 4.9999999999999996e-16, 1.5e-15, 2.5e-15,
+                      std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    values.push_back(edge);
+    values.push_back(-edge);
+  }
+  return values;
+}
+
+TEST(FormatDoubleTextTest, SweepMatchesTheLibraryFixedTextAndTheRecordedDigest) {
+  TextDigest digest;
+  for (double value : SweepDoubles()) {
+    char buffer[400];
+    FormatDoubleText(value, false, buffer, sizeof buffer);
+    if (std::isfinite(value)) {
+      ASSERT_EQ(buffer, ReferenceFixedText(value)) << std::bit_cast<std::uint64_t>(value);
+    }
+    digest.Add(buffer);
+    for (std::size_t size : {std::size_t{400}, std::size_t{24}, std::size_t{13}, std::size_t{7}}) {
+      char sized[401];
+      std::memset(sized, 'X', sizeof sized);
+      const std::uint8_t result = FormatDoubleText(value, true, sized, size);
+      ASSERT_EQ(sized[size], 'X');
+      digest.Add(sized);
+      digest.Add(result == 0 ? "0" : "1");
+    }
+  }
+  EXPECT_EQ(digest.hash, 2208975707045843218ull);
 }
 
 }  // namespace

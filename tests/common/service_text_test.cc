@@ -81,6 +81,48 @@ TEST(ServiceText, ReadsDatesTimesAndTimestamps) {
   EXPECT_EQ(ReadServiceTimeOfDay("86400000", time, isNull), kMsgOutOfRange);
 }
 
+// The millisecond reader's edges, which follow from_chars: a sign only in
+// front, overflow reported before anything that trails the digits.
+TEST(ServiceText, ReadsMillisecondTextsAtTheirEdges) {
+  struct Case {
+    const char* text;
+    MessageId id;
+    int hhmmss;
+  };
+  const Case cases[] = {
+      {"0", kMsgSuccess, 0},
+      {"-0", kMsgSuccess, 0},
+      {" 000086399999 ", kMsgSuccess, 235959},
+      {"3723000", kMsgSuccess, 10203},
+      {"-1", kMsgOutOfRange, 0},
+      {"+5", kMsgConversionError, 0},
+      {"-", kMsgConversionError, 0},
+      {"--5", kMsgConversionError, 0},
+      {"5-", kMsgConversionError, 0},
+      {"1 2", kMsgConversionError, 0},
+      {"x", kMsgConversionError, 0},
+      {"9223372036854775807", kMsgOutOfRange, 0},
+      {"9223372036854775808", kMsgOutOfRange, 0},
+      {"-9223372036854775808", kMsgOutOfRange, 0},
+      {"-9223372036854775809", kMsgOutOfRange, 0},
+      {"99999999999999999999x", kMsgOutOfRange, 0},
+      {"1e3", kMsgConversionError, 0},
+  };
+  for (const Case& c : cases) {
+    SQL_TIME_STRUCT time{};
+    bool isNull = true;
+    EXPECT_EQ(ReadServiceTimeOfDay(c.text, time, isNull), c.id) << c.text;
+    EXPECT_FALSE(isNull) << c.text;
+    if (c.id == kMsgSuccess) {
+      EXPECT_EQ(time.hour * 10000 + time.minute * 100 + time.second, c.hhmmss) << c.text;
+    }
+  }
+  SQL_DATE_STRUCT date{};
+  bool isNull = true;
+  ASSERT_EQ(ReadServiceDate("-62135596800000", date, isNull), kMsgSuccess);  // the first day of year 1
+  EXPECT_EQ(date.year * 10000 + date.month * 100 + date.day, 10101);
+}
+
 TEST(ServiceText, ReadsDurationsAndCheckboxes) {
   double value = 0;
   bool isNull = true;

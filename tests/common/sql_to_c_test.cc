@@ -7,8 +7,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -294,6 +298,120 @@ TEST(SqlToC, WideTargets) {
   r = Convert(SQL_INTEGER, &number, 4, SQL_C_WCHAR, 20);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(r.buffer), 6), std::string("1\0" "2\0\0\0", 6));
   EXPECT_EQ(r.outLength, 4);
+}
+
+// One source of the sweep below: a SQL type and the bytes it arrives as.
+struct SweepSource {
+  SQLSMALLINT sqlType;
+  bool unsignedFlag;
+  std::string bytes;
+  SQLLEN length;  // bytes.size() unless SQL_NTS
+};
+
+template <typename T>
+SweepSource Fixed(SQLSMALLINT sqlType, T value, bool unsignedFlag = false) {
+  return SweepSource{sqlType, unsignedFlag, std::string(reinterpret_cast<const char*>(&value), sizeof value),
+                     static_cast<SQLLEN>(sizeof value)};
+}
+
+SweepSource Variable(SQLSMALLINT sqlType, std::string bytes, bool nts = false) {
+  const auto length = nts ? SQL_NTS : static_cast<SQLLEN>(bytes.size());
+  return SweepSource{sqlType, false, std::move(bytes), length};
+}
+
+std::vector<SweepSource> SweepSources() {
+  std::vector<SweepSource> sources;
+  for (std::int64_t v : {std::int64_t{0}, std::int64_t{1}, std::int64_t{-1}, std::int64_t{255}, std::int64_t{-129},
+                         std::int64_t{65536}, std::int64_t{INT32_MIN}, std::int64_t{INT32_MAX}, std::int64_t{INT64_MIN},
+                         std::int64_t{INT64_MAX}}) {
+    for (bool isUnsigned : {false, true}) {
+      sources.push_back(Fixed(SQL_INTEGER, static_cast<std::int32_t>(v), isUnsigned));
+      sources.push_back(Fixed(SQL_SMALLINT, static_cast<std::int16_t>(v), isUnsigned));
+      sources.push_back(Fixed(SQL_TINYINT, static_cast<std::int8_t>(v), isUnsigned));
+      sources.push_back(Fixed(SQL_INTEGER, v, isUnsigned));  // a length of 8 names the width
+    }
+  }
+  sources.push_back(Fixed(SQL_BIT, std::uint8_t{0}));
+  sources.push_back(Fixed(SQL_BIT, std::uint8_t{1}));
+  for (double v : {0.0, -0.0, 0.1, 1.5, -123.456, 255.0, 65535.5, 2147483648.0, 1e20, -1e-20, 3.4e39, 12345678.9,
+                   1.7976931348623157e308, std::numeric_limits<double>::infinity(), std::nan("")}) {
+    sources.push_back(Fixed(SQL_DOUBLE, v));
+    sources.push_back(Fixed(SQL_FLOAT, v));
+    sources.push_back(Fixed(SQL_REAL, static_cast<float>(v)));
+    sources.push_back(Fixed(SQL_DOUBLE, static_cast<float>(v)));  // a length of 4 means a float
+  }
+  for (SQLSMALLINT type : {SQL_DATE, SQL_TYPE_DATE}) {
+    sources.push_back(Fixed(type, SQL_DATE_STRUCT{2024, 2, 29}));
+    sources.push_back(Fixed(type, SQL_DATE_STRUCT{1, 1, 1}));
+  }
+  for (SQLSMALLINT type : {SQL_TIME, SQL_TYPE_TIME}) sources.push_back(Fixed(type, SQL_TIME_STRUCT{23, 59, 58}));
+  for (SQLSMALLINT type : {SQL_TIMESTAMP, SQL_TYPE_TIMESTAMP}) {
+    sources.push_back(Fixed(type, SQL_TIMESTAMP_STRUCT{2024, 12, 31, 23, 59, 58, 987654321}));
+    sources.push_back(Fixed(type, SQL_TIMESTAMP_STRUCT{1999, 1, 2, 0, 0, 0, 0}));
+  }
+  for (const char* text : {"", "abc", "12.50", " 42 ", "-7", "300", "1e3", "x", "2024-01-02", "2024-01-02 03:04:05.5",
+                           "{ts '2024-01-02 03:04:05'}", "12:34:56",
+                           "h\xC3\xA9llo w\xC3\xB6rld \xF0\x9F\x98\x80 end"}) {
+    for (SQLSMALLINT type : {SQL_VARCHAR, SQL_CHAR, SQL_LONGVARCHAR, SQL_WVARCHAR}) {
+      sources.push_back(Variable(type, text));
+    }
+    sources.push_back(Variable(SQL_VARCHAR, text, true));
+  }
+  for (const char* text : {"", "  ", "0", "12.50", "-0.001", "255", "-128", "123456789012345678901234567890",
+                           "1.000000000000000000000000000000000000001", "abc", "1e500", "9223372036854775808"}) {
+    for (SQLSMALLINT type : {SQL_NUMERIC, SQL_DECIMAL, SQL_BIGINT}) sources.push_back(Variable(type, text));
+  }
+  sources.push_back(Variable(SQL_VARBINARY, std::string("\x00\xFF\x10\x7F", 4)));
+  sources.push_back(Variable(SQL_LONGVARBINARY, ""));
+  sources.push_back(Variable(SQL_GUID, "x"));
+  return sources;
+}
+
+constexpr SQLSMALLINT kSweepCTypes[] = {
+    SQL_C_CHAR,   SQL_C_WCHAR,     SQL_C_BINARY,   SQL_C_DEFAULT, SQL_C_BIT,       SQL_C_STINYINT, SQL_C_UTINYINT,
+    SQL_C_TINYINT, SQL_C_SSHORT,   SQL_C_USHORT,   SQL_C_SHORT,   SQL_C_SLONG,     SQL_C_ULONG,    SQL_C_LONG,
+    SQL_C_SBIGINT, SQL_C_UBIGINT,  SQL_C_FLOAT,    SQL_C_DOUBLE,  SQL_C_NUMERIC,   SQL_C_DATE,     SQL_C_TIME,
+    SQL_C_TIMESTAMP, SQL_C_TYPE_DATE, SQL_C_TYPE_TIME, SQL_C_TYPE_TIMESTAMP, 9999};
+
+struct SweepDigest {
+  std::uint64_t hash = 14695981039346656037ull;
+  void Add(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 1099511628211ull;
+  }
+  void AddNumber(std::int64_t value) { Add(&value, sizeof value); }
+};
+
+// Every source into every C type at buffer sizes around the fixed texts'
+// widths, piece after piece, digesting ids, lengths, offsets and every byte
+// of the buffer. The digest was recorded from the conversions' first form,
+// which built each display text as a string.
+TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
+  SweepDigest digest;
+  for (const SweepSource& source : SweepSources()) {
+    for (SQLSMALLINT cType : kSweepCTypes) {
+      for (SQLLEN targetLength : {0, 1, 2, 3, 5, 8, 11, 12, 19, 20, 24, 25, 64, 300}) {
+        unsigned char buffer[320];
+        std::memset(buffer, 0xAB, sizeof buffer);
+        SQLLEN piece = 0;
+        for (int call = 0; call < 4; ++call) {
+          SQLLEN outLength = 12345;
+          const MessageId id = ConvertSqlValueToCType(source.sqlType, source.unsignedFlag, source.bytes.data(),
+                                                      source.length, &piece, cType, buffer, targetLength, &outLength);
+          digest.AddNumber(id);
+          digest.AddNumber(outLength);
+          digest.AddNumber(piece);
+          digest.Add(buffer, sizeof buffer);
+          if (id != kMsgDataTruncated) break;
+        }
+      }
+      SQLLEN outLength = 12345;
+      digest.AddNumber(ConvertSqlValueToCType(source.sqlType, source.unsignedFlag, source.bytes.data(), source.length,
+                                              nullptr, cType, nullptr, 0, &outLength));
+      digest.AddNumber(outLength);
+    }
+  }
+  EXPECT_EQ(digest.hash, 7153020655433409806ull);
 }
 
 }  // namespace
