@@ -24,20 +24,34 @@ std::int64_t WallClockMs(const SQL_TIMESTAMP_STRUCT& t) {
   return seconds * 1000 + t.fraction / 1000000;
 }
 
+std::int64_t ProcessZoneOffsetSeconds(std::int64_t utcSeconds, const TimeZoneRule& rule) {
+  LocalOffsetMemo* memo = rule.memo;
+  if (memo == nullptr) return LocalUtcOffsetSeconds(utcSeconds);
+  for (std::size_t i = 0; i < memo->used; ++i)
+    if (memo->utcSeconds[i] == utcSeconds) return memo->offsetSeconds[i];
+  const std::int32_t offset = LocalUtcOffsetSeconds(utcSeconds);
+  const std::size_t slot = memo->next;
+  memo->utcSeconds[slot] = utcSeconds;
+  memo->offsetSeconds[slot] = offset;
+  memo->next = (slot + 1) % LocalOffsetMemo::kEntries;
+  if (memo->used < LocalOffsetMemo::kEntries) ++memo->used;
+  return offset;
+}
+
 // The rule's offset, in milliseconds east, for a wall-clock instant: the zone
 // offset can change between the wall clock and its UTC instant, so the
 // process zone is asked again at the first guess.
 std::int64_t OffsetForWallClock(std::int64_t wallMs, const TimeZoneRule& rule) {
   if (rule.fixedOffset) return std::int64_t{rule.offsetMinutes} * 60000;
   const std::int64_t wallSeconds = FloorDivide(wallMs, 1000);
-  const std::int64_t first = LocalUtcOffsetSeconds(wallSeconds);
-  const std::int64_t second = LocalUtcOffsetSeconds(wallSeconds - first);
+  const std::int64_t first = ProcessZoneOffsetSeconds(wallSeconds, rule);
+  const std::int64_t second = ProcessZoneOffsetSeconds(wallSeconds - first, rule);
   return second * 1000;
 }
 
 std::int64_t OffsetForUtc(std::int64_t utcMs, const TimeZoneRule& rule) {
   if (rule.fixedOffset) return std::int64_t{rule.offsetMinutes} * 60000;
-  return std::int64_t{LocalUtcOffsetSeconds(FloorDivide(utcMs, 1000))} * 1000;
+  return ProcessZoneOffsetSeconds(FloorDivide(utcMs, 1000), rule) * 1000;
 }
 
 bool DayInRange(std::int64_t day) { return day >= kMinimumDay && day <= kMaximumDay; }

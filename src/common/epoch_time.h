@@ -3,17 +3,33 @@
 // writers and by the date scalar functions.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include <sqltypes.h>
 
 #include "common/message_ids.h"
 
+// The process zone's offsets at the last few UTC seconds asked about.
+// Tables often hold one instant many times over (created and modified
+// stamps, rows imported together), and each question to the C library costs
+// far more than the conversion around it. A few entries, because a row's
+// other timestamp columns come between two reads of the repeated instant.
+// The owner clears it when the zone may have been reloaded since.
+struct LocalOffsetMemo {
+  static constexpr std::size_t kEntries = 4;
+  std::int64_t utcSeconds[kEntries] = {};
+  std::int32_t offsetSeconds[kEntries] = {};
+  std::size_t used = 0;  // entries filled, up to kEntries
+  std::size_t next = 0;  // the entry the next new instant replaces
+};
+
 // How wall-clock timestamps map to the service's UTC milliseconds: a fixed
 // offset (the connection's TIMEZONEOFFSET) or the process's time zone (TZ).
 struct TimeZoneRule {
   bool fixedOffset = false;
-  std::int32_t offsetMinutes = 0;  // east of UTC; read only with fixedOffset
+  std::int32_t offsetMinutes = 0;    // east of UTC; read only with fixedOffset
+  LocalOffsetMemo* memo = nullptr;   // optional; remembers the process zone's last answers
 };
 
 inline constexpr std::int64_t kMillisecondsPerDay = 86400000;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/epoch_time.h"
 #include "common/message_ids.h"
 #include "connection/quickbase_client.h"
 #include "qbapi/api_call_record.h"
@@ -29,6 +30,8 @@ struct ConnectionRecord {
   std::string databaseName;
   StatementHandle* currentStatement = nullptr;
   std::uint32_t lastImportRecordId = 0;
+  // Cleared whenever a read starts, so a zone reloaded between statements is seen.
+  LocalOffsetMemo localOffsetMemo;
 
   // The last failure: a message id, and for 999 the service's call record.
   MessageId lastMessageId = kMsgSuccess;

@@ -161,11 +161,14 @@ MessageId ApiExchangeQueryPage(ApiSession& session, ApiCallRecord& call, const s
   for (int attempt = 0;; ++attempt) {
     bool sentTicket = !session.ticket.empty();
     HttpReply reply;
+    reply.body.swap(session.transport.pageBody);
     MessageId id = PostRequest(session, call, dbid, "API_DoQuery", BuildCredentialBlock(session), params, reply);
-    if (id != kMsgSuccess) return id;
-    call.contentType = reply.contentType;
-    call.contentLength = std::to_string(reply.body.size());
-    id = ReadQueryReply(reply.body, page, call);
+    if (id == kMsgSuccess) {
+      call.contentType = reply.contentType;
+      call.contentLength = std::to_string(reply.body.size());
+      id = ReadQueryReply(reply.body, page, call);
+    }
+    reply.body.swap(session.transport.pageBody);
     if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
     id = RenewTicket(session, call);
     if (id != kMsgSuccess) return id;

@@ -191,7 +191,10 @@ MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, c
 
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
                       const std::string& body, HttpReply& reply, ApiCallRecord& call) {
+  std::string keptBody = std::move(reply.body);
+  keptBody.clear();
   reply = HttpReply{};
+  reply.body = std::move(keptBody);
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request", url);

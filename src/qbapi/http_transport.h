@@ -39,6 +39,9 @@ struct CurlEasyHolder {
 struct HttpTransport {
   TransportSettings settings;
   CurlEasyHolder curl;
+  // The last query page's reply. Pages come one after another at much the
+  // same size; reusing the buffer spares each a fresh, growing allocation.
+  std::string pageBody;
 };
 
 struct HttpReply {
@@ -50,7 +53,8 @@ struct HttpReply {
 
 // POSTs an XML body to baseUrl + path with the QUICKBASE-ACTION header.
 // 0 when an HTTP reply arrived (any status); otherwise 999 with the call
-// record describing the transport failure (origin kHttp or kTimeout).
+// record describing the transport failure (origin kHttp or kTimeout). The
+// reply is reset, but its body's capacity is kept for the new body.
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
                       const std::string& body, HttpReply& reply, ApiCallRecord& call);
 

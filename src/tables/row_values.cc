@@ -44,8 +44,9 @@ MessageId DeliverFixed(SQLSMALLINT sqlType, const Value& value, const Delivery& 
                  out.outLength);
 }
 
-TimeZoneRule RuleOf(const TableCursor& cursor) {
+TimeZoneRule RuleOf(TableCursor& cursor) {
   TimeZoneRule rule;
+  rule.memo = &cursor.connection->localOffsetMemo;
   const ConnectionHandle* handle = cursor.connection->connection;
   if (handle != nullptr && handle->timezoneOffsetSet) {
     rule.fixedOffset = true;
@@ -83,7 +84,7 @@ MessageId DeliverNumber(const std::string& text, const Delivery& out) {
   return DeliverFixed(SQL_DOUBLE, value, out);
 }
 
-MessageId DeliverDateTime(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
+MessageId DeliverDateTime(TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
                           const Delivery& out) {
   bool isNull = false;
   MessageId id = kMsgSuccess;

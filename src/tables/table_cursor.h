@@ -94,6 +94,9 @@ struct TableCursor {
   bool onPendingInsert = false;         // the current row exists only in the write cache
   bool onLoneRow = false;               // positioned on a row fetched by itself
   std::unique_ptr<CachedRow> loneRow;
+  // The last page as the service sent it, kept so the next page reuses its
+  // buffers instead of growing fresh ones.
+  QueryPage replyPage;
   RowUnderConstruction pending;
   std::int64_t pseudoRow = -1;                // settings or identity row
   std::vector<std::string> settingsKeys;      // the settings rows, in order

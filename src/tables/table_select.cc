@@ -95,7 +95,7 @@ MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
   QueryRequest request = result.request;
   request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.fetched) + "." +
                     result.request.options;
-  QueryPage page;
+  QueryPage& page = cursor.replyPage;
   if (ApiDoQueryPage(record.client.session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
   // Sequential paging keeps only the page being read.
@@ -199,6 +199,7 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.onPendingInsert = false;
   cursor.onLoneRow = false;
   if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
+  cursor.connection->localOffsetMemo = LocalOffsetMemo{};
   TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
   const TableWrites* writes = PendingWritesOf(cursor);
   bool overlaid = writes != nullptr && (!writes->batches.empty() || !writes->deletions.empty());
@@ -246,6 +247,7 @@ MessageId FetchNextRow(TableCursor& cursor, std::uint16_t flag) {
 
 MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (cursor.pseudoTable != PseudoTable::kNone) return PositionOnPseudoRow(cursor, recordId);
+  cursor.connection->localOffsetMemo = LocalOffsetMemo{};
   if (recordId >= kFirstProvisionalRecordId) {
     if (!IsPendingInsert(cursor, recordId)) return kMsgInvalidCursorPosition;
     StandOnRow(cursor, recordId, true);

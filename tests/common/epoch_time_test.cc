@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/local_time.h"
 
@@ -99,6 +100,48 @@ TEST(EpochTime, TimestampsFollowTheProcessZone) {
     EXPECT_EQ(back.month, c.wall.month);
     EXPECT_EQ(back.hour, c.wall.hour);
   }
+  if (saved != nullptr) {
+    setenv("TZ", previous.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  ReloadLocalTimeZone();
+}
+
+// The memo may only save questions to the C library, never change an answer:
+// instants on both sides of the New York transitions, repeated and
+// interleaved with more distinct instants than the memo holds, convert as
+// they do without it; a cleared memo follows a reloaded zone.
+TEST(EpochTime, OffsetMemoNeverChangesAnAnswer) {
+  const char* saved = std::getenv("TZ");
+  const std::string previous = saved != nullptr ? saved : "";
+  setenv("TZ", "America/New_York", 1);
+  ReloadLocalTimeZone();
+  const std::int64_t instants[] = {
+      1710054000000, 1710054000000,  // 2024-03-10 07:00Z, as EDT begins
+      1710053999000, 1710054000000,  // a second before it, then again
+      1730613600000, 1730613599000,  // 2024-11-03 06:00Z, as EDT ends, and a second before
+      1705338000000, 1721059200000, -615499200000, 1710054000000, 1705338000000, 0,
+  };
+  LocalOffsetMemo memo;
+  const TimeZoneRule plain{};
+  const TimeZoneRule memoised{false, 0, &memo};
+  for (std::int64_t ms : instants) {
+    SQL_TIMESTAMP_STRUCT expected{}, got{};
+    ASSERT_EQ(EpochMsToTimestamp(ms, plain, expected), kMsgSuccess);
+    ASSERT_EQ(EpochMsToTimestamp(ms, memoised, got), kMsgSuccess);
+    EXPECT_EQ(std::memcmp(&expected, &got, sizeof got), 0) << ms;
+    std::int64_t back = 0, backMemoised = 0;
+    ASSERT_EQ(TimestampToEpochMs(expected, plain, back), kMsgSuccess);
+    ASSERT_EQ(TimestampToEpochMs(expected, memoised, backMemoised), kMsgSuccess);
+    EXPECT_EQ(back, backMemoised) << ms;
+  }
+  setenv("TZ", "UTC", 1);
+  ReloadLocalTimeZone();
+  memo = LocalOffsetMemo{};
+  SQL_TIMESTAMP_STRUCT utc{};
+  ASSERT_EQ(EpochMsToTimestamp(1705338000000, memoised, utc), kMsgSuccess);
+  EXPECT_EQ(utc.hour, 17);
   if (saved != nullptr) {
     setenv("TZ", previous.c_str(), 1);
   } else {

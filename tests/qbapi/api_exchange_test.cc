@@ -177,6 +177,59 @@ TEST(ApiOperations, DoQueryReadsRecordsFilesAndUsers) {
   EXPECT_NE(body.find("<fmt>structured</fmt>"), std::string::npos);
 }
 
+// Query pages share one reply buffer on the session: each page holds exactly
+// the records of its own reply, never bytes of an earlier, longer one, and a
+// failed reply yields none.
+TEST(ApiOperations, DoQueryPagesReuseTheReplyBuffer) {
+  std::string many;
+  for (int rid = 1; rid <= 3000; ++rid)
+    many += "<record rid=\"" + std::to_string(rid) + "\"><f id=\"6\">value number " + std::to_string(rid) +
+            "</f></record>";
+  const CannedReply big = Envelope("0", "<table><records>" + many + "</records></table>");
+  const CannedReply small = Envelope("0", "<table><records><record rid=\"7\"><f id=\"6\">only</f></record>"
+                                          "</records></table>");
+  CannedReply refusedStatus = big;
+  refusedStatus.status = 500;
+  CannedReply cut = big;
+  cut.body.resize(cut.body.size() / 2);
+  const CannedReply expired = Envelope("4", "<table><records>" + many + "</records></table>", "Invalid ticket");
+  CannedHttpServer server(
+      {big, small, refusedStatus, cut, small, expired, Envelope("0", "<ticket>T-2</ticket>"), small});
+  ApiSession session;
+  PointAt(session, server.Url());
+  session.ticket = "T";
+  struct {
+    const char* label;
+    MessageId result;
+    const char* errcode;
+    std::size_t records;
+    const char* lastRid;
+    const char* lastValue;
+    std::size_t bodySize;
+  } steps[] = {
+      {"large reply", kMsgSuccess, "0", 3000, "3000", "value number 3000", big.body.size()},
+      {"short reply after it", kMsgSuccess, "0", 1, "7", "only", small.body.size()},
+      {"HTTP failure with an XML body", kMsgServerError, "500", 0, "", "", 0},
+      {"reply cut short", kMsgServerError, "-1", 0, "", "", 0},
+      {"short reply after a failure", kMsgSuccess, "0", 1, "7", "only", small.body.size()},
+      {"renewed after a longer refused reply", kMsgSuccess, "0", 1, "7", "only", small.body.size()},
+  };
+  for (const auto& step : steps) {
+    ApiCallRecord call;
+    QueryPage page;
+    QueryRequest request{"", "6", "3", "num-3000.skp-0"};
+    EXPECT_EQ(ApiDoQueryPage(session, call, "bqx7zzzzz", request, page), step.result) << step.label;
+    EXPECT_EQ(call.errcode, step.errcode) << step.label;
+    ASSERT_EQ(page.records.size(), step.records) << step.label;
+    if (step.records == 0) continue;
+    EXPECT_EQ(call.contentLength, std::to_string(step.bodySize)) << step.label;
+    const QueryPageRecord& last = page.records.back();
+    EXPECT_EQ(SpanText(page, last.rid), step.lastRid) << step.label;
+    ASSERT_EQ(last.cellCount, 1u) << step.label;
+    EXPECT_EQ(SpanText(page, page.cells[last.firstCell].text), step.lastValue) << step.label;
+  }
+}
+
 TEST(ApiOperations, CsvResultsAndImport) {
   CannedReply csv;
   csv.contentType = "text/csv";
