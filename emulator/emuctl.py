@@ -17,7 +17,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from qbemu.launcher import PYTHON, RUN_PY, Client, _read_port  # noqa: E402
+from qbemu.launcher import PYTHON, RUN_PY, Client, read_port, wait_answering  # noqa: E402
 
 
 def start(args, rest):
@@ -26,13 +26,9 @@ def start(args, rest):
     proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=log, stdin=subprocess.DEVNULL,
                             start_new_session=True)
     deadline = time.monotonic() + args.timeout
-    port = _read_port(proc, deadline)
-    client = Client("127.0.0.1", port or 0, "--tls" in rest)
-    while port is not None and not client.ping():
-        if time.monotonic() > deadline or proc.poll() is not None:
-            port = None
-            break
-        time.sleep(0.05)
+    port = read_port(proc, deadline)
+    if port is not None and not wait_answering(proc, Client("127.0.0.1", port, "--tls" in rest), deadline):
+        port = None
     if port is None:
         if proc.poll() is None:
             proc.kill()

@@ -7,9 +7,9 @@ import re
 import secrets
 
 from .errors import ApiError
-from .fieldtypes import BASE_TYPE, WriteOptions, fold
-from .records import Writer, materialize, select_rids, writable
-from .xmlout import attr, el, esc
+from .fieldtypes import BASE_TYPE, WriteOptions, fold, stored_value
+from .records import Writer, is_required, materialize, resolve_user, select_rids, set_key_field, writable
+from .xmlout import el, esc, start_tag
 
 DEFAULT_TICKET_HOURS = 12
 
@@ -46,15 +46,20 @@ class Context:
 
 
 # ---- parameters ---------------------------------------------------------------
+def stripped(p, name):
+    """A parameter's text without surrounding blanks; '' when absent."""
+    return (p.get(name) or "").strip()
+
+
 def flag(p, name, default=False):
-    v = p.get(name)
-    if v is None or v.strip() == "":
+    v = stripped(p, name)
+    if v == "":
         return default
-    return v.strip().lower() in ("1", "true", "yes", "on")
+    return v.lower() in ("1", "true", "yes", "on")
 
 
 def int_param(p, name, default=None, required=False):
-    v = (p.get(name) or "").strip()
+    v = stripped(p, name)
     if v == "":
         if required:
             raise ApiError(2, "Missing parameter %s" % name)
@@ -113,11 +118,6 @@ def write_options(ctx):
                         resolve_user=lambda name: resolve_user(ctx.store, name))
 
 
-def resolve_user(store, name):
-    user = store.find_user(name)
-    return user["id"] if user else name
-
-
 # ---- credentials and dbids ------------------------------------------------------
 def authenticate(ctx):
     p, store = ctx.p, ctx.store
@@ -139,7 +139,7 @@ def authenticate(ctx):
 
 
 def check_password(store, p):
-    user = store.find_user((p.get("username") or "").strip())
+    user = store.find_user(stripped(p, "username"))
     if user is None or user["password"] != (p.get("password") or ""):
         raise ApiError(20, "The user name or password is wrong")
     return user
@@ -159,7 +159,7 @@ def resolve_dbid(ctx, scope):
     if scope == "app" and table is not None:
         raise ApiError(14, "%s is a table; %s needs an application dbid" % (dbid, ctx.req.action))
     if app["require_apptoken"] and not ctx.by_usertoken:
-        token = (ctx.p.get("apptoken") or "").strip()
+        token = stripped(ctx.p, "apptoken")
         if not token or not store.apptoken_valid(app["dbid"], token):
             raise ApiError(24, "The application requires a valid application token")
     if not store.granted(app["dbid"], ctx.user["id"]):
@@ -180,9 +180,9 @@ def field_by_fid(ctx, fid):
 def api_authenticate(ctx):
     user = check_password(ctx.store, ctx.p)
     hours = DEFAULT_TICKET_HOURS
-    if (ctx.p.get("hours") or "").strip():
+    if stripped(ctx.p, "hours"):
         try:
-            hours = float(ctx.p["hours"])
+            hours = float(stripped(ctx.p, "hours"))
         except ValueError:
             raise ApiError(2, "hours must be a number")
     ticket = ctx.store.new_ticket(user["id"], hours)
@@ -191,12 +191,12 @@ def api_authenticate(ctx):
 
 
 def api_getuserinfo(ctx):
-    user = ctx.user
-    if (ctx.p.get("email") or "").strip():
-        user = ctx.store.find_user(ctx.p["email"].strip())
+    user, email = ctx.user, stripped(ctx.p, "email")
+    if email:
+        user = ctx.store.find_user(email)
         if user is None:
-            raise ApiError(2, "No user has the address %s" % ctx.p["email"].strip())
-    return ('<user id=%s>' % attr(user["id"]) + el("firstName", user["first"]) + el("lastName", user["last"])
+            raise ApiError(2, "No user has the address %s" % email)
+    return (start_tag("user", {"id": user["id"]}) + el("firstName", user["first"]) + el("lastName", user["last"])
             + el("login", user["login"]) + el("email", user["email"]) + el("screenName", user["screen"])
             + "</user>")
 
@@ -260,7 +260,7 @@ def field_xml(f, key_fid):
         attrs["mode"] = f["mode"]
     if role:
         attrs["role"] = role
-    out = ["<field %s>" % " ".join("%s=%s" % (k, attr(v)) for k, v in attrs.items()), el("label", f["label"])]
+    out = [start_tag("field", attrs), el("label", f["label"])]
     defaults = {"required": "0", "unique": "1" if f["fid"] in (3, key_fid) else "0", "foreignkey": "0"}
     for name in KNOWN_ORDER:
         out.append(el(name, props.pop(name, defaults[name])))
@@ -294,8 +294,12 @@ def variables_xml(ctx):
     return "<variables>%s</variables>" % "".join(el("var", v, {"name": k}) for k, v in sorted(vars_.items()))
 
 
+def underscored(name):
+    return re.sub(r"[^a-z0-9]", "_", name.lower())
+
+
 def chdbid_name(tname):
-    return "_dbid_" + re.sub(r"[^a-z0-9]", "_", tname.lower())
+    return "_dbid_" + underscored(tname)
 
 
 def api_getschema(ctx):
@@ -320,7 +324,7 @@ def query_plan(ctx):
     """Parses clist, slist and options; returns (clist fields, page of rows, options)."""
     p = ctx.p
     by_fid = {f["fid"]: f for f in ctx.fields}
-    clist_text = (p.get("clist") or "").strip()
+    clist_text = stripped(p, "clist")
     if clist_text in ("", "a"):
         clist = list(by_fid)
     else:
@@ -340,10 +344,7 @@ def query_plan(ctx):
 
 
 def value_of(f, vals):
-    v = vals.get(str(f["fid"]), "")
-    if f["type"] == "checkbox":
-        return v or "0"
-    return v
+    return stored_value(f["type"], vals, str(f["fid"]))
 
 
 def file_url(ctx, rid, fid):
@@ -362,13 +363,13 @@ def luser_ids(cols, rows):
 
 
 def tag_name(label):
-    tag = re.sub(r"[^a-z0-9]", "_", label.lower())
+    tag = underscored(label)
     return "_" + tag if not tag or tag[0].isdigit() else tag
 
 
 def api_doquery(ctx):
     cols, rows, _ = query_plan(ctx)
-    if (ctx.p.get("fmt") or "").strip() == "structured":
+    if stripped(ctx.p, "fmt") == "structured":
         return structured_reply(ctx, cols, rows)
     with_rids = flag(ctx.p, "includeRids")
     out = ["<dbinfo>", el("name", ctx.table["name"]), el("desc", ctx.table["descr"]), "</dbinfo>",
@@ -450,7 +451,7 @@ def api_editrecord(ctx):
     rid = int_param(ctx.p, "rid", required=True)
     writer = Writer(ctx.store, ctx.table, ctx.fields, ctx.user, write_options(ctx), flag(ctx.p, "ignoreError"))
     values, files = writer.convert(field_items(ctx))
-    update_id, changed = writer.edit(rid, values, files, (ctx.p.get("update_id") or "").strip() or None)
+    update_id, changed = writer.edit(rid, values, files, stripped(ctx.p, "update_id") or None)
     return el("rid", rid) + el("num_fields_changed", changed) + el("update_id", update_id)
 
 
@@ -470,7 +471,7 @@ def api_importfromcsv(ctx):
     adds = [r for r in rows if rid_col is None or rid_col >= len(r) or r[rid_col].strip() == ""]
     if adds:
         given = set(clist)
-        missing = [f for f in ctx.fields if f["props"].get("required") in ("1", 1, True) and writable(f)
+        missing = [f for f in ctx.fields if is_required(f) and writable(f)
                    and f["fid"] not in given and (f["props"].get("default_value") or "") == ""]
         if missing:
             raise ApiError(53, "The import lacks the required fields %s"
@@ -499,16 +500,16 @@ def api_importfromcsv(ctx):
 # ---- tables and fields -------------------------------------------------------------------
 def api_createtable(ctx):
     name = text_param(ctx.p, "tname")
-    dbid = ctx.store.create_table(ctx.app["dbid"], name.strip(), (ctx.p.get("pnoun") or "").strip())
+    dbid = ctx.store.create_table(ctx.app["dbid"], name.strip(), stripped(ctx.p, "pnoun"))
     return el("newdbid", dbid)
 
 
 def api_addfield(ctx):
     label = text_param(ctx.p, "label").strip()
-    ftype = (ctx.p.get("type") or "").strip()
+    ftype = stripped(ctx.p, "type")
     if ftype not in BASE_TYPE:
         raise ApiError(2, "Unknown field type %r" % ftype)
-    mode = (ctx.p.get("mode") or "").strip()
+    mode = stripped(ctx.p, "mode")
     if mode not in ("", "virtual", "lookup", "summary"):
         raise ApiError(2, "Unknown field mode %r" % mode)
     fid = ctx.store.add_field(ctx.table["dbid"], label, ftype, mode)
@@ -552,9 +553,7 @@ def api_setkeyfield(ctx):
             if fold(v) in seen:
                 raise ApiError(51, "Records %d and %d share the value %r" % (seen[fold(v)], rid, v))
             seen[fold(v)] = rid
-        props = dict(f["props"], unique="1", required="1")
-        ctx.store.set_field(ctx.table["dbid"], fid, f["label"], props)
-    ctx.store.update_table(ctx.table["dbid"], key_fid=fid)
+    set_key_field(ctx.store, ctx.table["dbid"], f)
     return ""
 
 

@@ -42,10 +42,15 @@ class AdminError(Exception):
         self.status = status
 
 
+def query_args(query):
+    """A URL's query string as a dict; a repeated name keeps its last value."""
+    return {k: v[-1] for k, v in parse_qs(query).items()}
+
+
 def handle(emu, method, path, query, body):
     """Returns (HTTP status, JSON-able reply)."""
     route = path[len(PREFIX):].strip("/")
-    args = {k: v[-1] for k, v in parse_qs(query).items()}
+    args = query_args(query)
     try:
         data = json.loads(body.decode("utf-8")) if body.strip() else {}
     except ValueError as e:

@@ -174,7 +174,15 @@ def to_stored(ftype, fid, raw, opts):
     return str(value)
 
 
-def number_of(ftype, stored):
+def stored_value(ftype, vals, key):
+    """A field's stored text in a record's values (fid text -> text); a checkbox
+    that was never written reads as unchecked."""
+    if ftype == "checkbox":
+        return vals.get(key) or "0"
+    return vals.get(key, "")
+
+
+def number_of(stored):
     """Numeric value of stored text of a non-text field, or None when empty."""
     if stored == "":
         return None
@@ -212,6 +220,6 @@ def sort_key(ftype):
     if is_text(ftype):
         return fold
     def key(stored):
-        n = number_of(ftype, stored)
+        n = number_of(stored)
         return (0, 0.0) if n is None else (1, n)
     return key

@@ -8,7 +8,7 @@ import random
 
 from .errors import ApiError
 from .fieldtypes import BASE_TYPE, WriteOptions
-from .records import Writer, writable
+from .records import Writer, resolve_user, set_key_field, writable
 
 FIXTURE_WRITER_USER = {"id": "0.emulator"}
 
@@ -84,9 +84,7 @@ def _load_app(store, a, fixture_logins):
         tdbid = tables[t["name"]]
         if t.get("key_fid") not in (None, 3):
             key = int(t["key_fid"])
-            f = next(f for f in store.fields(tdbid) if f["fid"] == key)
-            store.set_field(tdbid, key, f["label"], dict(f["props"], unique="1", required="1"))
-            store.update_table(tdbid, key_fid=key)
+            set_key_field(store, tdbid, next(f for f in store.fields(tdbid) if f["fid"] == key))
         _load_records(store, store.app(dbid), tdbid, t.get("records", []))
     return {"dbid": dbid, "tables": tables}
 
@@ -109,10 +107,10 @@ def _load_relationship(store, tables, rel):
 def _load_records(store, app, tdbid, records):
     table = store.table(tdbid)
     fields = store.fields(tdbid)
-    types = {f["fid"]: f["type"] for f in fields}
+    by_fid = {f["fid"]: f for f in fields}
     opts = WriteOptions(ms_in_utc=True, ms_duration=True, decimal_percent=True,
                         tz_offset_minutes=app["tz_offset"],
-                        resolve_user=lambda n: (store.find_user(n) or {"id": n})["id"])
+                        resolve_user=lambda name: resolve_user(store, name))
     granted = store.one("SELECT user_id FROM grants WHERE app_dbid=? ORDER BY rowid LIMIT 1", (app["dbid"],))
     default_owner = store.user(granted["user_id"]) if granted else FIXTURE_WRITER_USER
     writer = Writer(store, table, fields, default_owner, opts)
@@ -126,9 +124,9 @@ def _load_records(store, app, tdbid, records):
             if key.startswith("_"):
                 continue
             fid = int(key)
-            if fid not in types:
+            f = by_fid.get(fid)
+            if f is None:
                 raise FixtureError("record names field %d, missing from table %s" % (fid, table["name"]))
-            f = next(x for x in fields if x["fid"] == fid)
             if isinstance(value, dict):
                 content = (base64.b64decode(value["base64"]) if "base64" in value
                            else value.get("text", "").encode("utf-8"))

@@ -21,7 +21,8 @@ class StartError(RuntimeError):
     pass
 
 
-def _read_port(proc, deadline):
+def read_port(proc, deadline):
+    """The port run.py prints on its first line, or None if it exits or the deadline passes first."""
     line = b""
     while not line.endswith(b"\n"):
         left = deadline - time.monotonic()
@@ -35,6 +36,15 @@ def _read_port(proc, deadline):
                 return None
             line += chunk
     return int(line.decode().strip())
+
+
+def wait_answering(proc, client, deadline):
+    """True once the emulator answers a ping; False if it exits or the deadline passes first."""
+    while not client.ping():
+        if time.monotonic() > deadline or proc.poll() is not None:
+            return False
+        time.sleep(0.05)
+    return True
 
 
 class Client:
@@ -132,14 +142,12 @@ class EmulatorProcess:
         self.stderr = tempfile.TemporaryFile()
         self.proc = subprocess.Popen(self.args, stdout=subprocess.PIPE, stderr=self.stderr)
         deadline = time.monotonic() + self.timeout
-        self.port = _read_port(self.proc, deadline)
+        self.port = read_port(self.proc, deadline)
         if self.port is None:
             self.fail("emulator did not start: ")
         self.client = Client("127.0.0.1", self.port, self.tls)
-        while not self.client.ping():
-            if time.monotonic() > deadline or self.proc.poll() is not None:
-                self.fail("emulator did not answer: ")
-            time.sleep(0.05)
+        if not wait_answering(self.proc, self.client, deadline):
+            self.fail("emulator did not answer: ")
         return self
 
     def fail(self, why):

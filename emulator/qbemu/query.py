@@ -2,7 +2,7 @@
 OR and parentheses, and turning the tree into a predicate over stored records."""
 
 from .errors import ApiError
-from .fieldtypes import MS_PER_DAY, criterion_number, fold, is_text, number_of, parse_date_ms
+from .fieldtypes import MS_PER_DAY, criterion_number, fold, is_text, number_of, parse_date_ms, stored_value
 
 MAX_CRITERIA = 100
 OPERATORS = {"EX", "XEX", "CT", "XCT", "SW", "XSW", "LT", "LTE", "GT", "GTE",
@@ -151,10 +151,10 @@ def _text_test(op, value):
 
 def _number_test(ftype, op, value):
     if op in ("CT", "SW"):
-        key = fold(value)
-        return (lambda s: key in fold(s)) if op == "CT" else (lambda s: fold(s).startswith(key))
-    if ftype == "timestamp" and parse_date_ms(value.strip()) is not None:
-        return _day_test(op, parse_date_ms(value.strip()))
+        return _text_test(op, value)
+    day = parse_date_ms(value.strip()) if ftype == "timestamp" else None
+    if day is not None:
+        return _day_test(op, day)
     want = criterion_number(ftype, value)
     if want is None:
         return lambda s: False
@@ -163,7 +163,7 @@ def _number_test(ftype, op, value):
         "GT": lambda n: n > want, "GTE": lambda n: n >= want,
     }
     test = tests[op]
-    return lambda s: test(number_of(ftype, s))
+    return lambda s: test(number_of(s))
 
 
 def _day_test(op, day):
@@ -204,9 +204,7 @@ def compile_query(tree, fields):
 
     def value_of(fid, ftype):
         key = str(fid)
-        if ftype == "checkbox":
-            return lambda rec: rec.get(key) or "0"
-        return lambda rec: rec.get(key, "")
+        return lambda rec: stored_value(ftype, rec, key)
 
     def build(node):
         kind = node[0]

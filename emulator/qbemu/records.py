@@ -7,13 +7,30 @@ import binascii
 
 from . import query as qlang
 from .errors import ApiError
-from .fieldtypes import fold, sort_key, to_stored
+from .fieldtypes import fold, sort_key, stored_value, to_stored
 
 READ_ONLY_BUILTINS = {1, 2, 3, 4, 5}
 
 
 def writable(field):
     return field["fid"] not in READ_ONLY_BUILTINS and field["mode"] not in ("virtual", "lookup", "summary")
+
+
+def is_required(field):
+    return field["props"].get("required") in ("1", 1, True)
+
+
+def resolve_user(store, name):
+    """A user field's written id, login or email as the id it stores; other names stay as written."""
+    user = store.find_user(name)
+    return user["id"] if user else name
+
+
+def set_key_field(store, tdbid, field):
+    # Any field but the record id becomes unique and required once it is the key.
+    if field["fid"] != 3:
+        store.set_field(tdbid, field["fid"], field["label"], dict(field["props"], unique="1", required="1"))
+    store.update_table(tdbid, key_fid=field["fid"])
 
 
 def lookup_sources(store, fields):
@@ -74,12 +91,9 @@ def select_rids(store, table, fields, query_text, slist, orders):
         # Sort on the last key first: Python's sort is stable, so earlier keys win
         # and rid order breaks every remaining tie.
         for fid, order in reversed(list(zip(slist, orders))):
-            key_of = sort_key(types[fid])
-            name = str(fid)
-            if types[fid] == "checkbox":
-                rows.sort(key=lambda r: key_of(r[2].get(name) or "0"), reverse=order == "D")
-            else:
-                rows.sort(key=lambda r: key_of(r[2].get(name, "")), reverse=order == "D")
+            ftype, name = types[fid], str(fid)
+            key_of = sort_key(ftype)
+            rows.sort(key=lambda r: key_of(stored_value(ftype, r[2], name)), reverse=order == "D")
         return [r[0] for r in rows]
 
     return store.cached_result(key, deps, build)
@@ -110,10 +124,6 @@ class Uniques:
             if owner is not None and owner != rid:
                 raise ApiError(51, "Field %d (%s) already holds %r in record %d"
                                % (f["fid"], f["label"], v, owner))
-
-
-def is_required(field):
-    return field["props"].get("required") in ("1", 1, True)
 
 
 class Writer:

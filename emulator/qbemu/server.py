@@ -12,7 +12,7 @@ import time
 import traceback
 import xml.etree.ElementTree as ET
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
-from urllib.parse import parse_qs, urlsplit
+from urllib.parse import urlsplit
 
 from . import actions, admin, faults
 from .errors import ApiError
@@ -95,7 +95,7 @@ class Handler(BaseHTTPRequestHandler):
         super().setup()
 
     def log_message(self, fmt, *args):
-        if self.server.emu.verbose:
+        if self.emu.verbose:
             sys.stderr.write("emulator: " + (fmt % args) + "\n")
 
     @property
@@ -163,14 +163,9 @@ class Handler(BaseHTTPRequestHandler):
         fault = self.emu.faults.take(action)
         if fault is not None:
             entry["fault"] = fault.describe()
-            if fault.delay:
-                time.sleep(fault.delay)
-            if fault.drop:
-                return self.drop()
-            if fault.http_status:
-                return self.send(fault.http_status, "text/html",
-                                 b"<html><body>Injected HTTP failure</body></html>\n")
-        reply, ctype, cookies, code, encoding = self.api(action, m.group(1), body, entry, fault)
+        if self.fail_early(fault, "text/html", b"<html><body>Injected HTTP failure</body></html>\n"):
+            return
+        reply, ctype, cookies, code = self.api(action, m.group(1), body, entry, fault)
         if fault is not None and fault.truncate:
             reply = faults.truncated(reply)
         if fault is not None and fault.malformed:
@@ -179,7 +174,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send(200, ctype, reply, [("Set-Cookie", c) for c in cookies])
 
     def api(self, action, dbid, body, entry, fault):
-        """Runs one API request; returns (body bytes, content type, cookies, errcode, encoding)."""
+        """Runs one API request; returns (body bytes, content type, cookies, errcode)."""
         encoding, udata, params = "utf-8", None, {}
         req = None
         try:
@@ -193,7 +188,7 @@ class Handler(BaseHTTPRequestHandler):
             req = actions.Request(action, dbid, params, items, self.cookie_ticket(), self.base_url())
             result = actions.run(self.emu.store, req)
             if isinstance(result, actions.Raw):
-                return result.text.encode("utf-8"), result.content_type, [], 0, "utf-8"
+                return result.text.encode("utf-8"), result.content_type, [], 0
             text, code = envelope(action, 0, "", udata, result), 0
         except ApiError as e:
             text, code = envelope(action, e.code, e.detail, udata), e.code
@@ -204,7 +199,22 @@ class Handler(BaseHTTPRequestHandler):
         if codecs.lookup(encoding).name != "utf-8":
             text = text.replace('<?xml version="1.0" ?>', '<?xml version="1.0" encoding="%s" ?>' % encoding, 1)
         ctype = "application/xml; charset=%s" % encoding
-        return text.encode(encoding, "xmlcharrefreplace"), ctype, cookies, code, encoding
+        return text.encode(encoding, "xmlcharrefreplace"), ctype, cookies, code
+
+    def fail_early(self, fault, content_type, page):
+        """Delays the reply, or drops it or answers with an HTTP error, as the fault
+        asks; True when nothing more is to be sent."""
+        if fault is None:
+            return False
+        if fault.delay:
+            time.sleep(fault.delay)
+        if fault.drop:
+            self.drop()
+            return True
+        if fault.http_status:
+            self.send(fault.http_status, content_type, page)
+            return True
+        return False
 
     def drop(self):
         self.close_connection = True
@@ -214,18 +224,13 @@ class Handler(BaseHTTPRequestHandler):
             pass
 
     def download(self, m, query):
-        args = {k: v[-1] for k, v in parse_qs(query).items()}
+        args = admin.query_args(query)
         dbid, rid, fid = m.group(1), int(m.group(2)), int(m.group(3))
         self.emu.log.add({"method": "GET", "path": self.path, "action": "download", "dbid": dbid,
                           "cookie_ticket": self.cookie_ticket() is not None, "params": args})
         fault = self.emu.faults.take("download")
-        if fault is not None:
-            if fault.delay:
-                time.sleep(fault.delay)
-            if fault.drop:
-                return self.drop()
-            if fault.http_status:
-                return self.send(fault.http_status, "text/plain", b"Injected HTTP failure\n")
+        if self.fail_early(fault, "text/plain", b"Injected HTTP failure\n"):
+            return
         ticket = args.get("ticket") or self.cookie_ticket()
         first, second = actions.download(self.emu.store, dbid, rid, fid, ticket, args.get("usertoken"))
         if isinstance(first, int):

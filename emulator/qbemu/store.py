@@ -34,6 +34,9 @@ CREATE TABLE IF NOT EXISTS files (tdbid TEXT, rid INTEGER, fid INTEGER, filename
   content BLOB, PRIMARY KEY (tdbid, rid, fid));
 """
 
+# SQLite refuses statements with too many bound values; id lists go in slices.
+ID_CHUNK = 500
+
 BUILTIN_FIELDS = [
     (1, "Date Created", "timestamp", "created"),
     (2, "Date Modified", "timestamp", "modified"),
@@ -261,37 +264,26 @@ class Store:
         return row["update_id"], json.loads(row["data"])
 
     def delete_records(self, tdbid, rids):
-        for i in range(0, len(rids), 500):
-            chunk = rids[i:i + 500]
-            marks = ",".join("?" * len(chunk))
+        for chunk, marks in _id_chunks(rids):
             self.db.execute("DELETE FROM records WHERE tdbid=? AND rid IN (%s)" % marks, (tdbid, *chunk))
             self.db.execute("DELETE FROM files WHERE tdbid=? AND rid IN (%s)" % marks, (tdbid, *chunk))
         self.touch(tdbid)
 
     def all_records(self, tdbid):
         """Every record as (rid, update_id, values) in record-id order; values hold fid 3."""
-        out = []
-        for rid, uid, data in self.db.execute(
-                "SELECT rid, update_id, data FROM records WHERE tdbid=? ORDER BY rid", (tdbid,)):
-            values = json.loads(data)
-            values["3"] = str(rid)
-            out.append((rid, uid, values))
-        return out
+        return [_record(*row) for row in self.db.execute(
+            "SELECT rid, update_id, data FROM records WHERE tdbid=? ORDER BY rid", (tdbid,))]
 
     def all_rids(self, tdbid):
         return [r[0] for r in self.db.execute("SELECT rid FROM records WHERE tdbid=? ORDER BY rid", (tdbid,))]
 
     def records_by_rid(self, tdbid, rids):
         found = {}
-        for i in range(0, len(rids), 500):
-            chunk = rids[i:i + 500]
-            marks = ",".join("?" * len(chunk))
-            for rid, uid, data in self.db.execute(
+        for chunk, marks in _id_chunks(rids):
+            for row in self.db.execute(
                     "SELECT rid, update_id, data FROM records WHERE tdbid=? AND rid IN (%s)" % marks,
                     (tdbid, *chunk)):
-                values = json.loads(data)
-                values["3"] = str(rid)
-                found[rid] = (rid, uid, values)
+                found[row[0]] = _record(*row)
         return [found[r] for r in rids if r in found]
 
     # ---- attachments ------------------------------------------------------------
@@ -319,3 +311,18 @@ class Store:
             self.result_cache.clear()
         self.result_cache[key] = (version, rids)
         return rids
+
+
+def _record(rid, update_id, data):
+    """A stored row as (rid, update_id, values); the record id is not kept in the
+    data, yet queries and replies read it as field 3."""
+    values = json.loads(data)
+    values["3"] = str(rid)
+    return rid, update_id, values
+
+
+def _id_chunks(ids):
+    """(slice, its '?,?,...' placeholders) for each slice of the id list."""
+    for i in range(0, len(ids), ID_CHUNK):
+        chunk = ids[i:i + ID_CHUNK]
+        yield chunk, ",".join("?" * len(chunk))

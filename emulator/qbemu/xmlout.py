@@ -20,12 +20,19 @@ def attr(text):
     return '"' + esc(text).replace('"', "&quot;") + '"'
 
 
+def _head(tag, attrs):
+    return tag + "".join(" %s=%s" % (k, attr(v)) for k, v in (attrs or {}).items())
+
+
+def start_tag(tag, attrs=None):
+    return "<%s>" % _head(tag, attrs)
+
+
 def el(tag, text="", attrs=None):
-    head = tag + "".join(" %s=%s" % (k, attr(v)) for k, v in (attrs or {}).items())
     text = "" if text is None else str(text)
     if text == "":
-        return "<%s/>" % head
-    return "<%s>%s</%s>" % (head, esc(text), tag)
+        return "<%s/>" % _head(tag, attrs)
+    return "<%s>%s</%s>" % (_head(tag, attrs), esc(text), tag)
 
 
 def envelope(action, code, detail="", udata=None, body=""):

@@ -109,6 +109,10 @@ class EmulatorTest(unittest.TestCase):
         self.assertTrue(root.findtext("errtext"))
         return root
 
+    def ticket(self, login="alice", password="pw-a", **params):
+        params.update(username=login, password=password)
+        return self.ok("API_Authenticate", params=params, cred=[]).findtext("ticket")
+
     def query(self, dbid=ITEMS, **params):
         """Structured DoQuery -> list of {fid: text} dicts, in reply order."""
         params.setdefault("fmt", "structured")

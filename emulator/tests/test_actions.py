@@ -110,7 +110,7 @@ class MainActions(EmulatorTest):
         self.assertRegex(dbid, DBID)
         self.assertEqual(root.findtext("appdbid"), dbid)
         self.assertTrue(token)
-        ticket = self.ok("API_Authenticate", params={"username": "alice", "password": "pw-a"}, cred=[]).findtext("ticket")
+        ticket = self.ticket()
         self.err(24, "API_GetSchema", dbid, cred=[("ticket", ticket)])
         self.ok("API_GetSchema", dbid, cred=[("ticket", ticket), ("apptoken", token)])
         plain = self.ok("API_CreateDatabase", params={"dbname": "Plain"})

@@ -9,9 +9,6 @@ CONTENT = bytes(range(256)) + "ünïcode ✓".encode("utf-8")
 
 
 class Attachments(EmulatorTest):
-    def ticket(self, login="alice", password="pw-a"):
-        return self.ok("API_Authenticate", params={"username": login, "password": password}, cred=[]).findtext("ticket")
-
     def upload(self, content=CONTENT, name="a b.bin", rid=None):
         fields = [(22, base64.b64encode(content).decode(), name)]
         if rid is None:
@@ -71,10 +68,6 @@ class Attachments(EmulatorTest):
 
 
 class Tickets(EmulatorTest):
-    def ticket(self, **params):
-        params.update(username="alice", password="pw-a")
-        return self.ok("API_Authenticate", params=params, cred=[]).findtext("ticket")
-
     def advance(self, seconds):
         self.c.admin("POST", "clock", {"advance_seconds": seconds})
 

@@ -13,13 +13,6 @@
 
 namespace {
 
-template <typename T>
-T LoadAs(const void* data) {
-  T value{};
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
 // The byte count of character or binary data; false for a length that is
 // neither a count nor SQL_NTS.
 bool ByteLength(const void* data, SQLLEN length, SQLLEN bufferLength, std::size_t& count) {
@@ -50,12 +43,12 @@ MessageId ReadReal(double real, bool fromFloat, ApplicationValue& value) {
   if (!std::isfinite(real)) return kMsgOutOfRange;
   value.kind = ApplicationValueKind::kReal;
   value.real = real;
+  if (!fromFloat) return ExactFromDouble(real, value.number);
   // A float's own shortest text, so 0.1f reads as "0.1" and not as the
   // digits of its double widening.
   char buffer[400];
-  const auto result = fromFloat ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(real),
-                                                std::chars_format::fixed)
-                                : std::to_chars(buffer, buffer + sizeof buffer, real, std::chars_format::fixed);
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(real), std::chars_format::fixed);
   if (result.ec != std::errc()) return kMsgOutOfRange;
   return ReadExactNumber(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), value.number);
 }

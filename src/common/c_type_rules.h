@@ -1,9 +1,10 @@
 // Facts about ODBC C types that both conversion directions need: the default
-// C type of an SQL type, signedness of the signless integer types, and the
-// width of fixed-size C values.
+// C type of an SQL type, signedness of the signless integer types, the width
+// of fixed-size C values, and reading one from a buffer.
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include <sql.h>
 #include <sqlext.h>
@@ -21,6 +22,15 @@ SQLSMALLINT ResolveSignlessCType(SQLSMALLINT cType, bool unsignedFlag);
 // The byte size of a fixed-size C type (numbers, NUMERIC, dates, times,
 // timestamps); 0 for character, wide, binary and unknown types.
 std::size_t FixedCTypeSize(SQLSMALLINT cType);
+
+// A fixed-size C value read from an application or source buffer, which
+// need not be aligned for T.
+template <typename T>
+T LoadAs(const void* data) {
+  T value{};
+  std::memcpy(&value, data, sizeof value);
+  return value;
+}
 
 // SQL_CHAR, SQL_VARCHAR, SQL_LONGVARCHAR and their wide forms. Inline, as
 // every delivered value asks.

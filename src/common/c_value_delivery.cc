@@ -388,16 +388,3 @@ MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLL
   if (FixedCTypeSize(cType) == 0) return kMsgDriverNotCapable;
   return DeliverWhole(value, cType, pieceOffset, target, outLength);
 }
-
-MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
-                          SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
-  SqlSourceView view;
-  view.kind = value.kind;
-  view.bytes = value.bytes;
-  view.number = &value.number;
-  view.real = value.real;
-  view.date = value.date;
-  view.time = value.time;
-  view.timestamp = value.timestamp;
-  return DeliverSqlSource(view, variableLength, pieceOffset, cType, target, targetLength, outLength);
-}

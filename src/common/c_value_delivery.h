@@ -10,14 +10,12 @@
 #include "common/application_value.h"
 #include "common/message_ids.h"
 
-// A value read from a SQL source. For kNumber read from decimal text, bytes
-// holds that text, which character targets receive as it is; for fixed-size
-// sources bytes holds the source's own bytes, which binary targets receive.
-using SqlSourceValue = ApplicationValue;
-
-// The same value as a view of the caller's source: text and bytes are not
-// copied, and the exact form of a binary number is made only for the targets
-// that need it, since most values go to character buffers.
+// A value read from a SQL source, as a view of the caller's buffer: text and
+// bytes are not copied, and the exact form of a binary number is made only
+// for the targets that need it, since most values go to character buffers.
+// For kNumber read from decimal text, bytes holds that text, which character
+// targets receive as it is; for fixed-size sources bytes holds the source's
+// own bytes, which binary targets receive.
 struct SqlSourceView {
   ApplicationValueKind kind = ApplicationValueKind::kText;
   std::string_view bytes;
@@ -38,5 +36,3 @@ struct SqlSourceView {
 // piece rules as ConvertSqlValueToCType describes.
 MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength);
-MessageId DeliverSqlValue(const SqlSourceValue& value, bool variableLength, SQLLEN* pieceOffset,
-                          SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength);

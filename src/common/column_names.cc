@@ -1,6 +1,8 @@
 // Field labels to SQL column names, for table opening and column resolution.
 #include "common/column_names.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kHostNameCharacters = 63;
@@ -41,6 +43,6 @@ std::string LastCharacters(const std::string& name, std::size_t count) {
 std::string SanitizeColumnName(std::string_view fieldLabel, bool hostFlag, bool hyphenFlag) {
   std::string name = ReplaceCharacters(fieldLabel, hostFlag, hyphenFlag);
   name = LastCharacters(name, hostFlag ? kHostNameCharacters : kNameCharacters);
-  name.erase(0, name.find_first_not_of(' ') == std::string::npos ? name.size() : name.find_first_not_of(' '));
+  name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
   return name;
 }

@@ -8,12 +8,10 @@
 
 #include <sql.h>
 
+#include "common/ascii_text.h"
 #include "platform/text_fold.h"
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A forward reader over the literal's text.
 struct TextReader {
@@ -198,11 +196,6 @@ char* WriteTime(char* out, const SQL_TIME_STRUCT& time) {
 
 // The usual case, every field within its width: fixed positions, no cut.
 bool FitsFourDigits(SQLSMALLINT year) { return year >= 0 && year <= 9999; }
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
 
 void WriteTwoDigits(char* out, unsigned value) {
   out[0] = kDigitPairs[value * 2];

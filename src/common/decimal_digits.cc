@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-namespace {
+#include "common/ascii_text.h"
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+namespace {
 
 void StripLeadingZeros(std::string& digits) {
   std::size_t first = digits.find_first_not_of('0');

@@ -2,6 +2,8 @@
 // posting of service failures.
 #include "common/diagnostics.h"
 
+#include "common/utf16_text.h"
+
 #include "connection/connection_record.h"
 #include "connection/handles.h"
 #include "odbc/statement_handle.h"
@@ -10,13 +12,8 @@
 
 namespace {
 
-// Cuts text to at most limit bytes without splitting a UTF-8 sequence.
-void CutUtf8(std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return;
-  std::size_t end = limit;
-  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-  text.resize(end);
-}
+// Cuts text to the message limit without splitting a UTF-8 sequence.
+void CutToMessageLimit(std::string& text) { text.resize(CutUtf8(text, kMaxMessageText)); }
 
 std::string FillDetail(const std::string& text, const std::string& detail) {
   std::size_t slot = text.find("%s");
@@ -42,7 +39,7 @@ RenderedMessage RenderMessage(MessageId id, const std::string& detailText, const
   // Only the table's own texts have a "%s" slot; a service's text may hold
   // "%s" literally and must come through unchanged.
   out.text = resource != nullptr ? FillDetail(work.substr(12), detailText) : work.substr(12);
-  CutUtf8(out.text, kMaxMessageText);
+  CutToMessageLimit(out.text);
   return out;
 }
 
@@ -63,7 +60,7 @@ std::string FormatServerErrorText(const ApiCallRecord& call) {
 
 void PostServerError(ConnectionRecord& record, const ApiCallRecord& call) {
   std::string text = FormatServerErrorText(call);
-  CutUtf8(text, kMaxMessageText);
+  CutToMessageLimit(text);
   record.lastMessageId = kMsgServerError;
   record.lastServerError = call;
   record.lastMessageText = text;
@@ -83,5 +80,5 @@ void GetConnectionErrorText(const ConnectionRecord& record, std::string& out) {
     const char* resource = LoadMessageResource(record.lastMessageId);
     out = resource != nullptr ? resource : "";
   }
-  CutUtf8(out, kMaxMessageText);
+  CutToMessageLimit(out);
 }

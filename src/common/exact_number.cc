@@ -5,21 +5,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/ascii_text.h"
+
 namespace {
 
 using Uint128 = unsigned __int128;
 
 constexpr int kMaximumExponent = 400;
 constexpr std::size_t kNumericDigits = 38;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 std::string_view TakeDigits(std::string_view& text) {
   std::size_t count = 0;

@@ -10,12 +10,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "common/ascii_text.h"
+
 namespace {
 
 // "%.15f" of the largest double takes 326 characters.
 constexpr std::size_t kFixedWorkSize = 400;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The library's "%.15f" text less trailing fraction zeros, for the values
 // the digit writer below leaves alone.
@@ -28,11 +28,6 @@ std::size_t LibraryFixedText(double value, char* work) {
   }
   return length;
 }
-
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
 
 char* WriteDigits(char* out, std::uint64_t value) {
   char digits[20];
@@ -193,7 +188,7 @@ NumberShape ScanNumber(std::string_view text) {
   return shape;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
+std::string_view TrimSpaces(std::string_view text) {
   std::size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return std::string_view();
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
@@ -232,7 +227,7 @@ MessageId ParseDoubleInRange(const char* text, SQLLEN length, bool wholeNumber, 
   if (text == nullptr) return kMsgAssignmentError;
   if (length == SQL_NTS) length = static_cast<SQLLEN>(std::strlen(text));
   if (length < 0) return kMsgAssignmentError;
-  std::string_view trimmed = TrimBlanks(std::string_view(text, static_cast<std::size_t>(length)));
+  std::string_view trimmed = TrimSpaces(std::string_view(text, static_cast<std::size_t>(length)));
   double value = 0.0;
   if (!trimmed.empty()) {
     MessageId converted = ConvertNumber(trimmed, value);

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/text_fold.h"
+#include "common/utf16_text.h"
 
 namespace {
 
@@ -14,13 +14,6 @@ std::size_t BoundedCStringLength(const SQLCHAR* pointer, std::size_t maximum) {
   std::size_t n = 0;
   while (n < maximum && pointer[n] != 0) ++n;
   return n;
-}
-
-// Backs off a cut that would fall inside a UTF-8 sequence, so the
-// application never receives a broken character.
-std::size_t CharacterBoundary(std::string_view text, std::size_t cut) {
-  while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return cut;
 }
 
 template <typename Length>
@@ -36,7 +29,8 @@ MessageId CopyToOdbcBuffer(SQLCHAR* buffer, Length bufferLength, Length* outLeng
     return kMsgSuccess;
   }
   if (bufferLength < 1) return kMsgDataTruncated;
-  std::size_t copied = CharacterBoundary(text, static_cast<std::size_t>(bufferLength) - 1);
+  // The application never receives a broken character.
+  std::size_t copied = CutUtf8(text, static_cast<std::size_t>(bufferLength) - 1);
   std::memcpy(buffer, text.data(), copied);
   buffer[copied] = 0;
   return kMsgDataTruncated;
@@ -74,18 +68,3 @@ MessageId CopyToOdbcBuffer32(SQLCHAR* buffer, SQLINTEGER bufferLength, SQLINTEGE
                              std::string_view text) {
   return CopyToOdbcBuffer<SQLINTEGER>(buffer, bufferLength, outLength, text);
 }
-
-char* CopyCString(char* destination, const char* source) {
-  std::size_t n = std::strlen(source);
-  std::memmove(destination, source, n + 1);
-  return destination;
-}
-
-char* AppendCString(char* destination, const char* source) {
-  CopyCString(destination + std::strlen(destination), source);
-  return destination;
-}
-
-std::string ToUpperCopy(std::string_view text) { return UpperCopyAZ(text); }
-
-std::string ToLowerCopy(std::string_view text) { return LowerCopyAZ(text); }

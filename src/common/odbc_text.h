@@ -1,11 +1,10 @@
 // Moving texts across the ODBC boundary: string arguments in, buffers out.
-// Called by the exported functions' cores (attributes, info, diagnostics,
-// cursor names, catalog functions) and by the text helpers of every layer.
+// Called by the exported functions' cores (attributes, connection strings,
+// diagnostics).
 #pragma once
 
 #include <sqltypes.h>
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -30,12 +29,3 @@ MessageId CopyToOdbcBuffer16(SQLCHAR* buffer, SQLSMALLINT bufferLength, SQLSMALL
                              std::string_view text);
 MessageId CopyToOdbcBuffer32(SQLCHAR* buffer, SQLINTEGER bufferLength, SQLINTEGER* outLength,
                              std::string_view text);
-
-// strcpy and strcat for callers that build fixed C buffers; the caller
-// guarantees the room.
-char* CopyCString(char* destination, const char* source);
-char* AppendCString(char* destination, const char* source);
-
-// Fold only A-Z / a-z; other bytes, UTF-8 included, stay as they are.
-std::string ToUpperCopy(std::string_view text);
-std::string ToLowerCopy(std::string_view text);

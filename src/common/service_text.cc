@@ -8,20 +8,13 @@
 
 #include <sql.h>
 
+#include "common/ascii_text.h"
 #include "common/value_cell.h"
 #include "platform/text_fold.h"
 
 namespace {
 
 constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
 
 // Shortest fixed-notation text that reads back as the same double: the
 // service wants plain decimals, and a rounded value would make an equality
@@ -36,29 +29,13 @@ MessageId FormatDouble(std::string& out, double value) {
   return kMsgSuccess;
 }
 
-MessageId FormatDateMs(std::string& out, const void* value) {
-  SQL_DATE_STRUCT date{};
-  std::memcpy(&date, value, sizeof date);
+// A date, time or timestamp struct at value as its milliseconds, by toMs.
+template <typename Struct, typename ToMs>
+MessageId FormatMs(std::string& out, const void* value, ToMs toMs) {
+  Struct fields{};
+  std::memcpy(&fields, value, sizeof fields);
   std::int64_t ms = 0;
-  const MessageId id = DateToEpochMs(date, ms);
-  if (id == kMsgSuccess) out = std::to_string(ms);
-  return id;
-}
-
-MessageId FormatTimeMs(std::string& out, const void* value) {
-  SQL_TIME_STRUCT time{};
-  std::memcpy(&time, value, sizeof time);
-  std::int64_t ms = 0;
-  const MessageId id = TimeToDayMs(time, ms);
-  if (id == kMsgSuccess) out = std::to_string(ms);
-  return id;
-}
-
-MessageId FormatTimestampMs(std::string& out, const void* value, const TimeZoneRule& rule) {
-  SQL_TIMESTAMP_STRUCT timestamp{};
-  std::memcpy(&timestamp, value, sizeof timestamp);
-  std::int64_t ms = 0;
-  const MessageId id = TimestampToEpochMs(timestamp, rule, ms);
+  const MessageId id = toMs(fields, ms);
   if (id == kMsgSuccess) out = std::to_string(ms);
   return id;
 }
@@ -152,14 +129,18 @@ MessageId FormatCValueAsQuickBaseText(std::string& out, std::int16_t typeCode, c
       break;
     }
     case kValueDate:
-      id = FormatDateMs(out, value);
+      id = FormatMs<SQL_DATE_STRUCT>(out, value, DateToEpochMs);
       break;
     case kValueTime:
-      id = FormatTimeMs(out, value);
+      id = FormatMs<SQL_TIME_STRUCT>(out, value, TimeToDayMs);
       break;
-    case kValueTimestamp:
-      id = FormatTimestampMs(out, value, TimeZoneRule{utc, offsetMinutes});
+    case kValueTimestamp: {
+      const TimeZoneRule rule{utc, offsetMinutes};
+      id = FormatMs<SQL_TIMESTAMP_STRUCT>(out, value, [&rule](const SQL_TIMESTAMP_STRUCT& t, std::int64_t& ms) {
+        return TimestampToEpochMs(t, rule, ms);
+      });
       break;
+    }
     default:
       return kMsgNotSupportedDetail;
   }

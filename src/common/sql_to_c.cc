@@ -17,13 +17,6 @@ namespace {
 
 using Kind = ApplicationValueKind;
 
-template <typename T>
-T LoadAs(const void* data) {
-  T value{};
-  std::memcpy(&value, data, sizeof value);
-  return value;
-}
-
 std::size_t SourceByteLength(const void* source, SQLLEN sourceLength) {
   return sourceLength == SQL_NTS ? std::strlen(static_cast<const char*>(source))
                                  : static_cast<std::size_t>(sourceLength);

@@ -25,5 +25,5 @@ std::size_t Utf16LeTerminatedLength(const void* data, std::ptrdiff_t maxBytes);
 std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
 
 // The longest prefix of at most maxBytes that does not end inside a UTF-8
-// sequence.
+// sequence; every cut of UTF-8 text in common/ goes through it.
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);

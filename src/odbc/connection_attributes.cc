@@ -11,15 +11,12 @@
 #include "odbc/statement_attributes.h"
 #include "odbc/statement_handle.h"
 #include "odbc/transactions.h"
+#include "odbc/type_info.h"
 
 namespace {
 
 // Ids up to here are the ODBC 2 statement options, which set defaults.
 constexpr SQLINTEGER kLastStatementOption = SQL_USE_BOOKMARKS;
-
-MessageId AcceptOnlyZero(SQLULEN value, MessageId otherwise) {
-  return value == 0 ? kMsgSuccess : otherwise;
-}
 
 bool TransactionCapable(const ConnectionHandle& connection) {
   return connection.record != nullptr && connection.record->transactionCapability != 0;
@@ -31,12 +28,11 @@ std::int64_t EffectiveIsolation(const ConnectionHandle& connection) {
   return connection.isolationLevel >= 0 ? connection.isolationLevel : connection.record->defaultIsolation;
 }
 
-// Status 0 when value names one level the record offers, 3 otherwise.
-MessageId TestIsolationMask(ConnectionRecord& record, SQLULEN value) {
-  const bool oneLevel = value != 0 && (value & (value - 1)) == 0;
-  if (oneLevel && (value & record.isolationMask) != 0) return kMsgSuccess;
-  record.lastMessageId = kMsgNotSupported;
-  return kMsgNotSupported;
+// Status 0 when value names one level the record offers, 3 otherwise. A
+// mask of several levels is no level, so it is tested as none.
+MessageId TestOneIsolationLevel(ConnectionRecord& record, SQLULEN value) {
+  const bool oneLevel = value != 0 && (value & (value - 1)) == 0 && value <= 0xFFFFFFFFu;
+  return TestIsolationMask(record, oneLevel ? static_cast<std::uint32_t>(value) : 0);
 }
 
 bool AnyStatementWrote(const ConnectionHandle& connection) {
@@ -111,7 +107,7 @@ MessageId SetIsolation(ConnectionHandle& connection, SQLULEN value) {
   if (!TransactionCapable(connection)) return kMsgDriverNotCapable;
   if (static_cast<std::int64_t>(value) == EffectiveIsolation(connection)) return kMsgSuccess;
   if (AnyStatementWrote(connection)) return kMsgTransactionActive;
-  MessageId status = TestIsolationMask(*connection.record, value);
+  MessageId status = TestOneIsolationLevel(*connection.record, value);
   if (status != kMsgSuccess) return status;
   connection.isolationLevel = static_cast<std::int64_t>(value);
   return kMsgSuccess;

@@ -1,9 +1,30 @@
-// Return codes of the exported functions.
+// Entry, return codes and diagnostics of the exported functions.
 #include "odbc/export_guard.h"
 
 #include <cstring>
 
+#include "connection/handles.h"
+#include "odbc/statement_handle.h"
 #include "platform/message_resources.h"
+
+EnvironmentHandle& StartEnvironmentCall(SQLHENV handle) {
+  auto& environment = *static_cast<EnvironmentHandle*>(handle);
+  ClearDiagnostic(environment.diagnostic);
+  return environment;
+}
+
+ConnectionHandle& StartConnectionCall(SQLHDBC handle) {
+  auto& connection = *static_cast<ConnectionHandle*>(handle);
+  ClearDiagnostic(connection.diagnostic);
+  return connection;
+}
+
+StatementHandle& StartStatementCall(SQLHSTMT handle) {
+  auto& statement = *static_cast<StatementHandle*>(handle);
+  ClearDiagnostic(statement.diagnostic);
+  statement.diagnosticRowCount = 0;
+  return statement;
+}
 
 SQLRETURN ReturnCodeFor(MessageId id) {
   if (id == kMsgSuccess) return SQL_SUCCESS;

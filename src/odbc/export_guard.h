@@ -1,6 +1,6 @@
-// What every exported ODBC function shares: the catch-all that keeps
-// exceptions inside the driver, and the mapping of a core's message id to
-// the ODBC return code.
+// What every exported ODBC function shares: taking its handle, the catch-all
+// that keeps exceptions inside the driver, and the mapping of a core's
+// message id to the ODBC return code.
 #pragma once
 
 #include <sql.h>
@@ -9,6 +9,16 @@
 
 #include "common/handle_diagnostic.h"
 #include "common/message_ids.h"
+
+struct ConnectionHandle;
+struct EnvironmentHandle;
+struct StatementHandle;
+
+// The handle an exported function was given, its diagnostic cleared; a
+// statement also forgets the row count of its last diagnostic.
+EnvironmentHandle& StartEnvironmentCall(SQLHENV handle);
+ConnectionHandle& StartConnectionCall(SQLHDBC handle);
+StatementHandle& StartStatementCall(SQLHSTMT handle);
 
 // SQL_SUCCESS for 0, SQL_SUCCESS_WITH_INFO for a message of SQLSTATE class
 // 01 (a warning), SQL_ERROR for every other message.

@@ -16,10 +16,6 @@ constexpr SQLULEN kLargestCount = static_cast<SQLULEN>(std::numeric_limits<std::
 
 bool HasOpenResult(const StatementHandle& statement) { return statement.statementKind != kStatementNone; }
 
-MessageId AcceptOnlyZero(SQLULEN value, MessageId otherwise) {
-  return value == 0 ? kMsgSuccess : otherwise;
-}
-
 // The value would not survive the field's width, or means nothing to ODBC.
 MessageId CheckCount(SQLULEN value, bool zeroAllowed) {
   if (value > kLargestCount || (value == 0 && !zeroAllowed)) return kMsgInvalidAttributeValue;
@@ -203,6 +199,10 @@ SQLULEN ScrollCursorType(SQLLEN keysetSize) {
 }
 
 }  // namespace
+
+MessageId AcceptOnlyZero(SQLULEN value, MessageId otherwise) {
+  return value == 0 ? kMsgSuccess : otherwise;
+}
 
 OptionChoice ChooseCursorType(SQLULEN value) {
   if (value == SQL_CURSOR_FORWARD_ONLY) return {kCursorForwardOnly, false};

@@ -1,6 +1,7 @@
 // Statement options and attributes: the cores of SQLSetStmtAttr,
 // SQLGetStmtAttr, SQLSetStmtOption, SQLGetStmtOption and SQLSetScrollOptions.
-// The connection attribute functions reuse the cursor-type and concurrency rules.
+// The connection attribute functions reuse the cursor-type, concurrency and
+// default-only rules.
 #pragma once
 
 #include <sql.h>
@@ -23,6 +24,8 @@ struct OptionChoice {
   bool substituted = false;  // the value was replaced: 1069
 };
 
+// 0 for an option left at its default of 0, otherwise the given id.
+MessageId AcceptOnlyZero(SQLULEN value, MessageId otherwise);
 // Forward-only and static are kept; keyset-driven, dynamic and anything else
 // become static.
 OptionChoice ChooseCursorType(SQLULEN value);

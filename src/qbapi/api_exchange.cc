@@ -6,10 +6,6 @@
 
 namespace {
 
-MessageId MalformedReply(ApiCallRecord& call, const std::string& detail) {
-  return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
-}
-
 bool IsDecimalInteger(const std::string& text) {
   std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
   if (text.size() == start) return false;
@@ -20,7 +16,8 @@ bool IsDecimalInteger(const std::string& text) {
 
 std::string ActionPath(const std::string& dbid) { return dbid.empty() ? "/db/main" : "/db/" + dbid; }
 
-// Posts the request; 0 only for an HTTP 200 reply.
+// Posts the request; 0 only for an HTTP 200 reply, whose content type and
+// length go to the call record.
 MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& action,
                       const std::string& credentials, const XmlRequest& params, HttpReply& reply) {
   if (!dbid.empty() && !IsPlausibleDbid(dbid))
@@ -31,6 +28,8 @@ MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::strin
   if (reply.status != 200)
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
                                   "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+  call.contentType = reply.contentType;
+  call.contentLength = std::to_string(reply.body.size());
   return kMsgSuccess;
 }
 
@@ -47,9 +46,17 @@ bool ShouldRenewTicket(const ApiSession& session, const ApiCallRecord& call, boo
          !session.userName.empty();
 }
 
-MessageId RenewTicket(ApiSession& session, ApiCallRecord& call) {
+// Runs one exchange and, when the service refused the ticket it carried,
+// renews the ticket and runs it once more.
+template <typename Exchange>
+MessageId WithTicketRenewal(ApiSession& session, ApiCallRecord& call, Exchange exchange) {
+  bool sentTicket = !session.ticket.empty();
+  MessageId id = exchange();
+  if (id == kMsgSuccess || !ShouldRenewTicket(session, call, sentTicket)) return id;
   session.ticket.clear();
-  return ApiAuthenticate(session, call);
+  id = ApiAuthenticate(session, call);
+  if (id != kMsgSuccess) return id;
+  return exchange();
 }
 
 }  // namespace
@@ -65,21 +72,20 @@ MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, con
 }
 
 bool IsPlausibleDbid(const std::string& dbid) {
-  if (dbid.empty() || dbid.size() > 64) return false;
-  for (char c : dbid) {
-    bool alnum = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-    if (!alnum) return false;
-  }
-  return true;
+  // The service never issues 0, 1, l or o, nor capitals.
+  static constexpr std::string_view kAlphabet = "abcdefghijkmnpqrstuvwxyz23456789";
+  return dbid.size() >= 6 && dbid.size() <= 13 && dbid.find_first_not_of(kAlphabet) == std::string::npos;
 }
 
-MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail) { return MalformedReply(call, detail); }
+MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail) {
+  return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
+}
 
 MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call) {
   if (envelope.rootName != "qdbapi")
-    return MalformedReply(call, "unexpected root element <" + envelope.rootName + ">");
+    return RecordMalformedReply(call, "unexpected root element <" + envelope.rootName + ">");
   if (!envelope.hasErrcode || !IsDecimalInteger(envelope.errcode))
-    return MalformedReply(call, "reply without a numeric errcode");
+    return RecordMalformedReply(call, "reply without a numeric errcode");
   call.errcode = envelope.errcode;
   call.errtext = envelope.errtext;
   call.errdetail = envelope.errdetail;
@@ -102,7 +108,7 @@ MessageId ReadReplyEnvelope(const XmlElement& root, ApiCallRecord& call) {
 
 MessageId InterpretXmlReply(const std::string& body, XmlElement& root, ApiCallRecord& call) {
   std::string error;
-  if (!ParseXmlDocument(body, root, error)) return MalformedReply(call, error);
+  if (!ParseXmlDocument(body, root, error)) return RecordMalformedReply(call, error);
   return ReadReplyEnvelope(root, call);
 }
 
@@ -112,33 +118,23 @@ MessageId ApiExchangeWithCredentials(ApiSession& session, ApiCallRecord& call, c
   HttpReply reply;
   MessageId id = PostRequest(session, call, dbid, action, credentials, params, reply);
   if (id != kMsgSuccess) return id;
-  call.contentType = reply.contentType;
-  call.contentLength = std::to_string(reply.body.size());
   return InterpretXmlReply(reply.body, root, call);
 }
 
 MessageId ApiExchange(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& action,
                       const XmlRequest& params, XmlElement& root) {
-  for (int attempt = 0;; ++attempt) {
-    bool sentTicket = !session.ticket.empty();
-    MessageId id =
-        ApiExchangeWithCredentials(session, call, dbid, action, BuildCredentialBlock(session), params, root);
-    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
-    id = RenewTicket(session, call);
-    if (id != kMsgSuccess) return id;
-  }
+  return WithTicketRenewal(session, call, [&] {
+    return ApiExchangeWithCredentials(session, call, dbid, action, BuildCredentialBlock(session), params, root);
+  });
 }
 
 MessageId ApiExchangeText(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
                           const std::string& action, const XmlRequest& params, std::string& text) {
   text.clear();
-  for (int attempt = 0;; ++attempt) {
-    bool sentTicket = !session.ticket.empty();
+  return WithTicketRenewal(session, call, [&] {
     HttpReply reply;
     MessageId id = PostRequest(session, call, dbid, action, BuildCredentialBlock(session), params, reply);
     if (id != kMsgSuccess) return id;
-    call.contentType = reply.contentType;
-    call.contentLength = std::to_string(reply.body.size());
     if (!LooksLikeXml(reply)) {
       text = std::move(reply.body);
       // assign(1, '0') rather than = "0": g++ 12 misreads the literal's copy
@@ -149,28 +145,18 @@ MessageId ApiExchangeText(ApiSession& session, ApiCallRecord& call, const std::s
       return kMsgSuccess;
     }
     XmlElement root;
-    id = InterpretXmlReply(reply.body, root, call);
-    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
-    id = RenewTicket(session, call);
-    if (id != kMsgSuccess) return id;
-  }
+    return InterpretXmlReply(reply.body, root, call);
+  });
 }
 
 MessageId ApiExchangeQueryPage(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
                                const XmlRequest& params, QueryPage& page) {
-  for (int attempt = 0;; ++attempt) {
-    bool sentTicket = !session.ticket.empty();
+  return WithTicketRenewal(session, call, [&] {
     HttpReply reply;
     reply.body.swap(session.transport.pageBody);
     MessageId id = PostRequest(session, call, dbid, "API_DoQuery", BuildCredentialBlock(session), params, reply);
-    if (id == kMsgSuccess) {
-      call.contentType = reply.contentType;
-      call.contentLength = std::to_string(reply.body.size());
-      id = ReadQueryReply(reply.body, page, call);
-    }
+    if (id == kMsgSuccess) id = ReadQueryReply(reply.body, page, call);
     reply.body.swap(session.transport.pageBody);
-    if (id == kMsgSuccess || attempt > 0 || !ShouldRenewTicket(session, call, sentTicket)) return id;
-    id = RenewTicket(session, call);
-    if (id != kMsgSuccess) return id;
-  }
+    return id;
+  });
 }

@@ -66,5 +66,6 @@ MessageId InterpretXmlReply(const std::string& body, XmlElement& root, ApiCallRe
 MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, const std::string& text,
                                const std::string& detail);
 
-// True for the dbid alphabet of the service (checked before it enters a URL).
+// True for the service's dbid shape: 6 to 13 characters of its own alphabet
+// (checked before a dbid enters a URL).
 bool IsPlausibleDbid(const std::string& dbid);

@@ -3,34 +3,18 @@
 #include "qbapi/api_exchange.h"
 #include "qbapi/api_operations.h"
 
-MessageId ApiCreateTable(ApiSession& session, ApiCallRecord& call, const std::string& appDbid,
-                         const std::string& tableName, const std::string& recordNoun, std::string& newDbid) {
-  newDbid.clear();
-  XmlRequest params;
-  AddXmlElement(params, "tname", tableName);
-  if (!recordNoun.empty()) AddXmlElement(params, "pnoun", recordNoun);
-  XmlElement root;
-  MessageId id = ApiExchange(session, call, appDbid, "API_CreateTable", params, root);
-  if (id != kMsgSuccess) return id;
-  newDbid = ChildText(root, "newdbid");
-  return kMsgSuccess;
-}
-
-MessageId ApiAddField(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& label,
-                      const std::string& type, const std::string& mode, std::string& fid) {
-  fid.clear();
-  XmlRequest params;
-  AddXmlElement(params, "label", label);
-  AddXmlElement(params, "type", type);
-  if (!mode.empty()) AddXmlElement(params, "mode", mode);
-  XmlElement root;
-  MessageId id = ApiExchange(session, call, dbid, "API_AddField", params, root);
-  if (id != kMsgSuccess) return id;
-  fid = ChildText(root, "fid");
-  return kMsgSuccess;
-}
-
 namespace {
+
+// Sends an action whose reply carries one value of interest, the text of
+// one element; the value is empty unless the service accepted the action.
+MessageId ExchangeForValue(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const char* action,
+                           const XmlRequest& params, const char* element, std::string& value) {
+  value.clear();
+  XmlElement root;
+  MessageId id = ApiExchange(session, call, dbid, action, params, root);
+  if (id == kMsgSuccess) value = ChildText(root, element);
+  return id;
+}
 
 // Property names become element names, which escaping cannot protect.
 bool IsPlainName(const std::string& name) {
@@ -43,6 +27,23 @@ bool IsPlainName(const std::string& name) {
 }
 
 }  // namespace
+
+MessageId ApiCreateTable(ApiSession& session, ApiCallRecord& call, const std::string& appDbid,
+                         const std::string& tableName, const std::string& recordNoun, std::string& newDbid) {
+  XmlRequest params;
+  AddXmlElement(params, "tname", tableName);
+  if (!recordNoun.empty()) AddXmlElement(params, "pnoun", recordNoun);
+  return ExchangeForValue(session, call, appDbid, "API_CreateTable", params, "newdbid", newDbid);
+}
+
+MessageId ApiAddField(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& label,
+                      const std::string& type, const std::string& mode, std::string& fid) {
+  XmlRequest params;
+  AddXmlElement(params, "label", label);
+  AddXmlElement(params, "type", type);
+  if (!mode.empty()) AddXmlElement(params, "mode", mode);
+  return ExchangeForValue(session, call, dbid, "API_AddField", params, "fid", fid);
+}
 
 MessageId ApiSetFieldProperties(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
                                 const std::string& fid,

@@ -1,9 +1,10 @@
-// The expat parser holder and the feeding helpers shared by the reply
-// readers (the element tree of xml_reply.cc and the query page reader).
+// The expat parser holder and the parsing run shared by the reply readers
+// (the element tree of xml_reply.cc and the query page reader).
 #pragma once
 
 #include <expat.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -35,4 +36,42 @@ inline bool FeedExpat(XML_Parser parser, std::string_view piece, bool last) {
 inline std::string DescribeExpatError(XML_Parser parser) {
   return std::string(XML_ErrorString(XML_GetErrorCode(parser))) + " at line " +
          std::to_string(XML_GetCurrentLineNumber(parser));
+}
+
+struct ExpatHandlers {
+  XML_StartElementHandler start;
+  XML_EndElementHandler end;
+  XML_CharacterDataHandler text;
+};
+
+// Parses one document, given in consecutive pieces, with the reader as the
+// handlers' user data. The reader holds `XML_Parser parser` (set here, for
+// handlers that stop the parse) and `std::string error`: a handler that
+// stops the parse leaves its reason there, which is reported in place of
+// expat's "parsing aborted". False with the fault in error.
+template <typename Reader>
+bool RunExpatReader(Reader& reader, const ExpatHandlers& handlers, const std::string_view* pieces,
+                    std::size_t count, std::string& error) {
+  ExpatParserHolder holder;
+  if (holder.parser == nullptr) {
+    error = "out of memory creating the XML parser";
+    return false;
+  }
+  reader.parser = holder.parser;
+  XML_SetUserData(holder.parser, &reader);
+  XML_SetElementHandler(holder.parser, handlers.start, handlers.end);
+  XML_SetCharacterDataHandler(holder.parser, handlers.text);
+  bool parsed = true;
+  for (std::size_t i = 0; parsed && i < count; ++i) parsed = FeedExpat(holder.parser, pieces[i], i + 1 == count);
+  if (parsed && count == 0) parsed = FeedExpat(holder.parser, std::string_view(), true);
+  reader.parser = nullptr;
+  if (!reader.error.empty()) {
+    error = reader.error;
+    return false;
+  }
+  if (!parsed) {
+    error = DescribeExpatError(holder.parser);
+    return false;
+  }
+  return true;
 }

@@ -300,20 +300,11 @@ void ClearPage(QueryPage& page) {
 
 MessageId ReadPieces(const std::string_view* pieces, std::size_t count, QueryPage& page, ApiCallRecord& call) {
   ClearPage(page);
-  ExpatParserHolder holder;
-  if (holder.parser == nullptr) return RecordMalformedReply(call, "out of memory creating the XML parser");
   PageReader reader;
-  reader.parser = holder.parser;
   reader.page = &page;
-  XML_SetUserData(holder.parser, &reader);
-  XML_SetElementHandler(holder.parser, OnStart, OnEnd);
-  XML_SetCharacterDataHandler(holder.parser, OnText);
-  bool parsed = true;
-  for (std::size_t i = 0; parsed && i < count; ++i) parsed = FeedExpat(holder.parser, pieces[i], i + 1 == count);
-  if (parsed && count == 0) parsed = FeedExpat(holder.parser, std::string_view(), true);
+  std::string error;
   MessageId id = kMsgSuccess;
-  if (!reader.error.empty()) id = RecordMalformedReply(call, reader.error);
-  else if (!parsed) id = RecordMalformedReply(call, DescribeExpatError(holder.parser));
+  if (!RunExpatReader(reader, {OnStart, OnEnd, OnText}, pieces, count, error)) id = RecordMalformedReply(call, error);
   else if (reader.envelope.rootName.empty()) id = RecordMalformedReply(call, "reply holds no XML element");
   else id = CheckReplyEnvelope(reader.envelope, call);
   if (id != kMsgSuccess) ClearPage(page);

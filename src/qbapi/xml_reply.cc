@@ -49,26 +49,9 @@ void CharacterData(void* data, const XML_Char* text, int length) {
 
 bool ParseXmlDocument(std::string_view document, XmlElement& root, std::string& error) {
   root = XmlElement{};
-  ExpatParserHolder holder;
-  if (holder.parser == nullptr) {
-    error = "out of memory creating the XML parser";
-    return false;
-  }
   TreeBuilder builder;
-  builder.parser = holder.parser;
   builder.root = &root;
-  XML_SetUserData(holder.parser, &builder);
-  XML_SetElementHandler(holder.parser, StartElement, EndElement);
-  XML_SetCharacterDataHandler(holder.parser, CharacterData);
-  bool parsed = FeedExpat(holder.parser, document, true);
-  if (!builder.error.empty()) {
-    error = builder.error;
-    return false;
-  }
-  if (!parsed) {
-    error = DescribeExpatError(holder.parser);
-    return false;
-  }
+  if (!RunExpatReader(builder, {StartElement, EndElement, CharacterData}, &document, 1, error)) return false;
   if (!builder.rootSeen) {
     error = "reply holds no XML element";
     return false;

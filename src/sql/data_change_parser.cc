@@ -6,16 +6,6 @@
 
 namespace {
 
-// A column named in an insert column list or a SET: blanks and ON may stand
-// inside the name, and it takes no qualifier.
-MessageId ParseTargetColumn(ParseSession& s, SqlCursor& c, NodeIndex& out) {
-  ValueIndex name = kNoValue;
-  if (MessageId id = ReadAndInternName(s.statement, c, s.tree, name, s.token, true, true)) return id;
-  if (MessageId id = NewNode(s, kNodeColumnReference, out)) return id;
-  FieldsAt(s, out).columnReference.columnName = name;
-  return kMsgSuccess;
-}
-
 MessageId ParseValuesSource(ParseSession& s, SqlCursor& c, NodeIndex& source) {
   if (MessageId id = ExpectKeyword(s.statement, c, "VALUES", s.token)) return id;
   if (MessageId id = ExpectSymbol(s.statement, c, "(", s.token)) return id;
@@ -29,19 +19,15 @@ MessageId ParseOptionalWhere(ParseSession& s, SqlCursor& c, NodeIndex& where) {
   return ParseSearchCondition(s, c, where);
 }
 
-// NULL, or an expression.
-MessageId ParseAssignedValue(ParseSession& s, SqlCursor& c, NodeIndex& value) {
-  SqlCursor attempt = c;
-  MessageId id = ExpectKeyword(s.statement, attempt, "NULL", s.token);
-  if (id == kMsgSuccess) {
-    c = attempt;
-    return NewNode(s, kNodeNull, value);
-  }
-  if (id == kMsgLexicalElementTooLarge) return id;
-  return ParseArithmeticExpression(s, c, value);
-}
-
 }  // namespace
+
+MessageId ParseTargetColumn(ParseSession& s, SqlCursor& c, NodeIndex& out) {
+  ValueIndex name = kNoValue;
+  if (MessageId id = ReadAndInternName(s.statement, c, s.tree, name, s.token, true, true)) return id;
+  if (MessageId id = NewNode(s, kNodeColumnReference, out)) return id;
+  FieldsAt(s, out).columnReference.columnName = name;
+  return kMsgSuccess;
+}
 
 MessageId ParseInsert(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   if (MessageId id = ExpectKeyword(s.statement, c, "INTO", s.token)) return id;
@@ -76,12 +62,7 @@ MessageId ParseInsertColumnList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
     NodeIndex item = kNoNode;
     if (MessageId id = NewNode(s, kNodeInsertColumn, item)) return id;
     FieldsAt(s, item).insertColumn.columnReference = column;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).insertColumn.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::insertColumn);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }
@@ -107,12 +88,7 @@ MessageId ParseSetList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   do {
     NodeIndex assignment = kNoNode;
     if (MessageId id = ParseAssignment(s, c, assignment)) return id;
-    if (previous == kNoNode) {
-      out = assignment;
-    } else {
-      FieldsAt(s, previous).assignment.next = assignment;
-    }
-    previous = assignment;
+    LinkListItem(s, out, previous, assignment, &NodeFields::assignment);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }
@@ -122,7 +98,7 @@ MessageId ParseAssignment(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   if (MessageId id = ParseTargetColumn(s, c, column)) return id;
   if (MessageId id = ExpectSymbol(s.statement, c, "=", s.token)) return id;
   NodeIndex value = kNoNode;
-  if (MessageId id = ParseAssignedValue(s, c, value)) return id;
+  if (MessageId id = ParseNullOrExpression(s, c, value)) return id;
   if (MessageId id = NewNode(s, kNodeAssignment, out)) return id;
   FieldsAt(s, out).assignment.columnReference = column;
   FieldsAt(s, out).assignment.value = value;

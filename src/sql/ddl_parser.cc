@@ -172,12 +172,7 @@ MessageId ParseTableElementList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   do {
     NodeIndex element = kNoNode;
     if (MessageId id = ParseColumnDefinition(s, c, element)) return id;
-    if (previous == kNoNode) {
-      out = element;
-    } else {
-      FieldsAt(s, previous).columnDefinition.next = element;
-    }
-    previous = element;
+    LinkListItem(s, out, previous, element, &NodeFields::columnDefinition);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }
@@ -192,24 +187,14 @@ MessageId ParseColumnDefinition(ParseSession& s, SqlCursor& c, NodeIndex& out) {
 MessageId ParseIndexColumnList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   NodeIndex previous = kNoNode;
   do {
-    ValueIndex name = kNoValue;
-    if (MessageId id = ReadAndInternName(s.statement, c, s.tree, name, s.token, true, true)) return id;
     NodeIndex column = kNoNode;
-    if (MessageId id = NewNode(s, kNodeColumnReference, column)) return id;
-    FieldsAt(s, column).columnReference.columnName = name;
-    std::uint8_t descending = 0;
-    if (TryKeyword(s, c, "DESC")) descending = 1;
-    else TryKeyword(s, c, "ASC");
+    if (MessageId id = ParseTargetColumn(s, c, column)) return id;
+    const std::uint8_t descending = ReadSortDirection(s, c);
     NodeIndex item = kNoNode;
     if (MessageId id = NewNode(s, kNodeSortItem, item)) return id;
     FieldsAt(s, item).sortItem.value = column;
     FieldsAt(s, item).sortItem.descending = descending;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).sortItem.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::sortItem);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }

@@ -32,6 +32,13 @@ std::uint16_t NextChainOperator(SqlCursor c, bool additive) {
   return after.remaining > 1 && after.text[1] == ')' ? 0 : kOpMultiply;
 }
 
+// Moves past the one-character symbol PeekSymbol found at c.
+void SkipPeekedSymbol(SqlCursor& c) {
+  c = SkipBlanks(c);
+  c.text += 1;
+  c.remaining -= 1;
+}
+
 // Left-deep chain of one precedence level, built in a loop so a long chain
 // costs no stack.
 MessageId ParseOperatorChain(ParseSession& s, SqlCursor& c, NodeIndex& out, bool additive) {
@@ -39,9 +46,7 @@ MessageId ParseOperatorChain(ParseSession& s, SqlCursor& c, NodeIndex& out, bool
   NodeIndex left = kNoNode;
   if (MessageId id = operand(s, c, left)) return id;
   while (std::uint16_t op = NextChainOperator(c, additive)) {
-    c = SkipBlanks(c);
-    c.text += 1;
-    c.remaining -= 1;
+    SkipPeekedSymbol(c);
     NodeIndex right = kNoNode;
     if (MessageId id = operand(s, c, right)) return id;
     if (MessageId id = MakeArithmetic(s, op, left, right, left)) return id;
@@ -77,9 +82,7 @@ MessageId ParseTerm(ParseSession& s, SqlCursor& c, NodeIndex& out) { return Pars
 MessageId ParseSignedFactor(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   std::string_view sign = PeekSymbol(c);
   if (sign != "-" && sign != "+") return ParsePrimary(s, c, out);
-  c = SkipBlanks(c);
-  c.text += 1;
-  c.remaining -= 1;
+  SkipPeekedSymbol(c);
   NodeIndex operand = kNoNode;
   if (MessageId id = ParsePrimary(s, c, operand)) return id;
   if (sign == "+") {

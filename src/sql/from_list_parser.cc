@@ -112,13 +112,8 @@ MessageId ParseEscapedJoin(ParseSession& s, SqlCursor& c, NodeIndex& first, Node
 }
 
 MessageId ParseOuterJoinEscape(ParseSession& s, SqlCursor& c, NodeIndex& first, NodeIndex& last) {
-  if (MessageId id = ExpectSymbol(s.statement, c, "", s.token)) return id;
-  const bool longForm = s.token == "--";
-  if (!longForm && s.token != "{") return ElementMissing(s.statement, "--");
-  if (longForm) {
-    if (MessageId id = ReadVendorClause(s, c)) return id;
-  }
-  if (MessageId id = ExpectIdentifier(s.statement, c, "", s.token)) return id;  // oj
+  bool longForm = false;
+  if (MessageId id = ReadEscapeOpen(s, c, longForm)) return id;  // through "oj"
   if (MessageId id = ParseEscapedJoin(s, c, first, last)) return id;
-  return longForm ? ReadVendorClose(s, c) : ExpectSymbol(s.statement, c, "}", s.token);
+  return ReadEscapeClose(s, c, longForm);
 }

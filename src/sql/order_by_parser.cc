@@ -43,12 +43,7 @@ MessageId ParseOrderByItem(ParseSession& s, SqlCursor& c, NodeIndex& out, std::u
     id = ParsePrimary(s, c, out);
   }
   if (id) return id;
-  descending = 0;
-  if (TryKeyword(s, c, "DESC")) {
-    descending = 1;
-  } else {
-    TryKeyword(s, c, "ASC");
-  }
+  descending = ReadSortDirection(s, c);
   return kMsgSuccess;
 }
 
@@ -62,12 +57,7 @@ MessageId ParseOrderByList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
     if (MessageId id = NewNode(s, kNodeSortItem, item)) return id;
     FieldsAt(s, item).sortItem.value = value;
     FieldsAt(s, item).sortItem.descending = descending;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).sortItem.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::sortItem);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }

@@ -21,17 +21,13 @@ NodeIndex AddParseNode(ParseTree& tree, std::uint16_t kind) {
 
 void PushParseNode(ParseTree& tree, const ParseNode& node) { tree.nodes.push_back(node); }
 
-void InsertParseNodes(ParseTree& tree, std::size_t position, std::size_t count, const ParseNode& node) {
-  tree.nodes.insert(tree.nodes.begin() + static_cast<std::ptrdiff_t>(position), count, node);
-}
-
 void CopyParseNode(ParseNode& target, const ParseNode& source) { target = source; }
 
 ValueIndex AddValueBuffer(ParseTree& tree, std::uint64_t size) {
   if (tree.values.size() >= kNoValue) return kNoValue;
   try {
     if (tree.values.capacity() == 0) tree.values.reserve(kInitialValueBuffers);
-    tree.values.push_back(ConstructValueBuffer(size));
+    tree.values.push_back(ValueBuffer{size, {}});
   } catch (const std::bad_alloc&) {
     return kNoValue;
   }
@@ -47,21 +43,6 @@ ValueIndex InternString(ParseTree& tree, std::string_view text) {
     return kNoValue;
   }
   return index;
-}
-
-ValueBuffer ConstructValueBuffer(std::uint64_t size) {
-  ValueBuffer buffer;
-  buffer.size = size;
-  return buffer;
-}
-
-ValueBuffer CopyValueBuffer(const ValueBuffer& source) { return source; }
-
-void AssignValueBuffer(ValueBuffer& target, const ValueBuffer& source) { target = source; }
-
-void ReleaseValueBuffer(ValueBuffer& buffer) {
-  buffer.text.clear();
-  buffer.text.shrink_to_fit();
 }
 
 void FreeParseTree(ParseTree*& holder) {

@@ -32,11 +32,9 @@ inline constexpr std::size_t kInitialValueBuffers = 128;
 // (memory, or the index space is used up); the builder reports that as 1001.
 NodeIndex AddParseNode(ParseTree& tree, std::uint16_t kind);
 void PushParseNode(ParseTree& tree, const ParseNode& node);
-void InsertParseNodes(ParseTree& tree, std::size_t position, std::size_t count, const ParseNode& node);
 void CopyParseNode(ParseNode& target, const ParseNode& source);
 inline ParseNode& GetParseNode(ParseTree& tree, NodeIndex index) { return tree.nodes[index]; }
 inline const ParseNode& GetParseNode(const ParseTree& tree, NodeIndex index) { return tree.nodes[index]; }
-inline ParseNode& GetParseNodeAt(ParseTree& tree, std::uint64_t index) { return tree.nodes[index]; }
 
 // Value operations. Both answer kNoValue when the buffer cannot be added.
 ValueIndex AddValueBuffer(ParseTree& tree, std::uint64_t size);
@@ -44,11 +42,6 @@ ValueIndex InternString(ParseTree& tree, std::string_view text);
 inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) {
   return tree.values[index].text;
 }
-
-ValueBuffer ConstructValueBuffer(std::uint64_t size);
-ValueBuffer CopyValueBuffer(const ValueBuffer& source);
-void AssignValueBuffer(ValueBuffer& target, const ValueBuffer& source);
-void ReleaseValueBuffer(ValueBuffer& buffer);
 
 // Releases what execution attached to the tree (ReleasePlan from the root),
 // then the tree itself, and clears the holder. An empty holder is left alone.

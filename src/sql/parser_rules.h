@@ -20,15 +20,22 @@ MessageId ParseAggregate(ParseSession& s, SqlCursor& c, NodeIndex& out);
 MessageId ParseColumnReference(ParseSession& s, SqlCursor& c, NodeIndex& out);
 MessageId ParseTableReference(ParseSession& s, SqlCursor& c, NodeIndex& out);
 MessageId ParseScalarFunction(ParseSession& s, SqlCursor& c, NodeIndex& out);
+// NULL, or an expression: a VALUES or argument item, or the value of a SET.
+MessageId ParseNullOrExpression(ParseSession& s, SqlCursor& c, NodeIndex& out);
+// A column named in an insert column list, a SET or an index column list:
+// blanks and ON may stand inside the name, and it takes no qualifier.
+MessageId ParseTargetColumn(ParseSession& s, SqlCursor& c, NodeIndex& out);
 // separator: a keyword (IN, FROM), or "" for ",".
 MessageId ParseValueList(ParseSession& s, SqlCursor& c, NodeIndex& out, std::string_view separator);
 MessageId ParseGroupByClause(ParseSession& s, SqlCursor& c, NodeIndex& out);
 MessageId ParseGroupByList(ParseSession& s, SqlCursor& c, NodeIndex& out);
 
-// The vendor clause of the long escape forms, after "--":
-// "(" "*" word "(" word ")" "," word "(" word ")"; and its close "*" ")" "--".
-MessageId ReadVendorClause(ParseSession& s, SqlCursor& c);
-MessageId ReadVendorClose(ParseSession& s, SqlCursor& c);
+// The opening of a function or outer-join escape, up to and including its
+// marker word (fn, oj): "{" word, or the long form "--" with its vendor
+// clause "(" "*" word "(" word ")" "," word "(" word ")" before the word.
+// longForm tells ReadEscapeClose which close to expect: "}", or "*" ")" "--".
+MessageId ReadEscapeOpen(ParseSession& s, SqlCursor& c, bool& longForm);
+MessageId ReadEscapeClose(ParseSession& s, SqlCursor& c, bool longForm);
 
 // Predicates and search conditions.
 MessageId ParsePredicate(ParseSession& s, SqlCursor& c, NodeIndex& out);

@@ -2,8 +2,6 @@
 // marker numbering for the parser rules.
 #include "sql/parser_support.h"
 
-#include <cstring>
-
 #include "sql/token_readers.h"
 
 MessageId NewNode(ParseSession& session, std::uint16_t kind, NodeIndex& out) {
@@ -36,19 +34,16 @@ bool TrySymbol(ParseSession& session, SqlCursor& cursor, std::string_view symbol
   return true;
 }
 
+std::uint8_t ReadSortDirection(ParseSession& session, SqlCursor& cursor) {
+  if (TryKeyword(session, cursor, "DESC")) return 1;
+  TryKeyword(session, cursor, "ASC");
+  return 0;
+}
+
 std::string_view PeekSymbol(SqlCursor cursor) {
   SqlCursor c = SkipBlanks(cursor);
   if (AtTextEnd(c)) return {};
-  const char first = c.text[0];
-  const char second = c.remaining > 1 ? c.text[1] : '\0';
-  if (std::strchr("()*+,/;=?{}", first) != nullptr) return {c.text, 1};
-  if ((first == '-' && second == '-') || (first == '<' && (second == '=' || second == '>')) ||
-      (first == '>' && second == '=')) {
-    return {c.text, 2};
-  }
-  if (first == '-' || first == '<' || first == '>') return {c.text, 1};
-  if (first == '.' && !(second >= '0' && second <= '9')) return {c.text, 1};
-  return {};
+  return {c.text, SymbolLength(c)};
 }
 
 MessageId AppendParameterMarker(ParseSession& session, NodeIndex& out) {

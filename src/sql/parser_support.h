@@ -13,6 +13,21 @@ MessageId NewNode(ParseSession& session, std::uint16_t kind, NodeIndex& out);
 inline ParseNode& NodeAt(ParseSession& session, NodeIndex index) { return session.tree.nodes[index]; }
 inline NodeFields& FieldsAt(ParseSession& session, NodeIndex index) { return session.tree.nodes[index].fields; }
 
+// Appends item to a list being built: it becomes the first item while last
+// is none, else the next of last, reached through the item kind's fields
+// (&NodeFields::sortItem, ...). Indexes, not references, because every new
+// node may move the array.
+template <typename ItemFields>
+void LinkListItem(ParseSession& session, NodeIndex& first, NodeIndex& last, NodeIndex item,
+                  ItemFields NodeFields::*fields) {
+  if (last == kNoNode) {
+    first = item;
+  } else {
+    (FieldsAt(session, last).*fields).next = item;
+  }
+  last = item;
+}
+
 // A position to come back to when an alternative fails. Going back also
 // unlinks the parameter markers the failed alternative made, so a "?" read
 // twice is numbered once.
@@ -35,6 +50,9 @@ inline bool IsFinalFailure(const ParseSession& session, MessageId id) {
 // where it was and answers false.
 bool TryKeyword(ParseSession& session, SqlCursor& cursor, std::string_view keyword);
 bool TrySymbol(ParseSession& session, SqlCursor& cursor, std::string_view symbol);
+
+// An optional ASC or DESC after a sort or index column: 1 for DESC, else 0.
+std::uint8_t ReadSortDirection(ParseSession& session, SqlCursor& cursor);
 
 // The symbol that starts at the cursor ("" when the next token is another
 // kind), without reading the token into the buffer.

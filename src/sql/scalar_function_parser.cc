@@ -1,5 +1,5 @@
 // ODBC scalar-function calls in the {fn ...} form and the long vendor form,
-// and the vendor clause that the long outer-join escape shares.
+// and the escape opening and close that the outer-join escape shares.
 #include "platform/text_fold.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"
@@ -27,8 +27,8 @@ MessageId ParseArgumentList(ParseSession& s, SqlCursor& c, std::string_view sepa
   return ExpectSymbol(s.statement, c, ")", s.token);
 }
 
-}  // namespace
-
+// "(" "*" word "(" word ")" "," word "(" word ")" after the "--" of a long
+// escape.
 MessageId ReadVendorClause(ParseSession& s, SqlCursor& c) {
   static constexpr std::string_view kShape[] = {"(", "*", "", "(", "", ")", ",", "", "(", "", ")"};
   for (std::string_view symbol : kShape) {
@@ -39,7 +39,20 @@ MessageId ReadVendorClause(ParseSession& s, SqlCursor& c) {
   return kMsgSuccess;
 }
 
-MessageId ReadVendorClose(ParseSession& s, SqlCursor& c) {
+}  // namespace
+
+MessageId ReadEscapeOpen(ParseSession& s, SqlCursor& c, bool& longForm) {
+  if (MessageId id = ExpectSymbol(s.statement, c, "", s.token)) return id;
+  longForm = s.token == "--";
+  if (!longForm && s.token != "{") return ElementMissing(s.statement, "--");
+  if (longForm) {
+    if (MessageId id = ReadVendorClause(s, c)) return id;
+  }
+  return ExpectIdentifier(s.statement, c, "", s.token);
+}
+
+MessageId ReadEscapeClose(ParseSession& s, SqlCursor& c, bool longForm) {
+  if (!longForm) return ExpectSymbol(s.statement, c, "}", s.token);
   for (std::string_view symbol : {"*", ")", "--"}) {
     if (MessageId id = ExpectSymbol(s.statement, c, symbol, s.token)) return id;
   }
@@ -47,20 +60,14 @@ MessageId ReadVendorClose(ParseSession& s, SqlCursor& c) {
 }
 
 MessageId ParseScalarFunction(ParseSession& s, SqlCursor& c, NodeIndex& out) {
-  if (MessageId id = ExpectSymbol(s.statement, c, "", s.token)) return id;
-  const bool longForm = s.token == "--";
-  if (!longForm && s.token != "{") return ElementMissing(s.statement, "--");
-  if (longForm) {
-    if (MessageId id = ReadVendorClause(s, c)) return id;
-  }
-  if (MessageId id = ExpectIdentifier(s.statement, c, "", s.token)) return id;  // fn
+  bool longForm = false;
+  if (MessageId id = ReadEscapeOpen(s, c, longForm)) return id;  // through "fn"
   if (MessageId id = ExpectIdentifier(s.statement, c, "", s.token)) return id;
   const ValueIndex name = InternString(s.tree, s.token);
   if (name == kNoValue) return kMsgMemoryAllocation;
   NodeIndex first = kNoNode;
   if (MessageId id = ParseArgumentList(s, c, ArgumentSeparator(s.token), first)) return id;
-  MessageId closed = longForm ? ReadVendorClose(s, c) : ExpectSymbol(s.statement, c, "}", s.token);
-  if (closed) return closed;
+  if (MessageId id = ReadEscapeClose(s, c, longForm)) return id;
   if (MessageId id = NewNode(s, kNodeScalarFunction, out)) return id;
   FieldsAt(s, out).scalarFunction.name = name;
   FieldsAt(s, out).scalarFunction.firstArgument = first;

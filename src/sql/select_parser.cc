@@ -119,12 +119,7 @@ MessageId ParseSelectList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   do {
     NodeIndex item = kNoNode;
     if (MessageId id = ParseSelectItem(s, c, item)) return id;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).listItem.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::listItem);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }

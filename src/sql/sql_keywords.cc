@@ -50,13 +50,9 @@ bool IsContextWord(std::string_view word, bool onInNames) {
   static constexpr std::string_view kContextWords[] = {"ADD",     "ALTER",      "REFERENCES", "BY",
                                                        "PRIMARY", "FOREIGN",    "CONSTRAINT", "KEY",
                                                        "INTO",    "TOP",        "USER"};
-  if (word.size() > 10) return false;
-  char upper[10];
-  for (std::size_t i = 0; i < word.size(); ++i) upper[i] = FoldToUpperAZ(word[i]);
-  std::string_view folded(upper, word.size());
-  if (onInNames && folded == "ON") return true;
+  if (onInNames && EqualFoldedAZ(word, "ON")) return true;
   for (std::string_view context : kContextWords) {
-    if (folded == context) return true;
+    if (EqualFoldedAZ(word, context)) return true;
   }
   return false;
 }

@@ -28,18 +28,6 @@ MessageId TooLarge(StatementHandle& statement, std::string_view soFar) {
 
 SqlCursor Advance(SqlCursor c, std::size_t count) { return SqlCursor{c.text + count, c.remaining - count}; }
 
-// "-", "--", "<", "<=", "<>", ">", ">=" and the one-character symbols.
-void ReadSymbol(SqlCursor c, std::string& token, SqlCursor& next) {
-  std::size_t length = 1;
-  char first = c.text[0];
-  char second = c.remaining > 1 ? c.text[1] : '\0';
-  if (first == '-' && second == '-') length = 2;
-  if (first == '<' && (second == '=' || second == '>')) length = 2;
-  if (first == '>' && second == '=') length = 2;
-  token.assign(c.text, length);
-  next = Advance(c, length);
-}
-
 // Content between single quotes, with doubled quotes undone.
 MessageId ReadStringLiteral(StatementHandle& statement, SqlCursor c, std::string& token, SqlCursor& next) {
   std::size_t pos = 1;
@@ -172,6 +160,21 @@ SqlCursor SkipBlanks(SqlCursor c) {
   return c;
 }
 
+std::size_t SymbolLength(SqlCursor c) {
+  if (AtTextEnd(c)) return 0;
+  const char first = c.text[0];
+  const char second = c.remaining > 1 ? c.text[1] : '\0';
+  if (IsSingleCharSymbol(first)) return 1;
+  if ((first == '-' && second == '-') || (first == '<' && (second == '=' || second == '>')) ||
+      (first == '>' && second == '=')) {
+    return 2;
+  }
+  if (first == '-' || first == '<' || first == '>') return 1;
+  // A "." before a digit starts a number such as .5.
+  if (first == '.' && !IsDigit(second)) return 1;
+  return 0;
+}
+
 bool IsNameBoundary(std::string_view name, bool onInNames, std::size_t& cut) {
   std::size_t lastBlank = name.rfind(' ');
   if (lastBlank == std::string_view::npos) return false;
@@ -188,15 +191,13 @@ MessageId NextSqlToken(StatementHandle& statement, SqlCursor from, std::string& 
   next = c;
   kind = kTokenEnd;
   if (AtTextEnd(c)) return kMsgSuccess;
-  const char first = c.text[0];
-  const unsigned char byte = static_cast<unsigned char>(first);
-  const bool digitFollows = c.remaining > 1 && IsDigit(c.text[1]);
-  if (byte <= 125 && (IsSingleCharSymbol(first) || first == '-' || first == '<' || first == '>' ||
-                      (first == '.' && !digitFollows))) {
+  if (const std::size_t length = SymbolLength(c)) {
     kind = kTokenSymbol;
-    ReadSymbol(c, token, next);
+    token.assign(c.text, length);
+    next = Advance(c, length);
     return kMsgSuccess;
   }
+  const char first = c.text[0];
   if (IsDigit(first) || first == '.') {
     kind = kTokenNumber;
     return ReadNumberText(statement, c, token, next);

@@ -36,6 +36,10 @@ struct SqlCursor {
 inline bool AtTextEnd(SqlCursor c) { return c.remaining == 0 || *c.text == '\0'; }
 SqlCursor SkipBlanks(SqlCursor c);
 
+// Length of the symbol that starts exactly at c ("--", "<=", "<>" and ">="
+// are 2, the others 1), or 0 when c does not start a symbol.
+std::size_t SymbolLength(SqlCursor c);
+
 // Reads one token from `from` into token and sets kind and next (just past
 // the token). blankNames lets an unquoted name go on over blanks;
 // onInNames lets ON stand inside such a name. 0, 1013, 1014 or 1016; a

@@ -6,8 +6,13 @@
 
 namespace {
 
-// NULL, or an expression.
-MessageId ParseListValue(ParseSession& s, SqlCursor& c, NodeIndex& value) {
+bool TakeSeparator(ParseSession& s, SqlCursor& c, std::string_view separator) {
+  return separator.empty() ? TrySymbol(s, c, ",") : TryKeyword(s, c, separator);
+}
+
+}  // namespace
+
+MessageId ParseNullOrExpression(ParseSession& s, SqlCursor& c, NodeIndex& value) {
   SqlCursor attempt = c;
   MessageId id = ExpectKeyword(s.statement, attempt, "NULL", s.token);
   if (id == kMsgSuccess) {
@@ -18,26 +23,15 @@ MessageId ParseListValue(ParseSession& s, SqlCursor& c, NodeIndex& value) {
   return ParseArithmeticExpression(s, c, value);
 }
 
-bool TakeSeparator(ParseSession& s, SqlCursor& c, std::string_view separator) {
-  return separator.empty() ? TrySymbol(s, c, ",") : TryKeyword(s, c, separator);
-}
-
-}  // namespace
-
 MessageId ParseValueList(ParseSession& s, SqlCursor& c, NodeIndex& out, std::string_view separator) {
   NodeIndex previous = kNoNode;
   do {
     NodeIndex value = kNoNode;
-    if (MessageId id = ParseListValue(s, c, value)) return id;
+    if (MessageId id = ParseNullOrExpression(s, c, value)) return id;
     NodeIndex item = kNoNode;
     if (MessageId id = NewNode(s, kNodeListItem, item)) return id;
     FieldsAt(s, item).listItem.value = value;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).listItem.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::listItem);
   } while (TakeSeparator(s, c, separator));
   return kMsgSuccess;
 }
@@ -57,12 +51,7 @@ MessageId ParseGroupByList(ParseSession& s, SqlCursor& c, NodeIndex& out) {
     NodeIndex item = kNoNode;
     if (MessageId id = NewNode(s, kNodeGroupItem, item)) return id;
     FieldsAt(s, item).groupItem.columnReference = column;
-    if (previous == kNoNode) {
-      out = item;
-    } else {
-      FieldsAt(s, previous).groupItem.next = item;
-    }
-    previous = item;
+    LinkListItem(s, out, previous, item, &NodeFields::groupItem);
   } while (TrySymbol(s, c, ","));
   return kMsgSuccess;
 }

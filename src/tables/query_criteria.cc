@@ -3,12 +3,10 @@
 #include "tables/query_criteria.h"
 
 #include <charconv>
-#include <cstring>
 #include <vector>
 
-#include "common/service_text.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "tables/table_select.h"
+#include "tables/write_values.h"
 
 namespace {
 
@@ -84,10 +82,7 @@ bool RenderEntryValue(const TableCursor& cursor, const Entry& entry, std::string
     return true;
   }
   if (entry.valueType == kValueBinary) return false;
-  const ConnectionHandle* handle = cursor.connection == nullptr ? nullptr : cursor.connection->connection;
-  bool utc = handle != nullptr && handle->timezoneOffsetSet;
-  std::int32_t offset = utc ? handle->timezoneOffsetMinutes : 0;
-  return FormatCValueAsQuickBaseText(text, entry.valueType, entry.value, entry.length, utc, offset) == kMsgSuccess;
+  return FormatServiceText(cursor, entry.valueType, entry.value, entry.length, text) == kMsgSuccess;
 }
 
 bool IsComparison(std::uint16_t op) { return op >= kCriterionEx && op <= kCriterionGt; }
@@ -208,12 +203,8 @@ MessageId RefuseCriteria(TableCursor& cursor) {
 }  // namespace
 
 bool TableHasPendingWrites(const TableCursor& cursor) {
-  if (cursor.connection == nullptr) return false;
-  const WriteCache& writes = cursor.connection->client.caches.writes;
-  auto table = writes.tables.find(cursor.tableId);
-  if (table == writes.tables.end()) return false;
-  const TableWrites& pending = table->second;
-  return !pending.batches.empty() || !pending.deletions.empty();
+  const TableWrites* writes = PendingWritesOf(cursor);
+  return writes != nullptr && HasQueuedWrites(*writes);
 }
 
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,

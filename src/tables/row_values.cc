@@ -14,15 +14,18 @@
 
 namespace {
 
-// The pieces a value is delivered in, with the converter's ids mapped to
-// GetRowColumnData's.
-MessageId Deliver(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN length, SQLLEN* pieceOffset,
-                  SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
-  MessageId id = ConvertSqlValueToCType(sqlType, unsignedFlag, source, length, pieceOffset, cType, target,
-                                        targetLength, outLength);
+// The converter's piece results as GetRowColumnData's.
+MessageId AsRowDataResult(MessageId id) {
   if (id == kMsgDataTruncated) return kRowDataCut;
   if (id == kMsgNoDataFound) return kRowDataExhausted;
   return id;
+}
+
+// The pieces a value is delivered in.
+MessageId Deliver(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN length, SQLLEN* pieceOffset,
+                  SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
+  return AsRowDataResult(ConvertSqlValueToCType(sqlType, unsignedFlag, source, length, pieceOffset, cType, target,
+                                                targetLength, outLength));
 }
 
 struct Delivery {
@@ -127,10 +130,8 @@ MessageId DeliverFile(TableCursor& cursor, const ColumnDescriptor& column, const
   MessageId id = FetchAttachmentFile(cursor, column, fileName, path);
   if (id != kMsgSuccess) return id;
   if (path.empty()) return DeliverNull(out);
-  id = DeliverAttachment(path, out.pieceOffset, out.cType, out.target, out.targetLength, out.outLength);
-  if (id == kMsgDataTruncated) return kRowDataCut;
-  if (id == kMsgNoDataFound) return kRowDataExhausted;
-  return id;
+  return AsRowDataResult(
+      DeliverAttachment(path, out.pieceOffset, out.cType, out.target, out.targetLength, out.outLength));
 }
 
 MessageId DeliverValue(TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,

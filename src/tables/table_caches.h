@@ -3,6 +3,7 @@
 // downloaded attachments and the granted-databases lists.
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -57,6 +58,13 @@ inline void SetCachedValue(CachedRow& row, std::uint32_t fieldId, std::string_vi
     return;
   }
   row.values.insert(at, CachedValue{fieldId, std::string(text)});
+}
+
+// A record id as the service writes it; 0 for a text that is none.
+inline std::uint32_t ParseRecordId(std::string_view text) {
+  std::uint32_t value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
 }
 
 // The rows of one query, in the service's order. In sequential paging only
@@ -141,9 +149,14 @@ struct TableAccessCaches {
   AttachmentFiles attachments;
 };
 
-// True while CSV batches or deletions of any table wait to be sent.
+// True while CSV batches or deletions of the table wait to be sent.
+inline bool HasQueuedWrites(const TableWrites& writes) {
+  return !writes.batches.empty() || !writes.deletions.empty();
+}
+
+// The same for any table.
 inline bool HasQueuedWrites(const WriteCache& writes) {
   for (const auto& entry : writes.tables)
-    if (!entry.second.batches.empty() || !entry.second.deletions.empty()) return true;
+    if (HasQueuedWrites(entry.second)) return true;
   return false;
 }

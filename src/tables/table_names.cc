@@ -3,6 +3,7 @@
 
 #include "connection/connection_record.h"
 #include "platform/text_fold.h"
+#include "qbapi/api_exchange.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -15,13 +16,6 @@ std::string Trimmed(std::string_view text) {
   while (first < last && IsBlank(text[first])) ++first;
   while (last > first && IsBlank(text[last - 1])) --last;
   return std::string(text.substr(first, last - first));
-}
-
-// The service's dbid shape: 6 to 13 characters of its own alphabet.
-bool IsDbidShaped(const std::string& text) {
-  static const std::string alphabet = "abcdefghijkmnpqrstuvwxyz23456789";
-  if (text.size() < 6 || text.size() > 13) return false;
-  return text.find_first_not_of(alphabet) == std::string::npos;
 }
 
 bool IsTableEntry(const GrantedDatabase& entry) { return entry.name.find(':') != std::string::npos; }
@@ -106,7 +100,7 @@ MessageId ResolveTableId(ConnectionRecord& record, const std::string& tableName,
   if (!tableId.empty()) return kMsgSuccess;
   // A dbid the list does not show is still tried by the schema load.
   std::string trimmed = Trimmed(tableName);
-  if (IsDbidShaped(trimmed)) {
+  if (IsPlausibleDbid(trimmed)) {
     tableId = trimmed;
     return kMsgSuccess;
   }

@@ -1,8 +1,6 @@
 // Table queries, paging and the row cache.
 #include "tables/table_select.h"
 
-#include <charconv>
-
 #include "connection/connection_record.h"
 #include "connection/handles.h"
 #include "tables/pseudo_tables.h"
@@ -10,12 +8,6 @@
 #include "tables/table_failures.h"
 
 namespace {
-
-std::uint32_t ParseRecordId(std::string_view text) {
-  std::uint32_t value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
-}
 
 void FillCachedRow(const QueryPage& page, const QueryPageRecord& record, CachedRow& row) {
   row.values.reserve(record.cellCount);
@@ -201,8 +193,7 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
   cursor.connection->localOffsetMemo = LocalOffsetMemo{};
   TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
-  const TableWrites* writes = PendingWritesOf(cursor);
-  bool overlaid = writes != nullptr && (!writes->batches.empty() || !writes->deletions.empty());
+  bool overlaid = TableHasPendingWrites(cursor);
   // Criteria and sort stay local while the service lacks this connection's writes.
   if (overlaid) cursor.criteriaCount = kMaxServiceCriteria + 1;
   cursor.cachedResultGeneration = table.generation;

@@ -3,8 +3,6 @@
 // a row: the failed batch and the later ones wait for the next flush.
 #include "tables/write_flush.h"
 
-#include <charconv>
-
 #include "connection/connection_record.h"
 #include "tables/table_caches.h"
 #include "tables/table_failures.h"
@@ -26,12 +24,6 @@ std::string BatchFieldList(const CsvBatch& batch) {
   std::string clist = "3";
   for (const std::string& fid : batch.fieldIds) clist += "." + fid;
   return clist;
-}
-
-std::uint32_t ParseRecordId(const std::string& text) {
-  std::uint32_t value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
 }
 
 // The front batch of a table goes out; on success it leaves the cache.
@@ -159,9 +151,6 @@ MessageId FlushPendingWrites(ConnectionRecord& record) {
 MessageId DiscardPendingWrites(ConnectionRecord& record) {
   TableAccessCaches& caches = record.client.caches;
   caches.writes.tables.clear();
-  for (auto& entry : caches.tables) {
-    ++entry.second.generation;
-    entry.second.lastResult.reset();
-  }
+  for (const auto& entry : caches.tables) RenewTableCache(record.client, entry.first);
   return kMsgSuccess;
 }

@@ -13,27 +13,6 @@
 
 namespace {
 
-struct TimeRule {
-  bool utc = false;
-  std::int32_t offset = 0;
-};
-
-TimeRule RuleOf(const TableCursor& cursor) {
-  TimeRule rule;
-  const ConnectionHandle* handle = cursor.connection == nullptr ? nullptr : cursor.connection->connection;
-  if (handle != nullptr && handle->timezoneOffsetSet) {
-    rule.utc = true;
-    rule.offset = handle->timezoneOffsetMinutes;
-  }
-  return rule;
-}
-
-MessageId Format(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
-                 std::string& text) {
-  TimeRule rule = RuleOf(cursor);
-  return FormatCValueAsQuickBaseText(text, valueType, value, length, rule.utc, rule.offset);
-}
-
 std::string CharacterText(const void* value, SQLLEN length) {
   const char* chars = static_cast<const char*>(value);
   return length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<std::size_t>(length));
@@ -63,11 +42,11 @@ MessageId RenderDuration(const TableCursor& cursor, std::int16_t valueType, cons
 
 MessageId RenderDate(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
                      std::string& text) {
-  if (valueType != kValueTimestamp) return Format(cursor, valueType, value, length, text);
+  if (valueType != kValueTimestamp) return FormatServiceText(cursor, valueType, value, length, text);
   SQL_TIMESTAMP_STRUCT timestamp;
   std::memcpy(&timestamp, value, sizeof timestamp);
   SQL_DATE_STRUCT date{timestamp.year, timestamp.month, timestamp.day};
-  return Format(cursor, kValueDate, &date, sizeof date, text);
+  return FormatServiceText(cursor, kValueDate, &date, sizeof date, text);
 }
 
 MessageId RenderTimestamp(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
@@ -79,18 +58,18 @@ MessageId RenderTimestamp(const TableCursor& cursor, std::int16_t valueType, con
     timestamp.year = date.year;
     timestamp.month = date.month;
     timestamp.day = date.day;
-    return Format(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
+    return FormatServiceText(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
   }
   // Text goes through the connection's time rule too, not the service's own zone.
   if (valueType == kValueCharacter &&
       ParseTimestampLiteral(static_cast<const char*>(value), length, timestamp) == kMsgSuccess)
-    return Format(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
-  return Format(cursor, valueType, value, length, text);
+    return FormatServiceText(cursor, kValueTimestamp, &timestamp, sizeof timestamp, text);
+  return FormatServiceText(cursor, valueType, value, length, text);
 }
 
 MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
                          std::string& text) {
-  if (valueType != kValueDouble) return Format(cursor, valueType, value, length, text);
+  if (valueType != kValueDouble) return FormatServiceText(cursor, valueType, value, length, text);
   double amount = 0;
   std::memcpy(&amount, value, sizeof amount);
   text.assign(1, amount != 0 ? '1' : '0');
@@ -109,6 +88,14 @@ MessageId FitText(const ColumnDescriptor& column, std::string& text) {
 }
 
 }  // namespace
+
+MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                            std::string& text) {
+  const ConnectionHandle* handle = cursor.connection == nullptr ? nullptr : cursor.connection->connection;
+  bool fixedOffset = handle != nullptr && handle->timezoneOffsetSet;
+  return FormatCValueAsQuickBaseText(text, valueType, value, length, fixedOffset,
+                                     fixedOffset ? handle->timezoneOffsetMinutes : 0);
+}
 
 MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
                            const void* value, SQLLEN length, std::string& text) {
@@ -129,7 +116,7 @@ MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& co
     case FieldKind::kCheckbox:
       return RenderCheckbox(cursor, valueType, value, length, text);
     default: {
-      MessageId id = Format(cursor, valueType, value, length, text);
+      MessageId id = FormatServiceText(cursor, valueType, value, length, text);
       return id == kMsgSuccess ? FitText(column, text) : id;
     }
   }

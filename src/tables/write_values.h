@@ -1,6 +1,6 @@
 // Rendering an application value as the text the service stores for a
 // field, by the field's kind (durations in days, dates and timestamps by the
-// connection's time rule). Called by UpdateRowValues.
+// connection's time rule). Called by UpdateRowValues and the criteria builder.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,11 @@
 #include "common/message_ids.h"
 #include "tables/table_cursor.h"
 
+// The value as the service's text, timestamps under the connection's time
+// rule (its TIMEZONEOFFSET, else the process's zone). Shared with the
+// criteria, so that a value compares as it would be written.
+MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
+                            std::string& text);
 // 0, 2 when a text was cut to the column's size, or a conversion id.
 MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
                            const void* value, SQLLEN length, std::string& text);

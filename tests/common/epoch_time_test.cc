@@ -5,10 +5,36 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "platform/local_time.h"
 
 namespace {
+
+// Puts the process in a zone for one test and restores the previous TZ on
+// every way out, a failed ASSERT included, so later tests see their zone.
+struct ScopedZone {
+  explicit ScopedZone(const char* name) : hadZone(std::getenv("TZ") != nullptr) {
+    if (hadZone) previous = std::getenv("TZ");
+    Switch(name);
+  }
+  ScopedZone(const ScopedZone&) = delete;
+  ScopedZone& operator=(const ScopedZone&) = delete;
+  ~ScopedZone() {
+    if (hadZone) {
+      setenv("TZ", previous.c_str(), 1);
+    } else {
+      unsetenv("TZ");
+    }
+    ReloadLocalTimeZone();
+  }
+  void Switch(const char* name) const {
+    setenv("TZ", name, 1);
+    ReloadLocalTimeZone();
+  }
+  bool hadZone;
+  std::string previous;
+};
 
 TEST(EpochTime, DatesRoundTripAtCalendarBoundaries) {
   struct Case {
@@ -77,10 +103,7 @@ TEST(EpochTime, TimestampsFollowAFixedOffset) {
 }
 
 TEST(EpochTime, TimestampsFollowTheProcessZone) {
-  const char* saved = std::getenv("TZ");
-  const std::string previous = saved != nullptr ? saved : "";
-  setenv("TZ", "America/New_York", 1);
-  ReloadLocalTimeZone();
+  const ScopedZone zone("America/New_York");
   const TimeZoneRule rule{};
   struct Case {
     SQL_TIMESTAMP_STRUCT wall;
@@ -100,12 +123,6 @@ TEST(EpochTime, TimestampsFollowTheProcessZone) {
     EXPECT_EQ(back.month, c.wall.month);
     EXPECT_EQ(back.hour, c.wall.hour);
   }
-  if (saved != nullptr) {
-    setenv("TZ", previous.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
-  ReloadLocalTimeZone();
 }
 
 // The memo may only save questions to the C library, never change an answer:
@@ -113,10 +130,7 @@ TEST(EpochTime, TimestampsFollowTheProcessZone) {
 // interleaved with more distinct instants than the memo holds, convert as
 // they do without it; a cleared memo follows a reloaded zone.
 TEST(EpochTime, OffsetMemoNeverChangesAnAnswer) {
-  const char* saved = std::getenv("TZ");
-  const std::string previous = saved != nullptr ? saved : "";
-  setenv("TZ", "America/New_York", 1);
-  ReloadLocalTimeZone();
+  const ScopedZone zone("America/New_York");
   const std::int64_t instants[] = {
       1710054000000, 1710054000000,  // 2024-03-10 07:00Z, as EDT begins
       1710053999000, 1710054000000,  // a second before it, then again
@@ -136,18 +150,11 @@ TEST(EpochTime, OffsetMemoNeverChangesAnAnswer) {
     ASSERT_EQ(TimestampToEpochMs(expected, memoised, backMemoised), kMsgSuccess);
     EXPECT_EQ(back, backMemoised) << ms;
   }
-  setenv("TZ", "UTC", 1);
-  ReloadLocalTimeZone();
+  zone.Switch("UTC");
   memo = LocalOffsetMemo{};
   SQL_TIMESTAMP_STRUCT utc{};
   ASSERT_EQ(EpochMsToTimestamp(1705338000000, memoised, utc), kMsgSuccess);
   EXPECT_EQ(utc.hour, 17);
-  if (saved != nullptr) {
-    setenv("TZ", previous.c_str(), 1);
-  } else {
-    unsetenv("TZ");
-  }
-  ReloadLocalTimeZone();
 }
 
 TEST(EpochTime, TimesOfDayAndDurations) {

@@ -4,12 +4,9 @@
 // unixODBC Driver Manager.
 #pragma once
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sql.h>
 #include <sqlext.h>
 #include <stdlib.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +14,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "../qbapi/unused_port.h"
 
 inline constexpr const char* kDriverName = "Tarvox ODBC for QuickBase";
 
@@ -142,16 +141,3 @@ struct OdbcHandles {
   }
   Diagnostic ConnectionDiagnostic() const { return ReadDiagnostic(SQL_HANDLE_DBC, connection); }
 };
-
-// A port nothing listens on: one the kernel hands out, closed again.
-inline int UnusedPort() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  close(s);
-  return ntohs(address.sin_port);
-}

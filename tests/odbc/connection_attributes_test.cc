@@ -9,36 +9,11 @@
 #include <cstring>
 #include <string>
 
-#include "connection/connection_record.h"
-#include "connection/handle_lifecycle.h"
 #include "odbc/connection_attributes.h"
-#include "odbc/statement_allocation.h"
 #include "odbc/statement_attributes.h"
-#include "odbc/statement_handle.h"
+#include "odbc_test_handles.h"
 
 namespace {
-
-SQLPOINTER Integer(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value)); }
-
-// A connection as the connect routine leaves it, without talking to a service.
-struct Connection {
-  EnvironmentHandle* environment = nullptr;
-  ConnectionHandle* connection = nullptr;
-  explicit Connection(bool connected = true) {
-    AllocEnvironmentHandle(&environment);
-    AllocConnectionHandle(*environment, &connection);
-    if (!connected) return;
-    connection->record = new ConnectionRecord;
-    connection->record->connection = connection;
-    connection->autocommit = 1;
-  }
-  ~Connection() { FreeEnvironmentHandle(environment); }
-  StatementHandle* NewStatement() {
-    StatementHandle* statement = nullptr;
-    EXPECT_EQ(AllocateStatement(*connection, &statement), SQL_SUCCESS);
-    return statement;
-  }
-};
 
 TEST(ConnectionAttributes, Setters) {
   struct {
@@ -65,11 +40,11 @@ TEST(ConnectionAttributes, Setters) {
       {115, 1, kMsgInvalidAttribute},  // SQL_ATTR_ANSI_APP: same behaviour for ANSI and wide callers
   };
   for (const auto& c : cases) {
-    Connection conn;
+    Connection conn(kConnected);
     EXPECT_EQ(SetConnectionAttribute(*conn.connection, c.attribute, Integer(c.value), 0), c.id)
         << c.attribute << "=" << c.value;
   }
-  Connection conn;
+  Connection conn(kConnected);
   EXPECT_EQ(SetConnectionOption(*conn.connection, SQL_CURRENT_QUALIFIER, 0), kMsgDriverNotCapable);
   EXPECT_EQ(SetConnectionOption(*conn.connection, 9999, 0), kMsgDriverNotCapable);
 }
@@ -91,7 +66,7 @@ TEST(ConnectionAttributes, Getters) {
       {SQL_QUERY_TIMEOUT, kMsgInvalidAttribute, 0},
       {115, kMsgInvalidAttribute, 0},
   };
-  Connection conn;
+  Connection conn(kConnected);
   for (const auto& c : cases) {
     // Guard bytes after the answer show that nothing wider than 32 bits is written.
     SQLUINTEGER buffer[2] = {0xAAAAAAAA, 0xBBBBBBBB};
@@ -130,7 +105,7 @@ TEST(ConnectionAttributes, StatementDefaultsReachEveryStatement) {
       {SQL_ATTR_METADATA_ID, SQL_TRUE, kMsgSuccess, SQL_ATTR_METADATA_ID, SQL_TRUE},
   };
   for (const auto& c : cases) {
-    Connection conn;
+    Connection conn(kConnected);
     StatementHandle* before = conn.NewStatement();
     EXPECT_EQ(SetConnectionAttribute(*conn.connection, c.attribute, Integer(c.value), 0), c.id) << c.attribute;
     StatementHandle* after = conn.NewStatement();
@@ -140,13 +115,13 @@ TEST(ConnectionAttributes, StatementDefaultsReachEveryStatement) {
       EXPECT_EQ(answer, c.statementAnswer) << c.attribute;
     }
   }
-  Connection conn;
+  Connection conn(kConnected);
   EXPECT_EQ(SetConnectionOption(*conn.connection, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC), kMsgSuccess);
   EXPECT_EQ(conn.connection->sequentialPaging, 0);
 }
 
 TEST(ConnectionAttributes, OpenResultRefusesDefaultChange) {
-  Connection conn;
+  Connection conn(kConnected);
   StatementHandle* idle = conn.NewStatement();
   StatementHandle* open = conn.NewStatement();
   open->statementKind = kStatementQueryResult;
@@ -238,7 +213,7 @@ TEST(ConnectionAttributes, CurrentCatalog) {
       {"Sales", SQL_NTS, "", 4, kMsgDataTruncated, "Sal", 5},
   };
   for (const auto& c : cases) {
-    Connection conn;
+    Connection conn(kConnected);
     if (*c.globalCatalog != '\0') conn.connection->settings["GLOBALCATALOG"] = c.globalCatalog;
     EXPECT_EQ(SetConnectionAttribute(*conn.connection, SQL_ATTR_CURRENT_CATALOG,
                                      const_cast<char*>(c.name), c.length),

@@ -8,30 +8,10 @@
 #include <cstdint>
 #include <functional>
 
-#include "connection/handle_lifecycle.h"
-#include "odbc/descriptor_handle.h"
-#include "odbc/statement_allocation.h"
 #include "odbc/statement_attributes.h"
-#include "odbc/statement_handle.h"
+#include "odbc_test_handles.h"
 
 namespace {
-
-SQLPOINTER Integer(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value)); }
-
-struct Connection {
-  EnvironmentHandle* environment = nullptr;
-  ConnectionHandle* connection = nullptr;
-  Connection() {
-    AllocEnvironmentHandle(&environment);
-    AllocConnectionHandle(*environment, &connection);
-  }
-  ~Connection() { FreeEnvironmentHandle(environment); }
-  StatementHandle* NewStatement() {
-    StatementHandle* statement = nullptr;
-    EXPECT_EQ(AllocateStatement(*connection, &statement), SQL_SUCCESS);
-    return statement;
-  }
-};
 
 constexpr SQLULEN kUnchanged = ~SQLULEN{0};
 

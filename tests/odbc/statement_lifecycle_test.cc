@@ -6,34 +6,12 @@
 
 #include <vector>
 
-#include "connection/handle_lifecycle.h"
 #include "odbc/handle_dispatch.h"
-#include "odbc/statement_allocation.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
+#include "odbc_test_handles.h"
 #include "sql/parse_tree.h"
 
 namespace {
-
-struct Connection {
-  EnvironmentHandle* environment = nullptr;
-  ConnectionHandle* connection = nullptr;
-  Connection() {
-    AllocEnvironmentHandle(&environment);
-    AllocConnectionHandle(*environment, &connection);
-  }
-  ~Connection() { FreeEnvironmentHandle(environment); }
-  StatementHandle* NewStatement() {
-    StatementHandle* statement = nullptr;
-    EXPECT_EQ(AllocateStatement(*connection, &statement), SQL_SUCCESS);
-    return statement;
-  }
-  std::vector<DescriptorHandle*> Descriptors() const {
-    std::vector<DescriptorHandle*> list;
-    for (DescriptorHandle* d = connection->firstDescriptor; d != nullptr; d = d->nextDescriptor) list.push_back(d);
-    return list;
-  }
-};
 
 void AddRecord(DescriptorHandle& descriptor, std::uint16_t number) {
   auto* record = new DescriptorRecord;

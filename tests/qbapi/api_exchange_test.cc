@@ -3,13 +3,10 @@
 // and the operations read their replies.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <unistd.h>
-
 #include "canned_http_server.h"
 #include "qbapi/api_exchange.h"
 #include "qbapi/api_operations.h"
+#include "unused_port.h"
 
 namespace {
 
@@ -18,19 +15,6 @@ void PointAt(ApiSession& session, const std::string& url) {
   session.transport.settings.receiveTimeoutMs = 5000;
   session.userName = "ann@example.com";
   session.password = "pw";
-}
-
-// A port that nothing listens on: bound, then closed.
-std::string ClosedPortUrl() {
-  int s = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address);
-  socklen_t length = sizeof address;
-  getsockname(s, reinterpret_cast<sockaddr*>(&address), &length);
-  close(s);
-  return "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
 TEST(ApiExchange, TransportFailuresHaveTheirOrigin) {
@@ -67,7 +51,7 @@ TEST(ApiExchange, TransportFailuresHaveTheirOrigin) {
 
 TEST(ApiExchange, RefusedConnectionIsCommunicationFailure) {
   ApiSession session;
-  PointAt(session, ClosedPortUrl());
+  PointAt(session, "http://127.0.0.1:" + std::to_string(UnusedPort()));
   ApiCallRecord call;
   EXPECT_EQ(ApiAuthenticate(session, call), kMsgServerError);
   EXPECT_EQ(call.origin, ApiFailureOrigin::kHttp);

@@ -1,6 +1,7 @@
 // Test support for table access: a QuickBase emulator started for the test
-// (127.0.0.1, a free port, bounded start), a connection to it, and the
-// emulator's admin interface (request log, faults, row generator).
+// (127.0.0.1, a free port, bounded start), a connection to it, the
+// emulator's admin interface (request log, faults, row generator) and the
+// cursor helpers the tests share.
 #pragma once
 
 #include <memory>
@@ -9,6 +10,7 @@
 
 #include "connection/connection_record.h"
 #include "connection/handles.h"
+#include "tables/table_cursor.h"
 
 struct LoggedRequest {
   std::string action;
@@ -39,3 +41,16 @@ struct EmulatorSession {
   // The dbid of a table, "App: Table", from the granted list.
   std::string TableId(const std::string& name);
 };
+
+// A table cursor handed back the way a statement hands it back.
+struct CursorHolder {
+  TableCursor* cursor = nullptr;
+  ~CursorHolder() { ApplyFlushCacheCommand(cursor); }
+};
+
+// The index of the cursor's column of that name; -1 when there is none.
+inline int ColumnNamed(const TableCursor& cursor, const std::string& name) {
+  for (std::size_t i = 0; i < cursor.columns.size(); ++i)
+    if (cursor.columns[i].name == name) return static_cast<int>(i);
+  return -1;
+}

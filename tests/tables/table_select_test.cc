@@ -18,11 +18,6 @@ namespace {
 
 constexpr const char* kFixture = "tests/tables/fixtures/shop.json";
 
-struct CursorHolder {
-  TableCursor* cursor = nullptr;
-  ~CursorHolder() { ApplyFlushCacheCommand(cursor); }
-};
-
 std::string TextOf(TableCursor& cursor, std::uint16_t column, MessageId* result = nullptr) {
   char buffer[256] = {};
   SQLLEN length = 0;
@@ -30,12 +25,6 @@ std::string TextOf(TableCursor& cursor, std::uint16_t column, MessageId* result 
   MessageId id = GetRowColumnData(cursor, column, &offset, SQL_C_CHAR, buffer, sizeof buffer, &length);
   if (result != nullptr) *result = id;
   return length == SQL_NULL_DATA ? "<null>" : std::string(buffer);
-}
-
-int ColumnNamed(const TableCursor& cursor, const std::string& name) {
-  for (std::size_t i = 0; i < cursor.columns.size(); ++i)
-    if (cursor.columns[i].name == name) return static_cast<int>(i);
-  return -1;
 }
 
 // Every row's value of one column, in the order read.

@@ -17,17 +17,6 @@ namespace {
 
 constexpr const char* kFixture = "tests/tables/fixtures/shop.json";
 
-struct CursorHolder {
-  TableCursor* cursor = nullptr;
-  ~CursorHolder() { ApplyFlushCacheCommand(cursor); }
-};
-
-int ColumnNamed(const TableCursor& cursor, const std::string& name) {
-  for (std::size_t i = 0; i < cursor.columns.size(); ++i)
-    if (cursor.columns[i].name == name) return static_cast<int>(i);
-  return -1;
-}
-
 class WriteFlushTest : public ::testing::Test {
  protected:
   EmulatorSession emulator;

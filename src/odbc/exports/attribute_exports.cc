@@ -15,8 +15,7 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV EnvironmentHandle, SQLINT
                                                SQLINTEGER StringLength) {
   (void)StringLength;
   if (EnvironmentHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto& environment = *static_cast<::EnvironmentHandle*>(EnvironmentHandle);
-  ClearDiagnostic(environment.diagnostic);
+  auto& environment = StartEnvironmentCall(EnvironmentHandle);
   return GuardedCall(&environment.diagnostic, "SQLSetEnvAttr", [&] {
     return FinishCall(environment.diagnostic, SetEnvironmentAttribute(environment, Attribute, Value));
   });
@@ -26,29 +25,11 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV EnvironmentHandle, SQLINT
                                                SQLINTEGER BufferLength, SQLINTEGER* StringLength) {
   (void)BufferLength;
   if (EnvironmentHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto& environment = *static_cast<::EnvironmentHandle*>(EnvironmentHandle);
-  ClearDiagnostic(environment.diagnostic);
+  auto& environment = StartEnvironmentCall(EnvironmentHandle);
   return GuardedCall(&environment.diagnostic, "SQLGetEnvAttr", [&] {
     return FinishCall(environment.diagnostic, GetEnvironmentAttribute(environment, Attribute, Value, StringLength));
   });
 }
-
-namespace {
-
-::StatementHandle& StartStatementCall(SQLHSTMT handle) {
-  auto& statement = *static_cast<::StatementHandle*>(handle);
-  ClearDiagnostic(statement.diagnostic);
-  statement.diagnosticRowCount = 0;
-  return statement;
-}
-
-::ConnectionHandle& StartConnectionCall(SQLHDBC handle) {
-  auto& connection = *static_cast<::ConnectionHandle*>(handle);
-  ClearDiagnostic(connection.diagnostic);
-  return connection;
-}
-
-}  // namespace
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLSetConnectAttr(SQLHDBC ConnectionHandle, SQLINTEGER Attribute, SQLPOINTER Value,
                                                    SQLINTEGER StringLength) {

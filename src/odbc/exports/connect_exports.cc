@@ -16,20 +16,13 @@ std::string TextArgument(const SQLCHAR* text, SQLSMALLINT length) {
   return value;
 }
 
-// The completed string goes back even when cut; a cut is a warning.
-MessageId HandBackConnectionString(const std::string& text, SQLCHAR* out, SQLSMALLINT bufferLength,
-                                   SQLSMALLINT* outLength) {
-  return CopyToOdbcBuffer16(out, bufferLength, outLength, text);
-}
-
 }  // namespace
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC ConnectionHandle, SQLCHAR* ServerName, SQLSMALLINT NameLength1,
                                             SQLCHAR* UserName, SQLSMALLINT NameLength2, SQLCHAR* Authentication,
                                             SQLSMALLINT NameLength3) {
   if (ConnectionHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto& connection = *static_cast<::ConnectionHandle*>(ConnectionHandle);
-  ClearDiagnostic(connection.diagnostic);
+  auto& connection = StartConnectionCall(ConnectionHandle);
   return GuardedCall(&connection.diagnostic, "SQLConnect", [&] {
     MessageId id = ConnectToDataSource(connection, TextArgument(ServerName, NameLength1),
                                        TextArgument(UserName, NameLength2), TextArgument(Authentication, NameLength3));
@@ -44,20 +37,19 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC ConnectionHandle, SQLH
   (void)WindowHandle;
   (void)DriverCompletion;  // no dialogs here: every mode behaves as SQL_DRIVER_NOPROMPT
   if (ConnectionHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto& connection = *static_cast<::ConnectionHandle*>(ConnectionHandle);
-  ClearDiagnostic(connection.diagnostic);
+  auto& connection = StartConnectionCall(ConnectionHandle);
   return GuardedCall(&connection.diagnostic, "SQLDriverConnect", [&] {
     std::string out;
     MessageId id = DriverConnect(connection, TextArgument(InConnectionString, StringLength1), out);
-    if (id == kMsgSuccess) id = HandBackConnectionString(out, OutConnectionString, BufferLength, StringLength2Ptr);
+    // The completed string goes back even when cut; a cut is a warning.
+    if (id == kMsgSuccess) id = CopyToOdbcBuffer16(OutConnectionString, BufferLength, StringLength2Ptr, out);
     return FinishCall(connection.diagnostic, id);
   });
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC ConnectionHandle) {
   if (ConnectionHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto& connection = *static_cast<::ConnectionHandle*>(ConnectionHandle);
-  ClearDiagnostic(connection.diagnostic);
+  auto& connection = StartConnectionCall(ConnectionHandle);
   return GuardedCall(&connection.diagnostic, "SQLDisconnect",
                      [&] { return FinishCall(connection.diagnostic, Disconnect(connection)); });
 }

@@ -3,11 +3,9 @@
 #include <sql.h>
 
 #include "connection/handles.h"
-#include "odbc/descriptor_handle.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
 #include "odbc/handle_dispatch.h"
-#include "odbc/statement_allocation.h"
 #include "odbc/statement_free.h"
 #include "odbc/statement_handle.h"
 
@@ -20,16 +18,6 @@ HandleDiagnostic* AllocationDiagnostic(SQLSMALLINT handleType, SQLHANDLE input) 
   if (handleType == SQL_HANDLE_STMT || handleType == SQL_HANDLE_DESC)
     return &static_cast<ConnectionHandle*>(input)->diagnostic;
   return nullptr;
-}
-
-HandleDiagnostic* HandleDiagnosticOf(SQLSMALLINT handleType, SQLHANDLE handle) {
-  switch (handleType) {
-    case SQL_HANDLE_ENV: return &static_cast<EnvironmentHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DBC: return &static_cast<ConnectionHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_STMT: return &static_cast<StatementHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DESC: return &static_cast<DescriptorHandle*>(handle)->diagnostic;
-    default: return nullptr;
-  }
 }
 
 }  // namespace
@@ -49,7 +37,7 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC ConnectionHandle, SQLHSTMT
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT HandleType, SQLHANDLE Handle) {
   if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(HandleDiagnosticOf(HandleType, Handle), "SQLFreeHandle",
+  return GuardedCall(DiagnosticOfHandle(HandleType, Handle), "SQLFreeHandle",
                      [&] { return FreeHandleByKind(HandleType, Handle); });
 }
 

@@ -2,29 +2,14 @@
 #include <sql.h>
 
 #include "connection/handles.h"
-#include "odbc/descriptor_handle.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
-#include "odbc/statement_handle.h"
+#include "odbc/handle_dispatch.h"
 #include "odbc/transactions.h"
-
-namespace {
-
-HandleDiagnostic* TransactionDiagnostic(SQLSMALLINT handleType, SQLHANDLE handle) {
-  switch (handleType) {
-    case SQL_HANDLE_ENV: return &static_cast<EnvironmentHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DBC: return &static_cast<ConnectionHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_STMT: return &static_cast<StatementHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DESC: return &static_cast<DescriptorHandle*>(handle)->diagnostic;
-    default: return nullptr;
-  }
-}
-
-}  // namespace
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT CompletionType) {
   if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  HandleDiagnostic* diagnostic = TransactionDiagnostic(HandleType, Handle);
+  HandleDiagnostic* diagnostic = DiagnosticOfHandle(HandleType, Handle);
   if (diagnostic != nullptr) ClearDiagnostic(*diagnostic);
   return GuardedCall(diagnostic, "SQLEndTran",
                      [&] { return EndTransactionByHandle(HandleType, Handle, CompletionType); });

@@ -14,13 +14,12 @@
 #include "odbc/connection_attributes.h"
 #include "odbc/descriptor_handle.h"
 #include "odbc/diagnostic_fields.h"
+#include "odbc/odbc_test_handles.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/statement_handle.h"
 #include "odbc/transactions.h"
 
 namespace {
-
-SQLPOINTER Integer(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value)); }
 
 struct Environment {
   EnvironmentHandle* environment = nullptr;
@@ -36,9 +35,7 @@ struct Environment {
   ConnectionHandle* Connect() {
     ConnectionHandle* connection = nullptr;
     AllocConnectionHandle(*environment, &connection);
-    connection->record = new ConnectionRecord;
-    connection->record->connection = connection;
-    connection->autocommit = 1;
+    MarkConnected(*connection);
     return connection;
   }
   static StatementHandle* NewStatement(ConnectionHandle* connection) {

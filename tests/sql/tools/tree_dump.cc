@@ -8,9 +8,6 @@
 #include "odbc/statement_handle.h"
 #include "sql/parse_tree.h"
 
-std::string QuoteShortText(std::string_view text);
-std::string EscapeShortText(std::string_view text);
-
 namespace {
 
 struct Dumper {
@@ -80,8 +77,6 @@ std::string ColumnText(const Dumper& d, const ColumnReferenceFields& f) {
   return text;
 }
 
-}  // namespace
-
 std::string EscapeText(std::string_view text) {
   std::string escaped;
   for (unsigned char ch : text) {
@@ -103,6 +98,8 @@ std::string EscapeShortText(std::string_view text) {
   if (text.size() <= 200) return EscapeText(text);
   return EscapeText(text.substr(0, 60)) + "...(" + std::to_string(text.size()) + " bytes)";
 }
+
+}  // namespace
 
 std::string QuoteText(std::string_view text) { return "\"" + EscapeText(text) + "\""; }
 

@@ -1,1 +1,0 @@
-// Stands in for a subsystem folder that has no source file yet.
