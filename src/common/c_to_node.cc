@@ -19,10 +19,11 @@ SQLSMALLINT ResolveApplicationCType(SQLSMALLINT cType, const ValueCell& target) 
 
 // Column-wise arrays of fixed-size values are packed by the C type's size:
 // applications commonly bind them with a buffer length of 0, and stepping by
-// that would store row 0's value for every row.
+// that would store row 0's value for every row. Row-wise binding is read from
+// the descriptor in use, which another statement may share and change.
 const void* ElementAddress(const StatementHandle* statement, SQLSMALLINT cType, const void* data,
                            SQLULEN parameterRow, SQLLEN bufferLength) {
-  if (data == nullptr || parameterRow == 0 || (statement != nullptr && statement->bindType != 0)) return data;
+  if (data == nullptr || parameterRow == 0 || (statement != nullptr && statement->currentApd->bindType != 0)) return data;
   const std::size_t fixed = FixedCTypeSize(cType);
   const std::size_t element = fixed != 0 ? fixed : static_cast<std::size_t>(bufferLength > 0 ? bufferLength : 0);
   return static_cast<const char*>(data) + parameterRow * element;

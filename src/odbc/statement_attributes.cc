@@ -102,11 +102,7 @@ SQLPOINTER BindOffsetAnswer(const DescriptorHandle& descriptor) {
   return descriptor.bindOffsetPointer == &descriptor.zeroWord ? nullptr : descriptor.bindOffsetPointer;
 }
 
-// The parameter conversions read the statement's own copy of the APD's bind type.
-void SetParamBindType(StatementHandle& statement, SQLULEN value) {
-  statement.currentApd->bindType = value;
-  statement.bindType = value;
-}
+void SetParamBindType(StatementHandle& statement, SQLULEN value) { statement.currentApd->bindType = value; }
 
 MessageId ChooseApplicationDescriptor(StatementHandle& statement, SQLPOINTER value, DescriptorHandle& own,
                                       DescriptorHandle*& current) {
@@ -284,11 +280,8 @@ MessageId SetStatementAttribute(StatementHandle& statement, SQLINTEGER attribute
     case SQL_ATTR_ROW_ARRAY_SIZE: return SetRowArraySize(statement, number);
     case SQL_ATTR_APP_ROW_DESC:
       return ChooseApplicationDescriptor(statement, value, statement.ard, statement.currentArd);
-    case SQL_ATTR_APP_PARAM_DESC: {
-      MessageId id = ChooseApplicationDescriptor(statement, value, statement.apd, statement.currentApd);
-      statement.bindType = statement.currentApd->bindType;
-      return id;
-    }
+    case SQL_ATTR_APP_PARAM_DESC:
+      return ChooseApplicationDescriptor(statement, value, statement.apd, statement.currentApd);
     case SQL_ATTR_IMP_ROW_DESC:
     case SQL_ATTR_IMP_PARAM_DESC: return kMsgInvalidAttribute;
     case SQL_ATTR_METADATA_ID: statement.metadataId = number != 0 ? 1 : 0; return kMsgSuccess;

@@ -31,7 +31,6 @@ struct StatementHandle {
   ConnectionHandle* connection = nullptr;
   HandleDiagnostic diagnostic;
   ApiCallRecord callRecord;
-  std::uint64_t bindType = 0;  // 0 = column-wise binding
 
   // Written by the parser. The tree is owned here and released only through
   // FreeParseTree (sql/parse_tree.h), which first hands back what execution

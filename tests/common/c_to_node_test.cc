@@ -186,7 +186,7 @@ TEST(CToNode, ColumnWiseRowsStepByElement) {
   ValueCell text = Cell(1, 12);
   ASSERT_EQ(ConvertCValueToNodeValue(&statement, text, nullptr, SQL_C_CHAR, texts, SQL_NTS, 1, 4), kMsgSuccess);
   EXPECT_EQ(text.bytes, "cd");
-  statement.bindType = 16;  // row-wise: the caller has stepped the pointer already
+  statement.currentApd->bindType = 16;  // row-wise: the caller has stepped the pointer already
   ASSERT_EQ(ConvertCValueToNodeValue(&statement, text, nullptr, SQL_C_CHAR, texts, SQL_NTS, 1, 4), kMsgSuccess);
   EXPECT_EQ(text.bytes, "ab");
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "common/c_to_node.h"
 #include "odbc/statement_attributes.h"
 #include "odbc_test_handles.h"
 
@@ -148,9 +149,9 @@ TEST(StatementAttributes, FieldsBehindTheAnswers) {
   EXPECT_EQ(statement.rowLimit, kNoRowLimit);
   EXPECT_EQ(SetStatementAttribute(statement, SQL_ATTR_MAX_ROWS, Integer(~SQLULEN{0})), kMsgInvalidAttributeValue);
   EXPECT_EQ(statement.maxRows, 0);
-  // Parameter conversions read the statement's copy of the APD's bind type.
+  // Parameter conversions read the bind type of the APD in use.
   SetStatementAttribute(statement, SQL_ATTR_PARAM_BIND_TYPE, Integer(24));
-  EXPECT_EQ(statement.bindType, 24u);
+  EXPECT_EQ(statement.currentApd->bindType, 24u);
   EXPECT_EQ(statement.ard.bindType, 0u);
   EXPECT_EQ(conn.connection->sequentialPaging, 1);
   SetStatementAttribute(statement, SQL_ATTR_CURSOR_TYPE, Integer(SQL_CURSOR_STATIC));
@@ -214,7 +215,7 @@ TEST(StatementAttributes, ApplicationDescriptorChoice) {
     EXPECT_EQ(answer, c.expected()) << c.attribute;
   }
   SetStatementAttribute(statement, SQL_ATTR_APP_PARAM_DESC, mine);
-  EXPECT_EQ(statement.bindType, 64u);
+  EXPECT_EQ(statement.currentApd->bindType, 64u);
   SQLPOINTER answer = nullptr;
   GetStatementAttribute(statement, SQL_ATTR_IMP_ROW_DESC, &answer, 0, nullptr);
   EXPECT_EQ(answer, &statement.ird);
@@ -253,3 +254,25 @@ TEST(StatementAttributes, ScrollOptions) {
 }
 
 }  // namespace
+
+// Two statements share one APD; a row-wise bind type set through one must
+// govern the other's parameter rows too, or the second statement would step
+// through the application's array as if it were column-wise.
+TEST(StatementAttributes, SharedParameterDescriptorGovernsEveryStatement) {
+  Connection conn;
+  StatementHandle& first = *conn.NewStatement();
+  StatementHandle& second = *conn.NewStatement();
+  DescriptorHandle* shared = nullptr;
+  ASSERT_EQ(AllocateApplicationDescriptor(*conn.connection, &shared), SQL_SUCCESS);
+  ASSERT_EQ(SetStatementAttribute(first, SQL_ATTR_APP_PARAM_DESC, shared), kMsgSuccess);
+  ASSERT_EQ(SetStatementAttribute(second, SQL_ATTR_APP_PARAM_DESC, shared), kMsgSuccess);
+  ASSERT_EQ(SetStatementAttribute(first, SQL_ATTR_PARAM_BIND_TYPE, Integer(16)), kMsgSuccess);
+
+  // Row-wise: the caller has already stepped the pointer to row 1's element.
+  char row[] = "ab";
+  ValueCell text;
+  text.valueType = kValueCharacter;
+  text.size = 12;
+  ASSERT_EQ(ConvertCValueToNodeValue(&second, text, nullptr, SQL_C_CHAR, row, SQL_NTS, 1, 4), kMsgSuccess);
+  EXPECT_EQ(text.bytes, "ab");
+}
