@@ -11,36 +11,17 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "connection/connect_routine.h"
 #include "connection/connection_record.h"
-#include "connection/handles.h"
-#include "platform/files.h"
+#include "tables/emulator_session.h"
 #include "tables/row_values.h"
-#include "tables/table_names.h"
 #include "tables/table_select.h"
 
 namespace {
 
 constexpr int kRows = 100000;
-
-std::string SourceDir() {
-  std::string file = __FILE__;
-  return file.substr(0, file.rfind("/bench/"));
-}
-
-std::string RunCommand(const std::string& command) {
-  std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return out;
-  char buffer[256];
-  while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-  pclose(pipe);
-  return out;
-}
 
 double SystemSeconds() {
   rusage usage{};
@@ -102,26 +83,15 @@ double ExpatSeconds(const std::vector<std::string>& bodies) {
 }  // namespace
 
 int main() {
-  std::string source = SourceDir();
-  std::string pidFile;
-  PlatformFile pid = CreateTemporaryFile(pidFile);
-  CloseFile(pid);
-  std::string port = RunCommand("timeout 60 python3 " + source + "/emulator/emuctl.py start --pidfile " + pidFile +
-                                " -- --fixture " + source + "/tests/tables/fixtures/shop.json");
-  while (!port.empty() && (port.back() == '\n')) port.pop_back();
-  std::string base = "http://127.0.0.1:" + port;
-  EnvironmentHandle environment;
-  ConnectionHandle connection;
-  connection.environment = &environment;
-  connection.settings = {{"QUICKBASESERVER", base}, {"UID", "alice"}, {"PWD", "wonderland"}};
-  if (port.empty() || OpenConnection(connection) != kMsgSuccess) {
+  EmulatorSession emulator;
+  if (!emulator.Start("tests/tables/fixtures/shop.json")) {
     std::fprintf(stderr, "could not start or reach the emulator\n");
     return 1;
   }
-  ConnectionRecord& record = *connection.record;
-  LoadGrantedTables(record);
-  std::string dbid = FindGrantedTableId(record.client.caches.grantedTables, "Shop: Big");
-  Post(base + "/_emulator/generate", "", "{\"table\": \"" + dbid + "\", \"rows\": 100000, \"seed\": 11}");
+  std::string base = "http://127.0.0.1:" + std::to_string(emulator.port);
+  ConnectionRecord& record = emulator.Record();
+  std::string dbid = emulator.TableId("Shop: Big");
+  emulator.Admin("POST", "generate", "{\"table\": \"" + dbid + "\", \"rows\": 100000, \"seed\": 11}");
 
   TableCursor* cursor = nullptr;
   OpenTable(record, "Shop: Big", 0, cursor);
@@ -166,9 +136,5 @@ int main() {
               expat / rows * 1e6, expat, bodies.size(), bytes / 1e6, expatBefore, expatAfter);
   std::printf("driver / expat:         %.2f\n", cpu / expat);
   ApplyFlushCacheCommand(cursor);
-  delete connection.record;
-  connection.record = nullptr;
-  RunCommand("python3 " + source + "/emulator/emuctl.py stop --pidfile " + pidFile);
-  DeleteFile(pidFile);
   return 0;
 }

@@ -3,12 +3,11 @@
 #include <charconv>
 #include <limits>
 
+#include "common/ascii_text.h"
 #include "odbc/statement_handle.h"
 #include "sql/token_readers.h"
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 MessageId Malformed(StatementHandle& statement, std::string_view argument) {
   statement.diagnostic.detailText.assign(argument);

@@ -4,12 +4,11 @@
 
 #include <cstring>
 
+#include "common/ascii_text.h"
 #include "odbc/statement_handle.h"
 #include "sql/sql_keywords.h"
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsSingleCharSymbol(char c) { return c != '\0' && std::strchr("()*+,/;=?{}", c) != nullptr; }
 
