@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parse_tree.h"
 #include "sql/statement_parser.h"
 

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "tables/emulator_session.h"
 #include "tables/row_values.h"
 #include "tables/table_select.h"
@@ -95,11 +96,11 @@ int main() {
 
   TableCursor* cursor = nullptr;
   OpenTable(record, "Shop: Big", 0, cursor);
-  for (const ColumnDescriptor& column : cursor->columns) AddFieldToFetch(record.client, *cursor, column.fieldId);
+  for (const ColumnDescriptor& column : cursor->columns) AddFieldToFetch(*record.client, *cursor, column.fieldId);
   std::string clist;
-  for (std::uint32_t fid : record.client.caches.tables[dbid].fieldsToFetch)
+  for (std::uint32_t fid : record.client->caches.tables[dbid].fieldsToFetch)
     clist += (clist.empty() ? "" : ".") + std::to_string(fid);
-  std::vector<std::string> bodies = SaveReplyBodies(base, record.client.session.ticket, dbid, clist);
+  std::vector<std::string> bodies = SaveReplyBodies(base, record.client->session.ticket, dbid, clist);
   ExpatSeconds(bodies);
   double expatBefore = ExpatSeconds(bodies);
 

@@ -8,7 +8,7 @@
 #include "common/application_value.h"
 #include "common/c_type_rules.h"
 #include "common/node_value_store.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 
 namespace {
 

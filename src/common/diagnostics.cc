@@ -4,11 +4,11 @@
 
 #include "common/utf16_text.h"
 
-#include "connection/connection_record.h"
-#include "connection/handles.h"
-#include "odbc/statement_handle.h"
+#include "handles/api_call_record.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "platform/message_resources.h"
-#include "qbapi/api_call_record.h"
 
 namespace {
 

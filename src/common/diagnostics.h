@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "common/handle_diagnostic.h"
 #include "common/message_ids.h"
+#include "handles/handle_diagnostic.h"
 
 struct ConnectionRecord;
 struct ApiCallRecord;

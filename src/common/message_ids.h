@@ -2,12 +2,9 @@
 // a handle's diagnostic keeps until SQLGetDiagRec or SQLError renders it.
 #pragma once
 
-#include <cstdint>
-
-using MessageId = std::uint16_t;
+#include "handles/message_id.h"
 
 // Status ids of internal operations.
-inline constexpr MessageId kMsgSuccess = 0;
 inline constexpr MessageId kMsgNoMoreRows = 1;
 inline constexpr MessageId kMsgCut = 2;
 inline constexpr MessageId kMsgNotSupported = 3;

@@ -6,12 +6,13 @@
 #include <memory>
 
 #include "common/diagnostics.h"
-#include "connection/connection_record.h"
 #include "connection/connection_string.h"
 #include "connection/data_source_settings.h"
 #include "connection/handle_lifecycle.h"
 #include "connection/pending_writes.h"
+#include "connection/quickbase_client.h"
 #include "connection/session_settings.h"
+#include "handles/connection_record.h"
 #include "platform/host_program.h"
 #include "qbapi/api_operations.h"
 
@@ -58,7 +59,7 @@ std::unique_ptr<ConnectionRecord> BuildConnectionRecord(ConnectionHandle& connec
   record->userAgent = kUserAgent;
   record->userName = LookupSetting(settings, "UID");
   record->databaseName = LookupSetting(settings, "DSN");
-  ApplySessionSettings(settings, record->userAgent, record->client.session);
+  ApplySessionSettings(settings, record->userAgent, record->client->session);
   return record;
 }
 
@@ -79,8 +80,8 @@ MessageId OpenConnection(ConnectionHandle& connection) {
     return kMsgLoginMissing;
   }
   std::unique_ptr<ConnectionRecord> record = BuildConnectionRecord(connection);
-  ApiCallRecord& call = record->client.session.callRecord;
-  if (ApiAuthenticate(record->client.session, call) != kMsgSuccess) return PostConnectFailure(connection, call);
+  ApiCallRecord& call = record->client->session.callRecord;
+  if (ApiAuthenticate(record->client->session, call) != kMsgSuccess) return PostConnectFailure(connection, call);
   ApplyTimeSettings(connection);
   connection.autocommit = 1;
   connection.record = record.release();

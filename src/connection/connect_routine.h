@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/message_ids.h"
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 // SQLConnect: data source name and credentials as given (empty: from odbc.ini).
 MessageId ConnectToDataSource(ConnectionHandle& connection, const std::string& dataSource,

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 // Adds every KEY=value pair to settings, keys upper-cased (A-Z only). A value
 // in braces may hold ';' and '='; "}}" inside braces is one '}'. Blanks around

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 // The keys a data source may hold, in the order the out connection string
 // and the settings pseudo-table list them.

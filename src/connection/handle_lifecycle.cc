@@ -1,12 +1,13 @@
 // Environment and connection handles: allocation, linking and release.
 #include "connection/handle_lifecycle.h"
+#include "common/message_ids.h"
 
 #include <new>
 
-#include "connection/connection_record.h"
-#include "odbc/descriptor_handle.h"
+#include "handles/connection_record.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <sql.h>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 // A new environment (ODBC version 3); SQL_ERROR when memory runs out.
 SQLRETURN AllocEnvironmentHandle(EnvironmentHandle** out);

@@ -2,11 +2,12 @@
 // rollback reach the CSV batches and purge lists through these.
 #include "connection/pending_writes.h"
 
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "tables/table_caches.h"
 #include "tables/write_flush.h"
 
-bool HasPendingWrites(const ConnectionRecord& record) { return HasQueuedWrites(record.client.caches.writes); }
+bool HasPendingWrites(const ConnectionRecord& record) { return HasQueuedWrites(record.client->caches.writes); }
 
 MessageId CommitHeldWrites(ConnectionRecord& record) { return FlushPendingWrites(record); }
 

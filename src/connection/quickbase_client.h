@@ -2,10 +2,14 @@
 // per-connection caches that table access keeps (they join this record).
 #pragma once
 
+#include "common/epoch_time.h"
+#include "handles/connection_record.h"
 #include "qbapi/api_session.h"
 #include "tables/table_caches.h"
 
 struct QuickBaseClient {
   ApiSession session;
   TableAccessCaches caches;
+  // Cleared whenever a read starts, so a zone reloaded between statements is seen.
+  LocalOffsetMemo localOffsetMemo;
 };

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 #include "qbapi/api_session.h"
 
 // "https://host" for a bare host name, the text itself (without a trailing

@@ -2,7 +2,7 @@
 #include "odbc/catalog_request.h"
 
 #include "common/message_ids.h"
-#include "connection/connection_record.h"
+#include "handles/connection_record.h"
 
 void ReleaseCatalogRequest(CatalogTableList* request) {
   if (request == nullptr) return;

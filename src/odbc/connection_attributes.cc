@@ -6,10 +6,10 @@
 #include <cstdint>
 
 #include "common/odbc_text.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "odbc/statement_attributes.h"
-#include "odbc/statement_handle.h"
 #include "odbc/transactions.h"
 #include "odbc/type_info.h"
 

@@ -1,9 +1,10 @@
 // Descriptor allocation, linking and release, and the records they own.
 #include <new>
 
-#include "connection/handles.h"
-#include "odbc/descriptor_handle.h"
-#include "odbc/statement_handle.h"
+#include "common/message_ids.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 
 void InitEmbeddedDescriptor(DescriptorHandle& descriptor, ConnectionHandle* connection, StatementHandle* owner,
                             std::uint64_t bindType) {

@@ -9,9 +9,9 @@
 
 #include "common/diagnostics.h"
 #include "common/odbc_text.h"
-#include "connection/handles.h"
-#include "odbc/descriptor_handle.h"
-#include "odbc/statement_handle.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 
 namespace {
 

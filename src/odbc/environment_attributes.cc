@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 namespace {
 

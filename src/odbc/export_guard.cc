@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "connection/handles.h"
-#include "odbc/statement_handle.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "platform/message_resources.h"
 
 EnvironmentHandle& StartEnvironmentCall(SQLHENV handle) {

@@ -7,8 +7,8 @@
 
 #include <new>
 
-#include "common/handle_diagnostic.h"
 #include "common/message_ids.h"
+#include "handles/handle_diagnostic.h"
 
 struct ConnectionHandle;
 struct EnvironmentHandle;

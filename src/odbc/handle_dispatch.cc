@@ -2,10 +2,10 @@
 #include "odbc/handle_dispatch.h"
 
 #include "connection/handle_lifecycle.h"
-#include "odbc/descriptor_handle.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include "odbc/special_statement.h"
 
 #include "common/message_ids.h"
-#include "connection/connection_record.h"
+#include "handles/connection_record.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 // Statement records: allocation with the connection's defaults, and their
 // final release.
 #include "odbc/statement_allocation.h"
+#include "common/message_ids.h"
+#include "odbc/descriptor_lifecycle.h"
 
 #include <new>
 
-#include "connection/handles.h"
-#include "odbc/statement_handle.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 
 namespace {
 

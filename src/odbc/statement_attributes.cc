@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <limits>
 
-#include "connection/handles.h"
-#include "odbc/descriptor_handle.h"
-#include "odbc/statement_handle.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 
 namespace {
 

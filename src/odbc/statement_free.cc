@@ -1,13 +1,14 @@
 // Closing and dropping statements: the autocommit commit of a writable
 // result, the release of catalog and parse state, and unbinding.
 #include "odbc/statement_free.h"
+#include "odbc/descriptor_lifecycle.h"
 
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "odbc/catalog_request.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_allocation.h"
-#include "odbc/statement_handle.h"
 #include "odbc/transactions.h"
 #include "sql/parse_tree.h"
 #include "tables/table_cursor.h"

@@ -4,13 +4,13 @@
 #include "odbc/transactions.h"
 
 #include "common/diagnostics.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
 #include "connection/pending_writes.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
-#include "odbc/descriptor_handle.h"
-#include "odbc/statement_handle.h"
 #include "sql/parse_tree.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include "odbc/type_info.h"
 
 #include "common/message_ids.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
-#include "odbc/statement_handle.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 
 namespace {
 

@@ -1,25 +1,7 @@
-// The status of one QuickBase API request, owned by whoever made the call
-// (a statement, a table cursor, the connection).
+// Building the per-request status record that callers of the API client own.
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-// Where a failure came from; it picks the SQLSTATE and the "[QuickBase]" or
-// "[HTTP]" origin of the rendered diagnostic.
-enum class ApiFailureOrigin : std::uint8_t { kService, kHttp, kTimeout };
-
-struct ApiCallRecord {
-  std::string errcode = "0";  // "0" is success
-  std::string errtext;
-  std::string errdetail;
-  std::string contentType;
-  std::string contentLength;
-  std::string attachmentFileName;
-  ApiFailureOrigin origin = ApiFailureOrigin::kService;
-  std::uint64_t requestCount = 0;
-  std::uint64_t failureCount = 0;
-};
+#include "handles/api_call_record.h"
 
 // Resets a record to its just-built state.
 void InitApiCallRecord(ApiCallRecord& record);

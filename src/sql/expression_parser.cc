@@ -1,6 +1,6 @@
 // Arithmetic expressions, primaries and aggregates: the expression levels
 // under predicates, select items, ORDER BY items and SET values.
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"

@@ -43,7 +43,7 @@ void SetColumnReferenceDefaults(ColumnReferenceFields& f) {
   f.tableReference = kNoNode;
   f.columnNumber = kNoNode;
   f.resultBuffer = kNoValue;
-  f.owningSelect = kNoNode;
+  f.owningStatement = kNoNode;
 }
 
 void SetArithmeticDefaults(ArithmeticFields& f) {
@@ -51,13 +51,13 @@ void SetArithmeticDefaults(ArithmeticFields& f) {
   f.right = kNoNode;
   f.resultBuffer = kNoValue;
   for (ValueIndex& work : f.workBuffers) work = kNoValue;
-  f.owningSelect = kNoNode;
+  f.owningStatement = kNoNode;
 }
 
 void SetAggregateDefaults(AggregateFields& f) {
   f.argument = kNoNode;
   f.resultBuffer = kNoValue;
-  f.owningSelect = kNoNode;
+  f.owningStatement = kNoNode;
   f.nextAggregate = kNoNode;
 }
 
@@ -65,7 +65,7 @@ void SetScalarFunctionDefaults(ScalarFunctionFields& f) {
   f.name = kNoValue;
   f.firstArgument = kNoNode;
   f.resultBuffer = kNoValue;
-  f.owningSelect = kNoNode;
+  f.owningStatement = kNoNode;
 }
 
 void SetPredicateDefaults(PredicateFields& f) {

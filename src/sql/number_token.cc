@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "common/ascii_text.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/token_readers.h"
 
 namespace {

@@ -178,7 +178,7 @@ struct ColumnReferenceFields {
   std::uint32_t spoolWidth;
   std::uint32_t distinctPosition;
   std::uint32_t distinctWidth;
-  NodeIndex owningSelect;
+  NodeIndex owningStatement;
 };
 
 struct InsertColumnFields {
@@ -238,7 +238,7 @@ struct ArithmeticFields {
   ValueIndex workBuffers[3];
   std::uint32_t distinctPosition;
   std::uint32_t distinctWidth;
-  NodeIndex owningSelect;
+  NodeIndex owningStatement;
 };
 
 struct AggregateFields {
@@ -249,7 +249,7 @@ struct AggregateFields {
   std::uint32_t groupWidth;
   std::uint32_t distinctPosition;
   std::uint32_t distinctWidth;
-  NodeIndex owningSelect;
+  NodeIndex owningStatement;
   NodeIndex nextAggregate;
   std::uint64_t workingValue;
 };
@@ -293,7 +293,7 @@ struct ScalarFunctionFields {
   ValueIndex resultBuffer;
   std::uint32_t distinctPosition;
   std::uint32_t distinctWidth;
-  NodeIndex owningSelect;
+  NodeIndex owningStatement;
 };
 
 struct InsertFields {

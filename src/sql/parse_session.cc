@@ -2,7 +2,7 @@
 // parser and the others no alternative may mend.
 #include "sql/parse_session.h"
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/token_readers.h"
 
 MessageId FailFinally(ParseSession& session, MessageId id, const std::string& detail) {

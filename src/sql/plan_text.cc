@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 
 namespace {
 

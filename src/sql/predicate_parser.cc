@@ -1,7 +1,7 @@
 // One predicate of a search condition: parenthesised conditions, EXISTS,
 // comparisons (with quantified sub-selects), IS [NOT] NULL, [NOT] IN,
 // [NOT] LIKE and [NOT] BETWEEN.
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"

@@ -1,6 +1,6 @@
 // The SELECT statement after its keyword: TOP, ALL or DISTINCT, the select
 // list, FROM, WHERE, GROUP BY and HAVING. Also parses sub-selects.
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"
 #include "sql/token_readers.h"

@@ -2,7 +2,7 @@
 // time and timestamp escapes; the first alternative of every primary.
 #include "common/datetime_text.h"
 #include "common/decimal_text.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"
 #include "sql/token_readers.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/ascii_text.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/sql_keywords.h"
 
 namespace {

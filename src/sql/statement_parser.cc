@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "sql/parser_rules.h"
 #include "sql/parser_support.h"

@@ -2,7 +2,7 @@
 // token and say precisely what was missing when it is not there.
 #include <string>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "sql/token_readers.h"
 

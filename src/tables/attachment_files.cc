@@ -4,9 +4,10 @@
 #include <algorithm>
 
 #include "common/sql_to_c.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "connection/quickbase_client.h"
 #include "connection/session_settings.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "platform/files.h"
 #include "tables/table_failures.h"
 
@@ -43,7 +44,7 @@ MessageId Download(TableCursor& cursor, const ColumnDescriptor& column, const st
   PlatformFile file = OpenTarget(cursor, fileName, entry);
   if (file == kNoFile) return RecordTableFailure(record, kMsgAttachmentError, entry.path);
   std::uint64_t bytes = 0;
-  MessageId id = ApiDownloadAttachment(record.client.session, cursor.callRecord, cursor.tableId,
+  MessageId id = ApiDownloadAttachment(record.client->session, cursor.callRecord, cursor.tableId,
                                        std::to_string(cursor.recordId), column.fieldIdText, file, bytes);
   CloseFile(file);
   if (id == kMsgSuccess) return kMsgSuccess;
@@ -82,7 +83,7 @@ std::string SafeAttachmentName(const std::string& fileName) {
 
 MessageId FetchAttachmentFile(TableCursor& cursor, const ColumnDescriptor& column, const std::string& fileName,
                               std::string& path) {
-  AttachmentFiles& files = cursor.connection->client.caches.attachments;
+  AttachmentFiles& files = cursor.connection->client->caches.attachments;
   std::string key = AttachmentKey(cursor.tableId, cursor.recordId, column.fieldIdText);
   auto found = files.files.find(key);
   if (found == files.files.end()) {

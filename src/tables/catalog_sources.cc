@@ -5,10 +5,11 @@
 #include <vector>
 
 #include "common/like_pattern.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
-#include "odbc/catalog_request.h"
-#include "odbc/statement_handle.h"
+#include "connection/quickbase_client.h"
+#include "handles/catalog_request.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "tables/table_failures.h"
 #include "tables/table_names.h"
@@ -24,7 +25,7 @@ bool MatchesPattern(const std::string& text, const std::string& pattern) {
 }
 
 const std::vector<GrantedDatabase>& ListOf(const CatalogTableList& request) {
-  const TableAccessCaches& caches = request.connection->client.caches;
+  const TableAccessCaches& caches = request.connection->client->caches;
   return request.applications ? caches.grantedApplications : caches.grantedTables;
 }
 
@@ -81,11 +82,11 @@ MessageId FetchGrantedDatabases(StatementHandle& statement, const std::string& t
   options.withEmbeddedTables = !applications;
   std::vector<GrantedDatabase> granted;
   ApiCallRecord call;
-  if (ApiGrantedDbs(record->client.session, call, options, granted) != kMsgSuccess) {
+  if (ApiGrantedDbs(record->client->session, call, options, granted) != kMsgSuccess) {
     PostTableServiceFailure(*record, call);
     return record->lastMessageId;
   }
-  TableAccessCaches& caches = record->client.caches;
+  TableAccessCaches& caches = record->client->caches;
   if (applications) {
     caches.grantedApplications = std::move(granted);
   } else {

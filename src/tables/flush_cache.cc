@@ -1,8 +1,9 @@
 // Taking a statement's table cursor back; called when a parse tree or a
 // catalog function releases the cursors it opened. The settings
 // pseudo-table's flush commands run here.
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/table_cursor.h"
 #include "tables/table_names.h"
 #include "tables/table_schema.h"
@@ -16,7 +17,7 @@ constexpr const char* kFlushSchemaKey = "FLUSH_THIS_DBID_SCHEMA";
 // A command names its table by dbid or by name; names are looked up only
 // among the tables already listed, so the command itself sends nothing else.
 std::string CommandTableId(const ConnectionRecord& record, const std::string& value) {
-  const TableAccessCaches& caches = record.client.caches;
+  const TableAccessCaches& caches = record.client->caches;
   if (caches.writes.tables.count(value) != 0 || caches.schemas.count(value) != 0) return value;
   std::string tableId = FindGrantedTableId(caches.grantedTables, value);
   return tableId.empty() ? value : tableId;
@@ -37,7 +38,7 @@ MessageId RunFlushCommands(ConnectionRecord& record) {
   std::string value;
   MessageId id = kMsgSuccess;
   if (TakeCommand(settings, kFlushCacheKey, value)) id = FlushTableBatches(record, CommandTableId(record, value));
-  if (TakeCommand(settings, kFlushSchemaKey, value)) DropTableSchema(record.client, CommandTableId(record, value));
+  if (TakeCommand(settings, kFlushSchemaKey, value)) DropTableSchema(*record.client, CommandTableId(record, value));
   return id;
 }
 

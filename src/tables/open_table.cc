@@ -3,8 +3,9 @@
 // Called by the semantic pass, DDL execution and the catalog functions.
 #include <algorithm>
 
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_names.h"
 #include "tables/table_schema.h"
@@ -33,7 +34,7 @@ MessageId OpenServiceTable(ConnectionRecord& record, const std::string& tableNam
   cursor.tableId = tableId;
   cursor.keyName = KeyName(cursor.columns);
   // The record id identifies every fetched row, whatever the statement reads.
-  AddFieldToFetch(record.client, cursor, 3);
+  AddFieldToFetch(*record.client, cursor, 3);
   return kMsgSuccess;
 }
 

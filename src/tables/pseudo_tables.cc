@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "common/sql_to_c.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "platform/text_fold.h"
 #include "tables/table_names.h"
 

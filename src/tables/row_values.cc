@@ -6,8 +6,9 @@
 
 #include "common/service_text.h"
 #include "common/sql_to_c.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/attachment_files.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_select.h"
@@ -49,7 +50,7 @@ MessageId DeliverFixed(SQLSMALLINT sqlType, const Value& value, const Delivery& 
 
 TimeZoneRule RuleOf(TableCursor& cursor) {
   TimeZoneRule rule;
-  rule.memo = &cursor.connection->localOffsetMemo;
+  rule.memo = &cursor.connection->client->localOffsetMemo;
   const ConnectionHandle* handle = cursor.connection->connection;
   if (handle != nullptr && handle->timezoneOffsetSet) {
     rule.fixedOffset = true;
@@ -71,8 +72,8 @@ MessageId DeliverText(const TableCursor& cursor, const ColumnDescriptor& column,
   if (text.empty() && record.emptyTextIsNull != 0) return DeliverNull(out);
   const std::string* shown = &text;
   if (column.fieldKind == FieldKind::kUser && record.rawUserFields == 0) {
-    auto name = record.client.session.userNames.find(text);
-    if (name != record.client.session.userNames.end()) shown = &name->second;
+    auto name = record.client->session.userNames.find(text);
+    if (name != record.client->session.userNames.end()) shown = &name->second;
   }
   return Deliver(column.sqlType, false, shown->data(), static_cast<SQLLEN>(shown->size()), out.pieceOffset,
                  out.cType, out.target, out.targetLength, out.outLength);

@@ -5,7 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "platform/text_fold.h"
 #include "tables/table_failures.h"
 #include "tables/table_names.h"
@@ -75,7 +76,7 @@ std::string FindApplicationId(const TableAccessCaches& caches, const std::string
 
 MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableName, TableCursor*& out) {
   out = nullptr;
-  TableAccessCaches& caches = record.client.caches;
+  TableAccessCaches& caches = record.client->caches;
   if (!caches.grantedTablesLoaded) {
     MessageId id = LoadGrantedTables(record);
     if (id != kMsgSuccess) return id;
@@ -85,7 +86,7 @@ MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableN
   std::string name = TablePart(tableName);
   std::string newId;
   ApiCallRecord call;
-  if (ApiCreateTable(record.client.session, call, appId, name, name, newId) != kMsgSuccess)
+  if (ApiCreateTable(record.client->session, call, appId, name, name, newId) != kMsgSuccess)
     return PostTableServiceFailure(record, call);
   // The new table is known at once, without listing the granted tables again.
   for (const GrantedDatabase& entry : caches.grantedTables)
@@ -100,17 +101,17 @@ MessageId AddTableColumn(TableCursor& cursor, const std::string& columnName, std
   ConnectionRecord& record = *cursor.connection;
   FieldTypeChoice choice{};
   if (!ChooseFieldType(sqlType, choice)) return RecordTableFailure(record, kMsgNotSupportedDetail, columnName);
-  if (ApiAddField(record.client.session, cursor.callRecord, cursor.tableId, columnName, choice.type, "", fieldId) !=
+  if (ApiAddField(record.client->session, cursor.callRecord, cursor.tableId, columnName, choice.type, "", fieldId) !=
       kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
-  DropTableSchema(record.client, cursor.tableId);
+  DropTableSchema(*record.client, cursor.tableId);
   std::vector<std::pair<std::string, std::string>> properties;
   if (choice.property != nullptr && std::string(choice.property) == "maxlength" && size > 0)
     properties.emplace_back("maxlength", std::to_string(size));
   if (choice.property != nullptr && std::string(choice.property) == "decimal_places")
     properties.emplace_back("decimal_places", std::to_string(IsWholeNumberType(sqlType) ? 0 : digits));
   if (properties.empty()) return kMsgSuccess;
-  if (ApiSetFieldProperties(record.client.session, cursor.callRecord, cursor.tableId, fieldId, properties) !=
+  if (ApiSetFieldProperties(record.client->session, cursor.callRecord, cursor.tableId, fieldId, properties) !=
       kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
   return kMsgSuccess;

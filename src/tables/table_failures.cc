@@ -3,8 +3,8 @@
 #include "tables/table_failures.h"
 
 #include "common/diagnostics.h"
-#include "connection/connection_record.h"
-#include "odbc/statement_handle.h"
+#include "handles/connection_record.h"
+#include "handles/statement_handle.h"
 
 MessageId PostTableServiceFailure(ConnectionRecord& record, const ApiCallRecord& call) {
   PostServerError(record, call);

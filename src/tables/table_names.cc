@@ -1,7 +1,8 @@
 // Table-name resolution against the granted-databases list of the connection.
 #include "tables/table_names.h"
 
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "platform/text_fold.h"
 #include "qbapi/api_exchange.h"
 #include "tables/table_failures.h"
@@ -55,11 +56,11 @@ std::string FindGrantedTableId(const std::vector<GrantedDatabase>& granted, std:
 }
 
 MessageId LoadGrantedTables(ConnectionRecord& record) {
-  TableAccessCaches& caches = record.client.caches;
+  TableAccessCaches& caches = record.client->caches;
   ApiCallRecord call;
   std::vector<GrantedDatabase> granted;
   GrantedDbsOptions options;
-  MessageId id = ApiGrantedDbs(record.client.session, call, options, granted);
+  MessageId id = ApiGrantedDbs(record.client->session, call, options, granted);
   if (id != kMsgSuccess) return PostTableServiceFailure(record, call);
   caches.grantedTables = std::move(granted);
   caches.grantedTablesLoaded = true;
@@ -83,7 +84,7 @@ std::string LookUpCachedTableId(const TableAccessCaches& caches, const std::stri
 }  // namespace
 
 MessageId ResolveTableId(ConnectionRecord& record, const std::string& tableName, std::string& tableId) {
-  TableAccessCaches& caches = record.client.caches;
+  TableAccessCaches& caches = record.client->caches;
   bool loadedNow = false;
   if (!caches.grantedTablesLoaded) {
     MessageId id = LoadGrantedTables(record);

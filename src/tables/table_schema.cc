@@ -4,7 +4,8 @@
 #include <charconv>
 
 #include "common/column_names.h"
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -146,7 +147,7 @@ MessageId BuildTableColumns(const TableSchema& schema, bool hostFlag, bool hyphe
 
 MessageId LoadTableSchema(ConnectionRecord& record, const std::string& tableId,
                           std::shared_ptr<TableSchema>& schema) {
-  TableAccessCaches& caches = record.client.caches;
+  TableAccessCaches& caches = record.client->caches;
   auto cached = caches.schemas.find(tableId);
   if (cached != caches.schemas.end()) {
     schema = cached->second;
@@ -154,7 +155,7 @@ MessageId LoadTableSchema(ConnectionRecord& record, const std::string& tableId,
   }
   auto loaded = std::make_shared<TableSchema>();
   ApiCallRecord call;
-  if (ApiGetSchema(record.client.session, call, tableId, loaded->reply) != kMsgSuccess)
+  if (ApiGetSchema(record.client->session, call, tableId, loaded->reply) != kMsgSuccess)
     return PostTableServiceFailure(record, call);
   // An application's schema has no fields: it is not a table.
   if (loaded->reply.fields.empty())

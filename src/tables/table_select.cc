@@ -1,8 +1,9 @@
 // Table queries, paging and the row cache.
 #include "tables/table_select.h"
 
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/pseudo_tables.h"
 #include "tables/query_criteria.h"
 #include "tables/table_failures.h"
@@ -83,12 +84,12 @@ void StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page)
 
 MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
   ConnectionRecord& record = *cursor.connection;
-  TableCache& table = record.client.caches.tables[cursor.tableId];
+  TableCache& table = record.client->caches.tables[cursor.tableId];
   QueryRequest request = result.request;
   request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.fetched) + "." +
                     result.request.options;
   QueryPage& page = cursor.replyPage;
-  if (ApiDoQueryPage(record.client.session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
+  if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
   // Sequential paging keeps only the page being read.
   if (result.sequential && SequentialPaging(cursor)) {
@@ -148,12 +149,12 @@ const CachedRow* RowAt(const QueryResult& result, std::int64_t index) {
 
 MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   ConnectionRecord& record = *cursor.connection;
-  TableCache& table = record.client.caches.tables[cursor.tableId];
+  TableCache& table = record.client->caches.tables[cursor.tableId];
   QueryRequest request;
   request.query = "{3.EX.'" + std::to_string(recordId) + "'}";
   request.clist = JoinFieldIds(table.fieldsToFetch);
   QueryPage page;
-  if (ApiDoQueryPage(record.client.session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
+  if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
   if (page.records.empty()) return kMsgInvalidCursorPosition;
   cursor.loneRow = std::make_unique<CachedRow>();
@@ -179,7 +180,7 @@ bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& r
 
 const TableWrites* PendingWritesOf(const TableCursor& cursor) {
   if (cursor.connection == nullptr) return nullptr;
-  const WriteCache& writes = cursor.connection->client.caches.writes;
+  const WriteCache& writes = cursor.connection->client->caches.writes;
   if (writes.tables.empty()) return nullptr;
   auto found = writes.tables.find(cursor.tableId);
   return found == writes.tables.end() ? nullptr : &found->second;
@@ -191,8 +192,8 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.onPendingInsert = false;
   cursor.onLoneRow = false;
   if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
-  cursor.connection->localOffsetMemo = LocalOffsetMemo{};
-  TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
+  cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
+  TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
   bool overlaid = TableHasPendingWrites(cursor);
   // Criteria and sort stay local while the service lacks this connection's writes.
   if (overlaid) cursor.criteriaCount = kMaxServiceCriteria + 1;
@@ -238,14 +239,14 @@ MessageId FetchNextRow(TableCursor& cursor, std::uint16_t flag) {
 
 MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (cursor.pseudoTable != PseudoTable::kNone) return PositionOnPseudoRow(cursor, recordId);
-  cursor.connection->localOffsetMemo = LocalOffsetMemo{};
+  cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
   if (recordId >= kFirstProvisionalRecordId) {
     if (!IsPendingInsert(cursor, recordId)) return kMsgInvalidCursorPosition;
     StandOnRow(cursor, recordId, true);
     return kMsgSuccess;
   }
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
-  TableCache& table = cursor.connection->client.caches.tables[cursor.tableId];
+  TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
   if (table.lastResult && table.lastResult->generation == table.generation &&
       PositionInResult(cursor, table.lastResult, recordId))
     return kMsgSuccess;

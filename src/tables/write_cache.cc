@@ -6,7 +6,8 @@
 #include <algorithm>
 
 #include "common/service_text.h"
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "tables/attachment_files.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_failures.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-TableWrites& WritesOf(TableCursor& cursor) { return cursor.connection->client.caches.writes.tables[cursor.tableId]; }
+TableWrites& WritesOf(TableCursor& cursor) { return cursor.connection->client->caches.writes.tables[cursor.tableId]; }
 
 std::vector<std::string> FieldListOf(const std::map<std::string, std::string>& values) {
   std::vector<std::string> fields;
@@ -51,7 +52,7 @@ bool TakePendingInsert(TableWrites& writes, std::uint32_t recordId, PendingRow& 
 }
 
 void QueueInsert(TableCursor& cursor, std::map<std::string, std::string> values) {
-  WriteCache& cache = cursor.connection->client.caches.writes;
+  WriteCache& cache = cursor.connection->client->caches.writes;
   TableWrites& writes = WritesOf(cursor);
   std::uint32_t recordId = cache.nextProvisionalId++;
   writes.overlay[recordId] = values;
@@ -102,14 +103,14 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
   if (cursor.pending.isInsert) {
     for (const auto& entry : batchedValues) fields.push_back(RecordField{entry.first, entry.second, ""});
     batchedValues.clear();
-    id = ApiAddRecord(record.client.session, cursor.callRecord, cursor.tableId, fields, options, reply);
+    id = ApiAddRecord(record.client->session, cursor.callRecord, cursor.tableId, fields, options, reply);
   } else {
-    id = ApiEditRecord(record.client.session, cursor.callRecord, cursor.tableId,
+    id = ApiEditRecord(record.client->session, cursor.callRecord, cursor.tableId,
                        std::to_string(cursor.pending.recordId), "", fields, options, reply);
   }
   if (id != kMsgSuccess) return PostTableServiceFailure(record, cursor.callRecord);
   for (const auto& entry : cursor.pending.attachments)
-    ForgetAttachment(record.client, cursor.tableId, cursor.pending.recordId, entry.first);
+    ForgetAttachment(*record.client, cursor.tableId, cursor.pending.recordId, entry.first);
   return kMsgSuccess;
 }
 
@@ -191,7 +192,7 @@ MessageId WriteRow(TableCursor& cursor) {
     QueueEdit(cursor, values);
   }
   cursor.pending = RowUnderConstruction{};
-  RenewTableCache(cursor.connection->client, cursor.tableId);
+  RenewTableCache(*cursor.connection->client, cursor.tableId);
   return kMsgSuccess;
 }
 
@@ -207,6 +208,6 @@ MessageId DeleteCurrentRow(TableCursor& cursor) {
     TableWrites& writes = WritesOf(cursor);
     if (writes.deleted.insert(cursor.recordId).second) writes.deletions.push_back(cursor.recordId);
   }
-  RenewTableCache(cursor.connection->client, cursor.tableId);
+  RenewTableCache(*cursor.connection->client, cursor.tableId);
   return kMsgSuccess;
 }

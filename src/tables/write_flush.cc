@@ -3,7 +3,8 @@
 // a row: the failed batch and the later ones wait for the next flush.
 #include "tables/write_flush.h"
 
-#include "connection/connection_record.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "tables/table_caches.h"
 #include "tables/table_failures.h"
 
@@ -34,7 +35,7 @@ MessageId SendFrontBatch(ConnectionRecord& record, const std::string& tableId, T
   options.decimalPercent = true;
   ImportReply reply;
   ApiCallRecord call;
-  if (ApiImportFromCsv(record.client.session, call, tableId, BuildBatchCsv(batch), BatchFieldList(batch), options,
+  if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(batch), BatchFieldList(batch), options,
                        reply) != kMsgSuccess) {
     record.lastImportRecordId = 0;
     return PostTableServiceFailure(record, call);
@@ -63,7 +64,7 @@ MessageId SendDeletions(ConnectionRecord& record, const std::string& tableId, Ta
     std::string query = PurgeQuery(writes.deletions, 0, count);
     ApiCallRecord call;
     std::int64_t deleted = 0;
-    if (ApiPurgeRecords(record.client.session, call, tableId, query, deleted) != kMsgSuccess)
+    if (ApiPurgeRecords(record.client->session, call, tableId, query, deleted) != kMsgSuccess)
       return PostTableServiceFailure(record, call);
     for (std::size_t i = 0; i < count; ++i) writes.deleted.erase(writes.deletions[i]);
     writes.deletions.erase(writes.deletions.begin(), writes.deletions.begin() + static_cast<std::ptrdiff_t>(count));
@@ -74,7 +75,7 @@ MessageId SendDeletions(ConnectionRecord& record, const std::string& tableId, Ta
 MessageId SendBatches(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
   while (!writes.batches.empty()) {
     MessageId id = SendFrontBatch(record, tableId, writes);
-    RenewTableCache(record.client, tableId);
+    RenewTableCache(*record.client, tableId);
     if (id != kMsgSuccess) return id;
   }
   return kMsgSuccess;
@@ -122,7 +123,7 @@ void RenewTableCache(QuickBaseClient& client, const std::string& tableId) {
 }
 
 MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId) {
-  WriteCache& cache = record.client.caches.writes;
+  WriteCache& cache = record.client->caches.writes;
   auto found = cache.tables.find(tableId);
   if (found == cache.tables.end() || found->second.batches.empty())
     return RecordTableFailure(record, kMsgCacheNotFound, tableId);
@@ -132,7 +133,7 @@ MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId
 }
 
 MessageId FlushPendingWrites(ConnectionRecord& record) {
-  WriteCache& cache = record.client.caches.writes;
+  WriteCache& cache = record.client->caches.writes;
   MessageId id = kMsgSuccess;
   for (auto& entry : cache.tables) {
     id = SendBatches(record, entry.first, entry.second);
@@ -142,15 +143,15 @@ MessageId FlushPendingWrites(ConnectionRecord& record) {
     if (id != kMsgSuccess) break;
     if (entry.second.deletions.empty()) continue;
     id = SendDeletions(record, entry.first, entry.second);
-    RenewTableCache(record.client, entry.first);
+    RenewTableCache(*record.client, entry.first);
   }
   DropEmptyTables(cache);
   return id;
 }
 
 MessageId DiscardPendingWrites(ConnectionRecord& record) {
-  TableAccessCaches& caches = record.client.caches;
+  TableAccessCaches& caches = record.client->caches;
   caches.writes.tables.clear();
-  for (const auto& entry : caches.tables) RenewTableCache(record.client, entry.first);
+  for (const auto& entry : caches.tables) RenewTableCache(*record.client, entry.first);
   return kMsgSuccess;
 }

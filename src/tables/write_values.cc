@@ -7,8 +7,8 @@
 #include "common/datetime_text.h"
 #include "common/epoch_time.h"
 #include "common/service_text.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/query_criteria.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "common/datetime_text.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "common/diagnostics.h"
-#include "connection/connection_record.h"
-#include "connection/handles.h"
-#include "odbc/statement_handle.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 
 TEST(Diagnostics, RendersTableMessagesForBothOdbcVersions) {
   struct Case { MessageId id; const char* detail; const char* odbc2; const char* odbc3; const char* text; };

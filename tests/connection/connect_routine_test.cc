@@ -5,10 +5,11 @@
 
 #include "common/diagnostics.h"
 #include "connection/connect_routine.h"
-#include "connection/connection_record.h"
 #include "connection/handle_lifecycle.h"
+#include "connection/quickbase_client.h"
+#include "handles/connection_record.h"
 #include "fake_statement_free.h"
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "qbapi/canned_http_server.h"
 
 namespace {
@@ -55,8 +56,8 @@ TEST(ConnectRoutine, SuccessKeepsTicketAndReportsCompletedString) {
   ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
   ConnectionRecord* record = handles.connection->record;
   ASSERT_NE(record, nullptr);
-  EXPECT_EQ(record->client.session.ticket, "T-9");
-  EXPECT_EQ(record->client.session.userId, "56.x");
+  EXPECT_EQ(record->client->session.ticket, "T-9");
+  EXPECT_EQ(record->client->session.userId, "56.x");
   EXPECT_EQ(handles.connection->autocommit, 1);
   EXPECT_TRUE(handles.connection->timezoneOffsetSet);
   EXPECT_EQ(handles.connection->timezoneOffsetMinutes, -300);

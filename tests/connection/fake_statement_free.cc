@@ -2,10 +2,12 @@
 // connection layer calls but this test program does not link. A statement
 // whose kind is kRefuseDrop refuses to be dropped, as one whose commit failed.
 #include "fake_statement_free.h"
+#include "odbc/descriptor_lifecycle.h"
 
-#include "connection/handles.h"
+#include "common/message_ids.h"
+#include "handles/handles.h"
+#include "handles/statement_handle.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
 
 SQLRETURN FreeStatement(StatementHandle* statement, SQLUSMALLINT option) {
   if (option != SQL_DROP) return SQL_SUCCESS;

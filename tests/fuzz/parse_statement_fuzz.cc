@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parse_tree.h"
 #include "sql/statement_parser.h"
 #include "sql/tree_walks.h"

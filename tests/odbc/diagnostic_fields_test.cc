@@ -8,9 +8,9 @@
 
 #include "common/diagnostics.h"
 #include "connection/handle_lifecycle.h"
+#include "handles/statement_handle.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/statement_allocation.h"
-#include "odbc/statement_handle.h"
 #include "qbapi/api_call_record.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "connection/connection_record.h"
 #include "connection/handle_lifecycle.h"
-#include "odbc/descriptor_handle.h"
+#include "handles/connection_record.h"
+#include "handles/statement_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_allocation.h"
-#include "odbc/statement_handle.h"
 
 // An integer attribute value, passed in the pointer argument as ODBC does.
 inline SQLPOINTER Integer(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(value)); }

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "common/c_to_node.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_attributes.h"
 #include "odbc_test_handles.h"
 

@@ -9,6 +9,7 @@
 #include "odbc/handle_dispatch.h"
 #include "odbc/statement_free.h"
 #include "odbc_test_handles.h"
+#include "common/message_ids.h"
 #include "sql/parse_tree.h"
 
 namespace {

@@ -1,8 +1,9 @@
 // The type table and the connection services built on it.
 #include <gtest/gtest.h>
 
-#include "connection/connection_record.h"
+#include "common/message_ids.h"
 #include "connection/handle_lifecycle.h"
+#include "handles/connection_record.h"
 #include "odbc/special_statement.h"
 #include "odbc/type_info.h"
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/sql_keywords.h"
 #include "sql/sql_tokenizer.h"
 #include "sql/token_readers.h"

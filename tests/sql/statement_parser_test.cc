@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parse_tree.h"
 #include "sql/plan_text.h"
 #include "sql/statement_parser.h"

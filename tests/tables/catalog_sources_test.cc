@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "emulator_session.h"
-#include "odbc/catalog_request.h"
-#include "odbc/statement_handle.h"
+#include "handles/catalog_request.h"
+#include "handles/statement_handle.h"
 #include "tables/query_criteria.h"
 #include "tables/row_values.h"
 #include "tables/table_creation.h"
@@ -74,7 +74,7 @@ TEST_F(CatalogSourcesTest, FindsTheRelationshipBetweenTwoTables) {
   EXPECT_NE(BuildForeignKeyRow(statement, "Shop: Orders", "Shop: Items", work), kMsgSuccess);
   EXPECT_NE(BuildForeignKeyRow(statement, "Depot: Items", "Shop: Orders", work), kMsgSuccess);
   std::string name;
-  EXPECT_EQ(GetTableApplicationName(emulator.Record().client, name, emulator.TableId("Depot: Items")), "Depot");
+  EXPECT_EQ(GetTableApplicationName(*emulator.Record().client, name, emulator.TableId("Depot: Items")), "Depot");
 }
 
 TEST_F(CatalogSourcesTest, SettingsTableHidesCredentialsAndTakesWrites) {

@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "connection/connect_routine.h"
+#include "connection/quickbase_client.h"
 #include "platform/files.h"
 #include "tables/table_names.h"
 
@@ -127,5 +128,5 @@ std::vector<LoggedRequest> EmulatorSession::Log(const std::string& action) {
 
 std::string EmulatorSession::TableId(const std::string& name) {
   LoadGrantedTables(Record());
-  return FindGrantedTableId(Record().client.caches.grantedTables, name);
+  return FindGrantedTableId(Record().client->caches.grantedTables, name);
 }

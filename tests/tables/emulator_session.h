@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "connection/connection_record.h"
-#include "connection/handles.h"
+#include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/table_cursor.h"
 
 struct LoggedRequest {

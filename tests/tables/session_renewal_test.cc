@@ -7,7 +7,8 @@
 #include <sqlext.h>
 
 #include "common/diagnostics.h"
-#include "odbc/statement_handle.h"
+#include "connection/quickbase_client.h"
+#include "handles/statement_handle.h"
 #include "tables/emulator_session.h"
 #include "tables/table_cursor.h"
 
@@ -24,7 +25,7 @@ int CountAction(const std::vector<LoggedRequest>& log, const std::string& action
 TEST(SessionRenewal, ExpiredTicketIsRenewedOnceAndTheCallRepeated) {
   EmulatorSession emulator;
   ASSERT_TRUE(emulator.Start("emulator/fixtures/demo.json"));
-  const std::string firstTicket = emulator.Record().client.session.ticket;
+  const std::string firstTicket = emulator.Record().client->session.ticket;
   ASSERT_FALSE(firstTicket.empty());
 
   // Tickets last 12 hours; move the service's clock past that.
@@ -38,7 +39,7 @@ TEST(SessionRenewal, ExpiredTicketIsRenewedOnceAndTheCallRepeated) {
 
   std::vector<LoggedRequest> log = emulator.Log();
   EXPECT_EQ(CountAction(log, "API_Authenticate"), 1);
-  EXPECT_NE(emulator.Record().client.session.ticket, firstTicket);
+  EXPECT_NE(emulator.Record().client->session.ticket, firstTicket);
   // The refused request went out twice: once with the old ticket, once after renewal.
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(log[1].action, "API_Authenticate");

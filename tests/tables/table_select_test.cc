@@ -9,8 +9,8 @@
 #include <set>
 
 #include "emulator_session.h"
-#include "tables/query_criteria.h"
 #include "tables/attachment_files.h"
+#include "tables/query_criteria.h"
 #include "tables/row_values.h"
 #include "tables/write_cache.h"
 
@@ -43,7 +43,7 @@ class TableSelectTest : public ::testing::Test {
   void Open(const std::string& name, CursorHolder& holder) {
     ASSERT_EQ(OpenTable(emulator.Record(), name, 0, holder.cursor), kMsgSuccess) << name;
     for (const ColumnDescriptor& column : holder.cursor->columns)
-      AddFieldToFetch(emulator.Record().client, *holder.cursor, column.fieldId);
+      AddFieldToFetch(*emulator.Record().client, *holder.cursor, column.fieldId);
   }
 };
 

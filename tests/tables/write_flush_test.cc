@@ -25,7 +25,7 @@ class WriteFlushTest : public ::testing::Test {
   void Open(const std::string& name, CursorHolder& holder) {
     ASSERT_EQ(OpenTable(emulator.Record(), name, 0, holder.cursor), kMsgSuccess);
     for (const ColumnDescriptor& column : holder.cursor->columns)
-      AddFieldToFetch(emulator.Record().client, *holder.cursor, column.fieldId);
+      AddFieldToFetch(*emulator.Record().client, *holder.cursor, column.fieldId);
   }
 
   void SetText(TableCursor& cursor, const char* column, const std::string& text) {

@@ -3,13 +3,13 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 #include "odbc/connection_attributes.h"
 #include "odbc/environment_attributes.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
+#include "handles/statement_handle.h"
 #include "odbc/statement_attributes.h"
-#include "odbc/statement_handle.h"
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV EnvironmentHandle, SQLINTEGER Attribute, SQLPOINTER Value,
                                                SQLINTEGER StringLength) {

@@ -4,7 +4,7 @@
 
 #include "common/odbc_text.h"
 #include "connection/connect_routine.h"
-#include "connection/handles.h"
+#include "handles/handles.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
 

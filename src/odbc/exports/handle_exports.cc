@@ -2,12 +2,12 @@
 // SQLFreeStmt, SQLCancel and SQLCloseCursor.
 #include <sql.h>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
+#include "handles/statement_handle.h"
 #include "odbc/handle_dispatch.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Exported transaction functions: SQLEndTran and its ODBC 2 form SQLTransact.
 #include <sql.h>
 
-#include "connection/handles.h"
+#include "handles/handles.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
 #include "odbc/handle_dispatch.h"

@@ -3,8 +3,8 @@
 #include "controlled_pending_writes.h"
 
 #include "common/diagnostics.h"
-#include "connection/connection_record.h"
 #include "connection/pending_writes.h"
+#include "handles/connection_record.h"
 
 ControlledWrites& Writes() {
   static ControlledWrites writes;

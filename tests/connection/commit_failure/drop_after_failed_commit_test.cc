@@ -6,14 +6,14 @@
 #include <sqlext.h>
 
 #include "connection/connect_routine.h"
-#include "connection/connection_record.h"
 #include "connection/handle_lifecycle.h"
+#include "handles/connection_record.h"
 #include "controlled_pending_writes.h"
+#include "handles/statement_handle.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/handle_dispatch.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/statement_free.h"
-#include "odbc/statement_handle.h"
 
 namespace {
 

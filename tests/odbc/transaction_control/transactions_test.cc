@@ -8,15 +8,15 @@
 #include <cstdint>
 #include <string>
 
-#include "connection/connection_record.h"
 #include "connection/handle_lifecycle.h"
+#include "handles/connection_record.h"
 #include "controlled_pending_writes.h"
+#include "handles/statement_handle.h"
 #include "odbc/connection_attributes.h"
-#include "odbc/descriptor_handle.h"
+#include "odbc/descriptor_lifecycle.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/odbc_test_handles.h"
 #include "odbc/statement_allocation.h"
-#include "odbc/statement_handle.h"
 #include "odbc/transactions.h"
 
 namespace {

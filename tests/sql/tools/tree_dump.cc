@@ -5,7 +5,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "odbc/statement_handle.h"
+#include "handles/statement_handle.h"
 #include "sql/parse_tree.h"
 
 namespace {

@@ -1,6 +1,5 @@
 // Descriptor handles and their records: the four that every statement embeds
-// and those the application allocates. Statement allocation and freeing,
-// SQLAllocHandle/SQLFreeHandle and the binding functions use them.
+// and those the application allocates.
 #pragma once
 
 #include <sql.h>
@@ -8,7 +7,7 @@
 
 #include <cstdint>
 
-#include "common/handle_diagnostic.h"
+#include "handles/handle_diagnostic.h"
 
 struct ConnectionHandle;
 struct StatementHandle;
@@ -49,21 +48,3 @@ struct DescriptorHandle {
   DescriptorHandle(const DescriptorHandle&) = delete;
   DescriptorHandle& operator=(const DescriptorHandle&) = delete;
 };
-
-// Resets an embedded descriptor to its state at statement allocation.
-void InitEmbeddedDescriptor(DescriptorHandle& descriptor, ConnectionHandle* connection, StatementHandle* owner,
-                            std::uint64_t bindType);
-// Frees every record, or every record except the bookmark column's.
-void ReleaseDescriptorRecords(DescriptorHandle& descriptor, bool keepBookmarkRecord);
-
-// The connection's one descriptor list (application and embedded descriptors).
-void LinkDescriptor(ConnectionHandle& connection, DescriptorHandle& descriptor);
-void UnlinkDescriptor(ConnectionHandle& connection, DescriptorHandle& descriptor);
-
-// SQLAllocHandle(SQL_HANDLE_DESC): 1001 on the connection when memory runs out.
-SQLRETURN AllocateApplicationDescriptor(ConnectionHandle& connection, DescriptorHandle** out);
-// SQLFreeHandle(SQL_HANDLE_DESC): refuses an embedded descriptor with 1081;
-// statements using an application descriptor fall back to their own.
-SQLRETURN FreeDescriptor(DescriptorHandle* descriptor);
-// Frees the application descriptors still on a connection being freed.
-void FreeApplicationDescriptors(ConnectionHandle& connection);

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
-#include "common/epoch_time.h"
-#include "common/message_ids.h"
-#include "connection/quickbase_client.h"
-#include "qbapi/api_call_record.h"
+#include "handles/api_call_record.h"
+#include "handles/message_id.h"
 
 struct ConnectionHandle;
+struct QuickBaseClient;
 struct StatementHandle;
 
 struct ConnectionRecord {
@@ -30,13 +30,17 @@ struct ConnectionRecord {
   std::string databaseName;
   StatementHandle* currentStatement = nullptr;
   std::uint32_t lastImportRecordId = 0;
-  // Cleared whenever a read starts, so a zone reloaded between statements is seen.
-  LocalOffsetMemo localOffsetMemo;
-
   // The last failure: a message id, and for 999 the service's call record.
   MessageId lastMessageId = kMsgSuccess;
   ApiCallRecord lastServerError;
   std::string lastMessageText;
 
-  QuickBaseClient client;
+  // Built with the record and never null. Its type belongs to the layers
+  // above, so the connection layer defines the constructor and destructor.
+  std::unique_ptr<QuickBaseClient> client;
+
+  ConnectionRecord();
+  ~ConnectionRecord();
+  ConnectionRecord(const ConnectionRecord&) = delete;
+  ConnectionRecord& operator=(const ConnectionRecord&) = delete;
 };

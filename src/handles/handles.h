@@ -1,12 +1,14 @@
 // The environment and connection handles that the Driver Manager holds, with
-// the connection's settings map.
+// the connection's settings map. This folder holds the records that every
+// layer shares (handles, the connection record, call and catalog records), so
+// that includes run only downward; what works on them lives in the layers.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <string>
 
-#include "common/handle_diagnostic.h"
+#include "handles/handle_diagnostic.h"
 
 struct ConnectionHandle;
 struct ConnectionRecord;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/message_ids.h"
+#include "handles/message_id.h"
 
 struct HandleDiagnostic {
   MessageId messageId = kMsgSuccess;

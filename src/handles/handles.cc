@@ -1,5 +1,5 @@
 // Settings-map access shared by every subsystem that reads connection keys.
-#include "connection/handles.h"
+#include "handles/handles.h"
 
 const std::string& LookupSetting(const SettingsMap& settings, const std::string& key) {
   static const std::string kEmpty;

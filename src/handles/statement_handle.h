@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-#include "common/handle_diagnostic.h"
-#include "odbc/descriptor_handle.h"
-#include "qbapi/api_call_record.h"
+#include "handles/api_call_record.h"
+#include "handles/descriptor_handle.h"
+#include "handles/handle_diagnostic.h"
 
 struct CatalogRowWork;
 struct CatalogTableList;
