@@ -6,12 +6,12 @@
 #include <cstdint>
 
 #include "common/odbc_text.h"
+#include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/statement_attributes.h"
 #include "odbc/transactions.h"
-#include "odbc/type_info.h"
 
 namespace {
 

@@ -3,9 +3,8 @@
 
 #include "common/message_ids.h"
 #include "connection/handle_lifecycle.h"
+#include "connection/type_info.h"
 #include "handles/connection_record.h"
-#include "odbc/special_statement.h"
-#include "odbc/type_info.h"
 
 namespace {
 
@@ -46,19 +45,6 @@ TEST(TypeInfo, ConnectionQueries) {
   EXPECT_EQ(TestIsolationMask(record, 2), 0);
   EXPECT_EQ(TestIsolationMask(record, 8), kMsgNotSupported);
   EXPECT_EQ(record.lastMessageId, kMsgNotSupported);
-}
-
-TEST(TypeInfo, IdentityStatement) {
-  ConnectionRecord record;
-  record.lastMessageId = kMsgServerError;
-  auto* special = new SpecialStatement{kSpecialIdentity, &record};
-  std::int32_t rows = 0;
-  std::int32_t code = 0;
-  EXPECT_EQ(RunSpecialStatement(*special, rows, code), 0);
-  EXPECT_EQ(rows, 1);
-  EXPECT_EQ(code, 85);
-  EXPECT_EQ(record.lastMessageId, kMsgSuccess);
-  FreeSpecialStatement(special);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The 19-row type table and the connection queries built on it.
-#include "odbc/type_info.h"
+#include "connection/type_info.h"
 
 #include "common/message_ids.h"
 #include "handles/connection_record.h"
