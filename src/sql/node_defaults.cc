@@ -64,6 +64,7 @@ void SetAggregateDefaults(AggregateFields& f) {
 void SetScalarFunctionDefaults(ScalarFunctionFields& f) {
   f.name = kNoValue;
   f.firstArgument = kNoNode;
+  f.convertTypeWord = kNoValue;
   f.resultBuffer = kNoValue;
   f.owningStatement = kNoNode;
 }

@@ -290,6 +290,9 @@ struct ScalarFunctionFields {
   std::uint16_t functionRow;
   std::uint16_t interval;
   std::uint8_t extractField;
+  // CONVERT's type word, kept from taking it out of the argument list until
+  // the converted argument is bound and the result type can be decided.
+  ValueIndex convertTypeWord;
   ValueIndex resultBuffer;
   std::uint32_t distinctPosition;
   std::uint32_t distinctWidth;
