@@ -255,7 +255,10 @@ KNOWN_ORDER = ["required", "unique", "foreignkey"]
 def field_xml(f, key_fid):
     props = dict(f["props"])
     role = props.pop("role", "")
-    attrs = {"id": f["fid"], "field_type": f["type"], "base_type": BASE_TYPE.get(f["type"], "text")}
+    # A "base_type" property stands in for the type's own, so tests can serve
+    # a schema with a base type no client knows.
+    base = props.pop("base_type", BASE_TYPE.get(f["type"], "text"))
+    attrs = {"id": f["fid"], "field_type": f["type"], "base_type": base}
     if f["mode"]:
         attrs["mode"] = f["mode"]
     if role:
@@ -264,7 +267,6 @@ def field_xml(f, key_fid):
     defaults = {"required": "0", "unique": "1" if f["fid"] in (3, key_fid) else "0", "foreignkey": "0"}
     for name in KNOWN_ORDER:
         out.append(el(name, props.pop(name, defaults[name])))
-    base = BASE_TYPE.get(f["type"], "text")
     if base == "text":
         out.append(el("maxlength", props.pop("maxlength", "0")))
         out.append(el("num_lines", props.pop("num_lines", "6" if f["type"] == "multitext" else "1")))

@@ -13,6 +13,7 @@
 //
 // Key types:
 //   C  text, A-Z folded to a-z, ending at the first NUL byte
+//   B  bytes, compared unsigned over the whole length (binary values)
 //   N  decimal text, left-aligned and blank-padded
 //   E  an 8-byte double (length 8); NaN sorts below every number
 //   W  a 4-byte little-endian record id, compared as unsigned (length 4)
@@ -20,7 +21,8 @@
 //
 // What writers emit for NULL. A sort record holds each value followed by its
 // NULL-marker byte (' ' for a value, 'N' for NULL). A key over a value that
-// may be NULL is written with its type letter in lower case ("c", "n", "e");
+// may be NULL is written with its type letter in lower case ("c", "b", "n",
+// "e");
 // the engine then reads the marker byte right after the key's bytes (so it
 // must lie inside the record) and sorts NULL below every value: first when
 // ascending, last when descending, never among '' or 0, and equal to every

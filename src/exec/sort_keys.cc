@@ -67,7 +67,7 @@ bool ReadKey(std::string_view text, std::size_t& at, SortKey& key) {
     return false;
   }
   char type = text[at];
-  key.nullable = (type == 'c' || type == 'n' || type == 'e') ? 1 : 0;
+  key.nullable = (type == 'c' || type == 'n' || type == 'e' || type == 'b') ? 1 : 0;
   key.type = static_cast<std::uint8_t>(key.nullable ? FoldToUpperAZ(type) : type);
   key.descending = text[at + 2] == 'A' ? 0 : 1;
   at += 3;
@@ -164,6 +164,10 @@ std::uint32_t ReadRecordId(const unsigned char* bytes) {
 int CompareKeyValues(const SortKey& key, const unsigned char* a, const unsigned char* b) {
   switch (key.type) {
     case 'C': return CompareCharacterKey(a, b, key.length);
+    case 'B': {
+      int result = std::memcmp(a, b, key.length);
+      return Sign(result < 0, result > 0);
+    }
     case 'N': return CompareNumericKey(a, b, key.length);
     case 'E': return CompareDoubleKey(a, b);
     case 'W': {
@@ -193,7 +197,8 @@ int CompareKey(const SortKey& key, const unsigned char* a, const unsigned char* 
 
 std::size_t NormalizedValueLength(const SortKey& key) {
   switch (key.type) {
-    case 'C': return key.length;
+    case 'C':
+    case 'B': return key.length;
     case 'N': return std::size_t{key.length} + 3;
     case 'E': return 8;
     case 'W': return 4;
@@ -242,6 +247,7 @@ void NormalizeDouble(const unsigned char* bytes, unsigned char* out) {
 void NormalizeValue(const SortKey& key, const unsigned char* value, unsigned char* out) {
   switch (key.type) {
     case 'C': NormalizeCharacter(value, key.length, out); break;
+    case 'B': std::memcpy(out, value, key.length); break;
     case 'N': NormalizeNumeric(value, key.length, out); break;
     case 'E': NormalizeDouble(value, out); break;
     case 'W': PutBigEndian(ReadRecordId(value), 4, out); break;

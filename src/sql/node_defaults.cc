@@ -17,6 +17,7 @@ void SetSelectDefaults(SelectFields& f) {
   f.sortSpec = kNoValue;
   f.aggregateList = kNoNode;
   f.distinctSpec = kNoValue;
+  f.groupOrderSpec = kNoValue;
   f.enclosingSelect = kNoNode;
   f.rowCount = 0xFFFFFFFFu;
   f.currentRow = kCurrentRowBeforeFirst;

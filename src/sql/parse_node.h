@@ -112,8 +112,13 @@ struct RootFields {
   std::uint8_t parameterChainFlag;  // 1 once prepare links the markers itself
 };
 
+// The one-byte flags come first so the record stays within the node's words.
 struct SelectFields {
   std::uint8_t distinct;
+  std::uint8_t aggregatesWithoutGroupBy;
+  std::uint8_t sortedBySource;
+  std::uint8_t batchedKeyLookup;
+  std::uint8_t distinctRows;
   NodeIndex selectList;  // none means "*"
   NodeIndex fromList;
   NodeIndex where;
@@ -127,15 +132,14 @@ struct SelectFields {
   std::uint32_t keyLength;
   ValueIndex distinctSpec;
   std::uint32_t distinctRecordLength;
-  std::uint8_t aggregatesWithoutGroupBy;
+  // A grouped SELECT ordered by more than its GROUP BY columns sorts its
+  // group records once more, after aggregation, by this specification.
+  ValueIndex groupOrderSpec;
   NodeIndex enclosingSelect;
-  std::uint8_t sortedBySource;
-  std::uint8_t batchedKeyLookup;
   std::uint32_t rowCount;
-  std::int64_t currentRow;
   ValueIndex resultFileName;
   std::int32_t resultFile;
-  std::uint8_t distinctRows;
+  std::int64_t currentRow;
   void* inMemoryRow;
 };
 
@@ -190,6 +194,12 @@ struct SortItemFields {
   NodeIndex value;
   std::uint8_t descending;
   NodeIndex next;
+  // Where the item's value sits in the SELECT's sort or group records (1-based;
+  // 0 while not laid out). In a grouped SELECT an item that is neither a
+  // GROUP BY column nor an aggregate gets a place of its own after the
+  // aggregates, filled once its group is complete.
+  std::uint32_t recordPosition;
+  std::uint32_t recordWidth;
 };
 
 struct GroupItemFields {

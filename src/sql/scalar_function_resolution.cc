@@ -47,9 +47,19 @@ std::string_view FunctionName(const ParseTree& tree, NodeIndex node) {
 }
 
 // The detail of 1058 and 1059 names the function as the caller wrote it.
+// A refused keyword (an interval in fractions of a second, a long CONVERT
+// target) is named in the message, so the user sees which word to change.
 MessageId WithFunctionName(StatementHandle& statement, const ParseTree& tree, NodeIndex node, MessageId id) {
   if (id == kMsgScalarFunctionNotFound || id == kMsgInvalidScalarArgument) {
     statement.diagnostic.detailText.assign(FunctionName(tree, node));
+  }
+  if (id == kMsgNotSupportedDetail) {
+    const ScalarFunctionFields& call = GetParseNode(tree, node).fields.scalarFunction;
+    if (call.functionRow == kFnConvert && call.convertTypeWord != kNoValue) {
+      statement.diagnostic.detailText = GetValueText(tree, call.convertTypeWord);
+    } else if (call.functionRow == kFnTimestampAdd || call.functionRow == kFnTimestampDiff) {
+      statement.diagnostic.detailText = kFractionInterval;
+    }
   }
   return id;
 }

@@ -7,6 +7,7 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "tables/pseudo_tables.h"
+#include "tables/table_failures.h"
 #include "tables/table_names.h"
 #include "tables/table_schema.h"
 
@@ -29,8 +30,11 @@ MessageId OpenServiceTable(ConnectionRecord& record, const std::string& tableNam
   std::shared_ptr<TableSchema> schema;
   id = LoadTableSchema(record, tableId, schema);
   if (id != kMsgSuccess) return id;
-  id = BuildTableColumns(*schema, record.hostIsAccessOrQuery != 0, HyphensKept(record), cursor.columns);
-  if (id != kMsgSuccess) return id;
+  std::string unmapped;
+  id = BuildTableColumns(*schema, record.hostIsAccessOrQuery != 0, HyphensKept(record), cursor.columns, &unmapped);
+  // A field the driver can't map makes the whole table unusable; the message
+  // names it so that the table's owner can tell which one.
+  if (id != kMsgSuccess) return RecordTableFailure(record, kMsgNotSupportedDetail, "table '" + tableName + "': " + unmapped);
   cursor.tableId = tableId;
   cursor.keyName = KeyName(cursor.columns);
   // The record id identifies every fetched row, whatever the statement reads.

@@ -133,13 +133,19 @@ MessageId MapFieldToColumn(const SchemaField& field, const std::string& keyField
 }
 
 MessageId BuildTableColumns(const TableSchema& schema, bool hostFlag, bool hyphenFlag,
-                            std::vector<ColumnDescriptor>& columns) {
+                            std::vector<ColumnDescriptor>& columns, std::string* unmapped) {
   columns.clear();
   columns.reserve(schema.reply.fields.size());
   for (const SchemaField& field : schema.reply.fields) {
     ColumnDescriptor column;
     MessageId id = MapFieldToColumn(field, schema.keyFieldId, hostFlag, hyphenFlag, column);
-    if (id != kMsgSuccess) return id;
+    if (id != kMsgSuccess) {
+      if (unmapped != nullptr)
+        *unmapped = "field '" + Lookup(field.properties, "label") + "' has the type '" +
+                    Lookup(field.attributes, "field_type") + "' (base type '" + Lookup(field.attributes, "base_type") +
+                    "')";
+      return id;
+    }
     columns.push_back(std::move(column));
   }
   return kMsgSuccess;

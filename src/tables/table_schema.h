@@ -22,9 +22,10 @@ MessageId LoadTableSchema(ConnectionRecord& record, const std::string& tableId,
 // One field as a column. 0, or 4 for a base type without an SQL type.
 MessageId MapFieldToColumn(const SchemaField& field, const std::string& keyFieldId, bool hostFlag,
                            bool hyphenFlag, ColumnDescriptor& column);
-// Every field of the schema, in the schema's order.
+// Every field of the schema, in the schema's order; 4 at the first field
+// that has no SQL type, whose label and types then go to unmapped.
 MessageId BuildTableColumns(const TableSchema& schema, bool hostFlag, bool hyphenFlag,
-                            std::vector<ColumnDescriptor>& columns);
+                            std::vector<ColumnDescriptor>& columns, std::string* unmapped = nullptr);
 
 // Forgets the table's schema and cached rows (FLUSH_THIS_DBID_SCHEMA, DDL).
 void DropTableSchema(QuickBaseClient& client, const std::string& tableId);

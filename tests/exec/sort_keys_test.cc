@@ -152,6 +152,11 @@ TEST(SortCompareRecords, OrdersEachKeyType) {
       {"S(1,8,E,A)F(FIX,8)", DoubleBytes(nan), DoubleBytes(-inf), -1},
       {"S(1,8,E,A)F(FIX,8)", DoubleBytes(nan), DoubleBytes(-nan), 0},
       {"S(1,8,E,A)F(FIX,8)", DoubleBytes(inf), DoubleBytes(1e308), 1},
+      // Binary keys compare every byte unsigned, NULs and case included.
+      {"S(1,4,B,A)F(FIX,4)", std::string("ab\0x", 4), std::string("ab\0y", 4), -1},
+      {"S(1,3,B,A)F(FIX,3)", "abc", "ABC", 1},
+      {"S(1,2,B,A)F(FIX,2)", "\x01\xFF", "\x02\x00", -1},
+      {"S(1,2,b,A)F(FIX,3)", std::string("\0\0N", 3), std::string("\0\0 ", 3), -1},
       {"S(1,4,W,A)F(FIX,4)", RecordIdBytes(256), RecordIdBytes(1), 1},
       {"S(1,4,W,A)F(FIX,4)", RecordIdBytes(0x80000000u), RecordIdBytes(1), 1},
       {"S(1,4,W,A)F(FIX,4)", RecordIdBytes(0xFFFFFFFFu), RecordIdBytes(0xF0000000u), 1},

@@ -46,7 +46,7 @@ inline std::string RandomKeyBytes(const SortKey& key, std::mt19937& random) {
 // A sort text of one to four keys laid out one after the other, as the
 // writers do, followed by payload_length bytes that no key reads.
 inline std::string RandomSortText(std::mt19937& random, int payload_length, bool allow_duplicate_removal) {
-  static const char kTypes[] = {'C', 'N', 'E', 'W', 'c', 'n', 'e', 'X'};
+  static const char kTypes[] = {'C', 'B', 'N', 'E', 'W', 'c', 'b', 'n', 'e', 'X'};
   std::string keys;
   int position = 1;
   int count = 1 + static_cast<int>(random() % 4);
@@ -56,7 +56,7 @@ inline std::string RandomSortText(std::mt19937& random, int payload_length, bool
     int length = type == 'E' || type == 'e' ? 8 : (type == 'W' ? 4 : 1 + static_cast<int>(random() % 4));
     keys += (k ? "," : "") + std::to_string(position) + "," + std::to_string(length) + "," + type + "," +
             (random() % 2 ? "A" : "D");
-    position += length + (type == 'c' || type == 'n' || type == 'e' ? 1 : 0);
+    position += length + (type == 'c' || type == 'b' || type == 'n' || type == 'e' ? 1 : 0);
     if (k == 0) first_key_end = position;
   }
   int record_length = position - 1 + payload_length;

@@ -6,13 +6,17 @@
 #include <cstdio>
 
 #include "handles/statement_handle.h"
+#include "connection/quickbase_client.h"
+#include "platform/files.h"
 #include "sql/parse_tree.h"
+#include "tables/table_cursor.h"
 
 namespace {
 
 struct Dumper {
   const ParseTree& tree;
   std::string out;
+  bool bound = false;  // also print what the semantic pass filled in
 
   void Line(int indent, const std::string& text) {
     out.append(static_cast<std::size_t>(indent) * 2, ' ');
@@ -35,6 +39,8 @@ struct Dumper {
   void DumpLiteral(int indent, const ParseNode& node);
   void DumpChain(int indent, NodeIndex first);
   std::string JoinLeftName(NodeIndex joinItem) const;
+  std::string BoundSuffix(NodeIndex index) const;
+  void DumpSelectLayout(int indent, const SelectFields& f);
 };
 
 std::string Number(double value) {
@@ -97,6 +103,42 @@ std::string EscapeText(std::string_view text) {
 std::string EscapeShortText(std::string_view text) {
   if (text.size() <= 200) return EscapeText(text);
   return EscapeText(text.substr(0, 60)) + "...(" + std::to_string(text.size()) + " bytes)";
+}
+
+
+const char* ValueTypeName(std::int16_t type) {
+  switch (type) {
+    case kValueUntyped: return "untyped";
+    case kValueBinary: return "bin";
+    case kValueCharacter: return "char";
+    case kValueNumeric: return "num";
+    case kValueInteger: return "int";
+    case kValueDouble: return "dbl";
+    case kValueDate: return "date";
+    case kValueTime: return "time";
+    case kValueTimestamp: return "ts";
+    default: return "?";
+  }
+}
+
+std::string TypeText(const ValueCell& cell) {
+  return std::string(" :: ") + ValueTypeName(cell.valueType) + "/" + std::to_string(cell.sqlType) + "/" +
+         std::to_string(cell.size) + "/" + (cell.digits == kNoDigits ? std::string("-") : std::to_string(cell.digits));
+}
+
+std::string Place(const char* label, std::uint32_t position, std::uint32_t width) {
+  if (position == 0 && width == 0) return "";
+  return std::string(" ") + label + "=" + std::to_string(position) + "/" + std::to_string(width);
+}
+
+// Spec texts name the temporary directory, which differs between machines.
+std::string WithoutTemporaryDirectory(std::string text) {
+  std::string directory = TemporaryDirectory();
+  if (!directory.empty() && directory.back() != '/') directory += '/';
+  for (std::size_t at = text.find(directory); !directory.empty() && at != std::string::npos;
+       at = text.find(directory, at))
+    text.replace(at, directory.size(), "<TMP>");
+  return text;
 }
 
 }  // namespace
@@ -304,7 +346,12 @@ void Dumper::Dump(int indent, NodeIndex index) {
     Line(indent, "none");
     return;
   }
+  const std::size_t start = out.size();
   DumpStatement(indent, Node(index));
+  if (!bound) return;
+  const std::size_t lineEnd = out.find('\n', start);
+  if (lineEnd != std::string::npos) out.insert(lineEnd, BoundSuffix(index));
+  if (Node(index).kind == kNodeSelect) DumpSelectLayout(indent + 1, Node(index).fields.select);
 }
 
 std::string DumpParseResult(const StatementHandle& statement, const ParseTree* tree, MessageId id) {
@@ -323,4 +370,109 @@ std::string DumpParseResult(const StatementHandle& statement, const ParseTree* t
                 " passthrough=" + std::to_string(statement.passThrough) + " batch=" +
                 QuoteText(statement.remainingBatch) + "\n";
   return dumper.out;
+}
+
+std::string Dumper::BoundSuffix(NodeIndex index) const {
+  const ParseNode& node = Node(index);
+  const NodeFields& f = node.fields;
+  auto buffer = [&](ValueIndex value) {
+    return value == kNoValue ? std::string() : " buf=" + std::to_string(tree.values[value].size);
+  };
+  switch (node.kind) {
+    case kNodeTableReference: {
+      const TableCursor* cursor = f.tableReference.cursor;
+      if (cursor == nullptr) return " -> not open";
+      return " -> open " + QuoteText(cursor->tableName) + " columns=" + std::to_string(cursor->columns.size());
+    }
+    case kNodeColumnReference: {
+      const ColumnReferenceFields& c = f.columnReference;
+      std::string text = TypeText(node.cell);
+      if (c.tableReference != kNoNode) {
+        text += " -> " + Name(Node(c.tableReference).fields.tableReference.alias) + "#" + std::to_string(c.columnNumber);
+      }
+      if (c.fromSpool != 0) text += Place("spool", c.spoolPosition, c.spoolWidth);
+      else text += Place("key", c.spoolPosition, c.spoolWidth);
+      return text + Place("distinct", c.distinctPosition, c.distinctWidth) + buffer(c.resultBuffer);
+    }
+    case kNodeArithmetic: {
+      const ArithmeticFields& a = f.arithmetic;
+      std::string text = TypeText(node.cell) + buffer(a.resultBuffer);
+      for (ValueIndex work : a.workBuffers)
+        if (work != kNoValue) text += " work=" + std::to_string(tree.values[work].size);
+      return text + Place("distinct", a.distinctPosition, a.distinctWidth);
+    }
+    case kNodeAggregate: {
+      const AggregateFields& a = f.aggregate;
+      return TypeText(node.cell) + buffer(a.resultBuffer) + Place("group", a.groupPosition, a.groupWidth) +
+             Place("distinct", a.distinctPosition, a.distinctWidth);
+    }
+    case kNodeScalarFunction: {
+      const ScalarFunctionFields& c = f.scalarFunction;
+      return TypeText(node.cell) + " row=" + std::to_string(c.functionRow) +
+             (c.interval != 0 ? " interval=" + std::to_string(c.interval) : std::string()) +
+             (c.extractField != 0 ? std::string(" field=") + static_cast<char>(c.extractField) : std::string()) +
+             buffer(c.resultBuffer) + Place("distinct", c.distinctPosition, c.distinctWidth);
+    }
+    case kNodeSortItem: return Place("at", f.sortItem.recordPosition, f.sortItem.recordWidth);
+    case kNodeSelect:
+    case kNodeBoolean:
+    case kNodePredicate:
+    case kNodeStringLiteral:
+    case kNodeNumberLiteral:
+    case kNodeParameter:
+    case kNodeUser:
+    case kNodeNull:
+    case kNodeDateLiteral:
+    case kNodeTimeLiteral:
+    case kNodeTimestampLiteral: return TypeText(node.cell);
+    default: return "";
+  }
+}
+
+void Dumper::DumpSelectLayout(int indent, const SelectFields& f) {
+  Line(indent, "layout: key=" + std::to_string(f.keyLength) + " record=" + std::to_string(f.sortRecordLength) +
+                   " rid=" + std::to_string(f.recordIdPosition) +
+                   " aggregates-only=" + std::to_string(f.aggregatesWithoutGroupBy) +
+                   " distinct-record=" + std::to_string(f.distinctRecordLength) + " name-buffer=" +
+                   (f.resultFileName == kNoValue ? std::string("-") : std::to_string(tree.values[f.resultFileName].size)));
+  if (f.sortSpec != kNoValue) Line(indent, "sort: " + QuoteText(WithoutTemporaryDirectory(tree.values[f.sortSpec].text)));
+  if (f.groupOrderSpec != kNoValue)
+    Line(indent, "group-order: " + QuoteText(WithoutTemporaryDirectory(tree.values[f.groupOrderSpec].text)));
+  if (f.distinctSpec != kNoValue)
+    Line(indent, "distinct: " + QuoteText(WithoutTemporaryDirectory(tree.values[f.distinctSpec].text)));
+  std::string aggregates;
+  for (NodeIndex a = f.aggregateList; a != kNoNode; a = Node(a).fields.aggregate.nextAggregate)
+    aggregates += " " + std::to_string(Node(a).fields.aggregate.code) + "@" + std::to_string(Node(a).fields.aggregate.groupPosition);
+  if (!aggregates.empty()) Line(indent, "aggregates:" + aggregates);
+}
+
+std::string DumpBindResult(const StatementHandle& statement, const ParseTree* tree, MessageId id) {
+  if (id != kMsgSuccess) {
+    return "ERROR " + std::to_string(id) + " " + EscapeShortText(statement.diagnostic.detailText) + "\n";
+  }
+  Dumper dumper{*tree, {}, true};
+  const RootFields& root = tree->nodes[0].fields.root;
+  dumper.Dump(0, root.statementNode);
+  std::string params = "params:";
+  for (NodeIndex marker = root.firstParameter; marker != kNoNode; marker = tree->nodes[marker].fields.parameter.next) {
+    const ParseNode& node = tree->nodes[marker];
+    params += " " + std::to_string(node.fields.parameter.number) + TypeText(node.cell).substr(3);
+  }
+  dumper.out += params + "\n";
+  for (const ParseNode& node : tree->nodes) {
+    if (node.kind != kNodeTableReference || node.fields.tableReference.cursor == nullptr) continue;
+    const TableCursor& cursor = *node.fields.tableReference.cursor;
+    if (cursor.connection == nullptr || cursor.tableId.empty()) continue;
+    dumper.out += "fetch " + QuoteText(cursor.tableName) + ":" + FetchedFields(cursor) + "\n";
+  }
+  return dumper.out;
+}
+
+std::string FetchedFields(const TableCursor& cursor) {
+  const auto& tables = cursor.connection->client->caches.tables;
+  auto table = tables.find(cursor.tableId);
+  if (table == tables.end()) return "";
+  std::string text;
+  for (std::uint32_t field : table->second.fieldsToFetch) text += (text.empty() ? " " : ",") + std::to_string(field);
+  return text;
 }

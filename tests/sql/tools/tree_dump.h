@@ -14,6 +14,17 @@ struct ParseTree;
 // batch rest; or "ERROR <id> <detail>" when id is not 0.
 std::string DumpParseResult(const StatementHandle& statement, const ParseTree* tree, MessageId id);
 
+// The bound tree after the semantic pass: each node's line also carries its
+// type, resolved column, buffers and record places; each SELECT its layout
+// and sort texts (the temporary directory shown as <TMP>); then the
+// parameters' types and the fields registered for fetching per table. Or
+// "ERROR <id> <detail>".
+std::string DumpBindResult(const StatementHandle& statement, const ParseTree* tree, MessageId id);
+
+// The fields registered for fetching of the cursor's table, " 3,6,7".
+struct TableCursor;
+std::string FetchedFields(const TableCursor& cursor);
+
 // text in double quotes with '"', '\' and control bytes escaped.
 std::string QuoteText(std::string_view text);
 // The same, with a text over 200 bytes shortened to its first 60 bytes and

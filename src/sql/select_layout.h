@@ -1,0 +1,40 @@
+// The record layouts of a SELECT's temporary files and the sort texts that
+// describe them to the sort engine: sort or group records for ORDER BY and
+// GROUP BY, DISTINCT records, and the result file's name buffer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/message_ids.h"
+#include "common/value_cell.h"
+#include "sql/parse_tree.h"
+
+struct StatementHandle;
+
+// DISTINCT and key-lookup records begin with the row's ordinal in this many
+// decimal digits, which bounds no result below ten billion rows.
+inline constexpr std::uint32_t kRowNumberWidth = 10;
+// Bytes reserved for a result file's name.
+inline constexpr std::uint64_t kResultFileNameSize = 261;
+
+// How a value is written as a key: its width in the record (a NULL-marker
+// byte follows it) and the sort engine's type letter.
+struct KeyShape {
+  std::uint32_t width = 0;
+  char letter = 0;
+};
+
+// The key form of a value of this type; false when it has none (a text or
+// binary value wider than 255 bytes, or a type without an encoding).
+bool ShapeOfKey(const ValueCell& cell, KeyShape& shape);
+
+// GROUP BY columns as the leading keys of the sort record: each column's
+// position and width, and the SELECT's key length. 1047 for more than 20
+// columns, 1048 for a column that can't be a key.
+MessageId LayOutGroupColumns(StatementHandle& statement, ParseTree& tree, NodeIndex select);
+
+// The rest of the layout once every list is bound: aggregate and ORDER BY
+// positions, record ids, the sort, group-order and DISTINCT texts, and the
+// result file's name buffer.
+MessageId LayOutSelect(StatementHandle& statement, ParseTree& tree, NodeIndex select);
