@@ -237,7 +237,10 @@ bool ShapeOfKey(const ValueCell& cell, KeyShape& shape) {
   const auto size = static_cast<std::uint32_t>(cell.size > 0 ? cell.size : 1);
   switch (cell.valueType) {
     case kValueCharacter: shape = {size, 'c'}; return size <= kMaxKeyBytes;
-    case kValueBinary: shape = {size, 'b'}; return size <= kMaxKeyBytes;
+    // The bytes padded with zeros, then the length in two bytes, most
+    // significant first: compared byte for byte that orders by content,
+    // then by length, and the value reads back exactly.
+    case kValueBinary: shape = {size + 2, 'b'}; return size <= kMaxKeyBytes;
     case kValueNumeric: shape = {size + 2, 'n'}; return true;
     case kValueInteger:
     case kValueDouble: shape = {8, 'e'}; return true;

@@ -19,7 +19,8 @@ inline constexpr std::uint32_t kRowNumberWidth = 10;
 inline constexpr std::uint64_t kResultFileNameSize = 261;
 
 // How a value is written as a key: its width in the record (a NULL-marker
-// byte follows it) and the sort engine's type letter.
+// byte follows it) and the sort engine's type letter. A binary value takes
+// its size plus a two-byte length.
 struct KeyShape {
   std::uint32_t width = 0;
   char letter = 0;
