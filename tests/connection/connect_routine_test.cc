@@ -22,7 +22,8 @@ struct Handles {
     AllocConnectionHandle(*environment, &connection);
   }
   ~Handles() {
-    if (connection != nullptr) connection->firstStatement = nullptr;  // what the fake leaves behind
+    connection->firstStatement = nullptr;  // what the fake leaves behind
+    FreeConnectionHandle(connection);
     FreeEnvironmentHandle(environment);
   }
 };
