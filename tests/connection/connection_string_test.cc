@@ -42,7 +42,7 @@ TEST(ConnectionString, OutStringRoundTrips) {
   };
   for (const SettingsMap& map : maps) {
     SettingsMap back;
-    std::string out = BuildOutConnectionString(map);
+    std::string out = BuildOutConnectionString(map, map);
     ASSERT_TRUE(ParseConnectionString(out, back)) << out;
     EXPECT_EQ(back, map) << out;
   }
@@ -50,9 +50,9 @@ TEST(ConnectionString, OutStringRoundTrips) {
 
 TEST(ConnectionString, OutStringLeadsWithDataSourceAndSkipsEmptyValues) {
   SettingsMap settings{{"DSN", "demo"}, {"DRIVER", "x"}, {"UID", "u"}, {"APPTOKEN", ""}};
-  EXPECT_EQ(BuildOutConnectionString(settings), "DSN=demo;UID=u;");
+  EXPECT_EQ(BuildOutConnectionString(settings, settings), "DSN=demo;UID=u;");
   settings.erase("DSN");
-  EXPECT_EQ(BuildOutConnectionString(settings), "DRIVER={x};UID=u;");
+  EXPECT_EQ(BuildOutConnectionString(settings, settings), "DRIVER={x};UID=u;");
 }
 
 }  // namespace
