@@ -145,7 +145,11 @@ TEST(EndTransaction, CommitClosesCursorsAndKeepsPreparedStatements) {
   statement->prepared = 1;
   statement->transactionFlags[0] = 1;
   statement->transactionFlags[1] = 1;
+  // What the statement's own last call left is still there for its thread
+  // to read: ending the transaction is a call on the connection.
+  SetDiagnostic(statement->diagnostic, kMsgOptionValueChanged);
   EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_DBC, connection, SQL_COMMIT), SQL_SUCCESS);
+  EXPECT_EQ(statement->diagnostic.messageId, kMsgOptionValueChanged);
   EXPECT_EQ(statement->statementKind, kStatementNone);
   EXPECT_EQ(statement->prepared, 1);
   EXPECT_EQ(statement->transactionFlags[0], 0);
