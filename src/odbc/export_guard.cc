@@ -17,13 +17,8 @@ Record* RecordOfKind(SQLHANDLE handle, std::int16_t kind) {
 }
 
 template <typename Record>
-std::mutex* OwnMutex(Record* record) {
-  return record == nullptr ? nullptr : &record->mutex;
-}
-
-template <typename Record>
-std::mutex* ConnectionMutex(Record* record) {
-  return record == nullptr ? nullptr : &record->connection->mutex;
+std::mutex* MutexOfRecord(Record* record) {
+  return record == nullptr ? nullptr : &export_detail::MutexOf(*record);
 }
 
 }  // namespace
@@ -44,10 +39,10 @@ DescriptorHandle* DescriptorOf(SQLHANDLE handle) {
 
 std::mutex* MutexGuarding(SQLSMALLINT handleType, SQLHANDLE handle) {
   switch (handleType) {
-    case SQL_HANDLE_ENV: return OwnMutex(EnvironmentOf(handle));
-    case SQL_HANDLE_DBC: return OwnMutex(ConnectionOf(handle));
-    case SQL_HANDLE_STMT: return ConnectionMutex(StatementOf(handle));
-    case SQL_HANDLE_DESC: return ConnectionMutex(DescriptorOf(handle));
+    case SQL_HANDLE_ENV: return MutexOfRecord(EnvironmentOf(handle));
+    case SQL_HANDLE_DBC: return MutexOfRecord(ConnectionOf(handle));
+    case SQL_HANDLE_STMT: return MutexOfRecord(StatementOf(handle));
+    case SQL_HANDLE_DESC: return MutexOfRecord(DescriptorOf(handle));
     default: return nullptr;
   }
 }

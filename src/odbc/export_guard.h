@@ -74,11 +74,18 @@ struct StatementCallScope {
 
 namespace export_detail {
 
+// The mutex the threads rule names for a record.
+inline std::mutex& MutexOf(EnvironmentHandle& environment) { return environment.mutex; }
+inline std::mutex& MutexOf(ConnectionHandle& connection) { return connection.mutex; }
+inline std::mutex& MutexOf(StatementHandle& statement) { return statement.connection->mutex; }
+inline std::mutex& MutexOf(DescriptorHandle& descriptor) { return descriptor.connection->mutex; }
+
 template <typename Record, typename Core>
-SQLRETURN RunCore(Record& record, HandleDiagnostic& diagnostic, const char* functionName, Core& core) noexcept {
+SQLRETURN RunCore(Record& record, const char* functionName, Core& core) noexcept {
   using Result = decltype(core(record));
   static_assert(std::is_same_v<Result, MessageId> || std::is_same_v<Result, SQLRETURN>,
                 "a core returns a MessageId or an SQLRETURN");
+  HandleDiagnostic& diagnostic = record.diagnostic;
   return GuardedCall(&diagnostic, functionName, [&]() -> SQLRETURN {
     if constexpr (std::is_same_v<Result, MessageId>)
       return FinishCall(diagnostic, core(record));
@@ -87,42 +94,38 @@ SQLRETURN RunCore(Record& record, HandleDiagnostic& diagnostic, const char* func
   });
 }
 
+template <typename Record, typename Core>
+SQLRETURN GuardedRecordCall(Record* record, const char* functionName, Core& core) noexcept {
+  if (record == nullptr) return SQL_INVALID_HANDLE;
+  std::lock_guard<std::mutex> lock(MutexOf(*record));
+  ClearDiagnostic(record->diagnostic);
+  return RunCore(*record, functionName, core);
+}
+
 }  // namespace export_detail
 
 template <typename Core>
 SQLRETURN GuardedEnvironmentCall(SQLHENV handle, const char* functionName, Core&& core) noexcept {
-  EnvironmentHandle* environment = EnvironmentOf(handle);
-  if (environment == nullptr) return SQL_INVALID_HANDLE;
-  std::lock_guard<std::mutex> lock(environment->mutex);
-  ClearDiagnostic(environment->diagnostic);
-  return export_detail::RunCore(*environment, environment->diagnostic, functionName, core);
+  return export_detail::GuardedRecordCall(EnvironmentOf(handle), functionName, core);
 }
 
 template <typename Core>
 SQLRETURN GuardedConnectionCall(SQLHDBC handle, const char* functionName, Core&& core) noexcept {
-  ConnectionHandle* connection = ConnectionOf(handle);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  std::lock_guard<std::mutex> lock(connection->mutex);
-  ClearDiagnostic(connection->diagnostic);
-  return export_detail::RunCore(*connection, connection->diagnostic, functionName, core);
+  return export_detail::GuardedRecordCall(ConnectionOf(handle), functionName, core);
+}
+
+template <typename Core>
+SQLRETURN GuardedDescriptorCall(SQLHDESC handle, const char* functionName, Core&& core) noexcept {
+  return export_detail::GuardedRecordCall(DescriptorOf(handle), functionName, core);
 }
 
 template <typename Core>
 SQLRETURN GuardedStatementCall(SQLHSTMT handle, const char* functionName, Core&& core) noexcept {
   StatementHandle* statement = StatementOf(handle);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  std::lock_guard<std::mutex> lock(statement->connection->mutex);
+  std::lock_guard<std::mutex> lock(export_detail::MutexOf(*statement));
   StatementCallScope scope(*statement);
-  return export_detail::RunCore(*statement, statement->diagnostic, functionName, core);
-}
-
-template <typename Core>
-SQLRETURN GuardedDescriptorCall(SQLHDESC handle, const char* functionName, Core&& core) noexcept {
-  DescriptorHandle* descriptor = DescriptorOf(handle);
-  if (descriptor == nullptr) return SQL_INVALID_HANDLE;
-  std::lock_guard<std::mutex> lock(descriptor->connection->mutex);
-  ClearDiagnostic(descriptor->diagnostic);
-  return export_detail::RunCore(*descriptor, descriptor->diagnostic, functionName, core);
+  return export_detail::RunCore(*statement, functionName, core);
 }
 
 // For the diagnostic functions, which read what the last call left: the
