@@ -12,8 +12,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// No reply of the XML API comes near this; a larger one is a broken or
-// hostile server, and reading on would only exhaust the host's memory.
+// Replies read into memory (query pages of 1000 records included) stay far
+// below this in practice; a larger one is taken for a broken or hostile
+// server, since reading on could exhaust the host's memory.
 constexpr std::size_t kMaxReplyBytes = std::size_t{64} * 1024 * 1024;
 constexpr const char* kReplyTooLargeText = "Reply larger than 64 MiB";
 
