@@ -29,6 +29,20 @@ inline constexpr std::size_t kNumberTextBytes = 400;
 inline constexpr std::uint64_t kCharacterOverhead = 1;
 inline constexpr std::uint64_t kBinaryOverhead = 8;
 
+// Table access answers a cut value with 2; its pseudo-tables pass the
+// converter's 1002 through. Both mean the same here.
+MessageId ReadColumnPiece(TableCursor& cursor, std::uint16_t column, SQLSMALLINT cType, void* target,
+                          SQLLEN targetLength, SQLLEN* length) {
+  const MessageId id = GetRowColumnData(cursor, column, nullptr, cType, target, targetLength, length);
+  return id == kMsgDataTruncated ? kRowDataCut : id;
+}
+
+// The text a character read delivered: up to its NUL, at most room bytes.
+std::size_t TextLength(const char* text, std::size_t room) {
+  const void* end = std::memchr(text, '\0', room);
+  return end == nullptr ? room : static_cast<std::size_t>(static_cast<const char*>(end) - text);
+}
+
 std::size_t WantedBytes(SQLLEN length, std::size_t limit) {
   if (length < 0) return limit;  // the total is unknown
   return std::min(limit, static_cast<std::size_t>(length));
@@ -43,8 +57,8 @@ MessageId ReadVariableColumn(TableCursor& cursor, std::uint16_t column, SQLSMALL
   while (true) {
     cell.bytes.resize(room + terminator);
     SQLLEN length = 0;
-    const MessageId id = GetRowColumnData(cursor, column, nullptr, cType, cell.bytes.data(),
-                                          static_cast<SQLLEN>(room + terminator), &length);
+    const MessageId id = ReadColumnPiece(cursor, column, cType, cell.bytes.data(),
+                                         static_cast<SQLLEN>(room + terminator), &length);
     if (id == kRowDataExhausted) {
       cell.bytes.clear();
       cell.nullFlag = 0;
@@ -60,8 +74,7 @@ MessageId ReadVariableColumn(TableCursor& cursor, std::uint16_t column, SQLSMALL
       room = wanted;
       continue;
     }
-    const std::size_t delivered =
-        std::min(terminator != 0 ? cell.bytes.find('\0') : wanted, room);
+    const std::size_t delivered = terminator != 0 ? TextLength(cell.bytes.data(), room) : std::min(wanted, room);
     cell.bytes.resize(delivered);
     cell.nullFlag = 0;
     return id == kRowDataCut ? kMsgDataTruncated : kMsgSuccess;
@@ -88,7 +101,7 @@ MessageId ReadNumericColumn(TableCursor& cursor, std::uint16_t column, ValueCell
 MessageId ReadFixedColumn(TableCursor& cursor, std::uint16_t column, SQLSMALLINT cType, void* target,
                           SQLLEN targetLength, ValueCell& cell) {
   SQLLEN length = 0;
-  const MessageId id = GetRowColumnData(cursor, column, nullptr, cType, target, targetLength, &length);
+  const MessageId id = ReadColumnPiece(cursor, column, cType, target, targetLength, &length);
   if (id == kRowDataExhausted) {
     cell.value = NodeValue{};
     cell.nullFlag = 0;
