@@ -20,7 +20,10 @@ struct StatementHandle;
 // first, so a parent reads its operands from their nodes. A condition's
 // value is the double 1.0 (true) or 0.0 (false), with the null flag for
 // unknown. Walks the tree on an explicit stack: chains of any length (AND,
-// OR, arithmetic, arguments, IN lists) cost no native stack.
+// OR, arithmetic, arguments, IN lists) cost no native stack. AND stops at
+// its first false operand; OR evaluates both. A comparison with a
+// single-row sub-select that returns no row is unknown, as the missing
+// value is NULL.
 // 0; 1002 when a value was cut on the way (a numeric column normalised, a
 // sub-select's warning), reported after the whole evaluation ran; or the
 // first failure, which ends it: 1003 value types without a rule, 1019 kinds,
@@ -32,8 +35,9 @@ MessageId EvaluateRowExpression(StatementHandle& statement, ParseTree& tree, Nod
 
 // result = left op right, right null for negation (op: 13 negate, 14 +,
 // 15 -, 16 *, 17 /). The result's type is the binder's; NUMERIC arithmetic
-// is exact. Characters only concatenate (1055 beyond result.size); days go
-// on and off dates, and a date minus a date counts days. 1053 division by
+// is exact, and an integer-typed quotient keeps its whole part. Characters
+// only concatenate (1055 beyond result.size); days go on and off dates, and
+// a date minus a date counts days. 1053 division by
 // zero; 1011 a result a double or a date can't hold; 1019 pairs without a
 // rule; 1003 value types without a rule and a date minus a timestamp.
 // Leaves the null flag alone.

@@ -21,8 +21,8 @@ namespace {
 // Most texts fit the first read; a longer one is read again at its length,
 // so a wide column costs its value's bytes, not its declared size.
 inline constexpr std::size_t kFirstReadBytes = 256;
-// Room for any double's fixed-point text, so a number column never reaches
-// the normaliser cut or in exponent form.
+// Room for any double's fixed-point text, so the normaliser always sees a
+// number column's whole value and never an exponent form it can't read.
 inline constexpr std::size_t kNumberTextBytes = 400;
 // What a marker's reserved buffer holds besides the value: a character
 // value's NUL, a binary value's 64-bit length.
@@ -43,8 +43,11 @@ std::size_t TextLength(const char* text, std::size_t room) {
   return end == nullptr ? room : static_cast<std::size_t>(static_cast<const char*>(end) - text);
 }
 
-std::size_t WantedBytes(SQLLEN length, std::size_t limit) {
-  if (length < 0) return limit;  // the total is unknown
+// The room the next read of a cut value asks for: its whole length, or
+// twice the last room while the total is unknown, so an attachment of
+// unknown size never reserves the column's full 2 GB at once.
+std::size_t WantedBytes(SQLLEN length, std::size_t room, std::size_t limit) {
+  if (length < 0) return std::min(limit, room * 2 + 1);
   return std::min(limit, static_cast<std::size_t>(length));
 }
 
@@ -69,7 +72,7 @@ MessageId ReadVariableColumn(TableCursor& cursor, std::uint16_t column, SQLSMALL
       SetNullValue(cell);
       return kMsgSuccess;
     }
-    const std::size_t wanted = WantedBytes(length, limit);
+    const std::size_t wanted = WantedBytes(length, room, limit);
     if (id == kRowDataCut && wanted > room) {
       room = wanted;
       continue;

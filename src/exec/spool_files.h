@@ -68,8 +68,9 @@ std::int32_t CloseSpoolWriter(SpoolWriter& writer);
 
 // Writes one value in its spooled form of width bytes and the marker byte.
 // 0; 1046 when the bytes could not be written; 1019 for a value type without
-// an encoding or a binary width below 2; 1011 for a numeric text wider than
-// the width, which cutting would change.
+// an encoding, a binary width below 2, a double's below 8 or any width above
+// 65535; 1011 for a numeric text wider than the width, which cutting would
+// change.
 MessageId WriteSpooledValue(SpoolWriter& writer, const ValueCell& value, std::uint32_t width);
 
 // The same encoding into memory: writes width + 1 bytes at out.
@@ -79,7 +80,7 @@ MessageId EncodeSpooledValue(const ValueCell& value, std::uint32_t width, unsign
 // The marker is checked first, so a NULL is never parsed; a VARCHAR or
 // LONGVARCHAR text loses its trailing blanks, a CHAR text keeps them. 0;
 // 1046 for a marker that is neither ' ' nor 'N' or a binary length beyond
-// the width; 1019 for a binary width below 2; 1003 for an unknown value
+// the width; 1019 for widths the encoding refuses; 1003 for an unknown value
 // type; the date-time parsers' 1009 for a value that is not one.
 MessageId DecodeSpooledValue(const unsigned char* bytes, std::uint32_t width, ValueCell& cell);
 

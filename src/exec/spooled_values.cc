@@ -18,6 +18,8 @@ inline constexpr std::uint32_t kDoubleWidth = 8;
 inline constexpr std::uint32_t kBinaryLengthWidth = 2;
 // Values up to this many bytes are encoded and read on the stack.
 inline constexpr std::uint32_t kSmallValue = 512;
+// No record layout gives a value more; a larger width is a damaged layout.
+inline constexpr std::uint32_t kMaxSpooledWidth = 65535;
 
 // A blank-padded text; the cut never splits a UTF-8 sequence.
 void PutPaddedText(std::string_view text, std::uint32_t width, unsigned char* out) {
@@ -101,6 +103,7 @@ MessageId GetValue(const unsigned char* bytes, std::uint32_t width, ValueCell& c
 
 MessageId CheckWidth(std::int16_t valueType, std::uint32_t width) {
   if (!IsKnownValueType(valueType)) return kMsgNotSupportedDetail;
+  if (width > kMaxSpooledWidth) return kMsgInternalError;
   if (valueType == kValueBinary && width < kBinaryLengthWidth) return kMsgInternalError;
   if ((valueType == kValueInteger || valueType == kValueDouble) && width < kDoubleWidth) return kMsgInternalError;
   return kMsgSuccess;
@@ -129,7 +132,7 @@ MessageId FetchSpooledBytes(const ParseTree& tree, const SelectFields& select, s
 
 MessageId EncodeSpooledValue(const ValueCell& value, std::uint32_t width, unsigned char* out) {
   const bool isNull = value.nullFlag != 0;
-  if (!IsKnownValueType(value.valueType)) return kMsgInternalError;
+  if (!IsKnownValueType(value.valueType) || width > kMaxSpooledWidth) return kMsgInternalError;
   out[width] = static_cast<unsigned char>(isNull ? kSpoolNullMarker : kSpoolValueMarker);
   switch (value.valueType) {
     case kValueCharacter:
