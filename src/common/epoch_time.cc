@@ -91,6 +91,21 @@ void CivilFromDays(std::int32_t days, int& year, unsigned& month, unsigned& day)
   year = static_cast<int>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
 }
 
+MessageId AddDaysToCivilDate(const SQL_DATE_STRUCT& date, std::int32_t days, SQL_DATE_STRUCT& out) {
+  if (date.year < 1 || date.year > 9999) return kMsgOutOfRange;
+  if (!IsValidDate(date.year, date.month, date.day, false)) return kMsgConversionError;
+  // The sum is taken in 64 bits: a count near the 32-bit limits must fail the
+  // range check, not wrap into it.
+  const std::int64_t day = std::int64_t{DaysFromCivil(date.year, date.month, date.day)} + days;
+  if (!DayInRange(day)) return kMsgOutOfRange;
+  SplitCivilDay(day, out);
+  return kMsgSuccess;
+}
+
+std::int32_t CivilDaysBetween(const SQL_DATE_STRUCT& a, const SQL_DATE_STRUCT& b) {
+  return DaysFromCivil(a.year, a.month, a.day) - DaysFromCivil(b.year, b.month, b.day);
+}
+
 MessageId DateToEpochMs(const SQL_DATE_STRUCT& date, std::int64_t& ms) {
   if (date.year < 1 || date.year > 9999) return kMsgOutOfRange;
   if (!IsValidDate(date.year, date.month, date.day, false)) return kMsgConversionError;

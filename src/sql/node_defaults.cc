@@ -23,7 +23,7 @@ void SetSelectDefaults(SelectFields& f) {
   f.currentRow = kCurrentRowBeforeFirst;
   f.resultFileName = kNoValue;
   f.resultFile = kNoResultFile;
-  f.inMemoryRow = nullptr;
+  f.inMemoryRow = kNoValue;
 }
 
 void SetTableReferenceDefaults(TableReferenceFields& f) {

@@ -140,7 +140,11 @@ struct SelectFields {
   ValueIndex resultFileName;
   std::int32_t resultFile;
   std::int64_t currentRow;
-  void* inMemoryRow;
+  // A copy of the current row that values are read from instead of the
+  // result file (a group being aggregated): a value buffer of the tree, whose
+  // text holds the record's bytes, or kNoValue. Being an index into the tree
+  // it lives exactly as long as the tree and survives the buffers' growth.
+  ValueIndex inMemoryRow;
 };
 
 // Select items, value-list items and function arguments.
