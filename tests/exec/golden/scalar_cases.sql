@@ -678,6 +678,15 @@ SELECT {fn CONVERT({fn CONVERT(258, SQL_BINARY)}, SQL_INTEGER)} FROM "Fn: Values
 #: CONVERT binary of the wrong width
 SELECT {fn CONVERT({fn CONVERT(258, SQL_BINARY)}, SQL_SMALLINT)} FROM "Fn: Values"
 =====
+#: CONVERT one byte to BIT checks the BIT range
+SELECT {fn CONVERT({fn CONVERT({fn CHAR(2)}, SQL_BINARY)}, SQL_BIT)} FROM "Fn: Values"
+=====
+#: CONVERT one byte to TINYINT
+SELECT {fn CONVERT({fn CONVERT({fn CHAR(200)}, SQL_BINARY)}, SQL_TINYINT)} FROM "Fn: Values"
+=====
+#: CONVERT a long text to INTEGER is not supported
+SELECT {fn CONVERT(Memo, SQL_INTEGER)} FROM "Fn: Values"
+=====
 #: CONVERT a percent to DECIMAL
 SELECT {fn CONVERT(Rate, SQL_DECIMAL)} FROM "Fn: Values"
 =====
