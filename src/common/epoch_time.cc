@@ -102,6 +102,7 @@ MessageId AddDaysToCivilDate(const SQL_DATE_STRUCT& date, std::int32_t days, SQL
 
 std::int32_t CivilDaysBetween(const SQL_DATE_STRUCT& a, const SQL_DATE_STRUCT& b) {
   return DaysFromCivil(a.year, a.month, a.day) - DaysFromCivil(b.year, b.month, b.day);
+}
 
 unsigned DayOfWeekFromDays(std::int64_t days) {
   const std::int64_t shifted = (days + 4) % 7;
