@@ -35,7 +35,7 @@ void SetTableReferenceDefaults(TableReferenceFields& f) {
   f.cursor = nullptr;
   f.firstPushed = kNoNode;
   f.firstPushedSort = kNoNode;
-  f.lastFlag = 1;
+  f.noRowYet = 1;
 }
 
 void SetColumnReferenceDefaults(ColumnReferenceFields& f) {

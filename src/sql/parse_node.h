@@ -168,7 +168,7 @@ struct TableReferenceFields {
   std::uint16_t pushedSortCount;
   NodeIndex firstPushedSort;
   std::uint8_t nullRow;
-  std::uint8_t lastFlag;
+  std::uint8_t noRowYet;  // no row of this table has met its join condition since it was opened
 };
 
 struct ColumnReferenceFields {
