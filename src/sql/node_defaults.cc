@@ -20,7 +20,7 @@ void SetSelectDefaults(SelectFields& f) {
   f.groupOrderSpec = kNoValue;
   f.enclosingSelect = kNoNode;
   f.rowCount = 0xFFFFFFFFu;
-  f.currentRow = kCurrentRowBeforeFirst;
+  f.currentRow = kRowAfterLast;
   f.resultFileName = kNoValue;
   f.resultFile = kNoResultFile;
   f.inMemoryRow = nullptr;

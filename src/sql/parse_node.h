@@ -101,7 +101,10 @@ inline constexpr std::uint8_t kJoinLeftOuter = 0;
 inline constexpr std::uint8_t kJoinInner = 1;
 
 inline constexpr std::int32_t kNoResultFile = -1;
-inline constexpr std::int64_t kCurrentRowBeforeFirst = -2;
+// A SELECT's current row before its first row and after its last (or of an
+// empty result); rows count from 0.
+inline constexpr std::int64_t kRowBeforeFirst = -1;
+inline constexpr std::int64_t kRowAfterLast = -2;
 
 // Per-kind fields. "Working" fields belong to the semantic pass, the planner
 // and the executor; the parser only gives them their starting values.

@@ -9,6 +9,7 @@
 #include <sqltypes.h>
 
 #include "common/message_ids.h"
+#include "common/value_cell.h"  // value type codes of criteria and written values
 #include "tables/table_cursor.h"
 
 // Criterion operator codes of the executor.
@@ -23,14 +24,6 @@ inline constexpr std::uint16_t kCriterionCt = 7;
 inline constexpr std::uint16_t kCriterionXct = 8;
 inline constexpr std::uint16_t kCriterionSw = 9;
 inline constexpr std::uint16_t kCriterionXsw = 10;
-
-// Value type codes of criteria and written values.
-inline constexpr std::int16_t kValueBinary = -2;
-inline constexpr std::int16_t kValueCharacter = 1;
-inline constexpr std::int16_t kValueDouble = 8;
-inline constexpr std::int16_t kValueDate = 9;
-inline constexpr std::int16_t kValueTime = 10;
-inline constexpr std::int16_t kValueTimestamp = 11;
 
 // Builds the table's query from count entries. Entries with operator 0 stay
 // local (under an OR join that refuses the set). Adjacent entries with the
