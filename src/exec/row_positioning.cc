@@ -120,9 +120,7 @@ MessageId PositionStreaming(StatementHandle& statement, ParseTree& tree, NodeInd
   if (orientation == kFetchRelative && offset == 0) return outside ? kMsgNoDataFound : kMsgSuccess;
   if (orientation != kFetchNext) return kMsgInternalError;
   if (f.currentRow == kRowAfterLast) return kMsgNoDataFound;
-  const NodeIndex from = f.fromList;
-  const NodeIndex where = f.where;
-  const MessageId id = FetchNextQualifyingRow(statement, tree, from, where, 0);
+  const MessageId id = FetchNextSelectRow(statement, tree, select);
   SelectFields& after = tree.nodes[select].fields.select;
   if (id == kMsgNoDataFound) after.currentRow = kRowAfterLast;
   if (id != kMsgSuccess) return id;

@@ -256,3 +256,9 @@ MessageId FetchNextQualifyingRow(StatementHandle& statement, ParseTree& tree, No
     if (IsTrue(tree, condition)) return kMsgSuccess;
   }
 }
+
+MessageId FetchNextSelectRow(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
+  const SelectFields& f = tree.nodes[select].fields.select;
+  if (f.emptySource != 0) return kNoRow;
+  return FetchNextQualifyingRow(statement, tree, f.fromList, f.where, 0);
+}

@@ -21,6 +21,10 @@ MessageId FetchNextSourceRow(StatementHandle& statement, ParseTree& tree, NodeIn
 MessageId FetchNextQualifyingRow(StatementHandle& statement, ParseTree& tree, NodeIndex source, NodeIndex condition,
                                  std::uint16_t fetchFlag);
 
+// The next row of a SELECT's FROM list that meets its WHERE: 0, 1038 (also
+// at once when the list opened without any row), or a failure.
+MessageId FetchNextSelectRow(StatementHandle& statement, ParseTree& tree, NodeIndex select);
+
 // Opens the FROM list from a join item on, as the nested loop needs it: the
 // item's table is opened and stands on its first row for which the rest of
 // the list opens (the first row of the last table is left for the first

@@ -122,6 +122,7 @@ struct SelectFields {
   std::uint8_t sortedBySource;
   std::uint8_t batchedKeyLookup;
   std::uint8_t distinctRows;
+  std::uint8_t emptySource;  // the FROM list opened without any row combination
   NodeIndex selectList;  // none means "*"
   NodeIndex fromList;
   NodeIndex where;
