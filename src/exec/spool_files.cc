@@ -114,6 +114,6 @@ MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writ
   writer.path.clear();
   f.resultFile = reopened;
   f.distinctRows = distinctRows;
-  f.currentRow = kCurrentRowNone;
+  f.currentRow = kRowBeforeFirst;
   return kMsgSuccess;
 }

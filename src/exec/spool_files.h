@@ -32,7 +32,6 @@ inline constexpr std::uint32_t kSpoolBufferSize = 32768;
 inline constexpr char kSpoolValueMarker = ' ';
 inline constexpr char kSpoolNullMarker = 'N';
 inline constexpr std::uint32_t kNullRowRecordId = 0xFFFFFFFFu;
-inline constexpr std::int64_t kCurrentRowNone = -1;
 
 // One file being written. It owns the file until InstallResultFile hands it
 // to a SELECT: a writer that goes out of scope before then closes and

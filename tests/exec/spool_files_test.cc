@@ -258,7 +258,7 @@ TEST_F(SpoolFilesTest, ReaderRefusesBadMarkersAndPlacesOutsideTheRow) {
     EXPECT_EQ(ReadSpooledColumnValue(tree_, select_, cell, c.position, c.width), c.id) << c.what;
   }
   ValueCell cell = Text(SQL_CHAR, 3, "");
-  Select().currentRow = kCurrentRowNone;
+  Select().currentRow = kRowBeforeFirst;
   EXPECT_EQ(ReadSpooledColumnValue(tree_, select_, cell, 1, 3), kMsgUnableToOrderBy) << "no current row";
   EXPECT_EQ(ReadSpooledColumnValue(tree_, kNoNode, cell, 1, 3), kMsgInternalError);
   const NodeIndex notSelect = AddParseNode(tree_, kNodeNull);
@@ -393,7 +393,7 @@ TEST_F(SpoolFilesTest, OnlyAFinishedFileReplacesTheResult) {
   ASSERT_EQ(InstallRows("new ", 4), kMsgSuccess);
   EXPECT_NE(InstalledName(), oldName);
   EXPECT_EQ(FilesLeft(), std::vector<std::string>{InstalledName()});
-  EXPECT_EQ(Select().currentRow, kCurrentRowNone);
+  EXPECT_EQ(Select().currentRow, kRowBeforeFirst);
 }
 
 }  // namespace
