@@ -43,7 +43,8 @@ NodeIndex TableOfColumn(const ParseTree& tree, NodeIndex column) {
 
 // A column's value is known when this table's query is built only if its
 // table is read before this one: walking the FROM list, the other table must
-// come first. Tables of enclosing statements never do.
+// come first. A column of an enclosing statement is not looked for there and
+// stays local.
 bool ComesBefore(Collection& c, NodeIndex other) {
   if (KindOf(c.tree, c.statement) != kNodeSelect) return false;
   for (NodeIndex item = c.Node(c.statement).fields.select.fromList; IsNode(c.tree, item);
@@ -55,10 +56,8 @@ bool ComesBefore(Collection& c, NodeIndex other) {
   return false;
 }
 
-bool IsConstantKind(std::uint16_t kind) {
-  return (kind >= kNodeStringLiteral && kind <= kNodeTimestampLiteral) || kind == kNodeNull ||
-         kind == kNodeUser || kind == kNodeParameter;
-}
+// Literals, parameter markers, USER and NULL: known before any row is read.
+bool IsConstantKind(std::uint16_t kind) { return kind >= kNodeStringLiteral && kind <= kNodeTimestampLiteral; }
 
 // An IN-list value is computed when the query is built: constants, columns
 // of earlier tables and arithmetic over them only.
