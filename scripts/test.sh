@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The test command: installs what it needs, builds everything with
-# AddressSanitizer and UBSan, and runs every test through CTest.
+# AddressSanitizer and UBSan, and runs every test through CTest; the thread
+# tests also run in a ThreadSanitizer build.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -18,5 +19,10 @@ fi
 
 cmake -S "$root" -B "$root/build/test" -DCMAKE_BUILD_TYPE=Debug -DHELVANE_SANITIZE=ON >/dev/null
 cmake --build "$root/build/test" -j"$jobs"
-cd "$root/build/test"
-ctest -j"$jobs" --output-on-failure --timeout 600
+(cd "$root/build/test" && ctest -j"$jobs" --output-on-failure --timeout 600)
+
+# The thread tests once more under ThreadSanitizer, which can't share a build
+# with AddressSanitizer; this build compiles only the driver and those tests.
+cmake -S "$root" -B "$root/build/tsan" -DCMAKE_BUILD_TYPE=Debug -DHELVANE_TSAN=ON >/dev/null
+cmake --build "$root/build/tsan" -j"$jobs" --target test_threads
+(cd "$root/build/tsan" && ctest -L threads -j2 --output-on-failure --timeout 600)

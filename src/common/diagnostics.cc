@@ -52,6 +52,9 @@ std::string FormatServerErrorText(const ApiCallRecord& call) {
   } else if (call.origin == ApiFailureOrigin::kTimeout) {
     states = "S1T00 HYT00 ";
     origin = "[HTTP]";
+  } else if (call.origin == ApiFailureOrigin::kCanceled) {
+    states = "S1008 HY008 ";
+    origin = "[HTTP]";
   }
   std::string text = states + "[Tarvox]" + origin + call.errtext;
   if (!call.errdetail.empty()) text += " " + call.errdetail;

@@ -107,3 +107,5 @@ inline constexpr MessageId kMsgPositionOnAddedRow = 1088;
 inline constexpr MessageId kMsgLikeOnWideColumn = 1089;
 inline constexpr MessageId kMsgAttachmentError = 1090;
 inline constexpr MessageId kMsgUnknownException = 1091;
+inline constexpr MessageId kMsgInvalidBufferLength = 1092;
+inline constexpr MessageId kMsgInvalidTransactionCode = 1093;

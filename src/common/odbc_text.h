@@ -3,12 +3,16 @@
 // diagnostics).
 #pragma once
 
-#include <sqltypes.h>
+#include <sql.h>
 
 #include <string>
 #include <string_view>
 
 #include "common/message_ids.h"
+
+// True for a length an ODBC string argument may carry: SQL_NTS or not
+// negative. Any other negative length is an application error (HY090).
+inline bool IsStringLength(SQLINTEGER length) { return length >= 0 || length == SQL_NTS; }
 
 // Assigns an ODBC string argument (length or SQL_NTS); a null pointer or
 // another negative length gives "".

@@ -129,6 +129,16 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes) {
   return cut;
 }
 
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    char32_t code = 0;
+    const std::size_t length = DecodeUtf8At(text, pos, code);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes) {
   if (maxBytes >= text.size()) return text.size();
   std::size_t cut = maxBytes;

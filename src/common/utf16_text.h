@@ -24,6 +24,10 @@ std::size_t Utf16LeTerminatedLength(const void* data, std::ptrdiff_t maxBytes);
 // not separate the halves of a surrogate pair.
 std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
 
+// True when every byte sequence is well-formed UTF-8 (no overlong forms,
+// surrogates or code points beyond U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+
 // The longest prefix of at most maxBytes that does not end inside a UTF-8
 // sequence; every cut of UTF-8 text in common/ goes through it.
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);

@@ -74,6 +74,13 @@ MessageId PostConnectFailure(ConnectionHandle& connection, const ApiCallRecord& 
 
 MessageId OpenConnection(ConnectionHandle& connection) {
   if (connection.record != nullptr) return kMsgFunctionSequence;
+  // Refused before anything is sent: a NUL would cut a value short on its
+  // way into a request, and bytes that are not UTF-8 can't go into one.
+  std::string unusable = FindUnusableSetting(connection.settings);
+  if (!unusable.empty()) {
+    SetDiagnostic(connection.diagnostic, kMsgUnableToConnect, unusable);
+    return kMsgUnableToConnect;
+  }
   std::string missing = MissingCredentials(connection.settings);
   if (!missing.empty()) {
     SetDiagnostic(connection.diagnostic, kMsgLoginMissing, missing);
@@ -101,13 +108,15 @@ MessageId DriverConnect(ConnectionHandle& connection, const std::string& connect
                         std::string& outConnectionString) {
   if (connection.record != nullptr) return kMsgFunctionSequence;
   connection.settings.clear();
-  if (!ParseConnectionString(connectionString, connection.settings)) {
+  SettingsMap applicationKeys;
+  if (!ParseConnectionString(connectionString, applicationKeys)) {
     SetDiagnostic(connection.diagnostic, kMsgUnableToConnect, "unclosed '{' in the connection string");
     return kMsgUnableToConnect;
   }
+  connection.settings = applicationKeys;
   AddDataSourceKeys(connection.settings);
   MessageId id = OpenConnection(connection);
-  if (id == kMsgSuccess) outConnectionString = BuildOutConnectionString(connection.settings);
+  if (id == kMsgSuccess) outConnectionString = BuildOutConnectionString(connection.settings, applicationKeys);
   return id;
 }
 

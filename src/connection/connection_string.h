@@ -10,9 +10,16 @@
 // Adds every KEY=value pair to settings, keys upper-cased (A-Z only). A value
 // in braces may hold ';' and '='; "}}" inside braces is one '}'. Blanks around
 // keys and unbraced values are dropped; the first occurrence of a key wins.
-// False when a braced value is not closed (nothing after it is read).
+// False when a braced value is not closed (nothing after it is read). Each
+// byte is looked at a bounded number of times, whatever the string holds.
 bool ParseConnectionString(std::string_view text, SettingsMap& settings);
 
 // "DSN=...;" (or "DRIVER=...;" without a DSN) followed by every other
-// non-empty setting; values that need it are braced.
-std::string BuildOutConnectionString(const SettingsMap& settings);
+// non-empty setting; values that need it are braced. PWD and APPTOKEN come
+// last, and only when the application's own string (applicationKeys) held
+// them: a data source's stored secrets stay in odbc.ini.
+std::string BuildOutConnectionString(const SettingsMap& settings, const SettingsMap& applicationKeys);
+
+// Empty when every key and value of the settings is UTF-8 text without a NUL
+// byte; otherwise why not, naming the key, for a diagnostic.
+std::string FindUnusableSetting(const SettingsMap& settings);

@@ -57,26 +57,30 @@ SQLRETURN DropConnectionStatements(ConnectionHandle& connection) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN FreeConnectionHandle(ConnectionHandle* connection) {
-  ClearDiagnostic(connection->diagnostic);
-  SQLRETURN result = DropConnectionStatements(*connection);
+SQLRETURN ReleaseConnectionHandle(ConnectionHandle& connection) {
+  ClearDiagnostic(connection.diagnostic);
+  SQLRETURN result = DropConnectionStatements(connection);
   if (result != SQL_SUCCESS) return result;
-  delete connection->record;
-  connection->record = nullptr;
-  FreeApplicationDescriptors(*connection);
-  UnlinkConnection(*connection);
-  delete connection;
+  delete connection.record;
+  connection.record = nullptr;
+  FreeApplicationDescriptors(connection);
+  UnlinkConnection(connection);
   return SQL_SUCCESS;
+}
+
+SQLRETURN FreeConnectionHandle(ConnectionHandle* connection) {
+  SQLRETURN result = ReleaseConnectionHandle(*connection);
+  if (result == SQL_SUCCESS) delete connection;
+  return result;
 }
 
 SQLRETURN FreeEnvironmentHandle(EnvironmentHandle* environment) {
   ClearDiagnostic(environment->diagnostic);
-  while (ConnectionHandle* connection = environment->firstConnection) {
-    SQLRETURN result = FreeConnectionHandle(connection);
-    if (result == SQL_SUCCESS) continue;
-    environment->diagnostic.messageId = connection->diagnostic.messageId;
-    environment->diagnostic.messageText = connection->diagnostic.messageText;
-    return result;
+  // Freeing the connections here would pull handles from under an
+  // application that still holds them.
+  if (environment->firstConnection != nullptr) {
+    SetDiagnostic(environment->diagnostic, kMsgFunctionSequence);
+    return SQL_ERROR;
   }
   delete environment;
   return SQL_SUCCESS;

@@ -12,12 +12,15 @@ SQLRETURN AllocEnvironmentHandle(EnvironmentHandle** out);
 // memory runs out.
 SQLRETURN AllocConnectionHandle(EnvironmentHandle& environment, ConnectionHandle** out);
 // Drops the connection's statements, its connection record and its
-// application descriptors, unlinks it and frees it. When a statement cannot
-// be dropped, that result is returned with the statement's diagnostic on the
-// connection, and the connection stays.
+// application descriptors and unlinks it from its environment; the caller
+// then deletes the record. When a statement cannot be dropped, that result is
+// returned with the statement's diagnostic on the connection, and the
+// connection stays.
+SQLRETURN ReleaseConnectionHandle(ConnectionHandle& connection);
+// ReleaseConnectionHandle, then the record is deleted.
 SQLRETURN FreeConnectionHandle(ConnectionHandle* connection);
-// Frees every connection as above, then the environment; stops, keeping the
-// environment, at a connection that cannot be freed.
+// Frees the environment; while connections remain on it, 1079 (HY010) on the
+// environment and nothing changes.
 SQLRETURN FreeEnvironmentHandle(EnvironmentHandle* environment);
 
 // Drops every statement of the connection (newest first); on a failure the

@@ -6,8 +6,9 @@
 #include <string>
 
 // Where a failure came from; it picks the SQLSTATE and the "[QuickBase]" or
-// "[HTTP]" origin of the rendered diagnostic.
-enum class ApiFailureOrigin : std::uint8_t { kService, kHttp, kTimeout };
+// "[HTTP]" origin of the rendered diagnostic. kCanceled: SQLCancel stopped
+// the call before the request was sent.
+enum class ApiFailureOrigin : std::uint8_t { kService, kHttp, kTimeout, kCanceled };
 
 struct ApiCallRecord {
   std::string errcode = "0";  // "0" is success

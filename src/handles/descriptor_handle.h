@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "handles/handle_diagnostic.h"
+#include "handles/handles.h"
 
 struct ConnectionHandle;
 struct StatementHandle;
@@ -29,7 +30,7 @@ struct DescriptorRecord {
 };
 
 struct DescriptorHandle {
-  std::int16_t kind = 4;
+  std::int16_t kind = kHandleKindDescriptor;
   DescriptorHandle* nextDescriptor = nullptr;
   HandleDiagnostic diagnostic;
   std::int16_t allocationType = kDescriptorImplicit;
@@ -47,4 +48,5 @@ struct DescriptorHandle {
   DescriptorHandle() = default;
   DescriptorHandle(const DescriptorHandle&) = delete;
   DescriptorHandle& operator=(const DescriptorHandle&) = delete;
+  ~DescriptorHandle() { RetireHandleKind(kind); }
 };

@@ -2,10 +2,25 @@
 // the connection's settings map. This folder holds the records that every
 // layer shares (handles, the connection record, call and catalog records), so
 // that includes run only downward; what works on them lives in the layers.
+//
+// Threads: an application may call the driver on different handles from
+// different threads at once, and nothing above the driver serialises them.
+// The rule, kept by the export wrappers alone (odbc/export_guard.h): an
+// environment's mutex guards its list of connections; a connection's mutex
+// guards everything it shares among its statements (its statement and
+// descriptor lists, the connection record with the API session, caches and
+// current statement, and every diagnostic on it, its statements and its
+// descriptors). An export on a statement or descriptor takes its
+// connection's mutex; allocating or freeing a handle takes its parent's. A
+// thread holding both takes the environment's first. Nothing below the
+// wrappers locks, so cores may call each other freely.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <mutex>
 #include <string>
 
 #include "handles/handle_diagnostic.h"
@@ -20,6 +35,21 @@ inline constexpr std::int16_t kHandleKindConnection = 2;
 inline constexpr std::int16_t kHandleKindStatement = 3;
 inline constexpr std::int16_t kHandleKindDescriptor = 4;
 
+// The kind that every handle record keeps in its first field; 0 for a null
+// handle and for a record already freed.
+inline std::int16_t HandleKind(const void* handle) {
+  if (handle == nullptr) return 0;
+  std::int16_t kind = 0;
+  std::memcpy(&kind, handle, sizeof kind);
+  return kind;
+}
+
+// Run by each record's destructor, so a freed handle handed back by a
+// careless application does not pass for a live one while its memory is
+// still unreused. The store is volatile because the compiler would
+// otherwise drop a write to an object whose lifetime ends.
+inline void RetireHandleKind(std::int16_t& kind) { *static_cast<volatile std::int16_t*>(&kind) = 0; }
+
 // Upper-case key to value; an absent key reads as the empty text.
 using SettingsMap = std::map<std::string, std::string>;
 
@@ -28,6 +58,12 @@ struct EnvironmentHandle {
   ConnectionHandle* firstConnection = nullptr;
   std::int32_t odbcVersion = 3;  // 2 selects ODBC 2 SQLSTATEs and date-time codes
   HandleDiagnostic diagnostic;
+  std::mutex mutex;  // the connection list and this record (see the top of this file)
+
+  EnvironmentHandle() = default;
+  EnvironmentHandle(const EnvironmentHandle&) = delete;
+  EnvironmentHandle& operator=(const EnvironmentHandle&) = delete;
+  ~EnvironmentHandle() { RetireHandleKind(kind); }
 };
 
 struct ConnectionHandle {
@@ -53,6 +89,16 @@ struct ConnectionHandle {
   double durationMultiplier = 1.0;
   std::int32_t timezoneOffsetMinutes = 0;
   bool timezoneOffsetSet = false;
+
+  std::mutex mutex;  // this connection and all it owns (see the top of this file)
+  // The statement whose export holds the mutex, so SQLCancel from another
+  // thread can tell a running call from an idle statement without waiting.
+  std::atomic<const StatementHandle*> statementInCall{nullptr};
+
+  ConnectionHandle() = default;
+  ConnectionHandle(const ConnectionHandle&) = delete;
+  ConnectionHandle& operator=(const ConnectionHandle&) = delete;
+  ~ConnectionHandle() { RetireHandleKind(kind); }
 };
 
 // The value of a settings key, or the empty text when it is absent.

@@ -2,6 +2,7 @@
 // allocation to its last fetch. Later layers add their fields here.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -26,7 +27,7 @@ inline constexpr std::int64_t kNoPendingOperation = 65;
 inline constexpr std::int64_t kNoRowLimit = -1;
 
 struct StatementHandle {
-  std::int16_t kind = 3;
+  std::int16_t kind = kHandleKindStatement;
   StatementHandle* nextStatement = nullptr;
   ConnectionHandle* connection = nullptr;
   HandleDiagnostic diagnostic;
@@ -88,7 +89,13 @@ struct StatementHandle {
   std::int64_t rowArraySize = 1;
   std::int32_t rowsetRowIndex = 0;
 
+  // Set by SQLCancel from any thread without the connection's mutex; the
+  // call running on the statement sees it before its next request to the
+  // service. Every new call on the statement starts with it cleared.
+  std::atomic<bool> cancelRequested{false};
+
   StatementHandle() = default;
   StatementHandle(const StatementHandle&) = delete;
   StatementHandle& operator=(const StatementHandle&) = delete;
+  ~StatementHandle() { RetireHandleKind(kind); }
 };

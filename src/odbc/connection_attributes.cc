@@ -114,10 +114,8 @@ MessageId SetIsolation(ConnectionHandle& connection, SQLULEN value) {
 }
 
 MessageId SetCurrentCatalog(ConnectionHandle& connection, SQLPOINTER value, SQLINTEGER stringLength) {
-  // A length of 0 is an empty name; reading a C string there could run past
-  // the application's buffer.
-  const SQLINTEGER length = stringLength < 0 ? SQL_NTS : stringLength;
-  AssignOdbcText(connection.currentCatalog, static_cast<const SQLCHAR*>(value), length);
+  if (!IsStringLength(stringLength)) return kMsgInvalidBufferLength;
+  AssignOdbcText(connection.currentCatalog, static_cast<const SQLCHAR*>(value), stringLength);
   return kMsgSuccess;
 }
 
@@ -256,5 +254,6 @@ MessageId WriteConnectionAnswer(const ConnectionAnswer& answer, SQLPOINTER value
       return kMsgSuccess;
     case ConnectionAnswer::Kind::kText: break;
   }
+  if (value != nullptr && bufferLength < 0) return kMsgInvalidBufferLength;
   return CopyToOdbcBuffer32(static_cast<SQLCHAR*>(value), bufferLength, stringLength, answer.text);
 }

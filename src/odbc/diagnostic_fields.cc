@@ -62,7 +62,10 @@ SQLRETURN PutNumber(SQLPOINTER value, SQLSMALLINT* stringLength, Number number) 
   return SQL_SUCCESS;
 }
 
+// A negative length for a text buffer is refused without a record: reading
+// diagnostics never posts one.
 SQLRETURN PutText(SQLPOINTER value, SQLSMALLINT bufferLength, SQLSMALLINT* stringLength, std::string_view text) {
+  if (value != nullptr && bufferLength < 0) return SQL_ERROR;
   MessageId id = CopyToOdbcBuffer16(static_cast<SQLCHAR*>(value), bufferLength, stringLength, text);
   return id == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }
@@ -178,6 +181,7 @@ SQLRETURN GetDiagnosticField(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLI
 SQLRETURN GetDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT recordNumber,
                               SQLCHAR* sqlState, SQLINTEGER* nativeError, SQLCHAR* messageText,
                               SQLSMALLINT bufferLength, SQLSMALLINT* textLength) {
+  if (bufferLength < 0) return SQL_ERROR;
   if (sqlState != nullptr) {
     SQLRETURN result = GetDiagnosticField(handleType, handle, recordNumber, SQL_DIAG_SQLSTATE, sqlState, 6, nullptr);
     if (result != SQL_SUCCESS) return result;
@@ -198,6 +202,7 @@ SQLRETURN GetDiagnosticRecord(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALL
 SQLRETURN ReportHandleError(SQLHENV environment, SQLHDBC connection, SQLHSTMT statement, SQLCHAR* sqlState,
                             SQLINTEGER* nativeError, SQLCHAR* messageText, SQLSMALLINT bufferLength,
                             SQLSMALLINT* textLength) {
+  if (bufferLength < 0) return SQL_ERROR;
   DiagnosticSource source;
   if (statement != nullptr)
     ResolveSource(SQL_HANDLE_STMT, statement, source);

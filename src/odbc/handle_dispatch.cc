@@ -73,13 +73,3 @@ SQLRETURN FreeHandleByKind(SQLSMALLINT handleType, SQLHANDLE handle) {
     default: return SQL_ERROR;
   }
 }
-
-HandleDiagnostic* DiagnosticOfHandle(SQLSMALLINT handleType, SQLHANDLE handle) {
-  switch (handleType) {
-    case SQL_HANDLE_ENV: return &static_cast<EnvironmentHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DBC: return &static_cast<ConnectionHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_STMT: return &static_cast<StatementHandle*>(handle)->diagnostic;
-    case SQL_HANDLE_DESC: return &static_cast<DescriptorHandle*>(handle)->diagnostic;
-    default: return nullptr;
-  }
-}

@@ -5,11 +5,5 @@
 
 #include <sql.h>
 
-struct HandleDiagnostic;
-
 SQLRETURN AllocHandleByKind(SQLSMALLINT handleType, SQLHANDLE input, SQLHANDLE* output);
 SQLRETURN FreeHandleByKind(SQLSMALLINT handleType, SQLHANDLE handle);
-
-// The diagnostic an exported function given this handle reports through;
-// nullptr for an unknown handle type.
-HandleDiagnostic* DiagnosticOfHandle(SQLSMALLINT handleType, SQLHANDLE handle);

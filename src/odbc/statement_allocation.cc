@@ -6,6 +6,7 @@
 
 #include <new>
 
+#include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 
@@ -62,6 +63,10 @@ SQLRETURN AllocateStatement(ConnectionHandle& connection, StatementHandle** out)
 
 void DestroyStatementHandle(StatementHandle* statement) {
   ConnectionHandle& connection = *statement->connection;
+  // A later failure of the connection (a commit's flush) would otherwise be
+  // posted into the freed statement.
+  if (connection.record != nullptr && connection.record->currentStatement == statement)
+    connection.record->currentStatement = nullptr;
   UnlinkDescriptor(connection, statement->ird);
   UnlinkDescriptor(connection, statement->ard);
   UnlinkDescriptor(connection, statement->ipd);

@@ -106,11 +106,13 @@ void SetParamBindType(StatementHandle& statement, SQLULEN value) { statement.cur
 
 MessageId ChooseApplicationDescriptor(StatementHandle& statement, SQLPOINTER value, DescriptorHandle& own,
                                       DescriptorHandle*& current) {
-  auto* descriptor = static_cast<DescriptorHandle*>(value);
-  if (descriptor == nullptr || descriptor == &own) {
+  if (value == nullptr || value == &own) {
     current = &own;
     return kMsgSuccess;
   }
+  // The value is a handle too, and may be of any kind.
+  if (HandleKind(value) != kHandleKindDescriptor) return kMsgInvalidAttributeValue;
+  auto* descriptor = static_cast<DescriptorHandle*>(value);
   if (descriptor->allocationType == kDescriptorImplicit) return kMsgAutomaticDescriptor;
   // A descriptor of another connection is not reset when that connection
   // frees it, and the statement would keep a dangling pointer.

@@ -18,9 +18,16 @@ namespace {
 void CloseConnectionCursors(ConnectionHandle& connection, bool deletePrepared) {
   for (StatementHandle* statement = connection.firstStatement; statement != nullptr;
        statement = statement->nextStatement) {
-    // Kind 0 first, so the close does not try to commit once more.
+    // Kind 0 first, so the close does not try to commit once more. Ending a
+    // transaction is a call on the connection, not on its statements: each
+    // keeps what its own last call left for SQLGetDiagRec, which another
+    // thread may be about to read.
     statement->statementKind = kStatementNone;
+    const MessageId kept = statement->diagnostic.messageId;
+    const std::int32_t keptRowCount = statement->diagnosticRowCount;
     FreeStatement(statement, SQL_CLOSE);
+    statement->diagnostic.messageId = kept;
+    statement->diagnosticRowCount = keptRowCount;
     if (!deletePrepared || statement->parseTree == nullptr) continue;
     FreeParseTree(statement->parseTree);
     statement->prepared = 0;
@@ -31,7 +38,10 @@ void CloseConnectionCursors(ConnectionHandle& connection, bool deletePrepared) {
 
 SQLRETURN EndOneConnection(ConnectionHandle& connection, SQLSMALLINT completionType) {
   ClearDiagnostic(connection.diagnostic);
-  if (completionType != SQL_COMMIT && completionType != SQL_ROLLBACK) return SQL_SUCCESS;
+  if (completionType != SQL_COMMIT && completionType != SQL_ROLLBACK) {
+    SetDiagnostic(connection.diagnostic, kMsgInvalidTransactionCode);
+    return SQL_ERROR;
+  }
   MessageId id = EndConnectionTransaction(connection, completionType == SQL_COMMIT);
   connection.diagnostic.messageId = id;
   return id == kMsgSuccess ? SQL_SUCCESS : SQL_ERROR;
@@ -60,15 +70,18 @@ SQLRETURN EndTransaction(EnvironmentHandle* environment, ConnectionHandle* conne
                          SQLSMALLINT completionType) {
   if (connection != nullptr) return EndOneConnection(*connection, completionType);
   if (environment == nullptr) return SQL_INVALID_HANDLE;
-  for (ConnectionHandle* each = environment->firstConnection; each != nullptr; each = each->nextConnection) {
-    SQLRETURN result = EndOneConnection(*each, completionType);
-    if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) continue;
-    environment->diagnostic.messageId = each->diagnostic.messageId;
-    environment->diagnostic.messageText = each->diagnostic.messageText;
-    return SQL_ERROR;
+  return EndEnvironmentTransaction(*environment, completionType,
+                                   [](ConnectionHandle&, auto work) { return work(); });
+}
+
+SQLRETURN EndTransactionForEnvironment(EnvironmentHandle& environment, ConnectionHandle& connection,
+                                       SQLSMALLINT completionType) {
+  SQLRETURN result = EndOneConnection(connection, completionType);
+  if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
+    environment.diagnostic.messageId = connection.diagnostic.messageId;
+    environment.diagnostic.messageText = connection.diagnostic.messageText;
   }
-  ClearDiagnostic(environment->diagnostic);
-  return SQL_SUCCESS;
+  return result;
 }
 
 SQLRETURN EndTransactionByHandle(SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT completionType) {

@@ -1,5 +1,7 @@
 // libcurl requests of the API client: the XML POST of every action and the
-// GET of attachment downloads, with stall detection and failure recording.
+// GET of attachment downloads, with stall detection, the bounds that keep a
+// hostile server from holding a request forever or filling memory, and
+// failure recording.
 #include "qbapi/http_transport.h"
 
 #include <chrono>
@@ -9,6 +11,39 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Replies read into memory (query pages of 1000 records included) stay far
+// below this in practice; a larger one is taken for a broken or hostile
+// server, since reading on could exhaust the host's memory.
+constexpr std::size_t kMaxReplyBytes = std::size_t{64} * 1024 * 1024;
+constexpr const char* kReplyTooLargeText = "Reply larger than 64 MiB";
+
+// A server that trickles a byte now and then never stalls, so a reply read
+// into memory is also bounded as a whole: by the send and receive timeouts
+// together. 0: either is unlimited, and so is the request.
+long RequestDeadlineMs(const TransportSettings& settings) {
+  if (settings.sendTimeoutMs <= 0 || settings.receiveTimeoutMs <= 0) return 0;
+  return settings.sendTimeoutMs + settings.receiveTimeoutMs;
+}
+
+// Everything between "scheme://" and the last '@' of a URL is the user's
+// name and password (a password may itself hold '@' or '/').
+bool HoldsCredentials(const std::string& url) {
+  std::size_t scheme = url.find("://");
+  return scheme != std::string::npos && url.find('@', scheme + 3) != std::string::npos;
+}
+
+std::string WithoutCredentials(const std::string& url) {
+  if (!HoldsCredentials(url)) return url;
+  return url.substr(0, url.find("://") + 3) + url.substr(url.rfind('@') + 1);
+}
+
+// libcurl's own words about a failure may quote the host part of a URL it
+// misread, credentials and all; with credentials about, only its generic
+// text for the code is used.
+bool CurlWordsAreSafe(const TransportSettings& settings) {
+  return !HoldsCredentials(settings.baseUrl) && !HoldsCredentials(settings.proxyName);
+}
 
 void InitialiseCurlOnce() {
   static const bool initialised = (curl_global_init(CURL_GLOBAL_DEFAULT), true);
@@ -36,6 +71,7 @@ struct TransferState {
   PlatformFile file = kNoFile;  // set for downloads, which bypass reply->body
   std::uint64_t bytesWritten = 0;
   bool fileFailed = false;
+  bool tooLarge = false;
   long sendTimeoutMs = 0;
   long receiveTimeoutMs = 0;
   Clock::time_point lastActivity = Clock::now();
@@ -53,10 +89,19 @@ bool IsSuccessStatus(const TransferState& state) {
 size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   auto* state = static_cast<TransferState*>(user);
   size_t bytes = size * count;
-  if (state->file == kNoFile || !IsSuccessStatus(*state)) {
+  std::string& body = state->reply->body;
+  if (state->file == kNoFile) {
+    if (body.size() + bytes > kMaxReplyBytes) {
+      state->tooLarge = true;
+      return 0;  // anything but bytes ends the transfer
+    }
+    body.append(data, bytes);
+    return bytes;
+  }
+  if (!IsSuccessStatus(*state)) {
     // An error page of a download is kept for the diagnostic, not written
     // into the attachment file.
-    if (state->file == kNoFile || state->reply->body.size() < 4096) state->reply->body.append(data, bytes);
+    if (body.size() < 4096) body.append(data, bytes);
     return bytes;
   }
   if (!WriteWholeBuffer(state->file, data, bytes)) {
@@ -149,23 +194,35 @@ bool PrepareHandle(HttpTransport& transport) {
 }
 
 MessageId RecordCurlFailure(CURLcode result, const TransferState& state, const char* errorBuffer,
-                            const std::string& url, ApiCallRecord& call) {
+                            const TransportSettings& settings, const std::string& url, ApiCallRecord& call) {
   std::string code = std::to_string(static_cast<int>(result));
+  const std::string shownUrl = WithoutCredentials(url);
+  const bool curlWords = errorBuffer[0] != '\0' && CurlWordsAreSafe(settings);
+  if (state.tooLarge) return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, kReplyTooLargeText, shownUrl);
   if (state.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
-    std::string detail = errorBuffer[0] != '\0' && !state.timedOut ? std::string(errorBuffer)
-                                                                   : "no reply from " + url + " in time";
+    std::string detail = curlWords && !state.timedOut ? std::string(errorBuffer)
+                                                      : "no reply from " + shownUrl + " in time";
     return RecordTransportFailure(call, ApiFailureOrigin::kTimeout, code, "Request timed out", detail);
   }
   if (state.fileFailed)
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, "Could not write the downloaded file", url);
-  std::string detail = errorBuffer[0] != '\0' ? std::string(errorBuffer) : url;
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, "Could not write the downloaded file",
+                                  shownUrl);
+  std::string detail = curlWords ? std::string(errorBuffer) : shownUrl;
   return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, curl_easy_strerror(result), detail);
+}
+
+bool CancelRequested(const HttpTransport& transport) {
+  return transport.cancelRequest != nullptr && transport.cancelRequest->load();
+}
+
+MessageId RecordCancel(ApiCallRecord& call) {
+  return RecordTransportFailure(call, ApiFailureOrigin::kCanceled, "-1", "Operation canceled", "");
 }
 
 MessageId PerformTransfer(HttpTransport& transport, const std::string& url, TransferState& state,
                           const char* errorBuffer, ApiCallRecord& call) {
   CURLcode result = curl_easy_perform(transport.curl.handle);
-  if (result != CURLE_OK) return RecordCurlFailure(result, state, errorBuffer, url, call);
+  if (result != CURLE_OK) return RecordCurlFailure(result, state, errorBuffer, transport.settings, url, call);
   curl_easy_getinfo(transport.curl.handle, CURLINFO_RESPONSE_CODE, &state.reply->status);
   char* contentType = nullptr;
   curl_easy_getinfo(transport.curl.handle, CURLINFO_CONTENT_TYPE, &contentType);
@@ -195,14 +252,17 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   keptBody.clear();
   reply = HttpReply{};
   reply.body = std::move(keptBody);
+  if (CancelRequested(transport)) return RecordCancel(call);
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request", url);
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
+                                  WithoutCredentials(url));
   CurlHeaderList headers;
   // "Expect:" stops libcurl from waiting for 100-continue before larger bodies.
   if (!headers.Add("Content-Type: application/xml; charset=utf-8") || !headers.Add("QUICKBASE-ACTION: " + action) ||
       !headers.Add("Expect:"))
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Out of memory building the request", url);
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Out of memory building the request",
+                                  WithoutCredentials(url));
   TransferState state;
   state.reply = &reply;
   char errorBuffer[CURL_ERROR_SIZE] = {0};
@@ -212,6 +272,8 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   curl_easy_setopt(curl, CURLOPT_POST, 1L);
   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+  if (long deadline = RequestDeadlineMs(transport.settings); deadline > 0)
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, deadline);
   ++call.requestCount;
   return PerformTransfer(transport, url, state, errorBuffer, call);
 }
@@ -219,9 +281,11 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
                              PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call) {
   bytesWritten = 0;
+  if (CancelRequested(transport)) return RecordCancel(call);
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request", url);
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
+                                  WithoutCredentials(url));
   HttpReply reply;
   TransferState state;
   state.reply = &reply;
@@ -239,6 +303,6 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   if (id != kMsgSuccess) return id;
   if (reply.status != 200)
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), url);
+                                  "HTTP status " + std::to_string(reply.status), WithoutCredentials(url));
   return kMsgSuccess;
 }

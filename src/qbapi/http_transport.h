@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -15,7 +16,8 @@
 struct TransportSettings {
   std::string baseUrl = "https://www.quickbase.com";  // scheme://host[:port], no trailing '/'
   // Milliseconds; 0 means no limit. Resolve and connect together bound the
-  // connection; send and receive bound a stall while writing or reading.
+  // connection; send and receive bound a stall while writing or reading, and
+  // their sum the whole of a request whose reply is read into memory.
   long resolveTimeoutMs = 60000;
   long connectTimeoutMs = 60000;
   long sendTimeoutMs = 60000;
@@ -42,6 +44,10 @@ struct HttpTransport {
   // The last query page's reply. Pages come one after another at much the
   // same size; reusing the buffer spares each a fresh, growing allocation.
   std::string pageBody;
+  // While a statement's call runs: its cancel request, checked before each
+  // request is sent (a request already under way is left to finish, so a
+  // write is never cut off halfway).
+  const std::atomic<bool>* cancelRequest = nullptr;
 };
 
 struct HttpReply {
@@ -53,13 +59,16 @@ struct HttpReply {
 
 // POSTs an XML body to baseUrl + path with the QUICKBASE-ACTION header.
 // 0 when an HTTP reply arrived (any status); otherwise 999 with the call
-// record describing the transport failure (origin kHttp or kTimeout). The
-// reply is reset, but its body's capacity is kept for the new body.
+// record describing the transport failure (origin kHttp, kTimeout or
+// kCanceled): a reply body above 64 MiB or a request running past the sum of
+// the send and receive timeouts ends it. The reply is reset, but its body's
+// capacity is kept for the new body.
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
                       const std::string& body, HttpReply& reply, ApiCallRecord& call);
 
 // GETs baseUrl + path with the TICKET cookie into an open file. 0 on a 200
-// reply; otherwise 999 with the call record filled.
+// reply; otherwise 999 with the call record filled. Only stalls end it, so a
+// large attachment still arrives.
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
                              PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call);
 

@@ -22,7 +22,8 @@ struct Handles {
     AllocConnectionHandle(*environment, &connection);
   }
   ~Handles() {
-    if (connection != nullptr) connection->firstStatement = nullptr;  // what the fake leaves behind
+    connection->firstStatement = nullptr;  // what the fake leaves behind
+    FreeConnectionHandle(connection);
     FreeEnvironmentHandle(environment);
   }
 };
@@ -88,6 +89,36 @@ TEST(ConnectRoutine, UnclosedBraceIsRefused) {
   std::string out;
   EXPECT_EQ(DriverConnect(*handles.connection, "UID=a;PWD={x", out), kMsgUnableToConnect);
   EXPECT_EQ(RenderDiagnostic(handles.connection->diagnostic).odbc3State, "08001");
+}
+
+// Nothing is sent for a string that is not text: a NUL would cut the value
+// short inside a request.
+TEST(ConnectRoutine, ValuesThatAreNotTextAreRefusedBeforeSending) {
+  struct {
+    std::string connectString;
+    const char* detail;
+  } cases[] = {
+      {std::string("UID=alice;PWD=wonder") + '\0' + "land;", "the value of PWD holds a NUL byte"},
+      {"UID=al\xFFice;PWD=wonderland;", "the value of UID is not UTF-8 text"},
+  };
+  for (const auto& c : cases) {
+    CannedHttpServer server({Envelope("0", "<ticket>T</ticket>")});
+    Handles handles;
+    std::string out;
+    EXPECT_EQ(DriverConnect(*handles.connection, c.connectString + "QUICKBASESERVER=" + server.Url(), out),
+              kMsgUnableToConnect);
+    RenderedMessage message = RenderDiagnostic(handles.connection->diagnostic);
+    EXPECT_EQ(message.odbc3State, "08001");
+    EXPECT_EQ(message.text, std::string("[Tarvox ODBC]Unable to connect: ") + c.detail);
+    EXPECT_TRUE(server.Requests().empty()) << c.detail;
+  }
+}
+
+TEST(HandleLifecycle, EnvironmentWithConnectionsIsNotFreed) {
+  Handles handles;
+  EXPECT_EQ(FreeEnvironmentHandle(handles.environment), SQL_ERROR);
+  EXPECT_EQ(RenderDiagnostic(handles.environment->diagnostic).odbc3State, "HY010");
+  EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }
 
 TEST(HandleLifecycle, ConnectionListsAndFailedDrop) {

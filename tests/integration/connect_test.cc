@@ -60,6 +60,32 @@ TEST_F(ConnectTest, DataSourceOutStringAndShortBuffer) {
   EXPECT_EQ(shortBuffer.ConnectionDiagnostic().state, "01004");
 }
 
+// The data source's stored password stays in odbc.ini; a password or token
+// the application gave comes back, at the end.
+TEST_F(ConnectTest, OutStringRepeatsOnlyTheApplicationsSecrets) {
+  struct {
+    std::string in;
+    const char* endsWith;
+    int passwords;  // how often PWD= appears
+  } cases[] = {
+      {"DSN=demo", "UID=alice;", 0},
+      {"DSN=demo;PWD=wonderland", "UID=alice;PWD=wonderland;", 1},
+      {DriverString("UID=chloe;APPTOKEN=demo_archive_apptoken;PWD=cr\xC3\xA8me"),
+       "UID=chloe;PWD=cr\xC3\xA8me;APPTOKEN=demo_archive_apptoken;", 1},
+  };
+  for (const auto& c : cases) {
+    OdbcHandles handles;
+    std::string out;
+    ASSERT_EQ(handles.DriverConnect(c.in, &out), SQL_SUCCESS) << c.in << ": " << handles.ConnectionDiagnostic().text;
+    const std::string tail = c.endsWith;
+    ASSERT_GE(out.size(), tail.size()) << out;
+    EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
+    int passwords = 0;
+    for (std::size_t at = out.find("PWD="); at != std::string::npos; at = out.find("PWD=", at + 1)) ++passwords;
+    EXPECT_EQ(passwords, c.passwords) << out;
+  }
+}
+
 TEST_F(ConnectTest, WrongPasswordCarriesServiceText) {
   std::string errtext = RunCommand("/usr/bin/python3 -c 'import sys; sys.path.insert(0, \"" +
                                    std::string(HELVANE_EMULATOR_DIR) +

@@ -25,7 +25,10 @@ struct Fixture {
     AllocConnectionHandle(*environment, &connection);
     AllocateStatement(*connection, &statement);
   }
-  ~Fixture() { FreeEnvironmentHandle(environment); }
+  ~Fixture() {
+    FreeConnectionHandle(connection);
+    FreeEnvironmentHandle(environment);
+  }
 };
 
 std::string State(SQLSMALLINT type, SQLHANDLE handle) {

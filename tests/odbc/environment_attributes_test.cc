@@ -58,6 +58,7 @@ TEST(EnvironmentAttributes, VersionFixedOnceConnected) {
   EXPECT_EQ(GetEnvironmentAttribute(*environment, SQL_ATTR_OUTPUT_NTS, &value, nullptr), kMsgSuccess);
   EXPECT_EQ(value, static_cast<SQLUINTEGER>(SQL_TRUE));
   EXPECT_EQ(GetEnvironmentAttribute(*environment, 77, &value, nullptr), kMsgInvalidAttribute);
+  FreeConnectionHandle(connection);
   FreeEnvironmentHandle(environment);
 }
 

@@ -35,7 +35,10 @@ struct Connection {
     AllocConnectionHandle(*environment, &connection);
     if (connected) MarkConnected(*connection);
   }
-  ~Connection() { FreeEnvironmentHandle(environment); }
+  ~Connection() {
+    FreeConnectionHandle(connection);
+    FreeEnvironmentHandle(environment);
+  }
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
   StatementHandle* NewStatement() {

@@ -1,6 +1,8 @@
 // A loopback HTTP server for the API client's tests: it answers each request
-// with the next canned reply (or holds the connection open without answering)
-// and keeps what it was sent, so tests can check request bodies and headers.
+// with the next canned reply (or holds the connection open without answering,
+// or misbehaves as a hostile server would: a reply without end, or one that
+// trickles in byte by byte) and keeps what it was sent, so tests can check
+// request bodies and headers.
 #pragma once
 
 #include <arpa/inet.h>
@@ -21,6 +23,11 @@ struct CannedReply {
   std::string body;
   std::string extraHeaders;  // each ending in "\r\n"
   bool stall = false;        // accept the request, never answer
+  int delayMs = 0;           // wait this long before answering
+  // Hostile replies: no length, the body repeated until the client hangs up
+  // (endless), and/or sent one byte every trickleMs.
+  bool endless = false;
+  int trickleMs = 0;
 };
 
 struct ReceivedRequest {
@@ -100,10 +107,38 @@ class CannedHttpServer {
       while (!stopping_) usleep(10000);
       return;
     }
+    for (int waited = 0; waited < reply.delayMs && !stopping_; waited += 10) usleep(10000);
+    if (reply.endless || reply.trickleMs > 0) {
+      Stream(client, reply);
+      return;
+    }
     std::string text = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: " + reply.contentType +
                        "\r\nContent-Length: " + std::to_string(reply.body.size()) + "\r\n" + reply.extraHeaders +
                        "Connection: close\r\n\r\n" + reply.body;
     send(client, text.data(), text.size(), MSG_NOSIGNAL);
+  }
+
+  // Sends the head, then the body as the reply asks, until the client stops
+  // reading or the server stops.
+  void Stream(int client, const CannedReply& reply) {
+    std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Type: " + reply.contentType +
+                       "\r\n" + reply.extraHeaders + "Connection: close\r\n\r\n";
+    if (send(client, head.data(), head.size(), MSG_NOSIGNAL) < 0) return;
+    const std::string body = reply.body.empty() ? std::string(1, 'x') : reply.body;
+    std::string block;
+    if (reply.trickleMs == 0) {
+      while (block.size() < 65536) block += body;
+    }
+    do {
+      if (reply.trickleMs > 0) {
+        for (char c : body) {
+          for (int waited = 0; waited < reply.trickleMs && !stopping_; waited += 10) usleep(10000);
+          if (stopping_ || send(client, &c, 1, MSG_NOSIGNAL) < 0) return;
+        }
+      } else if (send(client, block.data(), block.size(), MSG_NOSIGNAL) < 0) {
+        return;
+      }
+    } while (reply.endless && !stopping_);
   }
 
   std::deque<CannedReply> replies_;

@@ -10,8 +10,7 @@
 HELVANE_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT RecNumber,
                                                SQLCHAR* Sqlstate, SQLINTEGER* NativeError, SQLCHAR* MessageText,
                                                SQLSMALLINT BufferLength, SQLSMALLINT* TextLength) {
-  if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(nullptr, "SQLGetDiagRec", [&] {
+  return GuardedDiagnosticRead(HandleType, Handle, "SQLGetDiagRec", [&] {
     return GetDiagnosticRecord(HandleType, Handle, RecNumber, Sqlstate, NativeError, MessageText, BufferLength,
                                TextLength);
   });
@@ -20,16 +19,22 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLGetDiagRec(SQLSMALLINT HandleType, SQLHANDLE
 HELVANE_EXPORT SQLRETURN SQL_API SQLGetDiagField(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT RecNumber,
                                                  SQLSMALLINT DiagIdentifier, SQLPOINTER DiagInfo,
                                                  SQLSMALLINT BufferLength, SQLSMALLINT* StringLength) {
-  if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(nullptr, "SQLGetDiagField", [&] {
+  return GuardedDiagnosticRead(HandleType, Handle, "SQLGetDiagField", [&] {
     return GetDiagnosticField(HandleType, Handle, RecNumber, DiagIdentifier, DiagInfo, BufferLength, StringLength);
   });
 }
 
+// The statement's diagnostic, else the connection's, else the environment's.
 HELVANE_EXPORT SQLRETURN SQL_API SQLError(SQLHENV EnvironmentHandle, SQLHDBC ConnectionHandle,
                                           SQLHSTMT StatementHandle, SQLCHAR* Sqlstate, SQLINTEGER* NativeError,
                                           SQLCHAR* MessageText, SQLSMALLINT BufferLength, SQLSMALLINT* TextLength) {
-  return GuardedCall(nullptr, "SQLError", [&] {
+  SQLSMALLINT handleType = StatementHandle != nullptr    ? SQL_HANDLE_STMT
+                           : ConnectionHandle != nullptr ? SQL_HANDLE_DBC
+                                                         : SQL_HANDLE_ENV;
+  SQLHANDLE handle = StatementHandle != nullptr    ? StatementHandle
+                     : ConnectionHandle != nullptr ? ConnectionHandle
+                                                   : EnvironmentHandle;
+  return GuardedDiagnosticRead(handleType, handle, "SQLError", [&] {
     return ReportHandleError(EnvironmentHandle, ConnectionHandle, StatementHandle, Sqlstate, NativeError,
                              MessageText, BufferLength, TextLength);
   });

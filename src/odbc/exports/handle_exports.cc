@@ -1,60 +1,62 @@
 // Exported handle functions: SQLAllocHandle, SQLAllocStmt, SQLFreeHandle,
-// SQLFreeStmt, SQLCancel and SQLCloseCursor.
+// SQLFreeStmt, SQLCancel and SQLCloseCursor. Allocating and freeing take the
+// parent's lock (export_guard.h).
 #include <sql.h>
 
-#include "handles/handles.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
-#include "handles/statement_handle.h"
 #include "odbc/handle_dispatch.h"
 #include "odbc/statement_free.h"
 
-namespace {
-
-// The handle that receives the diagnostic of a failed allocation.
-HandleDiagnostic* AllocationDiagnostic(SQLSMALLINT handleType, SQLHANDLE input) {
-  if (input == nullptr) return nullptr;
-  if (handleType == SQL_HANDLE_DBC) return &static_cast<EnvironmentHandle*>(input)->diagnostic;
-  if (handleType == SQL_HANDLE_STMT || handleType == SQL_HANDLE_DESC)
-    return &static_cast<ConnectionHandle*>(input)->diagnostic;
-  return nullptr;
-}
-
-}  // namespace
-
 HELVANE_EXPORT SQLRETURN SQL_API SQLAllocHandle(SQLSMALLINT HandleType, SQLHANDLE InputHandle,
                                                 SQLHANDLE* OutputHandle) {
-  if (HandleType != SQL_HANDLE_ENV && InputHandle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(AllocationDiagnostic(HandleType, InputHandle), "SQLAllocHandle",
-                     [&] { return AllocHandleByKind(HandleType, InputHandle, OutputHandle); });
+  switch (HandleType) {
+    case SQL_HANDLE_ENV:
+      return GuardedCall(nullptr, "SQLAllocHandle",
+                         [&] { return AllocHandleByKind(SQL_HANDLE_ENV, nullptr, OutputHandle); });
+    case SQL_HANDLE_DBC:
+      return GuardedEnvironmentCall(InputHandle, "SQLAllocHandle", [&](EnvironmentHandle& environment) {
+        return AllocHandleByKind(SQL_HANDLE_DBC, &environment, OutputHandle);
+      });
+    case SQL_HANDLE_STMT:
+    case SQL_HANDLE_DESC:
+      return GuardedConnectionCall(InputHandle, "SQLAllocHandle", [&](ConnectionHandle& connection) {
+        return AllocHandleByKind(HandleType, &connection, OutputHandle);
+      });
+    default: return SQL_ERROR;
+  }
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC ConnectionHandle, SQLHSTMT* StatementHandle) {
-  if (ConnectionHandle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(AllocationDiagnostic(SQL_HANDLE_STMT, ConnectionHandle), "SQLAllocStmt",
-                     [&] { return AllocHandleByKind(SQL_HANDLE_STMT, ConnectionHandle, StatementHandle); });
+  return GuardedConnectionCall(ConnectionHandle, "SQLAllocStmt", [&](::ConnectionHandle& connection) {
+    return AllocHandleByKind(SQL_HANDLE_STMT, &connection, StatementHandle);
+  });
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT HandleType, SQLHANDLE Handle) {
-  if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  return GuardedCall(DiagnosticOfHandle(HandleType, Handle), "SQLFreeHandle",
-                     [&] { return FreeHandleByKind(HandleType, Handle); });
+  switch (HandleType) {
+    case SQL_HANDLE_ENV: return GuardedEnvironmentFree(Handle);
+    case SQL_HANDLE_DBC: return GuardedConnectionFree(Handle);
+    case SQL_HANDLE_STMT:
+      return GuardedStatementCall(Handle, "SQLFreeHandle", [](StatementHandle& statement) {
+        return FreeHandleByKind(SQL_HANDLE_STMT, &statement);
+      });
+    case SQL_HANDLE_DESC:
+      return GuardedDescriptorCall(Handle, "SQLFreeHandle", [](DescriptorHandle& descriptor) {
+        return FreeHandleByKind(SQL_HANDLE_DESC, &descriptor);
+      });
+    default: return Handle == nullptr ? SQL_INVALID_HANDLE : SQL_ERROR;
+  }
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT StatementHandle, SQLUSMALLINT Option) {
-  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
-  return GuardedCall(&statement->diagnostic, "SQLFreeStmt", [&] { return FreeStatement(statement, Option); });
+  return GuardedStatementCall(StatementHandle, "SQLFreeStmt",
+                              [&](::StatementHandle& statement) { return FreeStatement(&statement, Option); });
 }
 
-HELVANE_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT StatementHandle) {
-  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
-  return GuardedCall(&statement->diagnostic, "SQLCancel", [&] { return CancelStatement(*statement); });
-}
+HELVANE_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT StatementHandle) { return GuardedCancel(StatementHandle); }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT StatementHandle) {
-  if (StatementHandle == nullptr) return SQL_INVALID_HANDLE;
-  auto* statement = static_cast<::StatementHandle*>(StatementHandle);
-  return GuardedCall(&statement->diagnostic, "SQLCloseCursor", [&] { return CloseStatementCursor(*statement); });
+  return GuardedStatementCall(StatementHandle, "SQLCloseCursor",
+                              [](::StatementHandle& statement) { return CloseStatementCursor(statement); });
 }

@@ -1,29 +1,50 @@
 // Exported transaction functions: SQLEndTran and its ODBC 2 form SQLTransact.
+// An environment ends its connections' transactions one by one, each under
+// that connection's lock, the environment's held throughout.
 #include <sql.h>
 
-#include "handles/handles.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
-#include "odbc/handle_dispatch.h"
 #include "odbc/transactions.h"
 
+namespace {
+
+SQLRETURN EndUnderConnectionLocks(SQLHENV handle, const char* functionName, SQLSMALLINT completionType) {
+  return GuardedEnvironmentCall(handle, functionName, [&](EnvironmentHandle& environment) {
+    return EndEnvironmentTransaction(environment, completionType, [](ConnectionHandle& connection, auto work) {
+      std::lock_guard<std::mutex> lock(connection.mutex);
+      return work();
+    });
+  });
+}
+
+SQLRETURN EndConnection(SQLHDBC handle, const char* functionName, SQLSMALLINT completionType) {
+  return GuardedConnectionCall(handle, functionName, [&](ConnectionHandle& connection) {
+    return EndTransaction(nullptr, &connection, completionType);
+  });
+}
+
+}  // namespace
+
 HELVANE_EXPORT SQLRETURN SQL_API SQLEndTran(SQLSMALLINT HandleType, SQLHANDLE Handle, SQLSMALLINT CompletionType) {
-  if (Handle == nullptr) return SQL_INVALID_HANDLE;
-  HandleDiagnostic* diagnostic = DiagnosticOfHandle(HandleType, Handle);
-  if (diagnostic != nullptr) ClearDiagnostic(*diagnostic);
-  return GuardedCall(diagnostic, "SQLEndTran",
-                     [&] { return EndTransactionByHandle(HandleType, Handle, CompletionType); });
+  switch (HandleType) {
+    case SQL_HANDLE_ENV: return EndUnderConnectionLocks(Handle, "SQLEndTran", CompletionType);
+    case SQL_HANDLE_DBC: return EndConnection(Handle, "SQLEndTran", CompletionType);
+    case SQL_HANDLE_STMT:
+      return GuardedStatementCall(Handle, "SQLEndTran", [&](StatementHandle& statement) {
+        return EndTransactionByHandle(SQL_HANDLE_STMT, &statement, CompletionType);
+      });
+    case SQL_HANDLE_DESC:
+      return GuardedDescriptorCall(Handle, "SQLEndTran", [&](DescriptorHandle& descriptor) {
+        return EndTransactionByHandle(SQL_HANDLE_DESC, &descriptor, CompletionType);
+      });
+    default: return Handle == nullptr ? SQL_INVALID_HANDLE : SQL_ERROR;
+  }
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLTransact(SQLHENV EnvironmentHandle, SQLHDBC ConnectionHandle,
                                              SQLUSMALLINT CompletionType) {
-  auto* environment = static_cast<::EnvironmentHandle*>(EnvironmentHandle);
-  auto* connection = static_cast<::ConnectionHandle*>(ConnectionHandle);
-  HandleDiagnostic* diagnostic = connection != nullptr ? &connection->diagnostic
-                                 : environment != nullptr ? &environment->diagnostic
-                                                          : nullptr;
-  if (diagnostic != nullptr) ClearDiagnostic(*diagnostic);
-  return GuardedCall(diagnostic, "SQLTransact", [&] {
-    return EndTransaction(environment, connection, static_cast<SQLSMALLINT>(CompletionType));
-  });
+  const auto completionType = static_cast<SQLSMALLINT>(CompletionType);
+  if (ConnectionHandle != nullptr) return EndConnection(ConnectionHandle, "SQLTransact", completionType);
+  return EndUnderConnectionLocks(EnvironmentHandle, "SQLTransact", completionType);
 }

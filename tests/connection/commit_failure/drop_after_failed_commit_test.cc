@@ -36,6 +36,7 @@ struct Connected {
   }
   ~Connected() {
     Writes() = ControlledWrites{};
+    FreeConnectionHandle(connection);
     FreeEnvironmentHandle(environment);
   }
 };

@@ -29,6 +29,7 @@ struct Environment {
   }
   ~Environment() {
     Writes() = ControlledWrites{};
+    while (environment->firstConnection != nullptr) FreeConnectionHandle(environment->firstConnection);
     FreeEnvironmentHandle(environment);
   }
   // A connection as the connect routine leaves it, autocommit on.
@@ -104,7 +105,8 @@ TEST(EndTransaction, ByHandle) {
   } cases[] = {
       {"connection commit", kConnection, SQL_HANDLE_DBC, SQL_COMMIT, SQL_SUCCESS, 1, 0},
       {"connection rollback", kConnection, SQL_HANDLE_DBC, SQL_ROLLBACK, SQL_SUCCESS, 0, 1},
-      {"connection, other completion", kConnection, SQL_HANDLE_DBC, 2, SQL_SUCCESS, 0, 0},
+      {"connection, unknown completion", kConnection, SQL_HANDLE_DBC, 2, SQL_ERROR, 0, 0},
+      {"environment, unknown completion", kEnvironment, SQL_HANDLE_ENV, -1, SQL_ERROR, 0, 0},
       {"environment commit", kEnvironment, SQL_HANDLE_ENV, SQL_COMMIT, SQL_SUCCESS, 2, 0},
       {"environment rollback", kEnvironment, SQL_HANDLE_ENV, SQL_ROLLBACK, SQL_SUCCESS, 0, 2},
       {"statement", kStatement, SQL_HANDLE_STMT, SQL_COMMIT, SQL_ERROR, 0, 0},
@@ -126,6 +128,12 @@ TEST(EndTransaction, ByHandle) {
     if (c.target == kDescriptor) {
       EXPECT_EQ(statement->ard.diagnostic.messageId, kMsgInvalidAttribute);
     }
+    const bool unknownCompletion = c.completion != SQL_COMMIT && c.completion != SQL_ROLLBACK;
+    if (unknownCompletion) {
+      HandleDiagnostic& refused = c.target == kEnvironment ? e.environment->diagnostic : first->diagnostic;
+      EXPECT_EQ(DiagnosticOf(c.handleType, handles[c.target]).substr(0, 5), "HY012") << c.label;
+      EXPECT_EQ(refused.messageId, kMsgInvalidTransactionCode) << c.label;
+    }
   }
 }
 
@@ -137,7 +145,11 @@ TEST(EndTransaction, CommitClosesCursorsAndKeepsPreparedStatements) {
   statement->prepared = 1;
   statement->transactionFlags[0] = 1;
   statement->transactionFlags[1] = 1;
+  // What the statement's own last call left is still there for its thread
+  // to read: ending the transaction is a call on the connection.
+  SetDiagnostic(statement->diagnostic, kMsgOptionValueChanged);
   EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_DBC, connection, SQL_COMMIT), SQL_SUCCESS);
+  EXPECT_EQ(statement->diagnostic.messageId, kMsgOptionValueChanged);
   EXPECT_EQ(statement->statementKind, kStatementNone);
   EXPECT_EQ(statement->prepared, 1);
   EXPECT_EQ(statement->transactionFlags[0], 0);
