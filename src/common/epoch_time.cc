@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::int64_t kMinimumDay = -719162;  // 0001-01-01
-constexpr std::int64_t kMaximumDay = 2932896;  // 9999-12-31
 
 std::int64_t FloorDivide(std::int64_t value, std::int64_t divisor) {
   const std::int64_t quotient = value / divisor;
@@ -54,7 +52,7 @@ std::int64_t OffsetForUtc(std::int64_t utcMs, const TimeZoneRule& rule) {
   return ProcessZoneOffsetSeconds(FloorDivide(utcMs, 1000), rule) * 1000;
 }
 
-bool DayInRange(std::int64_t day) { return day >= kMinimumDay && day <= kMaximumDay; }
+bool DayInRange(std::int64_t day) { return IsCalendarDay(day); }
 
 void SplitCivilDay(std::int64_t day, SQL_DATE_STRUCT& date) {
   int year = 0;
@@ -89,6 +87,26 @@ void CivilFromDays(std::int32_t days, int& year, unsigned& month, unsigned& day)
   day = dayOfYear - (153 * mp + 2) / 5 + 1;
   month = mp < 10 ? mp + 3 : mp - 9;
   year = static_cast<int>(yearOfEra) + era * 400 + (month <= 2 ? 1 : 0);
+}
+
+MessageId AddDaysToCivilDate(const SQL_DATE_STRUCT& date, std::int32_t days, SQL_DATE_STRUCT& out) {
+  if (date.year < 1 || date.year > 9999) return kMsgOutOfRange;
+  if (!IsValidDate(date.year, date.month, date.day, false)) return kMsgConversionError;
+  // The sum is taken in 64 bits: a count near the 32-bit limits must fail the
+  // range check, not wrap into it.
+  const std::int64_t day = std::int64_t{DaysFromCivil(date.year, date.month, date.day)} + days;
+  if (!DayInRange(day)) return kMsgOutOfRange;
+  SplitCivilDay(day, out);
+  return kMsgSuccess;
+}
+
+std::int32_t CivilDaysBetween(const SQL_DATE_STRUCT& a, const SQL_DATE_STRUCT& b) {
+  return DaysFromCivil(a.year, a.month, a.day) - DaysFromCivil(b.year, b.month, b.day);
+}
+
+unsigned DayOfWeekFromDays(std::int64_t days) {
+  const std::int64_t shifted = (days + 4) % 7;
+  return static_cast<unsigned>(shifted < 0 ? shifted + 7 : shifted);
 }
 
 MessageId DateToEpochMs(const SQL_DATE_STRUCT& date, std::int64_t& ms) {

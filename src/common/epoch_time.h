@@ -40,6 +40,23 @@ inline constexpr std::int64_t kMillisecondsPerDay = 86400000;
 std::int32_t DaysFromCivil(int year, unsigned month, unsigned day);
 void CivilFromDays(std::int32_t days, int& year, unsigned& month, unsigned& day);
 
+// Calendar days added to a date (a negative count goes back): 0; 1009 for
+// a date that does not exist; 1011 when the date or the result lies outside
+// years 1..9999 (the all-zero date included). out is unchanged on failure.
+MessageId AddDaysToCivilDate(const SQL_DATE_STRUCT& date, std::int32_t days, SQL_DATE_STRUCT& out);
+// The days from b to a (negative when a is earlier). Exact for any two dates
+// of years 1..9999, whose distance always fits 32 bits.
+std::int32_t CivilDaysBetween(const SQL_DATE_STRUCT& a, const SQL_DATE_STRUCT& b);
+
+// The day counts of 0001-01-01 and 9999-12-31: calendar arithmetic whose
+// result falls outside them answers 1011.
+inline constexpr std::int32_t kFirstCalendarDay = -719162;
+inline constexpr std::int32_t kLastCalendarDay = 2932896;
+inline bool IsCalendarDay(std::int64_t days) { return days >= kFirstCalendarDay && days <= kLastCalendarDay; }
+
+// 0 for Sunday to 6 for Saturday; 1970-01-01 was a Thursday.
+unsigned DayOfWeekFromDays(std::int64_t days);
+
 // Dates: milliseconds of midnight UTC. 1009 for a date that does not exist,
 // 1011 outside years 1..9999 (the all-zero date included).
 MessageId DateToEpochMs(const SQL_DATE_STRUCT& date, std::int64_t& ms);

@@ -42,3 +42,11 @@ struct ValueCell {
   NodeValue value{};  // double, date, time or timestamp
   std::string bytes;  // character text, decimal text or binary bytes
 };
+
+// Makes the cell NULL with its value cleared by type: empty text or bytes,
+// 0.0, or an all-zero date, time or timestamp.
+inline void SetNullValue(ValueCell& cell) {
+  cell.nullFlag = 1;
+  cell.bytes.clear();
+  cell.value = NodeValue{};
+}

@@ -30,6 +30,9 @@ struct ConnectionRecord {
   std::string databaseName;
   StatementHandle* currentStatement = nullptr;
   std::uint32_t lastImportRecordId = 0;
+  // USER asks the service for the user's id once per connection, even when
+  // that request fails, so a failing service is not asked again on every row.
+  std::uint8_t userInfoRequested = 0;
   // The last failure: a message id, and for 999 the service's call record.
   MessageId lastMessageId = kMsgSuccess;
   ApiCallRecord lastServerError;

@@ -9,6 +9,7 @@
 #include "handles/api_call_record.h"
 #include "handles/descriptor_handle.h"
 #include "handles/handle_diagnostic.h"
+#include "handles/message_id.h"
 
 struct CatalogRowWork;
 struct CatalogTableList;
@@ -22,6 +23,9 @@ inline constexpr std::int32_t kStatementNone = 0;
 inline constexpr std::int32_t kStatementQueryResult = 8;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
+
+inline constexpr std::uint32_t kNoDataAtExecutionPosition = 0xFFFFFFFFu;
+inline constexpr std::int64_t kNoPieceOffset = -1;
 
 // The working row limit when neither TOP nor SQL_MAX_ROWS limits the result.
 inline constexpr std::int64_t kNoRowLimit = -1;
@@ -62,7 +66,15 @@ struct StatementHandle {
   std::uint8_t prepared = 0;  // closing keeps the parse tree while set
   SpecialStatement* specialStatement = nullptr;
   std::uint8_t dataAtExecution = 0;
-  std::int32_t dataAtExecutionPositions[3] = {-1, -1, -1};
+  // The item data at execution is serving: a parameter node, or a bound
+  // column of a positioned operation; and the bytes SQLPutData has delivered
+  // for it (none until the first piece of the item).
+  std::uint32_t dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  std::int64_t pieceOffset = kNoPieceOffset;
+  // What the rows of a parameter array have done so far, kept while a row
+  // waits for data at execution.
+  std::int64_t arrayRowsAffected = 0;
+  MessageId arrayInformation = 0;
   std::int32_t diagnosticRowCount = 0;
   std::int32_t rowCount = -1;
   std::uint16_t longDataColumn = 0;

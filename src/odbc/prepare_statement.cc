@@ -43,7 +43,8 @@ void ReleasePreparedState(StatementHandle& statement) {
 void ForgetPreviousStatement(StatementHandle& statement) {
   ReleasePreparedState(statement);
   statement.dataAtExecution = 0;
-  for (std::int32_t& position : statement.dataAtExecutionPositions) position = -1;
+  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  statement.pieceOffset = kNoPieceOffset;
   statement.rowCount = -1;
   // Nothing has been fetched for the new statement; the buffer is an
   // SQLULEN, written whole.

@@ -45,7 +45,8 @@ void ReleaseParseState(StatementHandle& statement) {
 
 void ResetExecutionState(StatementHandle& statement) {
   statement.dataAtExecution = 0;
-  for (std::int32_t& position : statement.dataAtExecutionPositions) position = -1;
+  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  statement.pieceOffset = kNoPieceOffset;
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
@@ -120,8 +121,8 @@ SQLRETURN CancelStatement(StatementHandle& statement) {
   if (statement.dataAtExecution == 0) return SQL_SUCCESS;
   if (statement.pendingOperation == kNoPendingOperation) return FreeStatement(&statement, SQL_CLOSE);
   statement.dataAtExecution = 0;
-  statement.dataAtExecutionPositions[0] = -1;
-  statement.dataAtExecutionPositions[1] = -1;
+  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  statement.pieceOffset = kNoPieceOffset;
   statement.pendingOperation = kNoPendingOperation;
   return SQL_SUCCESS;
 }

@@ -20,10 +20,10 @@ void SetSelectDefaults(SelectFields& f) {
   f.groupOrderSpec = kNoValue;
   f.enclosingSelect = kNoNode;
   f.rowCount = 0xFFFFFFFFu;
-  f.currentRow = kCurrentRowBeforeFirst;
+  f.currentRow = kRowAfterLast;
   f.resultFileName = kNoValue;
   f.resultFile = kNoResultFile;
-  f.inMemoryRow = nullptr;
+  f.inMemoryRow = kNoValue;
 }
 
 void SetTableReferenceDefaults(TableReferenceFields& f) {
@@ -35,7 +35,7 @@ void SetTableReferenceDefaults(TableReferenceFields& f) {
   f.cursor = nullptr;
   f.firstPushed = kNoNode;
   f.firstPushedSort = kNoNode;
-  f.lastFlag = 1;
+  f.noRowYet = 1;
 }
 
 void SetColumnReferenceDefaults(ColumnReferenceFields& f) {

@@ -101,7 +101,10 @@ inline constexpr std::uint8_t kJoinLeftOuter = 0;
 inline constexpr std::uint8_t kJoinInner = 1;
 
 inline constexpr std::int32_t kNoResultFile = -1;
-inline constexpr std::int64_t kCurrentRowBeforeFirst = -2;
+// A SELECT's current row before its first row and after its last (or of an
+// empty result); rows count from 0.
+inline constexpr std::int64_t kRowBeforeFirst = -1;
+inline constexpr std::int64_t kRowAfterLast = -2;
 
 // Per-kind fields. "Working" fields belong to the semantic pass, the planner
 // and the executor; the parser only gives them their starting values.
@@ -119,6 +122,7 @@ struct SelectFields {
   std::uint8_t sortedBySource;
   std::uint8_t batchedKeyLookup;
   std::uint8_t distinctRows;
+  std::uint8_t emptySource;  // the FROM list opened without any row combination
   NodeIndex selectList;  // none means "*"
   NodeIndex fromList;
   NodeIndex where;
@@ -140,7 +144,11 @@ struct SelectFields {
   ValueIndex resultFileName;
   std::int32_t resultFile;
   std::int64_t currentRow;
-  void* inMemoryRow;
+  // A copy of the current row that values are read from instead of the
+  // result file (a group being aggregated): a value buffer of the tree, whose
+  // text holds the record's bytes, or kNoValue. Being an index into the tree
+  // it lives exactly as long as the tree and survives the buffers' growth.
+  ValueIndex inMemoryRow;
 };
 
 // Select items, value-list items and function arguments.
@@ -168,7 +176,7 @@ struct TableReferenceFields {
   std::uint16_t pushedSortCount;
   NodeIndex firstPushedSort;
   std::uint8_t nullRow;
-  std::uint8_t lastFlag;
+  std::uint8_t noRowYet;  // no row of this table has met its join condition since it was opened
 };
 
 struct ColumnReferenceFields {

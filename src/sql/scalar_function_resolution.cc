@@ -253,6 +253,13 @@ MessageId AdjustForRow(std::uint16_t row, const ParseTree& tree, const CallArgum
       return CheckDateTimeArgument(ArgumentCell(tree, arguments, 1), true);
     case kFnIfNull:
       return IfNullResultType(ArgumentCell(tree, arguments, 0), ArgumentCell(tree, arguments, 1), result);
+    case kFnRoundNumeric:
+    case kFnCeilingNumeric:
+    case kFnFloorNumeric:
+      // Rounding up may carry into one more whole digit: ROUND(9.5, 0) of a
+      // DECIMAL(2,1) is 10.0.
+      result.size += 1;
+      return kMsgSuccess;
     default: return kMsgSuccess;
   }
 }

@@ -12,19 +12,6 @@ namespace {
 
 const char* const kOperatorNames[] = {"", "EX", "XEX", "LTE", "LT", "GTE", "GT", "CT", "XCT", "SW", "XSW"};
 
-// The pieces of an IN list travel as one text with an upper-case " OR "
-// between lower-cased items, so the separator can't occur inside an item.
-std::vector<std::string> SplitListPieces(const std::string& text) {
-  std::vector<std::string> pieces;
-  std::size_t start = 0;
-  for (std::size_t at = text.find(" OR "); at != std::string::npos; at = text.find(" OR ", start)) {
-    pieces.push_back(text.substr(start, at - start));
-    start = at + 4;
-  }
-  pieces.push_back(text.substr(start));
-  return pieces;
-}
-
 bool IsNumberText(const std::string& text) {
   double value = 0;
   const char* begin = text.data();
@@ -152,46 +139,31 @@ bool PrepareTextValue(const Entry& entry, std::string& value) {
   return true;
 }
 
-bool PieceFitsColumn(const ColumnDescriptor& column, const std::string& piece) {
-  return column.pushDownRank == 1 || TextFitsKind(column.fieldKind, piece);
-}
-
-// EX and XEX with a character value may carry an IN list: one criterion per
-// item, OR-joined for IN and AND-joined for NOT IN.
-bool RenderListEntry(const Entry& entry, const std::string& value, std::string& out, std::int32_t& pieces) {
-  std::vector<std::string> list = SplitListPieces(value);
-  pieces = static_cast<std::int32_t>(list.size());
-  if (list.size() > 1) out += '(';
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    if (!PieceFitsColumn(*entry.column, list[i])) return false;
-    if (i > 0) out += entry.op == kCriterionEx ? "OR" : "AND";
-    if (!AppendCriterion(out, *entry.column, entry.op, list[i])) return false;
-  }
-  if (list.size() > 1) out += ')';
-  return true;
-}
-
-// Renders one entry; pieces counts the criteria it sends.
-bool RenderEntry(const TableCursor& cursor, const Entry& entry, std::string& out, std::int32_t& pieces) {
+// Renders one entry as one criterion.
+bool RenderEntry(const TableCursor& cursor, const Entry& entry, std::string& out) {
   const ColumnDescriptor& column = *entry.column;
   if (column.pushDownRank == 0 || entry.op > kCriterionXsw) return false;
   std::string value;
   if (!RenderEntryValue(cursor, entry, value) || HasControlBytes(value)) return false;
-  pieces = 1;
-  bool isList = (entry.op == kCriterionEx || entry.op == kCriterionXex) && entry.valueType == kValueCharacter &&
-                entry.length != -1;
-  if (column.pushDownRank == 1) {
-    if (!PrepareTextValue(entry, value)) return false;
-    if (isList) return RenderListEntry(entry, value, out, pieces);
-    return AppendCriterion(out, column, entry.op, value);
-  }
+  if (column.pushDownRank == 1) return PrepareTextValue(entry, value) && AppendCriterion(out, column, entry.op, value);
   if (!IsComparison(entry.op)) return false;
   if (entry.length == -1)
     return (entry.op == kCriterionEx || entry.op == kCriterionXex) && AppendCriterion(out, column, entry.op, value);
   if (entry.valueType != kValueCharacter)
     return ValueTypeFitsKind(column.fieldKind, entry.valueType) && AppendCriterion(out, column, entry.op, value);
-  if (isList) return RenderListEntry(entry, value, out, pieces);
   return TextFitsKind(column.fieldKind, value) && AppendCriterion(out, column, entry.op, value);
+}
+
+// The entries of one IN or NOT IN list, each a criterion of its own: joined
+// with OR for IN and with AND for NOT IN, in parentheses.
+bool RenderList(const TableCursor& cursor, const std::vector<Entry>& list, std::string& out) {
+  if (list.size() > 1) out += '(';
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    if (i > 0) out += list[i].op == kCriterionEx ? "OR" : "AND";
+    if (!RenderEntry(cursor, list[i], out)) return false;
+  }
+  if (list.size() > 1) out += ')';
+  return true;
 }
 
 MessageId RefuseCriteria(TableCursor& cursor) {
@@ -209,8 +181,7 @@ bool TableHasPendingWrites(const TableCursor& cursor) {
 
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
                              const std::uint16_t* operators, const std::int16_t* valueTypes,
-                             const void* const* values, const SQLLEN* lengths) {
-  std::int32_t listExtras = cursor.criteriaCount < 0 ? 0 : cursor.criteriaCount;
+                             const void* const* values, const SQLLEN* lengths, const std::uint16_t* listGroups) {
   cursor.queryText.clear();
   cursor.criteriaCount = 0;
   if (count <= 0) return kMsgSuccess;
@@ -219,31 +190,33 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
     if (columns[i] >= cursor.columns.size()) return kMsgInvalidColumnId;
   bool orJoin = cursor.joinOperator == kCriteriaJoinOr;
   // Refused sets: a row the SQL condition keeps must never be filtered out.
-  if (count + listExtras > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0) ||
+  if (count > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0) ||
       TableHasPendingWrites(cursor))
     return RefuseCriteria(cursor);
   std::string query;
   std::int32_t sent = 0;
-  std::int32_t extrasSeen = 0;
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (operators[i] == kCriterionLocal) {
+  for (std::int32_t i = 0; i < count;) {
+    // Entries of one list stand next to each other under one group number.
+    const std::uint16_t group = listGroups != nullptr ? listGroups[i] : 0;
+    std::vector<Entry> list;
+    bool local = false;
+    do {
+      local = local || operators[i] == kCriterionLocal;
+      list.push_back(Entry{&cursor.columns[columns[i]], operators[i], valueTypes[i], values[i], lengths[i]});
+      ++i;
+    } while (group != 0 && i < count && listGroups[i] == group);
+    if (local) {
       if (orJoin) return RefuseCriteria(cursor);
       continue;
     }
-    Entry entry{&cursor.columns[columns[i]], operators[i], valueTypes[i], values[i], lengths[i]};
     std::string text;
-    std::int32_t pieces = 0;
-    if (!RenderEntry(cursor, entry, text, pieces)) return RefuseCriteria(cursor);
+    if (!RenderList(cursor, list, text)) return RefuseCriteria(cursor);
     if (!query.empty()) query += orJoin ? "OR" : "AND";
     query += text;
-    sent += pieces;
-    extrasSeen += pieces - 1;
+    sent += static_cast<std::int32_t>(list.size());
   }
-  // A plain value that happens to hold " OR " is not a list: its pieces
-  // would outnumber the items the collectors counted, so the set is refused.
-  if (extrasSeen != listExtras || sent > kMaxServiceCriteria) return RefuseCriteria(cursor);
   cursor.queryText = std::move(query);
-  cursor.criteriaCount = count + listExtras;
+  cursor.criteriaCount = sent;
   return kMsgSuccess;
 }
 

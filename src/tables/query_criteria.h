@@ -9,6 +9,7 @@
 #include <sqltypes.h>
 
 #include "common/message_ids.h"
+#include "common/value_cell.h"  // value type codes of criteria and written values
 #include "tables/table_cursor.h"
 
 // Criterion operator codes of the executor.
@@ -24,26 +25,19 @@ inline constexpr std::uint16_t kCriterionXct = 8;
 inline constexpr std::uint16_t kCriterionSw = 9;
 inline constexpr std::uint16_t kCriterionXsw = 10;
 
-// Value type codes of criteria and written values.
-inline constexpr std::int16_t kValueBinary = -2;
-inline constexpr std::int16_t kValueCharacter = 1;
-inline constexpr std::int16_t kValueDouble = 8;
-inline constexpr std::int16_t kValueDate = 9;
-inline constexpr std::int16_t kValueTime = 10;
-inline constexpr std::int16_t kValueTimestamp = 11;
-
-// Builds the table's query from count entries. On entry the cursor's
-// criteria count holds what the collectors added beyond one per entry (an IN
-// list of n items, joined by " OR " in its lower-cased text, adds n - 1).
-// Entries with operator 0 stay local. 0 with the query set and the count
-// raised to the number of criteria sent; 3 when the set can't be sent
-// exactly (over 100 criteria, a value with both quote characters, an OR set
-// with an entry that stays local, a table with pending writes, ...): then
-// no criterion is sent and the count is set above 100; 1008 for a column
-// number outside the table.
+// Builds the table's query from count entries. Entries with operator 0 stay
+// local (under an OR join that refuses the set). Adjacent entries with the
+// same non-zero list group are the items of one IN (EX) or NOT IN (XEX) list,
+// each sent as a criterion of its own; listGroups may be null when there are
+// no lists. 0 with the query set and the count set to the criteria sent; 3
+// when the set can't be sent exactly (over 100 criteria, a value with both
+// quote characters, an OR set with an entry that stays local, a table with
+// pending writes, ...): then no criterion is sent and the count is set above
+// 100; 1008 for a column number outside the table.
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
                              const std::uint16_t* operators, const std::int16_t* valueTypes,
-                             const void* const* values, const SQLLEN* lengths);
+                             const void* const* values, const SQLLEN* lengths,
+                             const std::uint16_t* listGroups = nullptr);
 
 // Sort fields for the service; descending when the direction is not 0.
 // Count 0 clears the sort. 0, or 3 when the service can't sort so.

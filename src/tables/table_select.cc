@@ -273,3 +273,9 @@ const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescr
                                           : (cursor.result ? RowAt(*cursor.result, cursor.rowIndex) : nullptr);
   return row == nullptr ? nullptr : FindCachedValue(*row, column.fieldId);
 }
+
+MessageId GetCursorRecordId(TableCursor& cursor, std::uint32_t& out) {
+  out = cursor.recordId;
+  if (cursor.connection != nullptr) cursor.connection->lastMessageId = kMsgSuccess;
+  return kMsgSuccess;
+}

@@ -27,6 +27,10 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId);
 // The current row's text for a field; nullptr when the row has none (NULL).
 // Pending edits of the connection win over the service's values.
 const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column);
+// The record id of the cursor's current row (a provisional id for a row
+// that exists only in the write cache); clears the connection's last message
+// id. Always 0.
+MessageId GetCursorRecordId(TableCursor& cursor, std::uint32_t& out);
 // True while the cursor stands on a row.
 bool CursorHasRow(const TableCursor& cursor);
 

@@ -34,8 +34,12 @@ MessageId RenderDuration(const TableCursor& cursor, std::int16_t valueType, cons
   }
   const ConnectionHandle* handle = cursor.connection->connection;
   double ms = DurationValueToMs(amount, handle == nullptr ? 1.0 : handle->durationMultiplier);
-  char buffer[64];
-  auto written = std::to_chars(buffer, buffer + sizeof buffer, ms / static_cast<double>(kMillisecondsPerDay));
+  // Plain decimal digits: the service reads no exponent, and the shortest
+  // fixed form still reads back as the same double.
+  char buffer[512];
+  auto written = std::to_chars(buffer, buffer + sizeof buffer, ms / static_cast<double>(kMillisecondsPerDay),
+                               std::chars_format::fixed);
+  if (written.ec != std::errc()) return kMsgOutOfRange;
   text.assign(buffer, written.ptr);
   return kMsgSuccess;
 }

@@ -161,7 +161,7 @@ TEST(ParseTree, Primitives) {
   for (int i = 0; i < 5000; ++i) AddParseNode(tree, kNodeNull);
   EXPECT_EQ(GetParseNode(tree, first).kind, kNodeSelect);
   EXPECT_EQ(GetParseNode(tree, first).fields.select.resultFile, kNoResultFile);
-  EXPECT_EQ(GetParseNode(tree, first).fields.select.currentRow, kCurrentRowBeforeFirst);
+  EXPECT_EQ(GetParseNode(tree, first).fields.select.currentRow, kRowAfterLast);
   EXPECT_EQ(GetParseNode(tree, first).cell.digits, kNoDigits);
   EXPECT_EQ(GetParseNode(tree, first).cell.nullFlag, 1);
 

@@ -31,19 +31,19 @@ struct Criterion {
   std::string text;    // character values
   double number = 0;   // double values
   bool isNull = false;
+  std::uint16_t group = 0;  // items of one IN list share a group
 };
 
 struct CriteriaCase {
   const char* name;
   std::vector<Criterion> entries;
   std::uint16_t join = 0;
-  std::int32_t listExtras = 0;
   MessageId expected;
   const char* query;
 };
 
 MessageId Build(TableCursor& cursor, const CriteriaCase& c) {
-  std::vector<std::uint16_t> columns, ops;
+  std::vector<std::uint16_t> columns, ops, groups;
   std::vector<std::int16_t> types;
   std::vector<const void*> values;
   std::vector<SQLLEN> lengths;
@@ -53,55 +53,66 @@ MessageId Build(TableCursor& cursor, const CriteriaCase& c) {
     types.push_back(e.type);
     values.push_back(e.type == kValueDouble ? static_cast<const void*>(&e.number) : e.text.data());
     lengths.push_back(e.isNull ? -1 : (e.type == kValueDouble ? 8 : static_cast<SQLLEN>(e.text.size())));
+    groups.push_back(e.group);
   }
   cursor.joinOperator = c.join;
-  cursor.criteriaCount = c.listExtras;
   return BuildQueryCriteria(cursor, static_cast<std::int32_t>(c.entries.size()), columns.data(), ops.data(),
-                            types.data(), values.data(), lengths.data());
+                            types.data(), values.data(), lengths.data(), groups.data());
 }
 
 TEST(QueryCriteria, RendersOrRefusesEachSet) {
   const CriteriaCase cases[] = {
-      {"equal text", {{1, kCriterionEx, kValueCharacter, "abc"}}, 0, 0, kMsgSuccess, "{6.EX.'abc'}"},
-      {"single quote switches to double", {{1, kCriterionEx, kValueCharacter, "it's"}}, 0, 0, kMsgSuccess,
+      {"equal text", {{1, kCriterionEx, kValueCharacter, "abc"}}, 0, kMsgSuccess, "{6.EX.'abc'}"},
+      {"single quote switches to double", {{1, kCriterionEx, kValueCharacter, "it's"}}, 0, kMsgSuccess,
        "{6.EX.\"it's\"}"},
-      {"both quotes are refused", {{1, kCriterionEx, kValueCharacter, "it's \"x\""}}, 0, 0, kMsgNotSupported, ""},
-      {"braces stay inside the quotes", {{1, kCriterionEx, kValueCharacter, "}{6.EX.'x'}"}}, 0, 0, kMsgSuccess,
+      {"both quotes are refused", {{1, kCriterionEx, kValueCharacter, "it's \"x\""}}, 0, kMsgNotSupported, ""},
+      {"braces stay inside the quotes", {{1, kCriterionEx, kValueCharacter, "}{6.EX.'x'}"}}, 0, kMsgSuccess,
        "{6.EX.\"}{6.EX.'x'}\"}"},
-      {"markup and non-ASCII travel as text", {{1, kCriterionCt, kValueCharacter, "]]>&<Grüße"}}, 0, 0,
-       kMsgSuccess, "{6.CT.']]>&<Grüße'}"},
-      {"number", {{2, kCriterionGte, kValueDouble, "", 5.5}}, 0, 0, kMsgSuccess, "{7.GTE.'5.5'}"},
+      {"markup and non-ASCII travel as text", {{1, kCriterionCt, kValueCharacter, "]]>&<Grüße"}}, 0, kMsgSuccess, "{6.CT.']]>&<Grüße'}"},
+      {"number", {{2, kCriterionGte, kValueDouble, "", 5.5}}, 0, kMsgSuccess, "{7.GTE.'5.5'}"},
       {"AND of two", {{2, kCriterionGt, kValueDouble, "", 1}, {1, kCriterionSw, kValueCharacter, "ab"}},
-       kCriteriaJoinAnd, 0, kMsgSuccess, "{7.GT.'1'}AND{6.SW.'ab'}"},
+       kCriteriaJoinAnd, kMsgSuccess, "{7.GT.'1'}AND{6.SW.'ab'}"},
       {"local entry left out of an AND", {{2, kCriterionGt, kValueDouble, "", 1}, {1, 0, kValueCharacter, ""}},
-       kCriteriaJoinAnd, 0, kMsgSuccess, "{7.GT.'1'}"},
+       kCriteriaJoinAnd, kMsgSuccess, "{7.GT.'1'}"},
       {"local entry refuses an OR", {{2, kCriterionGt, kValueDouble, "", 1}, {1, 0, kValueCharacter, ""}},
-       kCriteriaJoinOr, 0, kMsgNotSupported, ""},
+       kCriteriaJoinOr, kMsgNotSupported, ""},
       {"OR of two", {{2, kCriterionEx, kValueDouble, "", 1}, {1, kCriterionEx, kValueCharacter, "x"}},
-       kCriteriaJoinOr, 0, kMsgSuccess, "{7.EX.'1'}OR{6.EX.'x'}"},
-      {"IN list", {{2, kCriterionEx, kValueCharacter, "1 OR 2 OR 3"}}, 0, 2, kMsgSuccess,
-       "({7.EX.'1'}OR{7.EX.'2'}OR{7.EX.'3'})"},
-      {"NOT IN list on text", {{1, kCriterionXex, kValueCharacter, "a OR b"}}, 0, 1, kMsgSuccess,
-       "({6.XEX.'a'}AND{6.XEX.'b'})"},
-      {"plain value holding OR is no list", {{1, kCriterionEx, kValueCharacter, "cats OR dogs"}}, 0, 0,
-       kMsgNotSupported, ""},
-      {"LIKE escapes are removed", {{1, kCriterionSw, kValueCharacter, "50\\%"}}, 0, 0, kMsgSuccess,
+       kCriteriaJoinOr, kMsgSuccess, "{7.EX.'1'}OR{6.EX.'x'}"},
+      {"IN list",
+       {{2, kCriterionEx, kValueDouble, "", 1, false, 1},
+        {2, kCriterionEx, kValueDouble, "", 2, false, 1},
+        {2, kCriterionEx, kValueDouble, "", 3, false, 1}},
+       0, kMsgSuccess, "({7.EX.'1'}OR{7.EX.'2'}OR{7.EX.'3'})"},
+      {"NOT IN list on text beside another criterion",
+       {{1, kCriterionXex, kValueCharacter, "a", 0, false, 1},
+        {1, kCriterionXex, kValueCharacter, "B or c", 0, false, 1},
+        {2, kCriterionGt, kValueDouble, "", 5}},
+       kCriteriaJoinAnd, kMsgSuccess, "({6.XEX.'a'}AND{6.XEX.'B or c'})AND{7.GT.'5'}"},
+      {"two lists stay apart",
+       {{1, kCriterionEx, kValueCharacter, "a", 0, false, 1}, {1, kCriterionEx, kValueCharacter, "b", 0, false, 1},
+        {2, kCriterionEx, kValueDouble, "", 7, false, 2}},
+       kCriteriaJoinAnd, kMsgSuccess, "({6.EX.'a'}OR{6.EX.'b'})AND{7.EX.'7'}"},
+      {"a plain value holding OR is one value", {{1, kCriterionEx, kValueCharacter, "cats OR dogs"}}, 0,
+       kMsgSuccess, "{6.EX.'cats OR dogs'}"},
+      {"a list with an item that can't be sent stays local",
+       {{2, kCriterionEx, kValueDouble, "", 1, false, 1}, {2, kCriterionEx, kValueCharacter, "x", 0, false, 1}},
+       0, kMsgNotSupported, ""},
+      {"LIKE escapes are removed", {{1, kCriterionSw, kValueCharacter, "50\\%"}}, 0, kMsgSuccess,
        "{6.SW.'50%'}"},
-      {"empty pattern value is not sent", {{1, kCriterionCt, kValueCharacter, ""}}, 0, 0, kMsgNotSupported, ""},
-      {"pattern on a number is not sent", {{2, kCriterionCt, kValueCharacter, "1"}}, 0, 0, kMsgNotSupported, ""},
-      {"text against a number field", {{2, kCriterionEx, kValueCharacter, "abc"}}, 0, 0, kMsgNotSupported, ""},
-      {"number text against a number field", {{2, kCriterionLt, kValueCharacter, "-2.5"}}, 0, 0, kMsgSuccess,
+      {"empty pattern value is not sent", {{1, kCriterionCt, kValueCharacter, ""}}, 0, kMsgNotSupported, ""},
+      {"pattern on a number is not sent", {{2, kCriterionCt, kValueCharacter, "1"}}, 0, kMsgNotSupported, ""},
+      {"text against a number field", {{2, kCriterionEx, kValueCharacter, "abc"}}, 0, kMsgNotSupported, ""},
+      {"number text against a number field", {{2, kCriterionLt, kValueCharacter, "-2.5"}}, 0, kMsgSuccess,
        "{7.LT.'-2.5'}"},
-      {"date text against a date field", {{3, kCriterionEx, kValueCharacter, "2024-01-31"}}, 0, 0, kMsgSuccess,
+      {"date text against a date field", {{3, kCriterionEx, kValueCharacter, "2024-01-31"}}, 0, kMsgSuccess,
        "{8.EX.'2024-01-31'}"},
-      {"loose date text is not sent", {{3, kCriterionEx, kValueCharacter, "2024-1-31"}}, 0, 0, kMsgNotSupported,
+      {"loose date text is not sent", {{3, kCriterionEx, kValueCharacter, "2024-1-31"}}, 0, kMsgNotSupported,
        ""},
-      {"text against a timestamp field", {{4, kCriterionEx, kValueCharacter, "1700000000000"}}, 0, 0,
-       kMsgNotSupported, ""},
-      {"NULL equality", {{2, kCriterionEx, kValueDouble, "", 0, true}}, 0, 0, kMsgSuccess, "{7.EX.''}"},
-      {"NULL ordering is not sent", {{2, kCriterionLt, kValueDouble, "", 0, true}}, 0, 0, kMsgNotSupported, ""},
-      {"rank 0 column", {{5, kCriterionEx, kValueDouble, "", 1}}, 0, 0, kMsgNotSupported, ""},
-      {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, 0, kMsgNotSupported, ""},
+      {"text against a timestamp field", {{4, kCriterionEx, kValueCharacter, "1700000000000"}}, 0, kMsgNotSupported, ""},
+      {"NULL equality", {{2, kCriterionEx, kValueDouble, "", 0, true}}, 0, kMsgSuccess, "{7.EX.''}"},
+      {"NULL ordering is not sent", {{2, kCriterionLt, kValueDouble, "", 0, true}}, 0, kMsgNotSupported, ""},
+      {"rank 0 column", {{5, kCriterionEx, kValueDouble, "", 1}}, 0, kMsgNotSupported, ""},
+      {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, kMsgNotSupported, ""},
   };
   for (const CriteriaCase& c : cases) {
     TableCursor cursor;
@@ -118,18 +129,16 @@ TEST(QueryCriteria, RefusesWholeSetsThatCantBeSentExactly) {
   struct Refusal {
     const char* name;
     std::int32_t entries;
-    std::int32_t listExtras;
     std::uint8_t pushDown;
     std::uint8_t orJoinFlag;
     std::uint16_t join;
     MessageId expected;
   };
   const Refusal cases[] = {
-      {"100 criteria go out", 100, 0, 1, 1, kCriteriaJoinAnd, kMsgSuccess},
-      {"101 criteria stay local", 101, 0, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
-      {"IN items count as criteria", 60, 41, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
-      {"push-down flag cleared", 2, 0, 0, 1, kCriteriaJoinAnd, kMsgNotSupported},
-      {"OR mixed with other joins", 2, 0, 1, 0, kCriteriaJoinOr, kMsgNotSupported},
+      {"100 criteria go out", 100, 1, 1, kCriteriaJoinAnd, kMsgSuccess},
+      {"101 criteria stay local", 101, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      {"push-down flag cleared", 2, 0, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      {"OR mixed with other joins", 2, 1, 0, kCriteriaJoinOr, kMsgNotSupported},
   };
   for (const Refusal& c : cases) {
     TableCursor cursor;
@@ -137,7 +146,6 @@ TEST(QueryCriteria, RefusesWholeSetsThatCantBeSentExactly) {
     cursor.pushDown = c.pushDown;
     cursor.orJoin = c.orJoinFlag;
     cursor.joinOperator = c.join;
-    cursor.criteriaCount = c.listExtras;
     double value = 1;
     std::vector<std::uint16_t> columns(c.entries, 2), ops(c.entries, kCriterionGt);
     std::vector<std::int16_t> types(c.entries, kValueDouble);

@@ -205,3 +205,26 @@ TEST_F(WriteFlushTest, FlushCommandSendsOneTablesBatch) {
 }
 
 }  // namespace
+
+namespace {
+
+// Durations travel as days in plain decimal digits: the service reads no
+// exponent, so a millisecond must not become 1.1574074074074074e-08.
+TEST_F(WriteFlushTest, DurationsGoOutAsPlainDecimalDays) {
+  CursorHolder holder;
+  Open("Shop: Items", holder);
+  ASSERT_EQ(NewInsertRow(*holder.cursor), kMsgSuccess);
+  SetText(*holder.cursor, "Name", "quick");
+  const double oneMillisecond = 1;
+  ASSERT_EQ(UpdateRowValues(*holder.cursor, ColumnNamed(*holder.cursor, "Lead"), kValueDouble, &oneMillisecond, 8),
+            kMsgSuccess);
+  ASSERT_EQ(WriteRow(*holder.cursor), kMsgSuccess);
+  emulator.ClearLog();
+  ASSERT_EQ(FlushPendingWrites(emulator.Record()), kMsgSuccess);
+  std::vector<LoggedRequest> imports = emulator.Log("API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_NE(imports[0].body.find("0.000000011574074074074074"), std::string::npos) << imports[0].body;
+  EXPECT_EQ(imports[0].body.find("e-"), std::string::npos) << imports[0].body;
+}
+
+}  // namespace

@@ -1,0 +1,52 @@
+// Argument readers and bounded result writers shared by the scalar-function
+// groups.
+#include "exec/scalar_call.h"
+
+#include <cmath>
+#include <limits>
+
+#include "common/utf16_text.h"
+#include "handles/statement_handle.h"
+
+namespace {
+
+std::size_t ColumnSize(const ValueCell& cell) { return cell.size > 0 ? static_cast<std::size_t>(cell.size) : 0; }
+
+}  // namespace
+
+MessageId RejectScalarArgument(ScalarCall& call) {
+  call.statement.diagnostic.detailText = GetScalarFunctionTable()[call.row].name;
+  return kMsgInvalidScalarArgument;
+}
+
+std::int32_t SaturatedWholeNumber(double value) {
+  if (std::isnan(value)) return 0;
+  const double whole = std::trunc(value);
+  if (whole <= std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  if (whole >= std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(whole);
+}
+
+bool WholeNumberInInt32(double value, std::int32_t& out) {
+  if (std::isnan(value)) return false;
+  const double whole = std::trunc(value);
+  if (whole < std::numeric_limits<std::int32_t>::min() || whole > std::numeric_limits<std::int32_t>::max()) {
+    return false;
+  }
+  out = static_cast<std::int32_t>(whole);
+  return true;
+}
+
+void SetNumberResult(ScalarCall& call, double value) { call.result.value.number = value; }
+
+void SetTextResult(ScalarCall& call, std::string text) {
+  const std::size_t limit = ColumnSize(call.result);
+  if (text.size() > limit) text.resize(CutUtf8(text, limit));
+  call.result.bytes = std::move(text);
+}
+
+void SetBinaryResult(ScalarCall& call, std::string bytes) {
+  const std::size_t limit = ColumnSize(call.result);
+  if (bytes.size() > limit) bytes.resize(limit);
+  call.result.bytes = std::move(bytes);
+}

@@ -1,0 +1,86 @@
+// The need-data cycle of parameters: SQLExecute or SQLExecDirect stops at a
+// row with data at execution, each SQLParamData announces the next such
+// parameter, SQLPutData pieces fill it, and the SQLParamData after the last
+// one runs that row and the rows after it.
+#include "odbc/data_at_execution.h"
+
+#include <sqlext.h>
+
+#include "common/c_to_node.h"
+#include "handles/descriptor_handle.h"
+#include "handles/statement_handle.h"
+#include "odbc/statement_execution.h"
+#include "sql/parse_tree.h"
+
+namespace {
+
+SQLRETURN Fail(StatementHandle& statement, MessageId id) {
+  statement.diagnostic.messageId = id;
+  return SQL_ERROR;
+}
+
+void EndCycle(StatementHandle& statement) {
+  statement.dataAtExecution = 0;
+  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  statement.pieceOffset = kNoPieceOffset;
+}
+
+NodeIndex NextWaitingParameter(const StatementHandle& statement) {
+  const ParseTree& tree = *statement.parseTree;
+  NodeIndex marker = statement.dataAtExecutionPosition == kNoDataAtExecutionPosition
+                         ? tree.nodes[0].fields.root.firstParameter
+                         : tree.nodes[statement.dataAtExecutionPosition].fields.parameter.next;
+  while (marker != kNoNode && tree.nodes[marker].fields.parameter.flag == 0)
+    marker = tree.nodes[marker].fields.parameter.next;
+  return marker;
+}
+
+}  // namespace
+
+SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
+  statement.diagnostic.messageId = kMsgSuccess;
+  statement.diagnosticRowCount = 0;
+  if (statement.dataAtExecution == 0 || statement.pieceOffset == kNoPieceOffset || statement.parseTree == nullptr)
+    return Fail(statement, kMsgInvalidCursorState);
+  // Positioned operations with data at execution come with SQLSetPos.
+  if (statement.pendingOperation != kNoPendingOperation) return Fail(statement, kMsgInternalError);
+  const NodeIndex next = NextWaitingParameter(statement);
+  if (next == kNoNode) return ContinueParameterRows(statement);
+  ParseNode& node = statement.parseTree->nodes[next];
+  const DescriptorRecord* record = FindParameterRecord(statement, node.fields.parameter.number);
+  if (record == nullptr) {
+    EndCycle(statement);
+    return Fail(statement, kMsgInternalError);
+  }
+  statement.dataAtExecutionPosition = next;
+  statement.pieceOffset = kNoPieceOffset;
+  if (valuePointer != nullptr) *valuePointer = record->dataPointer;
+  return SQL_NEED_DATA;
+}
+
+SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator) {
+  statement.diagnostic.messageId = kMsgSuccess;
+  statement.diagnosticRowCount = 0;
+  if (statement.dataAtExecution == 0 || statement.dataAtExecutionPosition == kNoDataAtExecutionPosition ||
+      statement.parseTree == nullptr)
+    return Fail(statement, kMsgInvalidCursorState);
+  if (statement.pendingOperation != kNoPendingOperation) return Fail(statement, kMsgInternalError);
+  ParseNode& node = statement.parseTree->nodes[statement.dataAtExecutionPosition];
+  const DescriptorRecord* record = FindParameterRecord(statement, node.fields.parameter.number);
+  if (record == nullptr) return Fail(statement, kMsgInternalError);
+  if (statement.pieceOffset == kNoPieceOffset) statement.pieceOffset = 0;
+  SQLLEN offset = static_cast<SQLLEN>(statement.pieceOffset);
+  const MessageId id = ConvertCValueToNodeValue(&statement, node.cell, &offset, record->cType, data,
+                                                lengthOrIndicator, 0, record->bufferLength);
+  statement.pieceOffset = offset;
+  if (id == kMsgSuccess) return SQL_SUCCESS;
+  if (id == kMsgDataTruncated) {
+    if (statement.ipd.arrayStatusPointer != nullptr)
+      static_cast<SQLUSMALLINT*>(statement.ipd.arrayStatusPointer)[statement.paramsetCounter] =
+          SQL_PARAM_SUCCESS_WITH_INFO;
+    statement.diagnostic.messageId = id;
+    return SQL_SUCCESS_WITH_INFO;
+  }
+  EndCycle(statement);
+  return Fail(statement, id);
+}

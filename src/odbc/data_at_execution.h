@@ -1,0 +1,15 @@
+// Data at execution for parameters: SQLParamData announces each parameter
+// whose value the application sends in pieces with SQLPutData, and runs the
+// statement once the last one has arrived.
+#pragma once
+
+#include <sql.h>
+
+struct StatementHandle;
+
+// The next parameter waiting for data (its bound data pointer through
+// valuePointer, SQL_NEED_DATA), or the result of the execution that the last
+// one completed.
+SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer);
+// One piece of the announced parameter's value.
+SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator);

@@ -1,0 +1,334 @@
+// scalar_dump: the golden table of scalar functions. Starts the emulator with
+// a one-row fixture holding a value and a NULL of each field type, binds every
+// case of a case file against it, evaluates the call on that row and prints
+// its result type and value (or SQLSTATE and message). With an expected file
+// it compares under the process's TZ; "--write" rewrites the file from runs
+// under every zone of kZones, tagging the lines that differ by zone.
+//
+// Case directives: "zoned" (the answer may depend on the zone: timestamps
+// read from the service), "clock" (the value is compared with the clock
+// instead of printed), "tzoffset N" (the connection's TIMEZONEOFFSET).
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sqlext.h>
+
+#include "common/diagnostics.h"
+#include "common/epoch_time.h"
+#include "connection/quickbase_client.h"
+#include "handles/statement_handle.h"
+#include "platform/local_time.h"
+#include "sql/parse_tree.h"
+#include "sql/scalar_function_table.h"
+#include "sql/semantic_pass.h"
+#include "sql/statement_parser.h"
+#include "sql_case_file.h"
+#include "support/scalar_test_support.h"
+#include "tables/emulator_session.h"
+#include "tables/row_values.h"
+#include "tables/table_select.h"
+
+namespace {
+
+const char* const kZones[] = {"UTC", "America/New_York"};
+
+const std::string* DirectiveValue(const SqlCase& sqlCase, const std::string& name) {
+  for (const std::string& directive : sqlCase.directives) {
+    if (directive == name || directive.starts_with(name + " ")) return &directive;
+  }
+  return nullptr;
+}
+
+void PrepareConnection(EmulatorSession& emulator, const SqlCase& sqlCase) {
+  const std::string* offset = DirectiveValue(sqlCase, "tzoffset");
+  emulator.connection.timezoneOffsetSet = offset != nullptr;
+  emulator.connection.timezoneOffsetMinutes = offset != nullptr ? std::atoi(offset->c_str() + 9) : 0;
+  emulator.Record().client->localOffsetMemo = LocalOffsetMemo{};
+}
+
+SQLSMALLINT CTypeFor(std::int16_t valueType) {
+  switch (valueType) {
+    case kValueInteger:
+    case kValueDouble: return SQL_C_DOUBLE;
+    case kValueDate: return SQL_C_DATE;
+    case kValueTime: return SQL_C_TIME;
+    case kValueTimestamp: return SQL_C_TIMESTAMP;
+    case kValueBinary: return SQL_C_BINARY;
+    default: return SQL_C_CHAR;
+  }
+}
+
+// Reads a column of the current row into its cell, as the evaluator will.
+MessageId LoadColumn(ParseTree& tree, NodeIndex node) {
+  ValueCell& cell = tree.nodes[node].cell;
+  const ColumnReferenceFields& f = tree.nodes[node].fields.columnReference;
+  TableCursor* cursor = tree.nodes[f.tableReference].fields.tableReference.cursor;
+  if (cursor == nullptr) return kMsgInternalError;
+  const SQLSMALLINT cType = CTypeFor(cell.valueType);
+  std::vector<char> buffer(static_cast<std::size_t>(std::max(cell.size, 0)) + 32);
+  SQLLEN offset = 0;
+  SQLLEN length = 0;
+  MessageId id = GetRowColumnData(*cursor, static_cast<std::uint16_t>(f.columnNumber), &offset, cType, buffer.data(),
+                                  static_cast<SQLLEN>(buffer.size()), &length);
+  if (id != kMsgSuccess && id != kRowDataCut) return id;
+  cell.nullFlag = length == SQL_NULL_DATA ? 1 : 0;
+  cell.bytes.clear();
+  if (cell.nullFlag != 0) return kMsgSuccess;
+  switch (cType) {
+    case SQL_C_DOUBLE: std::memcpy(&cell.value.number, buffer.data(), sizeof(double)); break;
+    case SQL_C_DATE: std::memcpy(&cell.value.date, buffer.data(), sizeof(SQL_DATE_STRUCT)); break;
+    case SQL_C_TIME: std::memcpy(&cell.value.time, buffer.data(), sizeof(SQL_TIME_STRUCT)); break;
+    case SQL_C_TIMESTAMP: std::memcpy(&cell.value.timestamp, buffer.data(), sizeof(SQL_TIMESTAMP_STRUCT)); break;
+    default:
+      cell.bytes.assign(buffer.data(), std::min<std::size_t>(static_cast<std::size_t>(length), buffer.size()));
+      if (cType == SQL_C_CHAR) cell.bytes.resize(std::strlen(cell.bytes.c_str()));
+      break;
+  }
+  return kMsgSuccess;
+}
+
+// Every table of the statement stands on its first (and only) row.
+MessageId PositionTables(ParseTree& tree) {
+  for (ParseNode& node : tree.nodes) {
+    if (node.kind != kNodeTableReference || node.fields.tableReference.cursor == nullptr) continue;
+    TableCursor& cursor = *node.fields.tableReference.cursor;
+    if (MessageId id = ExecuteTableSelect(cursor)) return id;
+    if (MessageId id = FetchNextRow(cursor, 0)) return id;
+  }
+  return kMsgSuccess;
+}
+
+// Long texts are shown by their start and length, so the transcript stays
+// readable.
+std::string TranscriptValue(const ValueCell& cell) {
+  const std::string text = ShowValue(cell);
+  if (text.size() <= 300) return text;
+  return text.substr(0, 60) + "... (" + std::to_string(cell.bytes.size()) + " bytes)";
+}
+
+std::string ErrorLine(const StatementHandle& statement, MessageId id) {
+  const RenderedMessage message = RenderMessage(id, statement.diagnostic.detailText, statement.diagnostic.messageText);
+  return "error " + message.odbc3State + " " + message.text;
+}
+
+std::int64_t WallSecondsNow(const ConnectionHandle& connection) {
+  const std::int64_t utc =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  return utc + (connection.timezoneOffsetSet ? connection.timezoneOffsetMinutes * 60 : LocalUtcOffsetSeconds(utc));
+}
+
+// "now" when the current date, time or timestamp is within 2 s of the clock
+// in the connection's zone.
+std::string ClockLine(const ConnectionHandle& connection, const ValueCell& cell) {
+  const std::int64_t wall = WallSecondsNow(connection);
+  std::int64_t distance = 0;
+  if (cell.valueType == kValueTimestamp) {
+    const SQL_TIMESTAMP_STRUCT& t = cell.value.timestamp;
+    distance = std::int64_t{DaysFromCivil(t.year, t.month, t.day)} * 86400 + t.hour * 3600 + t.minute * 60 + t.second - wall;
+  } else if (cell.valueType == kValueTime) {
+    const SQL_TIME_STRUCT& t = cell.value.time;
+    distance = (t.hour * 3600 + t.minute * 60 + t.second - wall % 86400 + 86400 + 43200) % 86400 - 43200;
+  } else if (cell.valueType == kValueDate) {
+    const SQL_DATE_STRUCT& d = cell.value.date;
+    const std::int64_t day = DaysFromCivil(d.year, d.month, d.day);
+    distance = day == (wall - 2) / 86400 || day == (wall + 2) / 86400 ? 0 : 86400;
+  } else {
+    return "value " + ShowValue(cell) + " (not a date or time)";
+  }
+  return std::llabs(distance) <= 2 ? "value now" : "value " + ShowValue(cell) + " (off the clock by " +
+                                                        std::to_string(distance) + " s)";
+}
+
+void NoteRows(const ParseTree& tree, std::set<std::uint16_t>& rows) {
+  for (const ParseNode& node : tree.nodes) {
+    if (node.kind == kNodeScalarFunction) rows.insert(node.fields.scalarFunction.functionRow);
+  }
+}
+
+std::string RunCase(EmulatorSession& emulator, const SqlCase& sqlCase, std::set<std::uint16_t>& rows) {
+  PrepareConnection(emulator, sqlCase);
+  auto statement = std::make_unique<StatementHandle>();
+  statement->connection = &emulator.connection;
+  emulator.Record().currentStatement = statement.get();
+  const std::string& text = sqlCase.text;
+  MessageId id = ParseStatement(*statement, &emulator.Record(), text.data(), text.size(), statement->parseTree);
+  if (id == kMsgSuccess) statement->diagnostic.detailText.clear();
+  if (id == kMsgSuccess) id = BindStatementTree(*statement, *statement->parseTree, 0, 0, 0, kNoNode, kNoNode);
+  std::string out;
+  if (id != kMsgSuccess) {
+    out = "type -\n" + ErrorLine(*statement, id) + "\n";
+  } else {
+    ParseTree& tree = *statement->parseTree;
+    NoteRows(tree, rows);
+    const NodeIndex expression = FirstSelectExpression(tree);
+    out = "type " + ShowShape(tree.nodes[expression].cell) + "\n";
+    id = PositionTables(tree);
+    if (id == kMsgSuccess) id = EvaluateTestExpression(*statement, tree, expression, LoadColumn);
+    const ValueCell& cell = tree.nodes[expression].cell;
+    if (id != kMsgSuccess) out += ErrorLine(*statement, id) + "\n";
+    else if (DirectiveValue(sqlCase, "clock") != nullptr) out += ClockLine(emulator.connection, cell) + "\n";
+    else out += "value " + TranscriptValue(cell) + "\n";
+  }
+  emulator.Record().currentStatement = nullptr;
+  FreeParseTree(statement->parseTree);
+  return out;
+}
+
+std::string CaseHeader(const std::vector<SqlCase>& cases, std::size_t i) {
+  std::string out = "=== " + std::to_string(i + 1);
+  for (const std::string& description : cases[i].descriptions) out += " " + description;
+  std::string sql = cases[i].text;
+  std::replace(sql.begin(), sql.end(), '\n', ' ');
+  if (sql.size() > 200) sql = sql.substr(0, 200) + "...";
+  return out + "\nSQL: " + sql + "\n";
+}
+
+std::string CoverageLine(const std::set<std::uint16_t>& rows) {
+  std::string missing;
+  for (std::uint16_t row = 0; row < kScalarFunctionRowCount; ++row) {
+    if (rows.count(row) == 0) missing += " " + std::to_string(row);
+  }
+  return "function rows bound: " + std::to_string(rows.size()) + " of " + std::to_string(kScalarFunctionRowCount) +
+         (missing.empty() ? "" : "; missing:" + missing) + "\n";
+}
+
+std::vector<std::string> RunCases(EmulatorSession& emulator, const std::vector<SqlCase>& cases, std::string& coverage) {
+  std::vector<std::string> outputs;
+  std::set<std::uint16_t> rows;
+  for (const SqlCase& sqlCase : cases) outputs.push_back(RunCase(emulator, sqlCase, rows));
+  coverage = CoverageLine(rows);
+  return outputs;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+void UseZone(const char* zone) {
+  setenv("TZ", zone, 1);
+  ReloadLocalTimeZone();
+}
+
+// One transcript for every zone: a line that differs between zones is kept
+// once per zone with the zone's tag; only "zoned" cases may differ.
+int WriteExpected(EmulatorSession& emulator, const std::vector<SqlCase>& cases, const std::string& path) {
+  std::vector<std::vector<std::string>> byZone;
+  std::string coverage;
+  for (const char* zone : kZones) {
+    UseZone(zone);
+    byZone.push_back(RunCases(emulator, cases, coverage));
+  }
+  std::string out;
+  int status = 0;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    out += CaseHeader(cases, i);
+    std::vector<std::vector<std::string>> lines;
+    for (const auto& outputs : byZone) lines.push_back(SplitLines(outputs[i]));
+    for (std::size_t l = 0; l < lines[0].size(); ++l) {
+      bool same = true;
+      for (const auto& zoneLines : lines) same = same && l < zoneLines.size() && zoneLines[l] == lines[0][l];
+      if (same) {
+        out += lines[0][l] + "\n";
+        continue;
+      }
+      if (DirectiveValue(cases[i], "zoned") == nullptr) {
+        std::fprintf(stderr, "case %zu differs between zones but is not marked zoned\n", i + 1);
+        status = 1;
+      }
+      for (std::size_t z = 0; z < lines.size(); ++z) {
+        out += "[" + std::string(kZones[z]) + "] " + (l < lines[z].size() ? lines[z][l] : "<none>") + "\n";
+      }
+    }
+  }
+  out += coverage;
+  std::ofstream(path, std::ios::binary) << out;
+  return status;
+}
+
+// The expected transcript as the process's zone should see it.
+std::string ExpectedForZone(const std::string& text, const std::string& zone) {
+  std::string out;
+  for (const std::string& line : SplitLines(text)) {
+    if (line.starts_with("[")) {
+      const std::string tag = "[" + zone + "] ";
+      if (line.starts_with(tag)) out += line.substr(tag.size()) + "\n";
+      continue;
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
+int Compare(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return 0;
+  const std::vector<std::string> want = SplitLines(expected);
+  const std::vector<std::string> got = SplitLines(actual);
+  int shown = 0;
+  for (std::size_t i = 0; i < std::max(want.size(), got.size()) && shown < 20; ++i) {
+    const std::string w = i < want.size() ? want[i] : "<end>";
+    const std::string g = i < got.size() ? got[i] : "<end>";
+    if (w == g) continue;
+    std::printf("line %zu\n  expected: %s\n  actual:   %s\n", i + 1, w.c_str(), g.c_str());
+    ++shown;
+  }
+  return 1;
+}
+
+// A zone the system does not know silently reads as UTC; the comparison
+// would then test nothing.
+bool ZoneIsKnown(const std::string& zone) {
+  if (zone != "America/New_York") return true;
+  return LocalUtcOffsetSeconds(1704067200) == -18000;  // 2024-01-01, EST
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: scalar_dump FIXTURE CASES [EXPECTED [--write]]\n");
+    return 2;
+  }
+  std::vector<SqlCase> cases;
+  if (!ReadSqlCases(argv[2], cases)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[2]);
+    return 2;
+  }
+  EmulatorSession emulator;
+  // An empty text field reads as NULL, so the fixture's row has a NULL text.
+  if (!emulator.Start(argv[1], "TEXTNULL=1")) {
+    std::fprintf(stderr, "the emulator did not start with %s\n", argv[1]);
+    return 2;
+  }
+  if (argc > 4 && std::string(argv[4]) == "--write") return WriteExpected(emulator, cases, argv[3]);
+  const char* zone = std::getenv("TZ");
+  const std::string zoneName = zone != nullptr ? zone : "";
+  if (!ZoneIsKnown(zoneName)) {
+    std::fprintf(stderr, "the system has no zone data for %s\n", zoneName.c_str());
+    return 2;
+  }
+  std::string coverage;
+  const std::vector<std::string> outputs = RunCases(emulator, cases, coverage);
+  std::string actual;
+  for (std::size_t i = 0; i < cases.size(); ++i) actual += CaseHeader(cases, i) + outputs[i];
+  actual += coverage;
+  if (argc == 3) {
+    std::fwrite(actual.data(), 1, actual.size(), stdout);
+    return 0;
+  }
+  std::ifstream in(argv[3], std::ios::binary);
+  std::stringstream expected;
+  expected << in.rdbuf();
+  return Compare(actual, ExpectedForZone(expected.str(), zoneName));
+}
