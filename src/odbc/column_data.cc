@@ -112,7 +112,12 @@ MessageId ReadSource(StatementHandle& statement, const ColumnSource& source, con
                      SQLLEN& outLength) {
   switch (source.kind) {
     case ColumnSourceKind::kBookmark: {
-      const auto bookmark = static_cast<std::int32_t>(statement.currentBookmark);
+      // The row being delivered: inside a rowset it is not yet the current
+      // bookmark, which names the rowset's first row.
+      const std::int64_t row = source.select != kNoNode
+                                   ? statement.parseTree->nodes[source.select].fields.select.currentRow + 1
+                                   : statement.currentBookmark;
+      const auto bookmark = static_cast<std::int32_t>(row);
       return ConvertColumnValue(statement, SQL_INTEGER, &bookmark, sizeof bookmark, target, outLength);
     }
     case ColumnSourceKind::kCatalog: return ReadCatalogColumn(statement, source, target, outLength);

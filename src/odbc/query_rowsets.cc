@@ -116,7 +116,9 @@ MessageId MoveToRowsetRow(StatementHandle& statement, const QueryRowset& rowset,
 
 MessageId FinishQueryRowset(StatementHandle& statement, const QueryRowset& rowset, std::int64_t rowsFetched) {
   MessageId id = kMsgSuccess;
-  if (rowset.scrollable && rowsFetched > 1)
+  // The rowset may have run past the last row, which leaves the cursor
+  // after the end.
+  if (rowset.scrollable && rowsFetched > 0 && SelectOf(statement, rowset).currentRow != rowset.start - 1)
     id = PositionCursor(statement, *statement.parseTree, rowset.select, SQL_FETCH_ABSOLUTE, rowset.start);
   const std::int64_t row = SelectOf(statement, rowset).currentRow;
   statement.currentBookmark = row >= 0 ? row + 1 : 0;

@@ -43,14 +43,8 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-// The outcome of a row that could not be positioned on.
-SQLRETURN LostRow(StatementHandle& statement, const RowsetReport& report, std::int64_t index) {
-  SetStatus(report, index, SQL_ROW_DELETED);
-  SetFetched(report, index + 1);
-  MarkNoRows(report, index + 1);
-  statement.diagnostic.messageId = kMsgInvalidCursorPosition;
-  return report.extended ? SQL_SUCCESS_WITH_INFO : SQL_ERROR;
-}
+// A row of a static cursor whose record the table no longer has.
+bool IsLostRow(MessageId id) { return id == kMsgNoMoreRows || id == kMsgInvalidCursorPosition; }
 
 // Fills the rowset: move(i) puts the cursor on its row i (0, 1038 at the
 // end, 1 a lost row, or a failure). rowsFetched receives the rows read.
@@ -64,19 +58,16 @@ SQLRETURN FillRowset(StatementHandle& statement, const RowsetReport& report, Mov
     const MessageId moved = move(i);
     if (moved == kMsgNoDataFound) break;
     rowsFetched = i;
-    if (moved == kMsgNoMoreRows) {
-      rowsFetched = i + 1;
-      return LostRow(statement, report, i);
-    }
-    if (moved != kMsgSuccess) {
+    if (moved != kMsgSuccess && !IsLostRow(moved)) {
       MarkNoRows(report, i);
       return Fail(statement, moved);
     }
     rowsFetched = i + 1;
     SetFetched(report, i + 1);
-    const RowDelivery row = DeliverBoundRow(statement, bound, i);
+    const RowDelivery row = IsLostRow(moved) ? RowDelivery{SQL_ERROR, kMsgInvalidCursorPosition}
+                                              : DeliverBoundRow(statement, bound, i);
     if (row.result == SQL_ERROR) {
-      SetStatus(report, i, SQL_ROW_ERROR);
+      SetStatus(report, i, IsLostRow(moved) ? SQL_ROW_DELETED : SQL_ROW_ERROR);
       if (!report.extended) {
         MarkNoRows(report, i + 1);
         return Fail(statement, row.id);
