@@ -186,8 +186,10 @@ SQLRETURN DeliverColumn(StatementHandle& statement, const ColumnSource& source, 
     return SQL_NO_DATA;
   }
   if (id != kMsgSuccess && id != kMsgDataTruncated) return Fail(statement, id);
-  if (outLength == SQL_NULL_DATA || Finished(id, cType)) statement.longDataOffset = kLongDataDone;
-  return Report(statement, id, outLength, element);
+  const SQLRETURN result = Report(statement, id, outLength, element);
+  if (result != SQL_ERROR && (outLength == SQL_NULL_DATA || Finished(id, cType)))
+    statement.longDataOffset = kLongDataDone;
+  return result;
 }
 
 SQLRETURN GetDataCore(StatementHandle& statement, std::uint16_t column, const ColumnBinding& binding,
