@@ -1,6 +1,9 @@
-"""pyodbc through the Driver Manager with its defaults (autocommit off): it
-connects, commits, rolls back and switches autocommit both ways. Run by CTest:
+"""pyodbc through the Driver Manager with its defaults (autocommit off, text
+read as wide characters): it connects, commits, rolls back, switches
+autocommit both ways and reads rows of every field type, non-ASCII text
+included. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
+import datetime
 import os
 import subprocess
 import sys
@@ -34,7 +37,37 @@ def client():
     cnxn = pyodbc.connect("DSN=demo", autocommit=True)
     check("connects with autocommit on", cnxn.autocommit is True)
     cnxn.close()
+
+    read_rows(pyodbc.connect("DSN=demo"), check)
     return 1 if failures else 0
+
+
+def read_rows(cnxn, check):
+    cursor = cnxn.cursor()
+    cursor.execute('SELECT Name, Notes, Active, Rating, "Customer Since" FROM "Sales: Customers"')
+    names = [column[0] for column in cursor.description]
+    check("column names", names == ["Name", "Notes", "Active", "Rating", "Customer Since"])
+    rows = cursor.fetchall()
+    check("eight customers", len(rows) == 8)
+    check("non-ASCII names", [r.Name for r in rows[:5]] ==
+          ["Acme Corporation", "M\u00fcller GmbH", "Caf\u00e9 Zo\u00eb", "\u6771\u4eac\u5546\u4e8b",
+           "\u00d8rsted & S\u00f8n"])
+    check("multi-line text", rows[1].Notes == "Gr\u00fc\u00dfe aus Berlin")
+    check("a checkbox", rows[0].Active is True and rows[2].Active is False)
+    check("a rating", rows[6].Rating == 4.5)
+    check("a date", rows[0][4] == datetime.date(2015, 3, 1))
+    check("an empty row", rows[7].Rating is None and rows[7][4] is None)
+
+    cursor.execute('SELECT TOP 3 "Order No", Amount, "Ordered At", Invoice FROM "Sales: Orders"')
+    rows = cursor.fetchmany(2) + cursor.fetchmany(5)
+    check("TOP 3 rows in two batches", [r[0] for r in rows] == ["SO-0001", "SO-0002", "SO-0003"])
+    check("a timestamp", rows[0][2] == datetime.datetime(2020, 1, 14, 1, 0))
+    check("an attachment's bytes", rows[1][3] is not None and rows[1][3][:5] == b"%PDF-")
+    check("no attachment", rows[0][3] is None)
+
+    cursor.execute('SELECT Product FROM "Sales: Order Lines" WHERE Product LIKE ?', "%code%")
+    check("a non-ASCII text found by a wide parameter", cursor.fetchone()[0] == "\u00dcn\u00efcode Thing")
+    cnxn.close()
 
 
 def main(library, emulator, sanitizer_runtime):
