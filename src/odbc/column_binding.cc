@@ -52,6 +52,12 @@ SQLRETURN BindColumn(StatementHandle& statement, SQLUSMALLINT column, SQLSMALLIN
     statement.diagnostic.messageId = kMsgInvalidCursorState;
     return SQL_ERROR;
   }
+  // A negative length would make every element of a column's array step
+  // backwards through the application's memory.
+  if (bufferLength < 0) {
+    statement.diagnostic.messageId = kMsgInvalidBufferLength;
+    return SQL_ERROR;
+  }
   DescriptorHandle& ard = *statement.currentArd;
   if (target == nullptr) {
     Unbind(ard, column);

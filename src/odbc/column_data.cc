@@ -203,6 +203,7 @@ SQLRETURN GetDataCore(StatementHandle& statement, std::uint16_t column, const Co
 SQLRETURN GetData(StatementHandle& statement, std::uint16_t column, SQLSMALLINT targetType, SQLPOINTER target,
                   SQLLEN bufferLength, SQLLEN* lengthOrIndicator) {
   statement.diagnosticRowCount = 0;
+  if (bufferLength < 0) return Fail(statement, kMsgInvalidBufferLength);
   ColumnBinding binding{targetType, kDefaultNumericPrecision, 0, target, bufferLength, lengthOrIndicator,
                         lengthOrIndicator};
   if (targetType == SQL_ARD_TYPE) {
