@@ -46,42 +46,47 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
 // A row of a static cursor whose record the table no longer has.
 bool IsLostRow(MessageId id) { return id == kMsgNoMoreRows || id == kMsgInvalidCursorPosition; }
 
-// Fills the rowset: move(i) puts the cursor on its row i (0, 1038 at the
-// end, 1 a lost row, or a failure). rowsFetched receives the rows read.
+RowDelivery DeliverRow(StatementHandle& statement, const BoundColumns& bound, MessageId moved,
+                       std::int64_t index) {
+  if (IsLostRow(moved)) return RowDelivery{SQL_ERROR, kMsgInvalidCursorPosition};
+  return DeliverBoundRow(statement, bound, index);
+}
+
+SQLUSMALLINT StatusOf(const RowDelivery& row, MessageId moved) {
+  if (IsLostRow(moved)) return SQL_ROW_DELETED;
+  if (row.result == SQL_ERROR) return SQL_ROW_ERROR;
+  return row.result == SQL_SUCCESS ? SQL_ROW_SUCCESS : SQL_ROW_SUCCESS_WITH_INFO;
+}
+
+// Fills the rowset: move(i) puts the cursor on its row i (0; 1038 at the
+// end; a lost row's id; or a failure). A row's warning marks only that row
+// and the rowset goes on. rowsFetched receives the rows read.
 template <typename Move>
 SQLRETURN FillRowset(StatementHandle& statement, const RowsetReport& report, Move move, std::int64_t& rowsFetched) {
   BoundColumns bound;
   ResolveBoundColumns(statement, bound);
   MessageId information = kMsgSuccess;
-  std::int64_t i = 0;
-  for (; i < report.size; ++i) {
+  rowsFetched = 0;
+  for (std::int64_t i = 0; i < report.size; ++i) {
     const MessageId moved = move(i);
     if (moved == kMsgNoDataFound) break;
-    rowsFetched = i;
     if (moved != kMsgSuccess && !IsLostRow(moved)) {
       MarkNoRows(report, i);
       return Fail(statement, moved);
     }
     rowsFetched = i + 1;
-    SetFetched(report, i + 1);
-    const RowDelivery row = IsLostRow(moved) ? RowDelivery{SQL_ERROR, kMsgInvalidCursorPosition}
-                                              : DeliverBoundRow(statement, bound, i);
-    if (row.result == SQL_ERROR) {
-      SetStatus(report, i, IsLostRow(moved) ? SQL_ROW_DELETED : SQL_ROW_ERROR);
-      if (!report.extended) {
-        MarkNoRows(report, i + 1);
-        return Fail(statement, row.id);
-      }
-      information = row.id;
-      continue;
+    SetFetched(report, rowsFetched);
+    const RowDelivery row = DeliverRow(statement, bound, moved, i);
+    SetStatus(report, i, StatusOf(row, moved));
+    if (row.result == SQL_ERROR && !report.extended) {
+      MarkNoRows(report, i + 1);
+      return Fail(statement, row.id);
     }
-    SetStatus(report, i, row.result == SQL_SUCCESS ? SQL_ROW_SUCCESS : SQL_ROW_SUCCESS_WITH_INFO);
-    if (row.result == SQL_SUCCESS_WITH_INFO) information = row.id;
+    if (row.result != SQL_SUCCESS) information = row.id;
   }
-  rowsFetched = i;
-  MarkNoRows(report, i);
-  statement.diagnostic.messageId = i == 0 ? kMsgSuccess : information;
-  if (i == 0) return SQL_NO_DATA;
+  MarkNoRows(report, rowsFetched);
+  statement.diagnostic.messageId = rowsFetched == 0 ? kMsgSuccess : information;
+  if (rowsFetched == 0) return SQL_NO_DATA;
   return information == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }
 
