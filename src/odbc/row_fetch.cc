@@ -112,7 +112,8 @@ SQLRETURN FetchQueryRowset(StatementHandle& statement, std::uint16_t orientation
                            BookmarkSource bookmarks, const RowsetReport& report) {
   QueryRowset rowset;
   MessageId id = StartQueryRowset(statement, orientation, offset, report.size, bookmarks, rowset);
-  statement.previousRowsetSize = report.size;
+  // A refused fetch leaves the cursor, and the size its next NEXT steps by.
+  if (id == kMsgSuccess || id == kMsgNoDataFound) statement.previousRowsetSize = report.size;
   if (id == kMsgNoDataFound) {
     statement.currentBookmark = 0;
     return SQL_NO_DATA;

@@ -155,6 +155,10 @@ TEST(Scrolling, SqlFetchAfterScrolling) {
   ASSERT_TRUE(scroller.session.Ready());
   scroller.Size(4);
   ASSERT_EQ(FetchScroll(scroller.Statement(), SQL_FETCH_ABSOLUTE, 9), SQL_SUCCESS);
+  // A refused fetch with another rowset size moves nothing.
+  scroller.Size(2);
+  EXPECT_EQ(FetchScroll(scroller.Statement(), 99, 0), SQL_ERROR);
+  scroller.Size(4);
   ASSERT_EQ(FetchRow(scroller.Statement()), SQL_SUCCESS);
   EXPECT_EQ(scroller.Rows(), Span(13, 16));
   // SQLGetData reads the rowset's first row.
