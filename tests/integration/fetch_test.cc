@@ -125,50 +125,66 @@ TEST_F(FetchTest, DescriptionsUnderOdbc2) {
 
 enum class FetchFunction { kFetch, kFetchScroll, kExtendedFetch };
 
-// TOP limits SQLFetch, SQLFetchScroll and SQLExtendedFetch alike, with
-// rowsets of one row and of several.
-TEST_F(FetchTest, TopThroughEveryFetchFunction) {
+// TOP and SQL_ATTR_MAX_ROWS limit SQLFetch, SQLFetchScroll and
+// SQLExtendedFetch alike. SQLFetch and SQLFetchScroll fetch
+// SQL_ATTR_ROW_ARRAY_SIZE rows and SQLExtendedFetch SQL_ROWSET_SIZE rows:
+// an ODBC 2 program sets the second and binds one row for SQLFetch.
+TEST_F(FetchTest, RowLimitsAndRowsetSizesOfEveryFetchFunction) {
   Connect(SQL_OV_ODBC3);
+  using F = FetchFunction;
   struct Case {
-    FetchFunction function;
-    SQLULEN rowsetSize;
+    const char* top;
+    SQLULEN maxRows;
+    F function;
+    SQLINTEGER sizeAttribute;
+    SQLULEN size;
     std::vector<SQLULEN> rowsets;
   } const cases[] = {
-      {FetchFunction::kFetch, 1, {1, 1, 1, 1, 1}},
-      {FetchFunction::kFetch, 3, {3, 2}},
-      {FetchFunction::kFetchScroll, 1, {1, 1, 1, 1, 1}},
-      {FetchFunction::kFetchScroll, 4, {4, 1}},
-      {FetchFunction::kExtendedFetch, 1, {1, 1, 1, 1, 1}},
-      {FetchFunction::kExtendedFetch, 2, {2, 2, 1}},
+      {"TOP 5", 0, F::kFetch, SQL_ATTR_ROW_ARRAY_SIZE, 3, {3, 2}},
+      {"TOP 5", 0, F::kFetch, SQL_ROWSET_SIZE, 3, {1, 1, 1, 1, 1}},
+      {"TOP 5", 0, F::kFetchScroll, SQL_ATTR_ROW_ARRAY_SIZE, 4, {4, 1}},
+      {"TOP 5", 0, F::kExtendedFetch, SQL_ROWSET_SIZE, 2, {2, 2, 1}},
+      {"", 3, F::kFetch, SQL_ATTR_ROW_ARRAY_SIZE, 1, {1, 1, 1}},
+      {"", 3, F::kFetchScroll, SQL_ATTR_ROW_ARRAY_SIZE, 2, {2, 1}},
+      {"TOP 9", 2, F::kExtendedFetch, SQL_ROWSET_SIZE, 10, {2}},
+      {"TOP 0", 0, F::kFetchScroll, SQL_ATTR_ROW_ARRAY_SIZE, 5, {}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(static_cast<int>(c.function));
+    SCOPED_TRACE(std::string(c.top) + " max " + std::to_string(c.maxRows));
     SQLHSTMT s = SQL_NULL_HSTMT;
     ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &s), SQL_SUCCESS);
     SQLULEN fetched = 0;
-    SQLUSMALLINT statuses[8];
-    SQLINTEGER ids[8];
-    const SQLINTEGER attribute = c.function == FetchFunction::kExtendedFetch ? SQL_ROWSET_SIZE : SQL_ATTR_ROW_ARRAY_SIZE;
-    ASSERT_EQ(SQLSetStmtAttr(s, attribute, (SQLPOINTER)c.rowsetSize, 0), SQL_SUCCESS);
+    SQLUSMALLINT statuses[10];
+    SQLINTEGER ids[10 + 1];
+    ids[c.size] = -77;  // the element after the rowset's last
+    ASSERT_EQ(SQLSetStmtAttr(s, c.sizeAttribute, (SQLPOINTER)c.size, 0), SQL_SUCCESS);
+    ASSERT_EQ(SQLSetStmtAttr(s, SQL_ATTR_MAX_ROWS, (SQLPOINTER)c.maxRows, 0), SQL_SUCCESS);
     ASSERT_EQ(SQLSetStmtAttr(s, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), SQL_SUCCESS);
-    ASSERT_EQ(SQLSetStmtAttr(s, SQL_ATTR_ROW_STATUS_PTR, statuses, 0), SQL_SUCCESS);
-    ASSERT_EQ(SQLExecDirect(s, (SQLCHAR*)"SELECT TOP 5 \"Record ID_\" FROM \"Sales: Orders\"", SQL_NTS), SQL_SUCCESS);
+    const std::string sql = std::string("SELECT ") + c.top + " \"Record ID_\" FROM \"Sales: Orders\"";
+    ASSERT_EQ(SQLExecDirect(s, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
     ASSERT_EQ(SQLBindCol(s, 1, SQL_C_SLONG, ids, 0, nullptr), SQL_SUCCESS);
     std::vector<SQLULEN> rowsets;
     SQLINTEGER next = 1;
     for (int i = 0; i < 10; ++i) {
       SQLRETURN result = SQL_ERROR;
-      if (c.function == FetchFunction::kFetch) result = SQLFetch(s);
-      if (c.function == FetchFunction::kFetchScroll) result = SQLFetchScroll(s, SQL_FETCH_NEXT, 0);
-      if (c.function == FetchFunction::kExtendedFetch) result = SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, statuses);
+      if (c.function == F::kFetch) result = SQLFetch(s);
+      if (c.function == F::kFetchScroll) result = SQLFetchScroll(s, SQL_FETCH_NEXT, 0);
+      if (c.function == F::kExtendedFetch) result = SQLExtendedFetch(s, SQL_FETCH_NEXT, 0, &fetched, statuses);
       if (result == SQL_NO_DATA) break;
       ASSERT_EQ(result, SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_STMT, s).text;
       rowsets.push_back(fetched);
       for (SQLULEN r = 0; r < fetched; ++r) EXPECT_EQ(ids[r], next++);
     }
     EXPECT_EQ(rowsets, c.rowsets);
+    EXPECT_EQ(ids[c.size], -77);
     EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, s), SQL_SUCCESS);
   }
+  // A forward-only cursor doesn't scroll; SQLMoreResults closes the result.
+  ASSERT_EQ(Execute("SELECT \"Record ID_\" FROM \"Sales: Orders\""), SQL_SUCCESS);
+  EXPECT_EQ(SQLFetchScroll(statement, SQL_FETCH_PRIOR, 0), SQL_ERROR);
+  EXPECT_EQ(State(), "HY106");
+  EXPECT_EQ(SQLMoreResults(statement), SQL_NO_DATA);
+  EXPECT_EQ(SQLFetch(statement), SQL_ERROR);
 }
 
 // The 100 KB text and the attachment through SQLGetData in pieces, as

@@ -1,12 +1,13 @@
 // Fetching what has no query behind it: a catalog result (empty until the
 // catalog functions produce rows), a pass-through statement and an idle
-// statement.
+// statement; and the bindings fetching refuses.
 #include "odbc/row_fetch.h"
 
 #include <gtest/gtest.h>
 
 #include <sqlext.h>
 
+#include "odbc/column_binding.h"
 #include "odbc/column_data.h"
 #include "odbc/statement_attributes.h"
 #include "odbc_test_handles.h"
@@ -27,17 +28,16 @@ TEST(RowFetch, CatalogResultsReadForwardOnly) {
   EXPECT_EQ(FetchScroll(s, SQL_FETCH_NEXT, 0), SQL_NO_DATA);
   EXPECT_EQ(fetched, 0u);
   for (SQLUSMALLINT status : statuses) EXPECT_EQ(status, SQL_ROW_NOROW);
-  EXPECT_EQ(s.currentBookmark, 0);
   // Column 0 needs bookmarks; a column beyond the kind's columns is none.
   char text[8];
   SQLLEN length = 0;
-  EXPECT_EQ(GetData(s, 0, SQL_C_CHAR, text, sizeof text, &length), SQL_ERROR);
-  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidColumnId);
-  EXPECT_EQ(GetData(s, 6, SQL_C_CHAR, text, sizeof text, &length), SQL_ERROR);
-  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidColumnId);
+  for (SQLUSMALLINT column : {0, 6}) {
+    EXPECT_EQ(GetData(s, column, SQL_C_CHAR, text, sizeof text, &length), SQL_ERROR);
+    EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidColumnId);
+  }
 }
 
-TEST(RowFetch, PassThroughAndIdleStatements) {
+TEST(RowFetch, PassThroughIdleStatementsAndRefusedBindings) {
   Connection c;
   StatementHandle& s = *c.NewStatement();
   SQLULEN rows = 99;
@@ -49,6 +49,11 @@ TEST(RowFetch, PassThroughAndIdleStatements) {
   s.passThrough = 1;
   EXPECT_EQ(FetchRow(s), SQL_NO_DATA);
   EXPECT_EQ(s.diagnostic.messageId, kMsgSuccess);
+  // A negative length would step a column's array backwards.
+  char text[8];
+  EXPECT_EQ(BindColumn(s, 1, SQL_C_CHAR, text, -1, nullptr), SQL_ERROR);
+  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidBufferLength);
+  EXPECT_EQ(s.currentArd->records, nullptr);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
-// Data retrieval through SQLGetData's core and bound columns: long values in
-// pieces byte for byte, NULLs and indicators, SQL_ARD_TYPE, SQL_C_NUMERIC at
-// the descriptor's precision and scale, the missing partner of an outer
-// join, and evaluated values in column-wise arrays.
+// Data retrieval through SQLGetData's core and bound columns: the pieces of
+// a value as each target type cuts it, NULLs and indicators, SQL_ARD_TYPE,
+// SQL_C_NUMERIC at the descriptor's precision and scale, the missing
+// partner of an outer join, and evaluated values in column-wise arrays.
+// Whole long values are read through the Driver Manager.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -16,7 +17,6 @@
 #include "odbc/column_data.h"
 #include "odbc/row_fetch.h"
 #include "odbc/statement_attributes.h"
-#include "odbc/statement_free.h"
 
 namespace {
 
@@ -43,21 +43,6 @@ Piece GetPiece(StatementHandle& s, SQLUSMALLINT column, SQLSMALLINT cType, SQLLE
   }
   p.bytes.assign(buffer.data(), static_cast<std::size_t>(kept));
   return p;
-}
-
-// Reads a whole value in pieces of size bytes until SQL_NO_DATA.
-std::string ReadWhole(StatementHandle& s, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN size, int& pieces) {
-  std::string whole;
-  pieces = 0;
-  for (;;) {
-    const Piece p = GetPiece(s, column, cType, size);
-    if (p.result == SQL_NO_DATA) break;
-    EXPECT_TRUE(p.result == SQL_SUCCESS || p.result == SQL_SUCCESS_WITH_INFO) << s.diagnostic.messageId;
-    if (p.result != SQL_SUCCESS && p.result != SQL_SUCCESS_WITH_INFO) break;
-    whole += p.bytes;
-    ++pieces;
-  }
-  return whole;
 }
 
 struct LongValues : FetchSession {
@@ -102,52 +87,6 @@ TEST(ColumnData, PiecesOfAHundredByteText) {
     EXPECT_EQ(s.diagnostic.messageId, kMsgSuccess);
     EXPECT_EQ(whole, c.cType == SQL_C_WCHAR ? Utf8ToUtf16Le(text) : text) << c.cType;
   }
-}
-
-// The 100 KB text and the attachment come back byte for byte, whatever the
-// pieces: a cut never splits a character.
-TEST(ColumnData, LongTextAndAttachmentByteForByte) {
-  LongValues session;
-  ASSERT_TRUE(session.Ready());
-  session.Open();
-  StatementHandle& s = session.Statement();
-  int pieces = 0;
-  EXPECT_EQ(ReadWhole(s, 1, SQL_C_CHAR, 4096, pieces), LongText());
-  EXPECT_GT(pieces, 25);
-  // Returned whole: the next call on the column has nothing left.
-  EXPECT_EQ(GetPiece(s, 1, SQL_C_CHAR, 4096).result, SQL_NO_DATA);
-  FreeStatement(&s, SQL_CLOSE);
-  session.Open();
-  // An odd buffer size: every wide piece still ends on a whole unit.
-  const std::string wide = ReadWhole(s, 1, SQL_C_WCHAR, 1001, pieces);
-  std::string utf8;
-  ASSERT_TRUE(Utf16LeToUtf8(wide.data(), wide.size(), utf8));
-  EXPECT_EQ(utf8, LongText());
-  const Piece first = GetPiece(s, 2, SQL_C_BINARY, 10000);
-  EXPECT_EQ(first.length, static_cast<SQLLEN>(AttachmentBytes().size()));
-  const std::string rest = ReadWhole(s, 2, SQL_C_BINARY, 10000, pieces);
-  EXPECT_EQ(first.bytes + rest, AttachmentBytes());
-  EXPECT_EQ(pieces, 6);
-}
-
-// A NULL: SQL_NULL_DATA through the indicator, once; without an indicator
-// the call fails with 22002 and nothing is written.
-TEST(ColumnData, NullsNeedAnIndicator) {
-  FetchSession session;
-  ASSERT_TRUE(session.Ready());
-  StatementHandle& s = session.Statement();
-  ASSERT_EQ(session.Run("SELECT Amount FROM \"Sales: Orders\" WHERE \"Order No\" = 'SO-0007'"), SQL_SUCCESS);
-  ASSERT_EQ(FetchRow(s), SQL_SUCCESS);
-  double amount = 42;
-  SQLLEN indicator = 0;
-  EXPECT_EQ(GetData(s, 1, SQL_C_DOUBLE, &amount, 0, nullptr), SQL_ERROR);
-  EXPECT_EQ(s.diagnostic.messageId, kMsgIndicatorRequired);
-  EXPECT_EQ(GetData(s, 1, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_SUCCESS);
-  EXPECT_EQ(indicator, SQL_NULL_DATA);
-  EXPECT_EQ(amount, 42);
-  EXPECT_EQ(GetData(s, 1, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_NO_DATA);
-  EXPECT_EQ(GetData(s, 2, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_ERROR);
-  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidColumnId);
 }
 
 // SQL_ARD_TYPE reads a column as it is bound, with the record's precision
@@ -221,48 +160,43 @@ TEST(ColumnData, MissingOuterJoinPartner) {
 }
 
 // Evaluated values in column-wise arrays: a character element steps by its
-// buffer length, whatever the value's own size.
-TEST(ColumnData, EvaluatedValuesInColumnWiseArrays) {
+// buffer length and a small integer by two bytes, whatever the value's own
+// size; a decimal zero, held as an empty text, reads as "0". A NULL is
+// SQL_NULL_DATA through the indicator, once; without an indicator the call
+// fails with 22002.
+TEST(ColumnData, EvaluatedValuesAndNulls) {
   FetchSession session;
   ASSERT_TRUE(session.Ready());
   StatementHandle& s = session.Statement();
   SetStatementAttribute(s, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(3));
-  ASSERT_EQ(session.Run("SELECT \"Record ID_\" * 1.5, \"Record ID_\" + 100, {fn UCASE(\"Order No\")} FROM "
-                        "\"Sales: Orders\""),
+  ASSERT_EQ(session.Run("SELECT \"Record ID_\" * 1.5, \"Record ID_\" + 100, {fn CONVERT(0, SQL_DECIMAL)}, Amount FROM "
+                        "\"Sales: Orders\" WHERE \"Record ID_\" >= 4"),
             SQL_SUCCESS);
-  char doubled[3][24];
-  char plusHundred[3][8];
-  SQLSMALLINT small[3 + 1] = {0, 0, 0, 77};
-  char upper[3][12];
-  BindColumn(s, 1, SQL_C_CHAR, doubled, sizeof doubled[0], nullptr);
-  BindColumn(s, 2, SQL_C_CHAR, plusHundred, sizeof plusHundred[0], nullptr);
-  BindColumn(s, 3, SQL_C_CHAR, upper, sizeof upper[0], nullptr);
+  char halves[3][24];
+  SQLSMALLINT plusHundred[3 + 1] = {0, 0, 0, 77};
+  char zeros[3][4];
+  BindColumn(s, 1, SQL_C_CHAR, halves, sizeof halves[0], nullptr);
+  BindColumn(s, 2, SQL_C_SSHORT, plusHundred, 100, nullptr);
+  BindColumn(s, 3, SQL_C_CHAR, zeros, sizeof zeros[0], nullptr);
   ASSERT_EQ(FetchRow(s), SQL_SUCCESS) << s.diagnostic.messageId;
-  EXPECT_EQ(std::string(doubled[0]), "1.5");
-  EXPECT_EQ(std::string(doubled[2]), "4.5");
-  EXPECT_EQ(std::string(plusHundred[1]), "102");
-  EXPECT_EQ(std::string(upper[2]), "SO-0003");
-  // A small integer type steps by two bytes.
-  BindColumn(s, 2, SQL_C_SSHORT, small, 100, nullptr);
-  ASSERT_EQ(FetchRow(s), SQL_SUCCESS);
-  EXPECT_EQ(small[0], 104);
-  EXPECT_EQ(small[2], 106);
-  EXPECT_EQ(small[3], 77);
-}
+  EXPECT_EQ(std::string(halves[1]), "7.5");
+  EXPECT_EQ(std::string(halves[2]), "9.0");
+  EXPECT_EQ(plusHundred[2], 106);
+  EXPECT_EQ(plusHundred[3], 77);
+  EXPECT_EQ(std::string(zeros[1]), "0");
 
-// A decimal zero held as its empty normal form reads as "0", never as an
-// empty text.
-TEST(ColumnData, DecimalZeroReadsAsZero) {
-  FetchSession session;
-  ASSERT_TRUE(session.Ready());
-  StatementHandle& s = session.Statement();
-  ASSERT_EQ(session.Run("SELECT {fn CONVERT(0, SQL_DECIMAL)} FROM \"Sales: Orders\""), SQL_SUCCESS);
-  ASSERT_EQ(FetchRow(s), SQL_SUCCESS);
-  char text[8] = "x";
-  SQLLEN length = 0;
-  EXPECT_EQ(GetData(s, 1, SQL_C_CHAR, text, sizeof text, &length), SQL_SUCCESS);
-  EXPECT_EQ(std::string(text), "0");
-  EXPECT_EQ(length, 1);
+  SetStatementAttribute(s, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1));
+  ASSERT_EQ(FetchRow(s), SQL_SUCCESS);  // order 7, without an amount
+  double amount = 42;
+  SQLLEN indicator = 0;
+  EXPECT_EQ(GetData(s, 4, SQL_C_DOUBLE, &amount, 0, nullptr), SQL_ERROR);
+  EXPECT_EQ(s.diagnostic.messageId, kMsgIndicatorRequired);
+  EXPECT_EQ(GetData(s, 4, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_SUCCESS);
+  EXPECT_EQ(indicator, SQL_NULL_DATA);
+  EXPECT_EQ(amount, 42);
+  EXPECT_EQ(GetData(s, 4, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_NO_DATA);
+  EXPECT_EQ(GetData(s, 5, SQL_C_DOUBLE, &amount, 0, &indicator), SQL_ERROR);
+  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidColumnId);
 }
 
 }  // namespace
