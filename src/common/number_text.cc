@@ -48,18 +48,30 @@ char* WriteDigits(char* out, std::uint64_t value) {
   return out + count;
 }
 
-// value times 10^15, rounded half to even, for |value| below 2^64. Exact:
-// value is m * 2^e, so the product m * 10^15 (at most 103 bits) is shifted
-// right by -e and the bits shifted out decide the rounding, as printf does.
-unsigned __int128 ScaledByTenTo15(double value) {
-  constexpr std::uint64_t kTenTo15 = 1000000000000000ull;
+int CountDigits(std::uint64_t value) {
+  int digits = 0;
+  for (; value != 0; value /= 10) ++digits;
+  return digits;
+}
+
+std::uint64_t TenTo(int power) {
+  std::uint64_t result = 1;
+  while (power-- > 0) result *= 10;
+  return result;
+}
+
+// value times 10^power (power 0 to 15), rounded half to even, for |value|
+// below 2^64. Exact: value is m * 2^e, so the product m * 10^power (at most
+// 103 bits) is shifted right by -e and the bits shifted out decide the
+// rounding, as printf does.
+unsigned __int128 ScaledByTenTo(double value, int power) {
   std::uint64_t bits = 0;
   std::memcpy(&bits, &value, sizeof bits);
   const int biased = static_cast<int>((bits >> 52) & 0x7FF);
   std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
   if (biased != 0) mantissa |= std::uint64_t{1} << 52;
   const int exponent = (biased == 0 ? 1 : biased) - 1075;
-  const unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * kTenTo15;
+  const unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * TenTo(power);
   if (exponent >= 0) return product << exponent;
   const int shift = -exponent;
   if (shift >= 104) return 0;  // below half of the last digit
@@ -69,8 +81,8 @@ unsigned __int128 ScaledByTenTo15(double value) {
   return quotient + ((rest > half || (rest == half && (quotient & 1) != 0)) ? 1 : 0);
 }
 
-// "%.15f" less trailing fraction zeros and a bare point, "-0" as "0", into
-// work; the length. Digits are written here for every value below 2^64, as
+// "%.15f" kept to fifteen significant digits, less trailing fraction zeros
+// and a bare point, "-0" as "0", into work; the length. Digits are written here for every value below 2^64, as
 // the library's general formatter costs several times more and numbers
 // reach character buffers on every fetched row.
 std::size_t FixedText(double value, char* work) {
@@ -79,7 +91,7 @@ std::size_t FixedText(double value, char* work) {
     const std::size_t length = LibraryFixedText(value, work);
     return length == 2 && work[0] == '-' && work[1] == '0' ? (work[0] = '0', 1) : length;
   }
-  const unsigned __int128 scaled = ScaledByTenTo15(std::fabs(value));
+  const unsigned __int128 scaled = ScaledByTenTo(std::fabs(value), 15);
   if (scaled == 0) {
     work[0] = '0';
     return 1;
@@ -95,6 +107,18 @@ std::size_t FixedText(double value, char* work) {
   } else {
     whole = static_cast<std::uint64_t>(scaled / kTenTo15);
     fraction = static_cast<std::uint64_t>(scaled % kTenTo15);
+  }
+  // A double holds fifteen significant decimal digits; fraction digits past
+  // them are binary noise (1622.54 is 1622.539999999999964 to fifteen
+  // places) that a reader would see and a write would store. So a whole
+  // part of k digits leaves 15 - k fraction digits, rounded once from the
+  // exact value.
+  const int wholeDigits = CountDigits(whole);
+  if (wholeDigits > 0 && fraction != 0) {
+    const int kept = wholeDigits >= 15 ? 0 : 15 - wholeDigits;
+    const unsigned __int128 rescaled = ScaledByTenTo(std::fabs(value), kept);
+    whole = static_cast<std::uint64_t>(rescaled / TenTo(kept));
+    fraction = static_cast<std::uint64_t>(rescaled % TenTo(kept)) * TenTo(15 - kept);
   }
   out = WriteDigits(out, whole);
   if (fraction != 0) {
