@@ -72,6 +72,25 @@ struct Emulator {
   std::string Log() const { return RunCommand("curl -s " + HttpUrl() + "/_emulator/log"); }
 };
 
+// The request log's entries of one action (or of every action when it is
+// empty): one field of each ("body" or "action"), in order, JSON-escaped.
+// A plain scan, not std::regex: its matcher recurses per character and a
+// thousand-row import overflows the stack.
+inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const std::string& action,
+                                               const std::string& field = "body") {
+  const std::string log = RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log" +
+                                     (action.empty() ? "" : "?action=" + action) + "'");
+  std::vector<std::string> values;
+  const std::string key = "\"" + field + "\": \"";
+  for (std::size_t at = log.find(key); at != std::string::npos; at = log.find(key, at)) {
+    std::size_t end = at + key.size();
+    while (end < log.size() && log[end] != '"') end += log[end] == '\\' ? 2 : 1;
+    values.push_back(log.substr(at + key.size(), end - at - key.size()));
+    at = end;
+  }
+  return values;
+}
+
 // Registers the driver and writes one data source "demo" with the given keys;
 // the Driver Manager and the driver both read these files.
 inline void WriteOdbcFiles(const TempFolder& folder, const std::vector<std::string>& dataSourceLines) {

@@ -15,22 +15,6 @@ namespace {
 
 constexpr const char* kLines = "\"Sales: Order Lines\"";
 
-// The request log's entries of one action: their bodies, in order.
-std::vector<std::string> Requests(const Emulator& emulator, const std::string& action) {
-  const std::string log = RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log?action=" + action + "'");
-  // A plain scan, not std::regex: its matcher recurses per character and a
-  // thousand-row import overflows the stack.
-  std::vector<std::string> bodies;
-  const std::string key = "\"body\": \"";
-  for (std::size_t at = log.find(key); at != std::string::npos; at = log.find(key, at)) {
-    std::size_t end = at + key.size();
-    while (end < log.size() && log[end] != '"') end += log[end] == '\\' ? 2 : 1;
-    bodies.push_back(log.substr(at + key.size(), end - at - key.size()));
-    at = end;
-  }
-  return bodies;
-}
-
 std::size_t Count(const std::string& text, const std::string& piece) {
   std::size_t n = 0;
   for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
@@ -79,7 +63,7 @@ TEST_F(WritesTest, InsertUpdateDeleteReachTheServiceUnderAutocommit) {
   ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES ('Quokka', 4)"), SQL_SUCCESS)
       << StatementState();
   EXPECT_EQ(RowCount(), 1);
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   EXPECT_NE(imports[0].find("Quokka"), std::string::npos);
 
@@ -87,18 +71,18 @@ TEST_F(WritesTest, InsertUpdateDeleteReachTheServiceUnderAutocommit) {
   ASSERT_EQ(Direct(std::string("UPDATE ") + kLines + " SET Quantity = 9 WHERE Product = 'Quokka'"), SQL_SUCCESS)
       << StatementState();
   EXPECT_EQ(RowCount(), 1);
-  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 1u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 1u);
 
   ClearLog();
   ASSERT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_SUCCESS);
   EXPECT_EQ(RowCount(), 1);
-  EXPECT_EQ(Requests(emulator, "API_PurgeRecords").size(), 1u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_PurgeRecords").size(), 1u);
 
   // Nothing left to touch: SQL_NO_DATA under ODBC 3, and nothing is sent.
   ClearLog();
   EXPECT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_NO_DATA);
   EXPECT_EQ(RowCount(), 0);
-  EXPECT_EQ(Requests(emulator, "API_PurgeRecords").size(), 0u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_PurgeRecords").size(), 0u);
 }
 
 // 1,000 rows of one parameter array, bound row-wise behind a bind offset,
@@ -138,9 +122,9 @@ TEST_F(WritesTest, ARowWiseParameterArrayIsOneImportAtCommit) {
   EXPECT_EQ(processed, static_cast<SQLULEN>(kRows));
   EXPECT_EQ(RowCount(), kRows);
   for (int i = 0; i < kRows; ++i) ASSERT_EQ(status[i], SQL_PARAM_SUCCESS) << i;
-  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   EXPECT_EQ(Count(imports[0], "item-"), static_cast<std::size_t>(kRows));
   EXPECT_NE(imports[0].find("item-0999"), std::string::npos);
@@ -170,7 +154,7 @@ TEST_F(WritesTest, AColumnWiseParameterArrayRunsEveryRowButTheIgnoredOnes) {
   EXPECT_EQ(RowCount(), 4);
   EXPECT_EQ(status[1], SQL_PARAM_UNUSED);
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   // The log holds the body JSON-escaped: each CSV value is quoted.
   for (const char* expected : {R"(\"a\",\"1\")", R"(\"c\",\"3\")", R"(\"d\",\"4\")", R"(\"e\",\"5\")"}) EXPECT_NE(imports[0].find(expected), std::string::npos) << expected << " in " << imports[0];
@@ -187,7 +171,7 @@ TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
   ClearLog();
   ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA);
   ASSERT_EQ(SQLCancel(statement), SQL_SUCCESS);
-  EXPECT_TRUE(Requests(emulator, "API_ImportFromCSV").empty());
+  EXPECT_TRUE(LoggedRequests(emulator, "API_ImportFromCSV").empty());
   SQLPOINTER value = nullptr;
   ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA) << StatementState();
   ASSERT_EQ(SQLParamData(statement, &value), SQL_NEED_DATA);
@@ -196,7 +180,7 @@ TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
   for (const char* piece : {"three ", "little ", "pieces"})
     ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece, SQL_NTS), SQL_SUCCESS) << StatementState();
   ASSERT_EQ(SQLParamData(statement, &value), SQL_SUCCESS) << StatementState();
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   EXPECT_NE(imports[0].find("three little pieces"), std::string::npos);
 }
@@ -207,7 +191,7 @@ TEST_F(WritesTest, BatchesRunEveryStatementAndStopAtAFailure) {
                    " (Product) VALUES ('two');\n  \n"),
             SQL_SUCCESS)
       << StatementState();
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 2u);
   EXPECT_NE(imports[0].find("one"), std::string::npos);
   EXPECT_NE(imports[1].find("two"), std::string::npos);
@@ -216,10 +200,10 @@ TEST_F(WritesTest, BatchesRunEveryStatementAndStopAtAFailure) {
   EXPECT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Nothing) VALUES ('x'); INSERT INTO " + kLines +
                    " (Product) VALUES ('never')"),
             SQL_ERROR);
-  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
   // The failed batch leaves nothing behind for the next statement.
   ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('after')"), SQL_SUCCESS);
-  imports = Requests(emulator, "API_ImportFromCSV");
+  imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   EXPECT_EQ(imports[0].find("never"), std::string::npos);
 }
@@ -233,7 +217,7 @@ TEST_F(WritesTest, InsertSelectFromTheSameTableCopiesEachRowOnce) {
       << StatementState();
   EXPECT_EQ(RowCount(), 30);
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
-  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
 }
 
@@ -243,10 +227,10 @@ TEST_F(WritesTest, DataDefinition) {
                    "CONSTRAINT pk PRIMARY KEY (Code), CONSTRAINT fk FOREIGN KEY (Weight) REFERENCES Orders (x))"),
             SQL_SUCCESS)
       << StatementState();
-  EXPECT_EQ(Requests(emulator, "API_CreateTable").size(), 1u);
-  EXPECT_EQ(Requests(emulator, "API_AddField").size(), 2u);
-  EXPECT_EQ(Requests(emulator, "API_SetKeyField").size(), 1u);
-  std::vector<std::string> properties = Requests(emulator, "API_SetFieldProperties");
+  EXPECT_EQ(LoggedRequests(emulator, "API_CreateTable").size(), 1u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_AddField").size(), 2u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_SetKeyField").size(), 1u);
+  std::vector<std::string> properties = LoggedRequests(emulator, "API_SetFieldProperties");
   bool marked = false;
   for (const std::string& body : properties) marked = marked || body.find("foreignkey") != std::string::npos;
   EXPECT_TRUE(marked);
@@ -275,9 +259,9 @@ TEST_F(WritesTest, DataDefinitionInsideATransactionIsRefused) {
   EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_STMT, statement).text.find("DDL statement encountered within a transaction") !=
                 std::string::npos,
             true);
-  EXPECT_EQ(Requests(emulator, "API_CreateTable").size(), 0u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_CreateTable").size(), 0u);
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_ROLLBACK), SQL_SUCCESS);
-  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
 }
 
 // A commit whose middle table's import is refused fails with the service's
@@ -291,10 +275,10 @@ TEST_F(WritesTest, AFailedCommitKeepsEveryTablesWritesForTheNextOne) {
   ClearLog();
   EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_ERROR);
   EXPECT_NE(ReadDiagnostic(SQL_HANDLE_DBC, Handles().connection).text.find("Refused for the test"), std::string::npos);
-  const std::size_t firstTry = Requests(emulator, "API_ImportFromCSV").size();
+  const std::size_t firstTry = LoggedRequests(emulator, "API_ImportFromCSV").size();
   ClearLog();
   ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
-  const std::size_t secondTry = Requests(emulator, "API_ImportFromCSV").size();
+  const std::size_t secondTry = LoggedRequests(emulator, "API_ImportFromCSV").size();
   // Every table's row reached the service once: one accepted import per table
   // over the two commits, plus the refused one.
   EXPECT_EQ(firstTry + secondTry, 4u);

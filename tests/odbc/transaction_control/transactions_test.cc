@@ -17,6 +17,7 @@
 #include "odbc/diagnostic_fields.h"
 #include "odbc/odbc_test_handles.h"
 #include "odbc/statement_allocation.h"
+#include "odbc/statement_execution.h"
 #include "odbc/transactions.h"
 
 namespace {
@@ -194,3 +195,52 @@ TEST(EndTransaction, NothingToEndWithoutService) {
 }
 
 }  // namespace
+
+// Data definition while another statement of the connection has written in
+// the open transaction, by the connection's transaction capability.
+TEST(DataDefinitionPolicy, ByTransactionCapability) {
+  struct {
+    const char* label;
+    std::uint16_t capability;
+    std::uint8_t commitDeletesPrepared;
+    bool commitFails;
+    MessageId expected;
+    int commits;  // attempted
+    bool stillPending;
+  } cases[] = {
+      {"data manipulation only", SQL_TC_DML, 0, false, kMsgDdlInTransaction, 0, true},
+      {"commits first", SQL_TC_DDL_COMMIT, 0, false, kMsgCommittedBeforeDdl, 1, false},
+      {"commits first, deleting prepared statements", SQL_TC_DDL_COMMIT, 1, false, kMsgPreparedDdlDeleted, 1, false},
+      {"commits first, and the commit fails", SQL_TC_DDL_COMMIT, 0, true, kMsgServerError, 1, true},
+      {"ignored", SQL_TC_DDL_IGNORE, 0, false, kMsgDdlIgnored, 0, true},
+      {"mixed freely", SQL_TC_ALL, 0, false, kMsgSuccess, 0, true},
+  };
+  for (const auto& c : cases) {
+    Environment e;
+    ConnectionHandle* connection = e.Connect();
+    SetAutocommit(connection, SQL_AUTOCOMMIT_OFF);
+    connection->record->transactionCapability = c.capability;
+    connection->record->commitDeletesPrepared = c.commitDeletesPrepared;
+    StatementHandle* writer = Environment::NewStatement(connection);
+    StatementHandle* definer = Environment::NewStatement(connection);
+    writer->transactionFlags[1] = 1;
+    Writes().pending = true;
+    Writes().commitFails = c.commitFails;
+    EXPECT_EQ(ApplyDdlTransactionPolicy(*definer), c.expected) << c.label;
+    EXPECT_EQ(Writes().commits, c.commits) << c.label;
+    EXPECT_EQ(Writes().pending, c.stillPending) << c.label;
+    if (c.commitFails) {
+      EXPECT_NE(definer->diagnostic.messageText.find("Request limit exceeded"), std::string::npos) << c.label;
+    }
+    Writes() = ControlledWrites{};
+  }
+}
+
+TEST(DataDefinitionPolicy, NothingWrittenMeansNoTransactionToMind) {
+  Environment e;
+  ConnectionHandle* connection = e.Connect();
+  SetAutocommit(connection, SQL_AUTOCOMMIT_OFF);
+  connection->record->transactionCapability = SQL_TC_DML;
+  StatementHandle* definer = Environment::NewStatement(connection);
+  EXPECT_EQ(ApplyDdlTransactionPolicy(*definer), kMsgSuccess);
+}
