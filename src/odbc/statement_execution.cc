@@ -249,7 +249,10 @@ MessageId ApplyDdlTransactionPolicy(StatementHandle& statement) {
 SQLRETURN ExecutePrepared(StatementHandle& statement) {
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
-  if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0 || statement.parseTree == nullptr)
+  // Only a completed prepare leaves a statement to run: a prepare that
+  // failed after parsing may have left a tree behind.
+  if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0 || statement.parseTree == nullptr ||
+      statement.prepared == 0)
     return Fail(statement, kMsgInvalidCursorState);
   const ParseTree& tree = *statement.parseTree;
   if (tree.nodes.empty() || tree.nodes[0].kind != kNodeRoot || StatementNode(statement) == kNoNode)

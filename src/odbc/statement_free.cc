@@ -70,6 +70,13 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
   return SQL_SUCCESS;
 }
 
+// Service failures are posted to the connection's current statement; once
+// this one is gone they must find none rather than its freed memory.
+void ForgetAsCurrentStatement(StatementHandle& statement) {
+  ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
+  if (record != nullptr && record->currentStatement == &statement) record->currentStatement = nullptr;
+}
+
 // A drop whose close could not commit keeps the statement: rolling back
 // would throw away the connection's writes, and freeing would report them
 // as done. The Driver Manager keeps its handle when a free fails.
@@ -81,6 +88,7 @@ SQLRETURN DropStatement(StatementHandle* statement) {
   ResetExecutionState(*statement);
   // The rows-fetched buffer is left alone: the application may already have
   // released it, and nothing can read the count of a freed statement.
+  ForgetAsCurrentStatement(*statement);
   DestroyStatementHandle(statement);
   return SQL_SUCCESS;
 }

@@ -71,6 +71,13 @@ std::uint16_t AggregateCode(std::string_view word) {
   return 0;
 }
 
+// An alternative of a primary that succeeded, or failed in a way no later
+// alternative can mend: the text there can't be tokenized (in an argument
+// too), or the parse must stop.
+bool EndsPrimary(const ParseSession& s, MessageId id) {
+  return id == kMsgSuccess || IsFinalFailure(s, id) || IsLexicalFailure(id);
+}
+
 }  // namespace
 
 MessageId ParseArithmeticExpression(ParseSession& s, SqlCursor& c, NodeIndex& out) {
@@ -97,21 +104,21 @@ MessageId ParsePrimary(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   if (MessageId id = CheckNesting(s, c)) return id;
   const ParseMark mark = MarkPosition(s, c);
   MessageId id = ParseSimpleTerm(s, c, out);
-  if (id == kMsgSuccess || IsFinalFailure(s, id)) return id;
+  if (EndsPrimary(s, id)) return id;
   // A {fn} call also reaches the literal escapes first, so a malformed
   // escape is only reported once no later alternative reads it either.
   const std::string malformedEscape = id == kMsgMalformedEscape ? s.statement.diagnostic.detailText : "";
   RestorePosition(s, c, mark);
   id = ParseAggregate(s, c, out);
-  if (id == kMsgSuccess || IsFinalFailure(s, id)) return id;
+  if (EndsPrimary(s, id)) return id;
   RestorePosition(s, c, mark);
   if (TrySymbol(s, c, "(")) return ParseParenthesizedExpression(s, c, out);
   RestorePosition(s, c, mark);
   id = ParseColumnReference(s, c, out);
-  if (id == kMsgSuccess || IsFinalFailure(s, id)) return id;
+  if (EndsPrimary(s, id)) return id;
   RestorePosition(s, c, mark);
   id = ParseScalarFunction(s, c, out);
-  if (id == kMsgSuccess || IsFinalFailure(s, id)) return id;
+  if (EndsPrimary(s, id)) return id;
   if (!malformedEscape.empty()) {
     s.statement.diagnostic.detailText = malformedEscape;
     return kMsgMalformedEscape;

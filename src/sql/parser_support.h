@@ -46,6 +46,13 @@ inline bool IsFinalFailure(const ParseSession& session, MessageId id) {
   return id == kMsgMemoryAllocation || session.finalFailure != kMsgSuccess;
 }
 
+// The tokenizer's own verdicts on the text at hand (a token over the size
+// limit, a malformed number): every other reading of the same text meets
+// them too, so they are reported as they are, not as a missing element.
+inline bool IsLexicalFailure(MessageId id) {
+  return id == kMsgLexicalElementTooLarge || id == kMsgMalformedNumber;
+}
+
 // Takes the keyword (or symbol) when it is next; otherwise leaves the cursor
 // where it was and answers false.
 bool TryKeyword(ParseSession& session, SqlCursor& cursor, std::string_view keyword);

@@ -109,16 +109,17 @@ MessageId ParseStringLiteral(ParseSession& s, SqlCursor& c, NodeIndex& out) {
 
 MessageId ParseSimpleTerm(ParseSession& s, SqlCursor& c, NodeIndex& out) {
   const SqlCursor start = c;
-  if (ParseStringLiteral(s, c, out) == kMsgSuccess) return kMsgSuccess;
+  MessageId id = ParseStringLiteral(s, c, out);
+  if (id == kMsgSuccess || IsLexicalFailure(id)) return id;
   c = start;
   if (TrySymbol(s, c, "?")) return AppendParameterMarker(s, out);
   if (TryKeyword(s, c, "USER")) return NewNode(s, kNodeUser, out);
   double value = 0;
   std::int16_t valueType = 0;
   std::uint16_t digits = 0;
-  if (ReadNumberToken(s.statement, c, value, s.token, valueType, digits) == kMsgSuccess) {
-    return MakeNumberLiteral(s, value, valueType, digits, out);
-  }
+  id = ReadNumberToken(s.statement, c, value, s.token, valueType, digits);
+  if (id == kMsgSuccess) return MakeNumberLiteral(s, value, valueType, digits, out);
+  if (IsLexicalFailure(id)) return id;
   c = start;
   return ParseEscapeLiteral(s, c, out);
 }

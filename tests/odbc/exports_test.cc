@@ -139,6 +139,13 @@ std::vector<ExportCall> Calls(const Library& library) {
        [&](SQLHANDLE h) {
          return EXPORT(SQLError)(nullptr, nullptr, h, buffer, &integer, buffer, sizeof buffer, &length);
        }},
+      {"SQLPrepare", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLPrepare)(h, connect, SQL_NTS); }},
+      {"SQLNativeSql", kConnection,
+       [&](SQLHANDLE h) { return EXPORT(SQLNativeSql)(h, connect, SQL_NTS, buffer, sizeof buffer, &integer); }},
+      {"SQLSetCursorName", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLSetCursorName)(h, connect, SQL_NTS); }},
+      {"SQLGetCursorName", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLGetCursorName)(h, buffer, sizeof buffer, &length); }},
       {"SQLTransact(environment)", kEnvironment,
        [&](SQLHANDLE h) { return EXPORT(SQLTransact)(h, nullptr, SQL_COMMIT); }},
       {"SQLTransact(connection)", kConnection,

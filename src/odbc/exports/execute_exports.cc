@@ -5,6 +5,7 @@
 
 #include "handles/statement_handle.h"
 #include "odbc/data_at_execution.h"
+#include "odbc/direct_execution.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
 #include "odbc/statement_execution.h"
@@ -14,9 +15,21 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT StatementHandle) {
                               [&](::StatementHandle& statement) { return ExecutePrepared(statement); });
 }
 
+HELVANE_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT StatementHandle, SQLCHAR* StatementText, SQLINTEGER TextLength) {
+  return GuardedStatementCall(StatementHandle, "SQLExecDirect", [&](::StatementHandle& statement) {
+    return ExecDirectStatement(statement, StatementText, TextLength);
+  });
+}
+
 HELVANE_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT StatementHandle, SQLPOINTER* ValuePtrPtr) {
-  return GuardedStatementCall(StatementHandle, "SQLParamData",
-                              [&](::StatementHandle& statement) { return ParamDataCore(statement, ValuePtrPtr); });
+  return GuardedStatementCall(StatementHandle, "SQLParamData", [&](::StatementHandle& statement) {
+    // A statement that came from SQLExecDirect is not prepared: once its data
+    // has arrived and it ran, it finishes as a direct execution does.
+    const bool direct = statement.prepared == 0 && statement.dataAtExecution != 0;
+    const SQLRETURN result = ParamDataCore(statement, ValuePtrPtr);
+    if (!direct || result == SQL_NEED_DATA) return result;
+    return FinishDirectExecution(statement, result);
+  });
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT StatementHandle, SQLPOINTER DataPtr, SQLLEN StrLen_or_Ind) {

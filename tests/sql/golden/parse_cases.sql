@@ -784,3 +784,16 @@ SELECT * FROM t WHERE @P@a = 1@Q@
 #: nested function calls
 SELECT {fn A({fn A({fn A({fn A(1)})})})} FROM t
 =====
+=====
+#: a column name of 65536 bytes in an expression
+#! expand @L@ 65536 a
+SELECT @L@ FROM t
+=====
+#: a malformed number in an IN list
+SELECT * FROM t WHERE a IN (1, 1.2.3)
+=====
+#: a malformed number as a function argument
+SELECT {fn ABS(1E)} FROM t
+=====
+#: a malformed number as an aggregate argument
+SELECT SUM(1.2.3) FROM t

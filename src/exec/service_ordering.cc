@@ -1,0 +1,98 @@
+// The ORDER BY walk of the plan pass: which table's keys the ORDER BY is made
+// of, and that table moved ahead of the others.
+#include "exec/service_ordering.h"
+
+namespace {
+
+bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
+
+NodeIndex JoinItemOfTable(const ParseTree& tree, NodeIndex select, NodeIndex table) {
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+       item = tree.nodes[item].fields.joinItem.next) {
+    if (tree.nodes[item].fields.joinItem.tableReference == table) return item;
+  }
+  return kNoNode;
+}
+
+void ClearSortMarks(ParseTree& tree, NodeIndex select) {
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+       item = tree.nodes[item].fields.joinItem.next) {
+    TableReferenceFields& table = tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference;
+    table.sortKeyNumber = 0;
+    table.pushedSortCount = 0;
+    table.firstPushedSort = kNoNode;
+  }
+}
+
+bool MayOrderBySource(const SelectFields& f) {
+  return f.orderBy != kNoNode && f.groupBy == kNoNode && f.aggregatesWithoutGroupBy == 0 && f.distinct == 0;
+}
+
+// The right side of an outer join yields rows of NULLs the service never
+// sends, so its order can't come from the service.
+bool IsOuterJoinedSide(const TableReferenceFields& table) {
+  return table.joinCondition != kNoNode && table.joinType == kJoinLeftOuter;
+}
+
+// Gives each table its ORDER BY keys while they come in one run per table.
+// True when every item was taken; tablesWithKeys counts the tables marked.
+bool MarkSortKeys(ParseTree& tree, NodeIndex select, std::uint16_t& tablesWithKeys) {
+  for (NodeIndex item = tree.nodes[select].fields.select.orderBy; IsNode(tree, item);
+       item = tree.nodes[item].fields.sortItem.next) {
+    const NodeIndex value = tree.nodes[item].fields.sortItem.value;
+    if (!IsNode(tree, value) || tree.nodes[value].kind != kNodeColumnReference) return false;
+    const NodeIndex tableNode = tree.nodes[value].fields.columnReference.tableReference;
+    // A column of an enclosing SELECT is one value for all rows here.
+    if (JoinItemOfTable(tree, select, tableNode) == kNoNode) return false;
+    TableReferenceFields& table = tree.nodes[tableNode].fields.tableReference;
+    if (IsOuterJoinedSide(table)) return false;
+    if (table.sortKeyNumber == 0) {
+      table.sortKeyNumber = ++tablesWithKeys;
+      table.pushedSortCount = 1;
+      table.firstPushedSort = item;
+    } else if (table.sortKeyNumber == tablesWithKeys) {
+      ++table.pushedSortCount;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+void MoveToHead(ParseTree& tree, NodeIndex select, NodeIndex item) {
+  SelectFields& f = tree.nodes[select].fields.select;
+  if (f.fromList == item) return;
+  for (NodeIndex previous = f.fromList; IsNode(tree, previous); previous = tree.nodes[previous].fields.joinItem.next) {
+    if (tree.nodes[previous].fields.joinItem.next != item) continue;
+    tree.nodes[previous].fields.joinItem.next = tree.nodes[item].fields.joinItem.next;
+    tree.nodes[item].fields.joinItem.next = f.fromList;
+    f.fromList = item;
+    return;
+  }
+}
+
+NodeIndex TableWithSortKeys(const ParseTree& tree, NodeIndex select) {
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+       item = tree.nodes[item].fields.joinItem.next) {
+    if (tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference.sortKeyNumber != 0)
+      return item;
+  }
+  return kNoNode;
+}
+
+}  // namespace
+
+MessageId PlanServiceOrdering(ParseTree& tree, NodeIndex select, bool forwardOnly) {
+  if (!IsNode(tree, select) || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
+  ClearSortMarks(tree, select);
+  tree.nodes[select].fields.select.sortedBySource = 0;
+  if (!forwardOnly || !MayOrderBySource(tree.nodes[select].fields.select)) return kMsgSuccess;
+  std::uint16_t tablesWithKeys = 0;
+  if (!MarkSortKeys(tree, select, tablesWithKeys) || tablesWithKeys != 1) {
+    ClearSortMarks(tree, select);
+    return kMsgSuccess;
+  }
+  MoveToHead(tree, select, TableWithSortKeys(tree, select));
+  tree.nodes[select].fields.select.sortedBySource = 1;
+  return kMsgSuccess;
+}

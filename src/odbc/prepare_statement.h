@@ -1,0 +1,14 @@
+// The prepare core: SQL text to a bound, planned statement ready to execute.
+// Called by SQLPrepare and, as its first half, by SQLExecDirect.
+#pragma once
+
+#include <sql.h>
+
+struct StatementHandle;
+
+// Runs the special-statement filter, the parser, the semantic pass and the
+// plan pass over text (length or SQL_NTS), reserves each parameter's value
+// buffer and names a SELECT's cursor. SQL_SUCCESS, or SQL_ERROR with the
+// statement's message id set. A statement with an open result or awaiting
+// data at execution is refused with 1007 and keeps its previous statement.
+SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLINTEGER length);
