@@ -1,5 +1,7 @@
 """pyodbc through the Driver Manager with its defaults (autocommit off): it
-connects, commits, rolls back and switches autocommit both ways. Run by CTest:
+connects (asking the driver what it supports on the way), commits, rolls
+back and switches autocommit both ways, and connects with autocommit
+switched off beforehand. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import os
 import subprocess
@@ -7,6 +9,7 @@ import sys
 import tempfile
 
 DRIVER_NAME = "Tarvox ODBC for QuickBase"
+SQL_ATTR_AUTOCOMMIT = 102
 
 
 def client():
@@ -33,6 +36,14 @@ def client():
 
     cnxn = pyodbc.connect("DSN=demo", autocommit=True)
     check("connects with autocommit on", cnxn.autocommit is True)
+    check("driver name", cnxn.getinfo(pyodbc.SQL_DRIVER_NAME) == "libhelvane.so")
+    cnxn.close()
+
+    # pyodbc leaves autocommit alone after connecting when told it is on, so
+    # what the connection holds is the choice made before connecting.
+    cnxn = pyodbc.connect("DSN=demo", autocommit=True, attrs_before={SQL_ATTR_AUTOCOMMIT: 0})
+    check("connects with autocommit chosen off before", cnxn.getinfo(pyodbc.SQL_DESCRIBE_PARAMETER) is False)
+    cnxn.rollback()
     cnxn.close()
     return 1 if failures else 0
 
