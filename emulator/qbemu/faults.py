@@ -9,6 +9,7 @@ KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed")
 class Fault:
     def __init__(self, want):
         self.action = want.get("action", "*")
+        self.dbid = want.get("dbid")  # only requests to this dbid, when given
         self.count = int(want.get("count", 1))
         self.errcode = want.get("errcode")
         self.errdetail = want.get("errdetail", "Injected fault")
@@ -29,6 +30,8 @@ class Fault:
 
     def describe(self):
         out = {"action": self.action, "count": self.count}
+        if self.dbid:
+            out["dbid"] = self.dbid
         for k in KINDS:
             v = getattr(self, k)
             if v:
@@ -58,11 +61,11 @@ class Faults:
         with self.lock:
             return [f.describe() for f in self.pending]
 
-    def take(self, action):
-        """The first pending fault for this action (or for every action), used once."""
+    def take(self, action, dbid=None):
+        """The first pending fault for this action (or for every action) and dbid, used once."""
         with self.lock:
             for fault in self.pending:
-                if fault.action in ("*", action):
+                if fault.action in ("*", action) and fault.dbid in (None, dbid):
                     fault.count -= 1
                     if fault.count == 0:
                         self.pending.remove(fault)

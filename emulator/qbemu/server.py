@@ -160,7 +160,7 @@ class Handler(BaseHTTPRequestHandler):
         entry = self.emu.log.add({"method": "POST", "path": url.path, "action": action, "dbid": m.group(1),
                                   "cookie_ticket": self.cookie_ticket() is not None,
                                   "body": body.decode("utf-8", "replace")})
-        fault = self.emu.faults.take(action)
+        fault = self.emu.faults.take(action, m.group(1))
         if fault is not None:
             entry["fault"] = fault.describe()
         if self.fail_early(fault, "text/html", b"<html><body>Injected HTTP failure</body></html>\n"):

@@ -30,6 +30,14 @@ class Faults(EmulatorTest):
         self.ok("API_AddRecord", ITEMS, fields=[(6, "x")])
         self.assertEqual(self.c.admin("GET", "faults")["pending"], [])
 
+    def test_fault_for_one_dbid_lets_the_others_through(self):
+        self.fault(action="API_DoQuery", errcode=77, dbid="nosuchdbid")
+        self.assertEqual(ET.fromstring(self.raw()[2]).findtext("errcode"), "0")
+        self.assertEqual(len(self.c.admin("GET", "faults")["pending"]), 1)
+        self.c.admin("DELETE", "faults")
+        self.fault(action="API_DoQuery", errcode=77, dbid=ITEMS)
+        self.assertEqual(ET.fromstring(self.raw()[2]).findtext("errcode"), "77")
+
     def test_http_status_and_delay(self):
         self.fault(action="API_DoQuery", http_status=503)
         self.assertEqual(self.raw()[0], 503)

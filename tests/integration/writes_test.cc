@@ -1,0 +1,309 @@
+// Writes through the Driver Manager: INSERT, UPDATE and DELETE by
+// SQLExecDirect and prepared statements with parameter arrays and data at
+// execution, batches, data definition and commits, each checked against what
+// reached the emulator in its request log.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "odbc_test_support.h"
+
+namespace {
+
+constexpr const char* kLines = "\"Sales: Order Lines\"";
+
+// The request log's entries of one action: their bodies, in order.
+std::vector<std::string> Requests(const Emulator& emulator, const std::string& action) {
+  const std::string log = RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log?action=" + action + "'");
+  // A plain scan, not std::regex: its matcher recurses per character and a
+  // thousand-row import overflows the stack.
+  std::vector<std::string> bodies;
+  const std::string key = "\"body\": \"";
+  for (std::size_t at = log.find(key); at != std::string::npos; at = log.find(key, at)) {
+    std::size_t end = at + key.size();
+    while (end < log.size() && log[end] != '"') end += log[end] == '\\' ? 2 : 1;
+    bodies.push_back(log.substr(at + key.size(), end - at - key.size()));
+    at = end;
+  }
+  return bodies;
+}
+
+std::size_t Count(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
+  return n;
+}
+
+struct WritesTest : ::testing::Test {
+  TempFolder folder;
+  Emulator emulator{folder};
+  // The Driver Manager reads the odbc files when the environment is made, so
+  // the handles come after the files.
+  std::unique_ptr<OdbcHandles> owned;
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+
+  void SetUp() override {
+    ASSERT_NE(emulator.port, 0);
+    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+    owned = std::make_unique<OdbcHandles>();
+    ASSERT_TRUE(SQL_SUCCEEDED(owned->Connect("demo"))) << owned->ConnectionDiagnostic().text;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, owned->connection, &statement)));
+  }
+  void TearDown() override {
+    if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  }
+  OdbcHandles& Handles() { return *owned; }
+
+  SQLRETURN Direct(const std::string& sql) {
+    return SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
+  }
+  SQLLEN RowCount() {
+    SQLLEN rows = -7;
+    SQLRowCount(statement, &rows);
+    return rows;
+  }
+  void ClearLog() { emulator.Admin("log/clear", "{}"); }
+  void Autocommit(bool on) {
+    SQLSetConnectAttr(Handles().connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                      0);
+  }
+  std::string StatementState() { return ReadDiagnostic(SQL_HANDLE_STMT, statement).state; }
+};
+
+TEST_F(WritesTest, InsertUpdateDeleteReachTheServiceUnderAutocommit) {
+  ClearLog();
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES ('Quokka', 4)"), SQL_SUCCESS)
+      << StatementState();
+  EXPECT_EQ(RowCount(), 1);
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_NE(imports[0].find("Quokka"), std::string::npos);
+
+  ClearLog();
+  ASSERT_EQ(Direct(std::string("UPDATE ") + kLines + " SET Quantity = 9 WHERE Product = 'Quokka'"), SQL_SUCCESS)
+      << StatementState();
+  EXPECT_EQ(RowCount(), 1);
+  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 1u);
+
+  ClearLog();
+  ASSERT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_SUCCESS);
+  EXPECT_EQ(RowCount(), 1);
+  EXPECT_EQ(Requests(emulator, "API_PurgeRecords").size(), 1u);
+
+  // Nothing left to touch: SQL_NO_DATA under ODBC 3, and nothing is sent.
+  ClearLog();
+  EXPECT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_NO_DATA);
+  EXPECT_EQ(RowCount(), 0);
+  EXPECT_EQ(Requests(emulator, "API_PurgeRecords").size(), 0u);
+}
+
+// 1,000 rows of one parameter array, bound row-wise behind a bind offset,
+// wait for the commit and then go out as one import.
+TEST_F(WritesTest, ARowWiseParameterArrayIsOneImportAtCommit) {
+  Autocommit(false);
+  struct Row {
+    char product[16];
+    SQLLEN productLength;
+    double quantity;
+    SQLLEN quantityIndicator;
+  };
+  constexpr int kRows = 1000;
+  std::vector<Row> rows(kRows + 1);
+  for (int i = 0; i < kRows; ++i) {
+    std::snprintf(rows[i + 1].product, sizeof rows[i + 1].product, "item-%04d", i);
+    rows[i + 1].productLength = SQL_NTS;
+    rows[i + 1].quantity = i;
+    rows[i + 1].quantityIndicator = i % 10 == 0 ? SQL_NULL_DATA : 0;
+  }
+  SQLLEN offset = sizeof(Row);  // the application's arrays start one row in
+  SQLUSMALLINT status[kRows] = {};
+  SQLULEN processed = 0;
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(sizeof(Row)), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_BIND_OFFSET_PTR, &offset, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, status, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+  const std::string sql = std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES (?, ?)";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS) << StatementState();
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 50, 0, rows[0].product,
+                   sizeof rows[0].product, &rows[0].productLength);
+  SQLBindParameter(statement, 2, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 15, 0, &rows[0].quantity, 0,
+                   &rows[0].quantityIndicator);
+  ClearLog();
+  ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << StatementState();
+  EXPECT_EQ(processed, static_cast<SQLULEN>(kRows));
+  EXPECT_EQ(RowCount(), kRows);
+  for (int i = 0; i < kRows; ++i) ASSERT_EQ(status[i], SQL_PARAM_SUCCESS) << i;
+  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_EQ(Count(imports[0], "item-"), static_cast<std::size_t>(kRows));
+  EXPECT_NE(imports[0].find("item-0999"), std::string::npos);
+}
+
+// Column-wise arrays: fixed-size values step by their own size, character
+// values by their buffer length; rows the application marks are skipped.
+TEST_F(WritesTest, AColumnWiseParameterArrayRunsEveryRowButTheIgnoredOnes) {
+  Autocommit(false);
+  constexpr int kRows = 5;
+  char products[kRows][8] = {"a", "b", "c", "d", "e"};
+  SQLLEN productLengths[kRows] = {SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS, SQL_NTS};
+  SQLINTEGER quantities[kRows] = {1, 2, 3, 4, 5};
+  SQLUSMALLINT operations[kRows] = {SQL_PARAM_PROCEED, SQL_PARAM_IGNORE, SQL_PARAM_PROCEED, SQL_PARAM_PROCEED,
+                                    SQL_PARAM_PROCEED};
+  SQLUSMALLINT status[kRows] = {};
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_OPERATION_PTR, operations, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, status, 0);
+  const std::string sql = std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES (?, ?)";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 8, 0, products, 8, productLengths);
+  // Buffer length 0, as applications bind integer arrays.
+  SQLBindParameter(statement, 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, quantities, 0, nullptr);
+  ClearLog();
+  ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << StatementState();
+  EXPECT_EQ(RowCount(), 4);
+  EXPECT_EQ(status[1], SQL_PARAM_UNUSED);
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  // The log holds the body JSON-escaped: each CSV value is quoted.
+  for (const char* expected : {R"(\"a\",\"1\")", R"(\"c\",\"3\")", R"(\"d\",\"4\")", R"(\"e\",\"5\")"}) EXPECT_NE(imports[0].find(expected), std::string::npos) << expected << " in " << imports[0];
+  EXPECT_EQ(imports[0].find(R"(\"b\")"), std::string::npos);
+}
+
+TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
+  const std::string sql = std::string("INSERT INTO ") + kLines + " (Product) VALUES (?)";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
+  SQLLEN atExecution = SQL_LEN_DATA_AT_EXEC(0);
+  char token[] = "token";
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 50, 0, token, 0, &atExecution);
+  // A cancelled execution sends nothing and leaves the statement ready to run again.
+  ClearLog();
+  ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA);
+  ASSERT_EQ(SQLCancel(statement), SQL_SUCCESS);
+  EXPECT_TRUE(Requests(emulator, "API_ImportFromCSV").empty());
+  SQLPOINTER value = nullptr;
+  ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA) << StatementState();
+  ASSERT_EQ(SQLParamData(statement, &value), SQL_NEED_DATA);
+  EXPECT_EQ(value, token);
+  ClearLog();
+  for (const char* piece : {"three ", "little ", "pieces"})
+    ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece, SQL_NTS), SQL_SUCCESS) << StatementState();
+  ASSERT_EQ(SQLParamData(statement, &value), SQL_SUCCESS) << StatementState();
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_NE(imports[0].find("three little pieces"), std::string::npos);
+}
+
+TEST_F(WritesTest, BatchesRunEveryStatementAndStopAtAFailure) {
+  ClearLog();
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('one'); INSERT INTO " + kLines +
+                   " (Product) VALUES ('two');\n  \n"),
+            SQL_SUCCESS)
+      << StatementState();
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 2u);
+  EXPECT_NE(imports[0].find("one"), std::string::npos);
+  EXPECT_NE(imports[1].find("two"), std::string::npos);
+
+  ClearLog();
+  EXPECT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Nothing) VALUES ('x'); INSERT INTO " + kLines +
+                   " (Product) VALUES ('never')"),
+            SQL_ERROR);
+  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+  // The failed batch leaves nothing behind for the next statement.
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('after')"), SQL_SUCCESS);
+  imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_EQ(imports[0].find("never"), std::string::npos);
+}
+
+TEST_F(WritesTest, InsertSelectFromTheSameTableCopiesEachRowOnce) {
+  Autocommit(false);
+  ClearLog();
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product, Quantity) SELECT Product, Quantity FROM " +
+                   kLines),
+            SQL_SUCCESS)
+      << StatementState();
+  EXPECT_EQ(RowCount(), 30);
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+  std::vector<std::string> imports = Requests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+}
+
+TEST_F(WritesTest, DataDefinition) {
+  ClearLog();
+  ASSERT_EQ(Direct("CREATE TABLE \"Sales: Shipments\" (Code VARCHAR(20), Weight NUMERIC(10,2), "
+                   "CONSTRAINT pk PRIMARY KEY (Code), CONSTRAINT fk FOREIGN KEY (Weight) REFERENCES Orders (x))"),
+            SQL_SUCCESS)
+      << StatementState();
+  EXPECT_EQ(Requests(emulator, "API_CreateTable").size(), 1u);
+  EXPECT_EQ(Requests(emulator, "API_AddField").size(), 2u);
+  EXPECT_EQ(Requests(emulator, "API_SetKeyField").size(), 1u);
+  std::vector<std::string> properties = Requests(emulator, "API_SetFieldProperties");
+  bool marked = false;
+  for (const std::string& body : properties) marked = marked || body.find("foreignkey") != std::string::npos;
+  EXPECT_TRUE(marked);
+
+  // A key on a column the table already has, and on one it lacks.
+  ASSERT_EQ(Direct("ALTER TABLE \"Sales: Shipments\" ADD Carrier VARCHAR(30), CONSTRAINT pk2 PRIMARY KEY (Code)"),
+            SQL_SUCCESS)
+      << StatementState();
+  EXPECT_EQ(Direct("ALTER TABLE \"Sales: Shipments\" ADD CONSTRAINT pk3 PRIMARY KEY (Missing)"), SQL_ERROR);
+  EXPECT_NE(ReadDiagnostic(SQL_HANDLE_STMT, statement).text.find("'Missing' could not be found"), std::string::npos);
+
+  ClearLog();
+  EXPECT_EQ(Direct("DROP TABLE \"Sales: Shipments\""), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "HYC00");
+  EXPECT_EQ(Direct("DROP INDEX ix"), SQL_ERROR);
+  EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
+}
+
+// Inside a transaction a connection that can't mix data definition with
+// data manipulation refuses it.
+TEST_F(WritesTest, DataDefinitionInsideATransactionIsRefused) {
+  Autocommit(false);
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('pending')"), SQL_SUCCESS);
+  ClearLog();
+  EXPECT_EQ(Direct("CREATE TABLE \"Sales: Later\" (Code VARCHAR(20))"), SQL_ERROR);
+  EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_STMT, statement).text.find("DDL statement encountered within a transaction") !=
+                std::string::npos,
+            true);
+  EXPECT_EQ(Requests(emulator, "API_CreateTable").size(), 0u);
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_ROLLBACK), SQL_SUCCESS);
+  EXPECT_EQ(Requests(emulator, "API_ImportFromCSV").size(), 0u);
+}
+
+// A commit whose middle table's import is refused fails with the service's
+// text; the next commit sends each table's rows exactly once.
+TEST_F(WritesTest, AFailedCommitKeepsEveryTablesWritesForTheNextOne) {
+  Autocommit(false);
+  for (const char* table : {"\"Sales: Customers\" (Name)", "\"Sales: Orders\" (\"Order No\")",
+                            "\"Sales: Order Lines\" (Product)"})
+    ASSERT_EQ(Direct(std::string("INSERT INTO ") + table + " VALUES ('pending')"), SQL_SUCCESS) << StatementState();
+  emulator.Admin("faults", R"({"action": "API_ImportFromCSV", "dbid": "bjf9xufbz", "errcode": 77, "errdetail": "Refused for the test"})");
+  ClearLog();
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_ERROR);
+  EXPECT_NE(ReadDiagnostic(SQL_HANDLE_DBC, Handles().connection).text.find("Refused for the test"), std::string::npos);
+  const std::size_t firstTry = Requests(emulator, "API_ImportFromCSV").size();
+  ClearLog();
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+  const std::size_t secondTry = Requests(emulator, "API_ImportFromCSV").size();
+  // Every table's row reached the service once: one accepted import per table
+  // over the two commits, plus the refused one.
+  EXPECT_EQ(firstTry + secondTry, 4u);
+}
+
+TEST_F(WritesTest, AStatementThatFailsToParseSendsNothing) {
+  ClearLog();
+  EXPECT_EQ(Direct("INSERT INTO WHERE"), SQL_ERROR);
+  EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
+}
+
+}  // namespace
