@@ -209,13 +209,6 @@ std::vector<std::string> RunCases(EmulatorSession& emulator, const std::vector<S
   return outputs;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
 void UseZone(const char* zone) {
   setenv("TZ", zone, 1);
   ReloadLocalTimeZone();
@@ -271,21 +264,6 @@ std::string ExpectedForZone(const std::string& text, const std::string& zone) {
   return out;
 }
 
-int Compare(const std::string& actual, const std::string& expected) {
-  if (actual == expected) return 0;
-  const std::vector<std::string> want = SplitLines(expected);
-  const std::vector<std::string> got = SplitLines(actual);
-  int shown = 0;
-  for (std::size_t i = 0; i < std::max(want.size(), got.size()) && shown < 20; ++i) {
-    const std::string w = i < want.size() ? want[i] : "<end>";
-    const std::string g = i < got.size() ? got[i] : "<end>";
-    if (w == g) continue;
-    std::printf("line %zu\n  expected: %s\n  actual:   %s\n", i + 1, w.c_str(), g.c_str());
-    ++shown;
-  }
-  return 1;
-}
-
 // A zone the system does not know silently reads as UTC; the comparison
 // would then test nothing.
 bool ZoneIsKnown(const std::string& zone) {
@@ -330,5 +308,5 @@ int main(int argc, char** argv) {
   std::ifstream in(argv[3], std::ios::binary);
   std::stringstream expected;
   expected << in.rdbuf();
-  return Compare(actual, ExpectedForZone(expected.str(), zoneName));
+  return CompareTranscripts(actual, ExpectedForZone(expected.str(), zoneName));
 }

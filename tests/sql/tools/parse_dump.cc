@@ -64,31 +64,6 @@ std::string RunCases(const std::vector<SqlCase>& cases) {
   return out;
 }
 
-std::vector<std::string> SplitLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-int CompareWithExpected(const std::string& actual, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream expected;
-  expected << in.rdbuf();
-  if (expected.str() == actual) return 0;
-  std::vector<std::string> want = SplitLines(expected.str());
-  std::vector<std::string> got = SplitLines(actual);
-  int shown = 0;
-  for (std::size_t i = 0; i < std::max(want.size(), got.size()) && shown < 20; ++i) {
-    const std::string w = i < want.size() ? want[i] : "<end>";
-    const std::string g = i < got.size() ? got[i] : "<end>";
-    if (w == g) continue;
-    std::printf("line %zu\n  expected: %s\n  actual:   %s\n", i + 1, w.c_str(), g.c_str());
-    ++shown;
-  }
-  return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -102,13 +77,5 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string actual = RunCases(cases);
-  if (argc == 2) {
-    std::fwrite(actual.data(), 1, actual.size(), stdout);
-    return 0;
-  }
-  if (argc > 3 && std::string(argv[3]) == "--write") {
-    std::ofstream(argv[2], std::ios::binary) << actual;
-    return 0;
-  }
-  return CompareWithExpected(actual, argv[2]);
+  return FinishTranscript(actual, argc, argv, 2);
 }
