@@ -180,11 +180,21 @@ TEST(DriverInformation, GoldenAnswersAndWidths) {
   for (const OdbcInfoType& type : kOdbcInfoTypes) transcript += Transcribe(*c.connection, type) + "\n";
   const std::string path = std::string(HELVANE_SOURCE_DIR) + "/tests/odbc/golden/driver_information.expected";
   const std::string expected = ReadFile(path);
-  if (transcript != expected) {
-    std::ofstream(::testing::TempDir() + "driver_information.actual") << transcript;
-    ADD_FAILURE() << "SQLGetInfo answers differ from " << path << "; this run's transcript is in "
-                  << ::testing::TempDir() << "driver_information.actual";
+  if (transcript == expected) return;
+  std::istringstream got(transcript), want(expected);
+  std::string gotLine, wantLine;
+  for (int line = 1;; ++line) {
+    const bool moreWanted = static_cast<bool>(std::getline(want, wantLine));
+    const bool moreGot = static_cast<bool>(std::getline(got, gotLine));
+    if (!moreWanted && !moreGot) break;
+    if (!moreWanted) wantLine = "<end>";
+    if (!moreGot) gotLine = "<end>";
+    if (gotLine == wantLine) continue;
+    ADD_FAILURE() << path << " line " << line << "\n  expected: " << wantLine << "\n  actual:   " << gotLine;
+    break;
   }
+  std::ofstream(::testing::TempDir() + "driver_information.actual") << transcript;
+  ADD_FAILURE() << "this run's whole transcript is in " << ::testing::TempDir() << "driver_information.actual";
 }
 
 // Types ODBC does not define, and those the Driver Manager answers itself,
