@@ -36,8 +36,8 @@ bool IsHeaderField(SQLSMALLINT field) {
   }
 }
 
-SQLRETURN Fail(DescriptorHandle& descriptor, MessageId id, std::string detail = {}) {
-  SetDiagnostic(descriptor.diagnostic, id, std::move(detail));
+SQLRETURN Fail(DescriptorHandle& descriptor, MessageId id) {
+  descriptor.diagnostic.messageId = id;
   return SQL_ERROR;
 }
 
@@ -49,7 +49,10 @@ MessageId AskStatement(DescriptorHandle& descriptor, StatementHandle& statement,
   const HandleDiagnostic kept = statement.diagnostic;
   const std::int32_t keptRowCount = statement.diagnosticRowCount;
   MessageId id = ask();
-  if (id != kMsgSuccess) descriptor.diagnostic.detailText = statement.diagnostic.detailText;
+  if (id != kMsgSuccess) {
+    descriptor.diagnostic.detailText = statement.diagnostic.detailText;
+    descriptor.diagnostic.messageText = statement.diagnostic.messageText;
+  }
   statement.diagnostic = kept;
   statement.diagnosticRowCount = keptRowCount;
   return id;
