@@ -214,20 +214,12 @@ TEST_F(AttributesTest, StatementValueWidths) {
     SQLULEN value;
   } cases[] = {
       {false, SQL_ATTR_ENABLE_AUTO_IPD, sizeof(SQLUINTEGER), SQL_TRUE},
-      {false, SQL_ATTR_METADATA_ID, sizeof(SQLUINTEGER), SQL_FALSE},
       {false, SQL_ATTR_CURSOR_SCROLLABLE, sizeof(SQLUINTEGER), SQL_NONSCROLLABLE},
-      {false, SQL_ATTR_CURSOR_SENSITIVITY, sizeof(SQLUINTEGER), SQL_UNSPECIFIED},
       {false, SQL_ATTR_MAX_ROWS, sizeof(SQLULEN), 12},
-      {false, SQL_ATTR_ROW_ARRAY_SIZE, sizeof(SQLULEN), 1},
-      {false, SQL_ATTR_CONCURRENCY, sizeof(SQLULEN), SQL_CONCUR_READ_ONLY},
       {false, SQL_ATTR_ROWS_FETCHED_PTR, sizeof(SQLPOINTER), 0},
       {true, SQL_MAX_ROWS, sizeof(SQLULEN), 12},
       {true, SQL_ROWSET_SIZE, sizeof(SQLULEN), 1},
-      {true, SQL_KEYSET_SIZE, sizeof(SQLULEN), 0},
-      {true, SQL_MAX_LENGTH, sizeof(SQLULEN), 0},
       {true, SQL_CONCURRENCY, sizeof(SQLUINTEGER), SQL_CONCUR_READ_ONLY},
-      {true, SQL_CURSOR_TYPE, sizeof(SQLUINTEGER), SQL_CURSOR_FORWARD_ONLY},
-      {true, SQL_QUERY_TIMEOUT, sizeof(SQLUINTEGER), 0},
   };
   for (const auto& c : cases) {
     unsigned char buffer[32];

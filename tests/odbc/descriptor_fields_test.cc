@@ -155,35 +155,6 @@ TEST(DescriptorFields, ApplicationRoundTrips) {
   }
 }
 
-// What the buffers of each C type imply for the description fields.
-TEST(DescriptorFields, ApplicationDescriptionByCType) {
-  struct {
-    SQLSMALLINT cType;
-    SQLLEN precision;
-    SQLLEN radix;
-    SQLLEN verboseType;
-  } cases[] = {
-      {SQL_C_CHAR, 7, 0, SQL_C_CHAR},      {SQL_C_NUMERIC, 7, 10, SQL_C_NUMERIC},
-      {SQL_C_SLONG, 10, 10, SQL_C_SLONG},  {SQL_C_USHORT, 5, 10, SQL_C_USHORT},
-      {SQL_C_UTINYINT, 3, 10, SQL_C_UTINYINT}, {SQL_C_SBIGINT, 7, 10, SQL_C_SBIGINT},
-      {SQL_C_BIT, 1, 0, SQL_C_BIT},        {SQL_C_FLOAT, 24, 2, SQL_C_FLOAT},
-      {SQL_C_DOUBLE, 53, 2, SQL_C_DOUBLE}, {SQL_C_TYPE_DATE, 0, 0, SQL_DATETIME},
-      {SQL_C_TYPE_TIMESTAMP, 3, 0, SQL_DATETIME}, {SQL_C_BINARY, 7, 0, SQL_C_BINARY},
-  };
-  for (const auto& c : cases) {
-    Connection conn(kConnected);
-    StatementHandle& s = *conn.NewStatement();
-    ASSERT_EQ(Set(s.ard, 1, SQL_DESC_CONCISE_TYPE, Integer(static_cast<SQLULEN>(c.cType))), SQL_SUCCESS);
-    ASSERT_EQ(Set(s.ard, 1, SQL_DESC_PRECISION, Integer(7)), SQL_SUCCESS);
-    EXPECT_EQ(ReadNumber(s.ard, 1, SQL_DESC_PRECISION), c.precision) << c.cType;
-    EXPECT_EQ(ReadNumber(s.ard, 1, SQL_DESC_NUM_PREC_RADIX), c.radix) << c.cType;
-    EXPECT_EQ(ReadNumber(s.ard, 1, SQL_DESC_TYPE), c.verboseType) << c.cType;
-    EXPECT_EQ(ReadNumber(s.ard, 1, SQL_DESC_UNNAMED), SQL_UNNAMED);
-    EXPECT_EQ(ReadNumber(s.ard, 1, SQL_DESC_UPDATABLE), SQL_ATTR_READWRITE_UNKNOWN);
-    EXPECT_EQ(ReadText(s.ard, 1, SQL_DESC_NAME), "");
-  }
-}
-
 TEST(DescriptorFields, RecordsBeyondAndBetween) {
   Connection c(kConnected);
   StatementHandle& s = *c.NewStatement();
