@@ -373,6 +373,16 @@ MessageId DeliverOwnedText(const SqlSourceView& value, SQLSMALLINT cType, SQLLEN
 
 }  // namespace
 
+MessageId DeliverNumericAt(const SqlSourceView& value, std::int32_t precision, std::int32_t scale, void* target) {
+  ExactNumber number;
+  MessageId id = SourceAsExactNumber(value, number);
+  if (id != kMsgSuccess) return id;
+  SQL_NUMERIC_STRUCT numeric{};
+  id = ExactToNumericStructAt(number, precision, scale, numeric);
+  if (id == kMsgSuccess || id == kMsgDataTruncated) StoreAs(target, numeric);
+  return id;
+}
+
 MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength) {
   if (cType == SQL_C_BINARY) return DeliverBinary(value, variableLength, pieceOffset, target, targetLength, outLength);

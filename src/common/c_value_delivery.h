@@ -36,3 +36,8 @@ struct SqlSourceView {
 // piece rules as ConvertSqlValueToCType describes.
 MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength);
+
+// SQL_C_NUMERIC at the given precision and scale (ExactToNumericStructAt);
+// target receives the struct unless the value can't be held. 0, 1002, 1009
+// for a value that is no number, 1011, 1012.
+MessageId DeliverNumericAt(const SqlSourceView& value, std::int32_t precision, std::int32_t scale, void* target);

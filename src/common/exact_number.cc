@@ -1,6 +1,7 @@
 // Exact number texts and SQL_NUMERIC_STRUCT values for the value conversions.
 #include "common/exact_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -176,6 +177,35 @@ MessageId ExactFromNumericStruct(const SQL_NUMERIC_STRUCT& numeric, ExactNumber&
   result.negative = numeric.sign == 0 && !(result.whole.empty() && result.fraction.empty());
   number = std::move(result);
   return kMsgSuccess;
+}
+
+namespace {
+
+void StoreNumericStruct(const std::string& digits, std::size_t precision, std::size_t scale, bool negative,
+                        SQL_NUMERIC_STRUCT& numeric) {
+  Uint128 magnitude = 0;
+  for (char c : digits) magnitude = magnitude * 10 + static_cast<unsigned>(c - '0');
+  std::memset(&numeric, 0, sizeof numeric);
+  numeric.precision = static_cast<SQLCHAR>(precision);
+  numeric.scale = static_cast<SQLSCHAR>(scale);
+  numeric.sign = negative && magnitude != 0 ? 0 : 1;
+  for (int i = 0; i < SQL_MAX_NUMERIC_LEN; ++i) {
+    numeric.val[i] = static_cast<SQLCHAR>(magnitude & 0xFF);
+    magnitude >>= 8;
+  }
+}
+
+}  // namespace
+
+MessageId ExactToNumericStructAt(const ExactNumber& number, std::int32_t precision, std::int32_t scale,
+                                 SQL_NUMERIC_STRUCT& numeric) {
+  const auto p = static_cast<std::size_t>(precision >= 1 && precision <= 38 ? precision : kNumericDigits);
+  const auto s = static_cast<std::size_t>(std::clamp<std::int32_t>(scale, 0, static_cast<std::int32_t>(p)));
+  if (number.whole.size() > p - s) return kMsgOutOfRange;
+  std::string digits = number.whole + number.fraction.substr(0, s);
+  digits.append(s - std::min(s, number.fraction.size()), '0');
+  StoreNumericStruct(digits, p, s, number.negative, numeric);
+  return number.fraction.size() > s ? kMsgDataTruncated : kMsgSuccess;
 }
 
 MessageId ExactToNumericStruct(const ExactNumber& number, SQL_NUMERIC_STRUCT& numeric) {

@@ -50,3 +50,9 @@ MessageId ExactFromNumericStruct(const SQL_NUMERIC_STRUCT& numeric, ExactNumber&
 // digit is lost: 0; 1002 when fraction digits beyond 38 in all were cut;
 // 1011 when more than 38 whole digits or the magnitude needs over 128 bits.
 MessageId ExactToNumericStruct(const ExactNumber& number, SQL_NUMERIC_STRUCT& numeric);
+// Into the struct at an application's precision (1 to 38; anything else
+// means 38) and scale (0 to the precision): 0; 1002 when fraction digits
+// beyond the scale were cut; 1011 when the whole digits need more than
+// precision - scale places.
+MessageId ExactToNumericStructAt(const ExactNumber& number, std::int32_t precision, std::int32_t scale,
+                                 SQL_NUMERIC_STRUCT& numeric);

@@ -176,3 +176,29 @@ MessageId ConvertSqlValueToCType(SQLSMALLINT sqlType, bool unsignedFlag, const v
   if (id != kMsgSuccess) return id;
   return DeliverSqlSource(value, false, pieceOffset, resolved, target, targetLength, outLength);
 }
+
+MessageId ConvertSqlValueToNumeric(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,
+                                   std::int32_t precision, std::int32_t scale, void* target, SQLLEN* outLength) {
+  if (source == nullptr || sourceLength == SQL_NULL_DATA) {
+    if (outLength != nullptr) *outLength = SQL_NULL_DATA;
+    return kMsgSuccess;
+  }
+  const SourceForm form = FormOf(sqlType);
+  SqlSourceView value;
+  if (IsVariableForm(form)) {
+    if (form == SourceForm::kBytes || (sourceLength < 0 && sourceLength != SQL_NTS)) return kMsgConversionError;
+    value.bytes = std::string_view(static_cast<const char*>(source), SourceByteLength(source, sourceLength));
+    value.kind = Kind::kText;
+    // A decimal zero of scale 0 is held as an empty text (see above).
+    if (form == SourceForm::kDecimal && value.bytes.find_first_not_of(' ') == std::string_view::npos)
+      value.bytes = "0";
+  } else if (MessageId id = ReadFixedSource(form, sqlType, unsignedFlag, source, sourceLength, value)) {
+    return id;
+  }
+  alignas(8) unsigned char scratch[sizeof(SQL_NUMERIC_STRUCT)];
+  const MessageId id = DeliverNumericAt(value, precision, scale, scratch);
+  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  if (target != nullptr) std::memcpy(target, scratch, sizeof(SQL_NUMERIC_STRUCT));
+  if (outLength != nullptr) *outLength = static_cast<SQLLEN>(sizeof(SQL_NUMERIC_STRUCT));
+  return id;
+}

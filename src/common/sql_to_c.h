@@ -5,6 +5,8 @@
 
 #include <sqltypes.h>
 
+#include <cstdint>
+
 #include "common/message_ids.h"
 
 // Converts one value to cType at target. The source's form follows sqlType:
@@ -34,3 +36,12 @@
 MessageId ConvertSqlValueToCType(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,
                                  SQLLEN* pieceOffset, SQLSMALLINT cType, void* target, SQLLEN targetLength,
                                  SQLLEN* outLength);
+
+// SQL_C_NUMERIC at an application descriptor's precision and scale, as ODBC
+// defines it (ConvertSqlValueToCType keeps the value's own scale). Sources
+// as above, binary ones refused (1009); a decimal or text source is read
+// exactly. 0; 1002 when fraction digits beyond the scale were cut; 1011
+// when the whole digits need more than precision - scale places; 1012 text
+// that is no number. *outLength is the struct's size, or -1 for NULL.
+MessageId ConvertSqlValueToNumeric(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,
+                                   std::int32_t precision, std::int32_t scale, void* target, SQLLEN* outLength);

@@ -12,7 +12,7 @@ const TypeInfoRow kTypeInfoRows[kTypeInfoRowCount] = {
     {1, "BIT", -7, 1, nullptr, nullptr, nullptr, 1, 0, 3, -1, 0, -1, 0, 0, "checkbox", -1, -1, 0, 0},
     {0, "TINYINT", -6, 3, nullptr, nullptr, nullptr, 1, 0, 3, 0, 0, 0, 0, 0, "TINYINT", -1, -1, 0, 0},
     {0, "BIGINT", -5, 19, nullptr, nullptr, nullptr, 1, 0, 3, 0, 0, 0, 0, 0, "BIGINT", -1, -1, 0, 0},
-    {1, "LONGVARBINARY", -4, 100000000, "'", "'", nullptr, 1, 0, 0, -1, 0, -1, 0, 0, "file", -1, -1, 0, 0},
+    {1, "LONGVARBINARY", -4, 2147483647, "'", "'", nullptr, 1, 0, 0, -1, 0, -1, 0, 0, "file", -1, -1, 0, 0},
     {0, "VARBINARY", -3, 255, "'", "'", "max length", 1, 0, 3, -1, 0, -1, 0, 0, "VARBINARY", -1, -1, 0, 0},
     {0, "BINARY", -2, 255, nullptr, nullptr, "max length", 1, 0, 3, -1, 0, -1, 0, 0, "BINARY", -1, -1, 0, 0},
     {1, "LONGVARCHAR", -1, 65534, "'", "'", nullptr, 1, 1, 0, -1, 0, -1, 0, 0, "text", -1, -1, 0, 0},

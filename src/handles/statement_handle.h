@@ -99,8 +99,14 @@ struct StatementHandle {
   std::string sqlText;
   std::int64_t paramsetSize = 1;
   std::int32_t paramsetCounter = 0;
-  std::int64_t rowArraySize = 1;
+  std::int64_t rowArraySize = 1;  // SQL_ATTR_ROW_ARRAY_SIZE: the rowset of SQLFetch and SQLFetchScroll
   std::int32_t rowsetRowIndex = 0;
+  // SQL_ROWSET_SIZE, the rowset of SQLExtendedFetch alone: an ODBC 2
+  // application sets it for that call and still binds one row for SQLFetch.
+  std::int64_t rowsetSize = 1;
+  // The rows the last rowset fetch asked for: the next NEXT starts that far
+  // after the current rowset's first row.
+  std::int64_t previousRowsetSize = 0;
 
   // Set by SQLCancel from any thread without the connection's mutex; the
   // call running on the statement sees it before its next request to the

@@ -57,6 +57,12 @@ MessageId SetRowArraySize(StatementHandle& statement, SQLULEN value) {
   return kMsgSuccess;
 }
 
+MessageId SetRowsetSize(StatementHandle& statement, SQLULEN value) {
+  if (MessageId id = CheckCount(value, false); id != kMsgSuccess) return id;
+  statement.rowsetSize = static_cast<std::int64_t>(value);
+  return kMsgSuccess;
+}
+
 MessageId SetParamsetSize(StatementHandle& statement, SQLULEN value) {
   if (MessageId id = CheckCount(value, false); id != kMsgSuccess) return id;
   statement.paramsetSize = static_cast<std::int64_t>(value);
@@ -242,7 +248,7 @@ MessageId SetStatementOption(StatementHandle& statement, SQLUSMALLINT option, SQ
     case SQL_BIND_TYPE: statement.currentArd->bindType = value; return kMsgSuccess;
     case SQL_CURSOR_TYPE: return SetCursorType(statement, value);
     case SQL_CONCURRENCY: return SetConcurrency(statement, value);
-    case SQL_ROWSET_SIZE: return SetRowArraySize(statement, value);
+    case SQL_ROWSET_SIZE: return SetRowsetSize(statement, value);
     case SQL_RETRIEVE_DATA: return SetRetrieveData(statement, value);
     case SQL_USE_BOOKMARKS: return SetUseBookmarks(statement, value);
     default: return kMsgDriverNotCapable;
@@ -260,7 +266,7 @@ MessageId GetStatementOption(const StatementHandle& statement, SQLUSMALLINT opti
     case SQL_BIND_TYPE: out = statement.currentArd->bindType; return kMsgSuccess;
     case SQL_CURSOR_TYPE: out = OdbcCursorType(statement.cursorType); return kMsgSuccess;
     case SQL_CONCURRENCY: out = statement.concurrency; return kMsgSuccess;
-    case SQL_ROWSET_SIZE: out = static_cast<SQLULEN>(statement.rowArraySize); return kMsgSuccess;
+    case SQL_ROWSET_SIZE: out = static_cast<SQLULEN>(statement.rowsetSize); return kMsgSuccess;
     case SQL_RETRIEVE_DATA: out = statement.retrieveData; return kMsgSuccess;
     case SQL_USE_BOOKMARKS: out = statement.useBookmarks; return kMsgSuccess;
     case SQL_GET_BOOKMARK:

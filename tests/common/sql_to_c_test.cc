@@ -170,6 +170,58 @@ TEST(SqlToC, RealAndNumericTargets) {
   EXPECT_EQ(r.outLength, static_cast<SQLLEN>(sizeof(SQL_NUMERIC_STRUCT)));
 }
 
+// SQL_C_NUMERIC at an application descriptor's precision and scale: the
+// digits are scaled to it, cut fraction digits warn, whole digits that
+// don't fit fail, and the struct says the precision and scale it holds.
+TEST(SqlToC, NumericAtDescriptorPrecisionAndScale) {
+  const double real = 2.5;
+  const SQLINTEGER integer = -7;
+  struct Case {
+    const char* name;
+    SQLSMALLINT sqlType;
+    const void* source;
+    SQLLEN sourceLength;
+    std::int32_t precision;
+    std::int32_t scale;
+    MessageId id;
+    std::uint64_t magnitude;
+    SQLCHAR sign;
+  } const cases[] = {
+      {"scale padded", SQL_NUMERIC, "12.5", SQL_NTS, 10, 3, kMsgSuccess, 12500, 1},
+      {"scale 0 cuts the fraction", SQL_DECIMAL, "-123.45", SQL_NTS, 19, 0, kMsgDataTruncated, 123, 0},
+      {"fraction cut to the scale", SQL_VARCHAR, "0.129", SQL_NTS, 5, 2, kMsgDataTruncated, 12, 1},
+      {"whole digits beyond precision - scale", SQL_NUMERIC, "1234", SQL_NTS, 5, 2, kMsgOutOfRange, 0, 1},
+      {"a double", SQL_DOUBLE, &real, 8, 4, 2, kMsgSuccess, 250, 1},
+      {"an integer", SQL_INTEGER, &integer, 4, 3, 1, kMsgSuccess, 70, 0},
+      {"a decimal zero's empty text", SQL_NUMERIC, "", 0, 19, 2, kMsgSuccess, 0, 1},
+      {"a precision outside 1..38 means 38", SQL_NUMERIC, "1", SQL_NTS, 0, 0, kMsgSuccess, 1, 1},
+      {"text that is no number", SQL_VARCHAR, "abc", SQL_NTS, 10, 0, kMsgAssignmentError, 0, 1},
+      {"bytes are no number", SQL_BINARY, "ab", 2, 10, 0, kMsgConversionError, 0, 1},
+  };
+  for (const Case& c : cases) {
+    unsigned char buffer[sizeof(SQL_NUMERIC_STRUCT) + 4];
+    std::memset(buffer, 'x', sizeof buffer);
+    SQLLEN length = 0;
+    const MessageId id = ConvertSqlValueToNumeric(c.sqlType, false, c.source, c.sourceLength, c.precision, c.scale,
+                                                  buffer, &length);
+    EXPECT_EQ(id, c.id) << c.name;
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer) + sizeof(SQL_NUMERIC_STRUCT), 4), "xxxx") << c.name;
+    if (id != kMsgSuccess && id != kMsgDataTruncated) continue;
+    SQL_NUMERIC_STRUCT numeric;
+    std::memcpy(&numeric, buffer, sizeof numeric);
+    std::uint64_t magnitude = 0;
+    for (int i = 7; i >= 0; --i) magnitude = magnitude << 8 | numeric.val[i];
+    EXPECT_EQ(magnitude, c.magnitude) << c.name;
+    EXPECT_EQ(numeric.sign, c.sign) << c.name;
+    EXPECT_EQ(numeric.precision, c.precision >= 1 && c.precision <= 38 ? c.precision : 38) << c.name;
+    EXPECT_EQ(numeric.scale, c.scale) << c.name;
+    EXPECT_EQ(length, static_cast<SQLLEN>(sizeof(SQL_NUMERIC_STRUCT))) << c.name;
+  }
+  SQLLEN length = 0;
+  EXPECT_EQ(ConvertSqlValueToNumeric(SQL_NUMERIC, false, nullptr, SQL_NULL_DATA, 10, 2, nullptr, &length), kMsgSuccess);
+  EXPECT_EQ(length, SQL_NULL_DATA);
+}
+
 TEST(SqlToC, DateTimeTargets) {
   const SQL_DATE_STRUCT date{2024, 2, 29};
   const SQL_TIME_STRUCT time{1, 2, 3};

@@ -89,6 +89,10 @@ TEST_F(DescriptorsTest, ImplementationDescriptors) {
   EXPECT_EQ(type, SQL_INTEGER);
   EXPECT_EQ(octets, 4);
   EXPECT_EQ(nameLength, 0);
+  EXPECT_EQ(Number(ird, 0, SQL_DESC_COUNT), 1);
+  EXPECT_EQ(static_cast<SQLSMALLINT>(Number(ird, 1, SQL_DESC_CONCISE_TYPE)), SQL_INTEGER);
+  EXPECT_EQ(SQLGetDescField(ird, 1, SQL_DESC_NAME, name, sizeof name, nullptr), SQL_SUCCESS);
+  EXPECT_STREQ(reinterpret_cast<char*>(name), "IDENTITY");
   // The result's description is the driver's to give.
   EXPECT_EQ(SQLSetDescField(ird, 1, SQL_DESC_CONCISE_TYPE, Integer(SQL_C_CHAR), 0), SQL_ERROR);
   EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_DESC, ird).state, "HY016");
@@ -96,6 +100,8 @@ TEST_F(DescriptorsTest, ImplementationDescriptors) {
   SQLHDESC own = SQL_NULL_HDESC;
   ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_DESC, handles->connection, &own), SQL_SUCCESS);
   ASSERT_EQ(SQLCopyDesc(ipd, own), SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_DESC, own).text;
+  EXPECT_EQ(static_cast<SQLSMALLINT>(Number(own, 1, SQL_DESC_CONCISE_TYPE)), SQL_C_SLONG);
+  ASSERT_EQ(SQLCopyDesc(ird, own), SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_DESC, own).text;
   EXPECT_EQ(static_cast<SQLSMALLINT>(Number(own, 1, SQL_DESC_CONCISE_TYPE)), SQL_C_SLONG);
   EXPECT_EQ(SQLCopyDesc(own, ird), SQL_ERROR);
   SQLFreeHandle(SQL_HANDLE_DESC, own);

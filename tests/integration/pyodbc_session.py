@@ -1,15 +1,25 @@
-"""pyodbc through the Driver Manager with its defaults (autocommit off): it
-connects (asking the driver what it supports on the way), commits, rolls
-back and switches autocommit both ways, and connects with autocommit
-switched off beforehand. Run by CTest:
+"""pyodbc through the Driver Manager with its defaults (autocommit off, text
+read as wide characters): it connects (asking the driver what it supports on
+the way), commits, rolls back, switches autocommit both ways, holds writes
+back when autocommit was switched off before connecting, and reads rows of
+every field type, non-ASCII text included. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
+import datetime
+import json
 import os
 import subprocess
 import sys
 import tempfile
+import urllib.request
 
 DRIVER_NAME = "Tarvox ODBC for QuickBase"
 SQL_ATTR_AUTOCOMMIT = 102
+
+
+def imports_of(name):
+    url = os.environ["EMULATOR_URL"] + "/_emulator/log?action=API_ImportFromCSV"
+    with urllib.request.urlopen(url) as reply:
+        return sum(1 for entry in json.load(reply)["entries"] if name in entry["body"])
 
 
 def client():
@@ -39,13 +49,49 @@ def client():
     check("driver name", cnxn.getinfo(pyodbc.SQL_DRIVER_NAME) == "libhelvane.so")
     cnxn.close()
 
+    read_rows(pyodbc.connect("DSN=demo"), check)
+
     # pyodbc leaves autocommit alone after connecting when told it is on, so
-    # what the connection holds is the choice made before connecting.
+    # only the choice made before connecting holds the insert back.
     cnxn = pyodbc.connect("DSN=demo", autocommit=True, attrs_before={SQL_ATTR_AUTOCOMMIT: 0})
-    check("connects with autocommit chosen off before", cnxn.getinfo(pyodbc.SQL_DESCRIBE_PARAMETER) is False)
+    check("describes no parameters", cnxn.getinfo(pyodbc.SQL_DESCRIBE_PARAMETER) is False)
+    cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Pia')")
+    check("insert held back", imports_of("Python Pia") == 0)
     cnxn.rollback()
+    check("rollback sends nothing", imports_of("Python Pia") == 0)
+    cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Pete')")
+    cnxn.commit()
+    check("commit sends the insert once", imports_of("Python Pete") == 1)
     cnxn.close()
     return 1 if failures else 0
+
+
+def read_rows(cnxn, check):
+    cursor = cnxn.cursor()
+    cursor.execute('SELECT Name, Notes, Active, Rating, "Customer Since" FROM "Sales: Customers"')
+    names = [column[0] for column in cursor.description]
+    check("column names", names == ["Name", "Notes", "Active", "Rating", "Customer Since"])
+    rows = cursor.fetchall()
+    check("eight customers", len(rows) == 8)
+    check("non-ASCII names", [r.Name for r in rows[:5]] ==
+          ["Acme Corporation", "M\u00fcller GmbH", "Caf\u00e9 Zo\u00eb", "\u6771\u4eac\u5546\u4e8b",
+           "\u00d8rsted & S\u00f8n"])
+    check("multi-line text", rows[1].Notes == "Gr\u00fc\u00dfe aus Berlin")
+    check("a checkbox", rows[0].Active is True and rows[2].Active is False)
+    check("a rating", rows[6].Rating == 4.5)
+    check("a date", rows[0][4] == datetime.date(2015, 3, 1))
+    check("an empty row", rows[7].Rating is None and rows[7][4] is None)
+
+    cursor.execute('SELECT TOP 3 "Order No", Amount, "Ordered At", Invoice FROM "Sales: Orders"')
+    rows = cursor.fetchmany(2) + cursor.fetchmany(5)
+    check("TOP 3 rows in two batches", [r[0] for r in rows] == ["SO-0001", "SO-0002", "SO-0003"])
+    check("a timestamp", rows[0][2] == datetime.datetime(2020, 1, 14, 1, 0))
+    check("an attachment's bytes", rows[1][3] is not None and rows[1][3][:5] == b"%PDF-")
+    check("no attachment", rows[0][3] is None)
+
+    cursor.execute('SELECT Product FROM "Sales: Order Lines" WHERE Product LIKE ?', "%code%")
+    check("a non-ASCII text found by a wide parameter", cursor.fetchone()[0] == "\u00dcn\u00efcode Thing")
+    cnxn.close()
 
 
 def main(library, emulator, sanitizer_runtime):
@@ -61,7 +107,8 @@ def main(library, emulator, sanitizer_runtime):
             with open(os.path.join(folder, "odbc.ini"), "w") as f:
                 f.write(f"[demo]\nDriver={DRIVER_NAME}\nQUICKBASESERVER=http://127.0.0.1:{port}\n"
                         "UID=alice\nPWD=wonderland\n")
-            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"))
+            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"),
+                       EMULATOR_URL=f"http://127.0.0.1:{port}")
             # Only the client loads the sanitized driver, so only it needs the runtime first.
             if sanitizer_runtime:
                 env.update(LD_PRELOAD=sanitizer_runtime, ASAN_OPTIONS="detect_leaks=0")

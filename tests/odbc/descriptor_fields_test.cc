@@ -437,3 +437,58 @@ TEST(DescriptorCopy, FromAndIntoImplementationDescriptors) {
 }
 
 }  // namespace
+
+namespace {
+
+// The IRD answers from the prepared SELECT's result columns, at the same
+// widths as every other descriptor.
+TEST(DescriptorFields, ResultDescriptorFromThePreparedStatement) {
+  Connection c(kConnected);
+  StatementHandle& s = *c.NewStatement();
+  EXPECT_EQ(ReadNumber(s.ird, 0, SQL_DESC_COUNT), 0);
+  ASSERT_EQ(Prepare(s, "SELECT IDENTITY, qVALUE AS v FROM \"@@identity\", \"TARVOX CONNECTION CONFIG\""),
+            SQL_SUCCESS);
+  s.diagnostic.messageId = kMsgOptionValueChanged;
+  EXPECT_EQ(ReadNumber(s.ird, 0, SQL_DESC_COUNT), 2);
+  struct {
+    SQLSMALLINT column;
+    SQLSMALLINT field;
+    SQLLEN number;
+  } numbers[] = {
+      {1, SQL_DESC_CONCISE_TYPE, SQL_INTEGER}, {1, SQL_DESC_OCTET_LENGTH, 4},
+      {1, SQL_DESC_PRECISION, 10},             {1, SQL_DESC_NUM_PREC_RADIX, 10},
+      {2, SQL_DESC_CONCISE_TYPE, SQL_VARCHAR}, {2, SQL_DESC_CASE_SENSITIVE, 1},
+      {2, SQL_DESC_SEARCHABLE, SQL_SEARCHABLE},
+  };
+  for (const auto& n : numbers) EXPECT_EQ(ReadNumber(s.ird, n.column, n.field), n.number) << n.field;
+  EXPECT_EQ(ReadText(s.ird, 1, SQL_DESC_NAME), "IDENTITY");
+  EXPECT_EQ(ReadText(s.ird, 2, SQL_DESC_NAME), "v");
+  EXPECT_EQ(ReadText(s.ird, 2, SQL_DESC_TYPE_NAME), "VARCHAR");
+  EXPECT_EQ(ReadText(s.ird, 2, SQL_DESC_LITERAL_PREFIX), "'");
+  EXPECT_EQ(ReadPointer(s.ird, 1, SQL_DESC_DATA_PTR), nullptr);
+  ExpectWidths(s.ird, 2, "IRD record");
+  EXPECT_EQ(ReadNumber(s.ird, 3, SQL_DESC_CONCISE_TYPE, SQL_ERROR), 0);
+  EXPECT_EQ(StateOf(s.ird), "07009");
+  EXPECT_EQ(s.diagnostic.messageId, kMsgOptionValueChanged);
+}
+
+TEST(DescriptorCopy, FromTheResultDescriptor) {
+  Connection c(kConnected);
+  StatementHandle& s = *c.NewStatement();
+  DescriptorHandle* target = nullptr;
+  ASSERT_EQ(AllocateApplicationDescriptor(*c.connection, &target), SQL_SUCCESS);
+  ASSERT_EQ(Prepare(s, "SELECT IDENTITY, qVALUE FROM \"@@identity\", \"TARVOX CONNECTION CONFIG\""), SQL_SUCCESS);
+  ASSERT_EQ(CopyDescriptor(s.ird, *target), SQL_SUCCESS) << RenderDiagnostic(target->diagnostic).text;
+  EXPECT_EQ(ReadNumber(*target, 0, SQL_DESC_COUNT), 2);
+  EXPECT_EQ(ReadNumber(*target, 1, SQL_DESC_CONCISE_TYPE), SQL_C_SLONG);
+  EXPECT_EQ(ReadNumber(*target, 1, SQL_DESC_OCTET_LENGTH), 4);
+  EXPECT_EQ(ReadNumber(*target, 2, SQL_DESC_CONCISE_TYPE), SQL_C_CHAR);
+  EXPECT_EQ(ReadNumber(*target, 2, SQL_DESC_OCTET_LENGTH), 255);
+  // With bookmarks on, the bookmark column comes first, as record 0.
+  ASSERT_EQ(SetStatementAttribute(s, SQL_ATTR_USE_BOOKMARKS, Integer(SQL_UB_ON)), kMsgSuccess);
+  ASSERT_EQ(CopyDescriptor(s.ird, *target), SQL_SUCCESS);
+  EXPECT_EQ(ReadNumber(*target, 0, SQL_DESC_CONCISE_TYPE), SQL_C_BINARY);
+  EXPECT_EQ(ReadNumber(*target, 0, SQL_DESC_OCTET_LENGTH), 8);
+}
+
+}  // namespace

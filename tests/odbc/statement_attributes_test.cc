@@ -118,7 +118,6 @@ TEST(StatementAttributes, OptionFormsShareFields) {
     SQLULEN optionValue;
     SQLULEN attributeValue;
   } cases[] = {
-      {SQL_ROWSET_SIZE, SQL_ATTR_ROW_ARRAY_SIZE, 7, 9},
       {SQL_BIND_TYPE, SQL_ATTR_ROW_BIND_TYPE, 40, SQL_BIND_BY_COLUMN},
       {SQL_CURSOR_TYPE, SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC, SQL_CURSOR_FORWARD_ONLY},
       {SQL_CONCURRENCY, SQL_ATTR_CONCURRENCY, SQL_CONCUR_LOCK, SQL_CONCUR_READ_ONLY},
@@ -133,6 +132,21 @@ TEST(StatementAttributes, OptionFormsShareFields) {
     EXPECT_EQ(GetStatementOption(statement, c.option, option), kMsgSuccess);
     EXPECT_EQ(option, c.attributeValue) << c.option;
   }
+}
+
+// SQLExtendedFetch's rowset and the rowset of SQLFetch and SQLFetchScroll
+// are apart: an ODBC 2 application sets the first and binds one row for
+// SQLFetch, which must not then write a whole rowset.
+TEST(StatementAttributes, RowsetSizeIsNotTheRowArraySize) {
+  Connection conn;
+  StatementHandle& statement = *conn.NewStatement();
+  ASSERT_EQ(SetStatementOption(statement, SQL_ROWSET_SIZE, 7), kMsgSuccess);
+  ASSERT_EQ(SetStatementAttribute(statement, SQL_ATTR_ROW_ARRAY_SIZE, Integer(9)), kMsgSuccess);
+  EXPECT_EQ(ReadInteger(statement, SQL_ROWSET_SIZE), 7u);
+  EXPECT_EQ(ReadInteger(statement, SQL_ATTR_ROW_ARRAY_SIZE), 9u);
+  EXPECT_EQ(statement.rowsetSize, 7);
+  EXPECT_EQ(statement.rowArraySize, 9);
+  EXPECT_EQ(SetStatementOption(statement, SQL_ROWSET_SIZE, 0), kMsgInvalidAttributeValue);
 }
 
 TEST(StatementAttributes, FieldsBehindTheAnswers) {
@@ -234,7 +248,7 @@ TEST(StatementAttributes, ScrollOptions) {
     MessageId id;
     std::uint16_t cursorType;
     std::uint16_t concurrencyAfter;
-    std::int64_t rowArraySize;
+    std::int64_t rowsetSize;
   } cases[] = {
       {SQL_CONCUR_LOCK, SQL_SCROLL_STATIC, 10, false, kMsgSuccess, kCursorStatic, 2, 10},
       {SQL_CONCUR_LOCK, SQL_SCROLL_KEYSET_DRIVEN, 10, false, kMsgOptionValueChanged, kCursorStatic, 2, 10},
@@ -251,7 +265,8 @@ TEST(StatementAttributes, ScrollOptions) {
     EXPECT_EQ(SetScrollOptions(statement, c.concurrency, c.keyset, c.rowset), c.id) << c.keyset;
     EXPECT_EQ(statement.cursorType, c.cursorType) << c.keyset;
     EXPECT_EQ(statement.concurrency, c.concurrencyAfter) << c.keyset;
-    EXPECT_EQ(statement.rowArraySize, c.rowArraySize) << c.keyset;
+    EXPECT_EQ(statement.rowsetSize, c.rowsetSize) << c.keyset;
+    EXPECT_EQ(statement.rowArraySize, 1) << c.keyset;
   }
 }
 

@@ -1,0 +1,197 @@
+// Benchmark of fetching 100,000 cached rows of 10 columns through the
+// unixODBC Driver Manager: bound columns with rowsets of one row and of
+// 1,000 rows, and SQLGetData, every column as text. The SQLite ODBC driver
+// (Debian's libsqliteodbc) serves the same rows in the same run, from a
+// database file filled with what this driver read. Prints rows per second
+// of both and their ratio; asserts nothing.
+//
+// The rows are cached: one SQLSetStmtAttr(SQL_ATTR_CURSOR_TYPE, static) keeps
+// the connection's pages, so after the first read every execution of the
+// query reads the row cache and sends nothing to the service (the emulator's
+// request log is counted to show it).
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "../tests/integration/odbc_test_support.h"
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kColumns = 10;
+constexpr SQLLEN kTextSize = 64;
+constexpr int kRepeats = 3;
+constexpr const char* kSqliteDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
+constexpr const char* kQuery = "SELECT * FROM \"Bench: Rows\"";
+
+// Ten columns: the five every table has and five of the main field types.
+constexpr const char* kFixture =
+    "{\"apps\": [{\"name\": \"Bench\", \"users\": [\"alice\"], \"tables\": [{\"name\": \"Rows\", \"dbid\": "
+    "\"bbenchrwz\", \"fields\": [{\"fid\": 6, \"label\": \"T1\", \"type\": \"text\"}, {\"fid\": 7, \"label\": "
+    "\"N1\", \"type\": \"float\"}, {\"fid\": 8, \"label\": \"D1\", \"type\": \"date\"}, {\"fid\": 9, \"label\": "
+    "\"S1\", \"type\": \"timestamp\"}, {\"fid\": 10, \"label\": \"C1\", \"type\": \"checkbox\"}]}]}]}";
+
+struct Connection {
+  SQLHENV environment = SQL_NULL_HENV;
+  SQLHDBC connection = SQL_NULL_HDBC;
+  explicit Connection(const std::string& text) {
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environment);
+    SQLSetEnvAttr(environment, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, environment, &connection);
+    const SQLRETURN result = SQLDriverConnect(connection, nullptr, (SQLCHAR*)text.c_str(), SQL_NTS, nullptr, 0,
+                                              nullptr, SQL_DRIVER_NOPROMPT);
+    if (!SQL_SUCCEEDED(result)) std::fprintf(stderr, "connect failed: %s\n", ConnectionDiagnostic().c_str());
+  }
+  ~Connection() {
+    SQLDisconnect(connection);
+    SQLFreeHandle(SQL_HANDLE_DBC, connection);
+    SQLFreeHandle(SQL_HANDLE_ENV, environment);
+  }
+  std::string ConnectionDiagnostic() const { return ReadDiagnostic(SQL_HANDLE_DBC, connection).text; }
+  SQLHSTMT Statement() const {
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement);
+    return statement;
+  }
+};
+
+void Check(SQLRETURN result, SQLHSTMT statement, const char* what) {
+  if (SQL_SUCCEEDED(result) || result == SQL_NO_DATA) return;
+  std::fprintf(stderr, "%s failed: %s\n", what, ReadDiagnostic(SQL_HANDLE_STMT, statement).text.c_str());
+}
+
+// Every row of the query as ten texts (NULL as an empty text).
+std::vector<std::vector<std::string>> ReadAll(const Connection& c) {
+  std::vector<std::vector<std::string>> rows;
+  SQLHSTMT s = c.Statement();
+  // A static cursor type, set once, keeps the connection's pages cached.
+  SQLSetStmtAttr(s, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+  SQLSetStmtAttr(s, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+  Check(SQLExecDirect(s, (SQLCHAR*)kQuery, SQL_NTS), s, "the first read");
+  char text[kColumns][kTextSize];
+  SQLLEN lengths[kColumns];
+  for (int i = 0; i < kColumns; ++i) SQLBindCol(s, i + 1, SQL_C_CHAR, text[i], kTextSize, &lengths[i]);
+  while (SQL_SUCCEEDED(SQLFetch(s))) {
+    std::vector<std::string>& row = rows.emplace_back();
+    for (int i = 0; i < kColumns; ++i) row.emplace_back(lengths[i] == SQL_NULL_DATA ? "" : text[i]);
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, s);
+  return rows;
+}
+
+void FillSqlite(const Connection& c, const std::vector<std::vector<std::string>>& rows) {
+  SQLHSTMT s = c.Statement();
+  Check(SQLExecDirect(s,
+                      (SQLCHAR*)"CREATE TABLE \"Bench: Rows\" (\"Date Created\" TIMESTAMP, \"Date Modified\" "
+                                "TIMESTAMP, \"Record ID#\" INTEGER, \"Record Owner\" VARCHAR(254), \"Last Modified "
+                                "By\" VARCHAR(254), T1 VARCHAR(254), N1 DOUBLE, D1 DATE, S1 TIMESTAMP, C1 BIT)",
+                      SQL_NTS),
+        s, "CREATE TABLE");
+  SQLSetConnectAttr(c.connection, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+  Check(SQLPrepare(s, (SQLCHAR*)"INSERT INTO \"Bench: Rows\" VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)", SQL_NTS), s,
+        "INSERT");
+  char values[kColumns][kTextSize];
+  SQLLEN lengths[kColumns];
+  for (int i = 0; i < kColumns; ++i)
+    SQLBindParameter(s, i + 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, kTextSize, 0, values[i], kTextSize,
+                     &lengths[i]);
+  for (const std::vector<std::string>& row : rows) {
+    for (int i = 0; i < kColumns; ++i) {
+      std::snprintf(values[i], kTextSize, "%s", row[i].c_str());
+      lengths[i] = row[i].empty() ? SQL_NULL_DATA : SQL_NTS;
+    }
+    Check(SQLExecute(s), s, "an INSERT");
+  }
+  SQLEndTran(SQL_HANDLE_DBC, c.connection, SQL_COMMIT);
+  SQLFreeHandle(SQL_HANDLE_STMT, s);
+}
+
+enum class Mode { kBoundSingleRows, kBoundRowsets, kGetData };
+
+// One execution of the query read to its end; answers the rows read.
+long ReadOnce(const Connection& c, Mode mode) {
+  SQLHSTMT s = c.Statement();
+  const SQLULEN rowset = mode == Mode::kBoundRowsets ? 1000 : 1;
+  SQLULEN fetched = 0;
+  SQLSetStmtAttr(s, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(rowset), 0);
+  SQLSetStmtAttr(s, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+  Check(SQLExecDirect(s, (SQLCHAR*)kQuery, SQL_NTS), s, "the query");
+  std::vector<char> text(kColumns * rowset * kTextSize);
+  std::vector<SQLLEN> lengths(kColumns * rowset);
+  if (mode != Mode::kGetData) {
+    for (int i = 0; i < kColumns; ++i)
+      SQLBindCol(s, i + 1, SQL_C_CHAR, &text[i * rowset * kTextSize], kTextSize, &lengths[i * rowset]);
+  }
+  long rows = 0;
+  while (SQL_SUCCEEDED(SQLFetch(s))) {
+    if (mode == Mode::kGetData) {
+      for (int i = 0; i < kColumns; ++i) SQLGetData(s, i + 1, SQL_C_CHAR, &text[i * kTextSize], kTextSize, &lengths[i]);
+    }
+    rows += static_cast<long>(fetched);
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, s);
+  return rows;
+}
+
+// The best of a few runs, in rows per second.
+double RowsPerSecond(const Connection& c, Mode mode, long& rows) {
+  double best = 0;
+  for (int i = 0; i < kRepeats; ++i) {
+    const auto start = std::chrono::steady_clock::now();
+    rows = ReadOnce(c, mode);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    best = std::max(best, rows / seconds);
+  }
+  return best;
+}
+
+long ServiceQueries(const Emulator& emulator) {
+  const std::string log = RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log?action=API_DoQuery'");
+  long count = 0;
+  for (std::size_t at = log.find("\"seq\""); at != std::string::npos; at = log.find("\"seq\"", at + 1)) ++count;
+  return count;
+}
+
+}  // namespace
+
+int main() {
+  TempFolder folder;
+  Emulator emulator(folder);
+  if (emulator.port == 0) {
+    std::fprintf(stderr, "could not start the emulator\n");
+    return 1;
+  }
+  emulator.Admin("fixture", kFixture);
+  emulator.Admin("generate", "{\"table\": \"bbenchrwz\", \"rows\": " + std::to_string(kRows) + ", \"seed\": 11}");
+  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+  std::ofstream(folder.path + "/odbcinst.ini", std::ios::app) << "[SQLite3]\nDriver=" << kSqliteDriver << "\n";
+
+  Connection ours("DSN=demo");
+  Connection sqlite("DRIVER={SQLite3};Database=" + folder.path + "/bench.sqlite");
+  const std::vector<std::vector<std::string>> rows = ReadAll(ours);
+  FillSqlite(sqlite, rows);
+  std::printf("rows: %zu of %d columns, every column bound or read as SQL_C_CHAR\n", rows.size(), kColumns);
+
+  const long queriesBefore = ServiceQueries(emulator);
+  const struct {
+    Mode mode;
+    const char* name;
+  } modes[] = {{Mode::kBoundSingleRows, "bound columns, 1-row rowsets    "},
+               {Mode::kBoundRowsets, "bound columns, 1,000-row rowsets"},
+               {Mode::kGetData, "SQLGetData, 1-row rowsets       "}};
+  for (const auto& m : modes) {
+    long ourRows = 0, sqliteRows = 0;
+    const double ourRate = RowsPerSecond(ours, m.mode, ourRows);
+    const double sqliteRate = RowsPerSecond(sqlite, m.mode, sqliteRows);
+    std::printf("%s  helvane %9.0f rows/s (%ld rows)   SQLite %9.0f rows/s (%ld rows)   ratio %.2f\n", m.name,
+                ourRate, ourRows, sqliteRate, sqliteRows, ourRate / sqliteRate);
+  }
+  std::printf("requests to the service while timed: %ld\n", ServiceQueries(emulator) - queriesBefore);
+  return 0;
+}

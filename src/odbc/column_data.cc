@@ -1,0 +1,220 @@
+// GetDataCore and SQLGetData: a column's source, the element of the row in
+// the application's arrays, the position inside a long value, and the
+// indicator and length rules.
+#include "odbc/column_data.h"
+
+#include "common/c_type_rules.h"
+#include "connection/type_info.h"
+#include "handles/connection_record.h"
+#include "handles/descriptor_handle.h"
+#include "handles/statement_handle.h"
+#include "odbc/catalog_column_tables.h"
+#include "odbc/catalog_rows.h"
+#include "odbc/column_attributes.h"
+#include "odbc/column_values.h"
+
+namespace {
+
+// The long-data offset of a column whose value has been returned whole: the
+// next SQLGetData on it answers SQL_NO_DATA, NULLs and fixed-size values
+// included.
+constexpr std::int64_t kLongDataDone = -1;
+
+// A host that insists on catalog columns of this octet length.
+constexpr const char* kFixedCatalogLengthHost = "visio.exe";
+constexpr SQLLEN kFixedCatalogLength = 1024;
+
+NodeIndex StatementNodeOf(const StatementHandle& statement) {
+  const ParseTree* tree = statement.parseTree;
+  if (tree == nullptr || tree->nodes.empty()) return kNoNode;
+  return tree->nodes[0].fields.root.statementNode;
+}
+
+MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
+  const ParseTree& tree = *statement.parseTree;
+  source.select = StatementNodeOf(statement);
+  if (source.select == kNoNode || tree.nodes[source.select].kind != kNodeSelect) return kMsgInternalError;
+  NodeIndex item = tree.nodes[source.select].fields.select.selectList;
+  for (std::uint16_t n = 1; item != kNoNode && n < column; ++n) item = tree.nodes[item].fields.listItem.next;
+  if (item == kNoNode) return kMsgInvalidColumnId;
+  source.value = tree.nodes[item].fields.listItem.value;
+  if (source.value == kNoNode) return kMsgInternalError;
+  source.sqlType = tree.nodes[source.value].cell.sqlType;
+  source.direct = ReadsFromTable(tree, source.select, source.value);
+  return kMsgSuccess;
+}
+
+MessageId ResolveCatalogColumn(const StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
+  const CatalogColumnTable* table = GetCatalogColumnTable(statement.statementKind);
+  if (column > table->count) return kMsgInvalidColumnId;
+  source.kind = ColumnSourceKind::kCatalog;
+  source.sqlType = CatalogColumnSqlType(table->columns[column - 1].type);
+  return kMsgSuccess;
+}
+
+bool HasCurrentRow(const StatementHandle& statement, const ColumnSource& source) {
+  if (statement.statementKind != kStatementQueryResult) return true;  // catalog rows check their own
+  const std::int64_t row = statement.parseTree->nodes[source.select].fields.select.currentRow;
+  return row != kRowBeforeFirst && row != kRowAfterLast;
+}
+
+// The C type the conversion works to: the ODBC version's date-time codes,
+// and SQL_C_DEFAULT replaced by the column type's own C type.
+SQLSMALLINT ResolveCType(const StatementHandle& statement, const ColumnSource& source, SQLSMALLINT cType) {
+  const SQLSMALLINT mapped = MapDateTypeForConnection(*statement.connection, cType);
+  if (mapped != SQL_C_DEFAULT) return mapped;
+  return DefaultCTypeForSqlType(source.sqlType, FindTypeInfoRow(statement, source.sqlType));
+}
+
+template <typename T>
+T* Advance(T* pointer, std::int64_t bytes) {
+  if (pointer == nullptr) return nullptr;
+  return reinterpret_cast<T*>(reinterpret_cast<char*>(pointer) + bytes);
+}
+
+// The row's element: by column, the arrays step by one element (a fixed-size
+// C type's own size, never the buffer length given with it, or the buffer
+// length of a character or binary type) and by one SQLLEN; by row, all step
+// by the row structure's size.
+struct Element {
+  void* data;
+  SQLLEN* octetLength;
+  SQLLEN* indicator;
+};
+
+Element PlaceElement(const ColumnBinding& binding, SQLSMALLINT cType, const RowPlacement* placement) {
+  Element e{binding.data, binding.octetLength, binding.indicator};
+  if (placement == nullptr) return e;
+  const std::int64_t r = placement->rowIndex;
+  if (placement->bindType != SQL_BIND_BY_COLUMN) {
+    const std::int64_t step = static_cast<std::int64_t>(placement->bindType) * r + placement->bindOffset;
+    return Element{Advance(e.data, step), Advance(e.octetLength, step), Advance(e.indicator, step)};
+  }
+  const std::size_t fixedSize = FixedCTypeSize(cType);
+  const std::int64_t elementSize = fixedSize != 0 ? static_cast<std::int64_t>(fixedSize) : binding.bufferLength;
+  const std::int64_t lengthStep = placement->bindOffset + r * static_cast<std::int64_t>(sizeof(SQLLEN));
+  return Element{Advance(e.data, placement->bindOffset + r * elementSize), Advance(e.octetLength, lengthStep),
+                 Advance(e.indicator, lengthStep)};
+}
+
+MessageId ReadCatalogColumn(StatementHandle& statement, const ColumnSource& source, const ValueTarget& target,
+                            SQLLEN& outLength) {
+  CatalogValue value;
+  if (MessageId id = ReadCatalogValue(statement, source.column, value)) return id;
+  const MessageId id = ConvertColumnValue(statement, value.sqlType, value.data, value.length, target, outLength);
+  const ConnectionRecord* record = statement.connection->record;
+  if (outLength != SQL_NULL_DATA && record != nullptr && record->hostModuleName == kFixedCatalogLengthHost)
+    outLength = kFixedCatalogLength;
+  return id;
+}
+
+MessageId ReadSource(StatementHandle& statement, const ColumnSource& source, const ValueTarget& target,
+                     SQLLEN& outLength) {
+  switch (source.kind) {
+    case ColumnSourceKind::kBookmark: {
+      // The row being delivered: inside a rowset it is not yet the current
+      // bookmark, which names the rowset's first row.
+      const std::int64_t row = source.select != kNoNode
+                                   ? statement.parseTree->nodes[source.select].fields.select.currentRow + 1
+                                   : statement.currentBookmark;
+      const auto bookmark = static_cast<std::int32_t>(row);
+      return ConvertColumnValue(statement, SQL_INTEGER, &bookmark, sizeof bookmark, target, outLength);
+    }
+    case ColumnSourceKind::kCatalog: return ReadCatalogColumn(statement, source, target, outLength);
+    default: return ReadQueryColumn(statement, source, target, outLength);
+  }
+}
+
+SQLRETURN Fail(StatementHandle& statement, MessageId id) {
+  statement.diagnostic.messageId = id;
+  return SQL_ERROR;
+}
+
+// A cut piece of a character or binary value leaves more to read; a
+// fixed-size value is whole even when digits were dropped.
+bool Finished(MessageId id, SQLSMALLINT cType) {
+  return id == kMsgSuccess || FixedCTypeSize(cType) != 0 || cType == SQL_C_NUMERIC;
+}
+
+SQLRETURN Report(StatementHandle& statement, MessageId id, SQLLEN outLength, const Element& element) {
+  if (outLength == SQL_NULL_DATA) {
+    if (element.indicator == nullptr) return Fail(statement, kMsgIndicatorRequired);
+    *element.indicator = SQL_NULL_DATA;
+  } else {
+    // The indicator first: when both share one variable, the length wins.
+    if (element.indicator != nullptr) *element.indicator = 0;
+    if (element.octetLength != nullptr) *element.octetLength = outLength;
+  }
+  statement.diagnostic.messageId = id;
+  return id == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+}
+
+}  // namespace
+
+MessageId ResolveColumnSource(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
+  source = ColumnSource{};
+  source.column = column;
+  const bool catalog = GetCatalogColumnTable(statement.statementKind) != nullptr;
+  const bool query = statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr;
+  if (!catalog && !query) return kMsgInvalidCursorState;
+  if (column == 0) {
+    if (statement.useBookmarks == SQL_UB_OFF) return kMsgInvalidColumnId;
+    source.kind = ColumnSourceKind::kBookmark;
+    source.sqlType = SQL_INTEGER;
+    if (query) source.select = StatementNodeOf(statement);
+    return source.select == kNoNode && query ? kMsgInternalError : kMsgSuccess;
+  }
+  return catalog ? ResolveCatalogColumn(statement, column, source) : ResolveQueryColumn(statement, column, source);
+}
+
+SQLRETURN DeliverColumn(StatementHandle& statement, const ColumnSource& source, const ColumnBinding& binding,
+                        const RowPlacement* placement) {
+  if (!HasCurrentRow(statement, source)) return Fail(statement, kMsgInvalidCursorState);
+  const SQLSMALLINT cType = ResolveCType(statement, source, binding.cType);
+  const Element element = PlaceElement(binding, cType, placement);
+  if (statement.longDataColumn != source.column) {
+    statement.longDataColumn = source.column;
+    statement.longDataOffset = 0;
+  }
+  if (statement.longDataOffset == kLongDataDone) return SQL_NO_DATA;
+  ValueTarget target{cType, binding.precision, binding.scale, element.data, binding.bufferLength,
+                     &statement.longDataOffset};
+  SQLLEN outLength = 0;
+  const MessageId id = ReadSource(statement, source, target, outLength);
+  if (id == kMsgNoDataFound) {
+    statement.longDataOffset = kLongDataDone;
+    return SQL_NO_DATA;
+  }
+  if (id != kMsgSuccess && id != kMsgDataTruncated) return Fail(statement, id);
+  const SQLRETURN result = Report(statement, id, outLength, element);
+  if (result != SQL_ERROR && (outLength == SQL_NULL_DATA || Finished(id, cType)))
+    statement.longDataOffset = kLongDataDone;
+  return result;
+}
+
+SQLRETURN GetDataCore(StatementHandle& statement, std::uint16_t column, const ColumnBinding& binding,
+                      const RowPlacement* placement) {
+  statement.diagnostic.messageId = kMsgSuccess;
+  ColumnSource source;
+  if (MessageId id = ResolveColumnSource(statement, column, source)) return Fail(statement, id);
+  return DeliverColumn(statement, source, binding, placement);
+}
+
+SQLRETURN GetData(StatementHandle& statement, std::uint16_t column, SQLSMALLINT targetType, SQLPOINTER target,
+                  SQLLEN bufferLength, SQLLEN* lengthOrIndicator) {
+  statement.diagnosticRowCount = 0;
+  if (bufferLength < 0) return Fail(statement, kMsgInvalidBufferLength);
+  ColumnBinding binding{targetType, kDefaultNumericPrecision, 0, target, bufferLength, lengthOrIndicator,
+                        lengthOrIndicator};
+  if (targetType == SQL_ARD_TYPE) {
+    binding.cType = SQL_C_DEFAULT;
+    for (const DescriptorRecord* r = statement.currentArd->records; r != nullptr; r = r->nextRecord) {
+      if (r->number != column) continue;
+      binding.cType = r->cType;
+      binding.precision = r->precision;
+      binding.scale = r->scale;
+      break;
+    }
+  }
+  return GetDataCore(statement, column, binding, nullptr);
+}

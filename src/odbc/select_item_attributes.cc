@@ -1,0 +1,194 @@
+// Attributes of a SELECT's result columns: a column reference is described
+// by its table's column and that column's type row, any other expression by
+// the type the binder gave it; sizes follow from the type.
+#include <sqlext.h>
+
+#include "connection/type_info.h"
+#include "handles/statement_handle.h"
+#include "odbc/column_attribute_answers.h"
+#include "tables/column_type_info.h"
+#include "tables/table_cursor.h"
+
+namespace {
+
+// What the answers of one select item are made of.
+struct SelectColumn {
+  NodeIndex item = kNoNode;
+  NodeIndex value = kNoNode;
+  const ColumnDescriptor* descriptor = nullptr;  // column references only
+  const TypeInfoRow* row = nullptr;
+  std::int16_t type = 0;   // the row's type in the statement's ODBC version
+  std::int64_t size = 0;   // the node's size
+  std::int64_t digits = 0;  // the node's decimal digits, 0 when unset
+};
+
+NodeIndex SelectItemAt(const ParseTree& tree, NodeIndex select, std::uint16_t column) {
+  NodeIndex item = tree.nodes[select].fields.select.selectList;
+  for (std::uint16_t n = 1; item != kNoNode && n < column; ++n) item = tree.nodes[item].fields.listItem.next;
+  return item;
+}
+
+std::int64_t CountSelectItems(const ParseTree& tree, NodeIndex select) {
+  std::int64_t count = 0;
+  for (NodeIndex item = tree.nodes[select].fields.select.selectList; item != kNoNode;
+       item = tree.nodes[item].fields.listItem.next)
+    ++count;
+  return count;
+}
+
+MessageId DescribeColumnReference(const ParseTree& tree, const ParseNode& node, SelectColumn& out) {
+  const ColumnReferenceFields& f = node.fields.columnReference;
+  if (f.tableReference == kNoNode || f.tableReference >= tree.nodes.size()) return kMsgQuickBaseError;
+  const TableCursor* cursor = tree.nodes[f.tableReference].fields.tableReference.cursor;
+  if (cursor == nullptr || f.columnNumber >= cursor->columns.size()) return kMsgQuickBaseError;
+  out.descriptor = &cursor->columns[f.columnNumber];
+  out.row = FindColumnTypeInfoRow(*cursor, f.columnNumber);
+  return out.row != nullptr ? kMsgSuccess : kMsgQuickBaseError;
+}
+
+MessageId DescribeSelectItem(const StatementHandle& statement, const ParseTree& tree, NodeIndex item,
+                             SelectColumn& out) {
+  out.item = item;
+  out.value = tree.nodes[item].fields.listItem.value;
+  if (out.value == kNoNode || out.value >= tree.nodes.size()) return kMsgQuickBaseError;
+  const ParseNode& node = tree.nodes[out.value];
+  if (node.kind == kNodeColumnReference) {
+    if (MessageId id = DescribeColumnReference(tree, node, out)) return id;
+  } else {
+    out.row = TypeInfoRowForStatement(statement, node.cell.sqlType);
+    if (out.row == nullptr) return kMsgQuickBaseError;
+  }
+  out.type = MapDateTypeForStatement(statement, out.row->dataType);
+  out.size = node.cell.size;
+  out.digits = node.cell.digits == kNoDigits ? 0 : node.cell.digits;
+  return kMsgSuccess;
+}
+
+// A type whose values can be negative, so that its row's signedness counts;
+// every other type reads as unsigned, as ODBC asks.
+bool IsSignedNumberType(std::int16_t type) {
+  switch (type) {
+    case SQL_TINYINT:
+    case SQL_SMALLINT:
+    case SQL_INTEGER:
+    case SQL_BIGINT:
+    case SQL_NUMERIC:
+    case SQL_DECIMAL:
+    case SQL_FLOAT:
+    case SQL_REAL:
+    case SQL_DOUBLE: return true;
+    default: return false;
+  }
+}
+
+bool IsUnsigned(const SelectColumn& c) { return c.row->unsignedAttribute == 1 || !IsSignedNumberType(c.type); }
+
+struct Sizes {
+  std::int64_t length;
+  std::int64_t precision;
+  std::int64_t displaySize;
+};
+
+bool SizesOf(const SelectColumn& c, Sizes& out) {
+  const bool u = IsUnsigned(c);
+  const std::int64_t s = c.size;
+  switch (c.type) {
+    case SQL_BIT: out = {1, 1, 1}; return true;
+    case SQL_TINYINT: out = {1, 3, u ? 3 : 4}; return true;
+    case SQL_BIGINT: out = {u ? s : s + 1, s, u ? s : s + 1}; return true;
+    case SQL_LONGVARBINARY:
+    case SQL_VARBINARY:
+    case SQL_BINARY: out = {s, s, 2 * s}; return true;
+    case SQL_LONGVARCHAR:
+    case SQL_CHAR:
+    case SQL_VARCHAR: out = {s, s, s}; return true;
+    case SQL_NUMERIC:
+    case SQL_DECIMAL: out = {s + 2, s, s + 2}; return true;
+    case SQL_INTEGER: out = {4, 10, u ? 10 : 11}; return true;
+    case SQL_SMALLINT: out = {2, 5, u ? 5 : 6}; return true;
+    case SQL_FLOAT:
+    case SQL_DOUBLE: out = {8, 15, 22}; return true;
+    case SQL_REAL: out = {4, 7, 13}; return true;
+    case SQL_DATE:
+    case SQL_TYPE_DATE: out = {6, 10, 10}; return true;
+    case SQL_TIME:
+    case SQL_TYPE_TIME: out = {6, 8, 8}; return true;
+    case SQL_TIMESTAMP:
+    case SQL_TYPE_TIMESTAMP: out = {16, 23, 23}; return true;
+    default: return false;
+  }
+}
+
+std::string NameOf(const ParseTree& tree, const SelectColumn& c) {
+  const ValueIndex alias = tree.nodes[c.item].fields.listItem.name;
+  if (alias != kNoValue) return GetValueText(tree, alias);
+  const ParseNode& node = tree.nodes[c.value];
+  if (node.kind == kNodeColumnReference && node.fields.columnReference.columnName != kNoValue)
+    return GetValueText(tree, node.fields.columnReference.columnName);
+  return std::string();
+}
+
+// The name the statement gives the column's table: its qualifier as
+// written, else the table's own name.
+std::string TableNameOf(const ParseTree& tree, const SelectColumn& c) {
+  const ParseNode& node = tree.nodes[c.value];
+  if (node.kind != kNodeColumnReference) return std::string();
+  const ColumnReferenceFields& f = node.fields.columnReference;
+  if (f.qualifier != kNoValue) return GetValueText(tree, f.qualifier);
+  const ValueIndex name = tree.nodes[f.tableReference].fields.tableReference.tableName;
+  return name != kNoValue ? GetValueText(tree, name) : std::string();
+}
+
+MessageId SizeAnswer(const SelectColumn& c, std::uint16_t attribute, ColumnAttributeAnswer& answer) {
+  Sizes sizes{};
+  if (!SizesOf(c, sizes)) return kMsgNotSupportedDetail;
+  if (attribute == SQL_COLUMN_LENGTH) answer = NumberAnswer(sizes.length);
+  else if (attribute == SQL_COLUMN_PRECISION) answer = NumberAnswer(sizes.precision);
+  else answer = NumberAnswer(sizes.displaySize);
+  return kMsgSuccess;
+}
+
+MessageId AnswerFor(const ParseTree& tree, const SelectColumn& c, std::uint16_t attribute,
+                    ColumnAttributeAnswer& answer) {
+  switch (attribute) {
+    case SQL_COLUMN_NAME:
+    case SQL_COLUMN_LABEL: answer = TextAnswer(NameOf(tree, c)); break;
+    case SQL_COLUMN_TYPE: answer = NumberAnswer(c.type); break;
+    case SQL_COLUMN_LENGTH:
+    case SQL_COLUMN_PRECISION:
+    case SQL_COLUMN_DISPLAY_SIZE: return SizeAnswer(c, attribute, answer);
+    case SQL_COLUMN_SCALE: answer = NumberAnswer(c.digits); break;
+    case SQL_COLUMN_NULLABLE: answer = NumberAnswer(c.descriptor != nullptr ? c.descriptor->nullable : c.row->nullable); break;
+    case SQL_COLUMN_UNSIGNED: answer = NumberAnswer(IsUnsigned(c) ? 1 : 0); break;
+    case SQL_COLUMN_MONEY: answer = NumberAnswer(c.row->fixedPrecScale); break;
+    case SQL_COLUMN_UPDATABLE:
+      answer = NumberAnswer(c.descriptor != nullptr ? c.descriptor->updatable : SQL_ATTR_READWRITE_UNKNOWN);
+      break;
+    case SQL_COLUMN_AUTO_INCREMENT: answer = NumberAnswer(c.row->autoUniqueValue == 1 ? 1 : 0); break;
+    case SQL_COLUMN_CASE_SENSITIVE: answer = NumberAnswer(c.row->caseSensitive); break;
+    case SQL_COLUMN_SEARCHABLE: answer = NumberAnswer(c.row->searchable); break;
+    case SQL_COLUMN_TYPE_NAME: answer = TextAnswer(c.row->typeName); break;
+    case SQL_COLUMN_TABLE_NAME: answer = TextAnswer(TableNameOf(tree, c)); break;
+    default: answer = TextAnswer(""); break;  // owner and qualifier names
+  }
+  return kMsgSuccess;
+}
+
+}  // namespace
+
+MessageId AnswerSelectItemAttribute(StatementHandle& statement, ParseTree& tree, NodeIndex select,
+                                    std::uint16_t column, std::uint16_t attribute, ColumnAttributeAnswer& answer) {
+  if (attribute == SQL_COLUMN_COUNT) {
+    answer = NumberAnswer(CountSelectItems(tree, select));
+    return kMsgSuccess;
+  }
+  if (column == 0) {
+    answer = BookmarkColumnAttribute(attribute);
+    return kMsgSuccess;
+  }
+  const NodeIndex item = SelectItemAt(tree, select, column);
+  if (item == kNoNode) return kMsgInvalidColumnId;
+  SelectColumn c;
+  if (MessageId id = DescribeSelectItem(statement, tree, item, c)) return id;
+  return AnswerFor(tree, c, attribute, answer);
+}
