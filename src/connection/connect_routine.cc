@@ -37,16 +37,24 @@ void ApplyHostFlags(ConnectionRecord& record) {
 }
 
 // DURATION and TIMEZONEOFFSET live on the handle, where conversions read them.
-void ApplyTimeSettings(ConnectionHandle& connection) {
+// An offset that can't be read refuses the connection: taking the process's
+// zone in its place would shift every timestamp without a word. Returns
+// what is wrong, or the empty text.
+std::string ApplyTimeSettings(ConnectionHandle& connection) {
   const std::string& duration = LookupSetting(connection.settings, "DURATION");
   double multiplier = 0;
   auto parsed = std::from_chars(duration.data(), duration.data() + duration.size(), multiplier);
   connection.durationMultiplier = parsed.ec == std::errc() && multiplier > 0 ? multiplier : 1.0;
   const std::string& offset = LookupSetting(connection.settings, "TIMEZONEOFFSET");
   std::int32_t minutes = 0;
-  auto offsetParsed = std::from_chars(offset.data(), offset.data() + offset.size(), minutes);
-  connection.timezoneOffsetSet = !offset.empty() && offsetParsed.ec == std::errc();
-  connection.timezoneOffsetMinutes = connection.timezoneOffsetSet ? minutes : 0;
+  connection.timezoneOffsetSet = false;
+  connection.timezoneOffsetMinutes = 0;
+  if (offset.find_first_not_of(" \t") == std::string::npos) return {};
+  if (!ParseTimezoneOffset(offset, minutes))
+    return "TIMEZONEOFFSET '" + offset + "' is not a number of minutes east of UTC";
+  connection.timezoneOffsetSet = true;
+  connection.timezoneOffsetMinutes = minutes;
+  return {};
 }
 
 std::unique_ptr<ConnectionRecord> BuildConnectionRecord(ConnectionHandle& connection) {
@@ -86,11 +94,16 @@ MessageId OpenConnection(ConnectionHandle& connection) {
     SetDiagnostic(connection.diagnostic, kMsgLoginMissing, missing);
     return kMsgLoginMissing;
   }
+  std::string timeFault = ApplyTimeSettings(connection);
+  if (!timeFault.empty()) {
+    SetDiagnostic(connection.diagnostic, kMsgUnableToConnect, timeFault);
+    return kMsgUnableToConnect;
+  }
   std::unique_ptr<ConnectionRecord> record = BuildConnectionRecord(connection);
   ApiCallRecord& call = record->client->session.callRecord;
   if (ApiAuthenticate(record->client->session, call) != kMsgSuccess) return PostConnectFailure(connection, call);
-  ApplyTimeSettings(connection);
-  connection.autocommit = 1;
+  // Autocommit stays as the application left it before connecting; the
+  // handle starts with it on.
   connection.record = record.release();
   return kMsgSuccess;
 }

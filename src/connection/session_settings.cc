@@ -35,6 +35,25 @@ void ParseTimeoutList(const std::string& text, TransportSettings& settings) {
   }
 }
 
+bool ParseTimezoneOffset(const std::string& text, std::int32_t& minutes) {
+  constexpr std::int32_t kMinutesPerDay = 24 * 60;
+  std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return false;
+  std::size_t last = text.find_last_not_of(" \t") + 1;
+  // from_chars takes a minus sign but not a plus sign, which is how offsets
+  // east of UTC are commonly written.
+  if (text[first] == '+') {
+    ++first;
+    if (first == last || text[first] == '-') return false;
+  }
+  std::int32_t value = 0;
+  auto [end, error] = std::from_chars(text.data() + first, text.data() + last, value);
+  if (error != std::errc() || end != text.data() + last) return false;
+  if (value <= -kMinutesPerDay || value >= kMinutesPerDay) return false;
+  minutes = value;
+  return true;
+}
+
 bool IsSettingOn(const std::string& value) {
   std::string folded = UpperCopyAZ(value);
   return folded == "1" || folded == "Y" || folded == "YES" || folded == "ON" || folded == "TRUE";

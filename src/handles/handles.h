@@ -77,7 +77,9 @@ struct ConnectionHandle {
   ConnectionRecord* record = nullptr;  // none until connected
   std::string currentCatalog;
   std::int64_t isolationLevel = -1;
-  std::uint8_t autocommit = 0;
+  // On from allocation, as ODBC applications expect; a choice made before
+  // connecting is kept by connecting.
+  std::uint8_t autocommit = 1;
   // Defaults copied into every new statement.
   std::uint64_t bindType = 0;
   std::uint16_t concurrency = 1;

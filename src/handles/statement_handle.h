@@ -20,6 +20,7 @@ struct TableCursor;
 
 // StatementKind: what produces the rows of the statement's result.
 inline constexpr std::int32_t kStatementNone = 0;
+inline constexpr std::int32_t kStatementTypeInfo = 5;
 inline constexpr std::int32_t kStatementQueryResult = 8;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;

@@ -83,6 +83,15 @@ MessageId SetDefaultBindType(ConnectionHandle& connection, SQLULEN value) {
 }
 
 MessageId SetAutocommit(ConnectionHandle& connection, SQLULEN value) {
+  if (value != SQL_AUTOCOMMIT_OFF && value != SQL_AUTOCOMMIT_ON) return kMsgDriverNotCapable;
+  // Before connecting the choice is only kept, and connecting keeps it: the
+  // Driver Manager hands over an application's choice at this moment, and a
+  // connection that came up with autocommit on again would send writes the
+  // application means to roll back.
+  if (connection.record == nullptr) {
+    connection.autocommit = value == SQL_AUTOCOMMIT_ON ? 1 : 0;
+    return kMsgSuccess;
+  }
   if (!TransactionCapable(connection)) {
     if (value != SQL_AUTOCOMMIT_ON) return kMsgDriverNotCapable;
     connection.autocommit = 1;
@@ -92,7 +101,6 @@ MessageId SetAutocommit(ConnectionHandle& connection, SQLULEN value) {
     connection.autocommit = 0;
     return kMsgSuccess;
   }
-  if (value != SQL_AUTOCOMMIT_ON) return kMsgDriverNotCapable;
   if (connection.autocommit == 0) {
     // The writes held back while autocommit was off go out now; if they
     // can't, autocommit stays off so they are neither lost nor sent twice.

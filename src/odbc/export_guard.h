@@ -128,6 +128,26 @@ SQLRETURN GuardedStatementCall(SQLHSTMT handle, const char* functionName, Core&&
   return export_detail::RunCore(*statement, functionName, core);
 }
 
+// SQLCopyDesc: both descriptors checked, and the locks of both connections
+// taken together, in an order that can't deadlock against a copy the other
+// way round; the target keeps the call's diagnostic.
+template <typename Core>
+SQLRETURN GuardedDescriptorPairCall(SQLHDESC sourceHandle, SQLHDESC targetHandle, const char* functionName,
+                                    Core&& core) noexcept {
+  DescriptorHandle* source = DescriptorOf(sourceHandle);
+  DescriptorHandle* target = DescriptorOf(targetHandle);
+  if (source == nullptr || target == nullptr) return SQL_INVALID_HANDLE;
+  std::mutex& sourceMutex = export_detail::MutexOf(*source);
+  std::mutex& targetMutex = export_detail::MutexOf(*target);
+  std::unique_lock<std::mutex> sourceLock(sourceMutex, std::defer_lock);
+  std::unique_lock<std::mutex> targetLock(targetMutex, std::defer_lock);
+  if (&sourceMutex == &targetMutex) targetLock.lock();
+  else std::lock(sourceLock, targetLock);
+  ClearDiagnostic(target->diagnostic);
+  auto copy = [&](DescriptorHandle& to) { return core(*source, to); };
+  return export_detail::RunCore(*target, functionName, copy);
+}
+
 // For the diagnostic functions, which read what the last call left: the
 // handle checked and locked as above, its diagnostic kept, and nothing
 // recorded when the core throws. An unknown handle type is SQL_ERROR.

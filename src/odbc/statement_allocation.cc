@@ -72,7 +72,9 @@ void DestroyStatementHandle(StatementHandle* statement) {
   UnlinkDescriptor(connection, statement->ipd);
   UnlinkDescriptor(connection, statement->apd);
   UnlinkStatement(connection, *statement);
+  ReleaseDescriptorRecords(statement->ird, false);
   ReleaseDescriptorRecords(statement->ard, false);
+  ReleaseDescriptorRecords(statement->ipd, false);
   ReleaseDescriptorRecords(statement->apd, false);
   delete statement;
 }

@@ -142,48 +142,54 @@ MessageId SetDescriptorPointer(StatementHandle& statement, SQLINTEGER attribute,
   return kMsgSuccess;
 }
 
-// What one attribute answers: an integer or a pointer.
+// What one attribute answers, and the width ODBC gives it.
 struct AttributeAnswer {
-  bool isPointer = false;
+  enum class Width { kLength, kInteger, kPointer };  // SQLULEN, SQLUINTEGER, a pointer
+  Width width = Width::kLength;
   SQLULEN number = 0;
   SQLPOINTER pointer = nullptr;
 };
 
-AttributeAnswer Number(SQLULEN number) { return {false, number, nullptr}; }
-AttributeAnswer Pointer(const void* pointer) { return {true, 0, const_cast<void*>(pointer)}; }
+AttributeAnswer Length(SQLULEN number) { return {AttributeAnswer::Width::kLength, number, nullptr}; }
+AttributeAnswer Integer(SQLULEN number) { return {AttributeAnswer::Width::kInteger, number, nullptr}; }
+AttributeAnswer Pointer(const void* pointer) {
+  return {AttributeAnswer::Width::kPointer, 0, const_cast<void*>(pointer)};
+}
 
 MessageId AnswerAttribute(StatementHandle& statement, SQLINTEGER attribute, AttributeAnswer& answer) {
   switch (attribute) {
-    case SQL_ATTR_CURSOR_SENSITIVITY: answer = Number(SQL_UNSPECIFIED); return kMsgSuccess;
+    case SQL_ATTR_CURSOR_SENSITIVITY: answer = Integer(SQL_UNSPECIFIED); return kMsgSuccess;
     case SQL_ATTR_CURSOR_SCROLLABLE:
-      if (statement.cursorType == kCursorForwardOnly) answer = Number(SQL_NONSCROLLABLE);
-      else if (statement.cursorType == kCursorStatic) answer = Number(SQL_SCROLLABLE);
+      if (statement.cursorType == kCursorForwardOnly) answer = Integer(SQL_NONSCROLLABLE);
+      else if (statement.cursorType == kCursorStatic) answer = Integer(SQL_SCROLLABLE);
       else return kMsgInternalError;
       return kMsgSuccess;
-    case SQL_ATTR_ENABLE_AUTO_IPD: answer = Number(statement.autoIpd); return kMsgSuccess;
+    case SQL_ATTR_ENABLE_AUTO_IPD: answer = Integer(statement.autoIpd); return kMsgSuccess;
     case SQL_ATTR_FETCH_BOOKMARK_PTR: answer = Pointer(statement.fetchBookmarkPointer); return kMsgSuccess;
     case SQL_ATTR_PARAM_BIND_OFFSET_PTR: answer = Pointer(BindOffsetAnswer(*statement.currentApd)); return kMsgSuccess;
-    case SQL_ATTR_PARAM_BIND_TYPE: answer = Number(statement.currentApd->bindType); return kMsgSuccess;
+    case SQL_ATTR_PARAM_BIND_TYPE: answer = Length(statement.currentApd->bindType); return kMsgSuccess;
     case SQL_ATTR_PARAM_OPERATION_PTR: answer = Pointer(statement.currentApd->arrayStatusPointer); return kMsgSuccess;
     case SQL_ATTR_PARAM_STATUS_PTR: answer = Pointer(statement.ipd.arrayStatusPointer); return kMsgSuccess;
     case SQL_ATTR_PARAMS_PROCESSED_PTR: answer = Pointer(statement.ipd.rowsProcessedPointer); return kMsgSuccess;
-    case SQL_ATTR_PARAMSET_SIZE: answer = Number(static_cast<SQLULEN>(statement.paramsetSize)); return kMsgSuccess;
+    case SQL_ATTR_PARAMSET_SIZE: answer = Length(static_cast<SQLULEN>(statement.paramsetSize)); return kMsgSuccess;
     case SQL_ATTR_ROW_BIND_OFFSET_PTR: answer = Pointer(BindOffsetAnswer(*statement.currentArd)); return kMsgSuccess;
     case SQL_ATTR_ROW_OPERATION_PTR: answer = Pointer(statement.currentArd->arrayStatusPointer); return kMsgSuccess;
     case SQL_ATTR_ROW_STATUS_PTR: answer = Pointer(statement.ird.arrayStatusPointer); return kMsgSuccess;
     case SQL_ATTR_ROWS_FETCHED_PTR: answer = Pointer(statement.ird.rowsProcessedPointer); return kMsgSuccess;
-    case SQL_ATTR_ROW_ARRAY_SIZE: answer = Number(static_cast<SQLULEN>(statement.rowArraySize)); return kMsgSuccess;
+    case SQL_ATTR_ROW_ARRAY_SIZE: answer = Length(static_cast<SQLULEN>(statement.rowArraySize)); return kMsgSuccess;
     case SQL_ATTR_APP_ROW_DESC: answer = Pointer(statement.currentArd); return kMsgSuccess;
     case SQL_ATTR_APP_PARAM_DESC: answer = Pointer(statement.currentApd); return kMsgSuccess;
     case SQL_ATTR_IMP_ROW_DESC: answer = Pointer(&statement.ird); return kMsgSuccess;
     case SQL_ATTR_IMP_PARAM_DESC: answer = Pointer(&statement.ipd); return kMsgSuccess;
-    case SQL_ATTR_METADATA_ID: answer = Number(statement.metadataId); return kMsgSuccess;
+    case SQL_ATTR_METADATA_ID: answer = Integer(statement.metadataId); return kMsgSuccess;
     default: break;
   }
   if (attribute < SQL_QUERY_TIMEOUT || attribute > SQL_ROW_NUMBER) return kMsgInvalidAttribute;
   SQLULEN number = 0;
   MessageId id = GetStatementOption(statement, static_cast<SQLUSMALLINT>(attribute), number);
-  answer = Number(number);
+  // The bookmark of an ODBC 2 option is 32 bits wide; the other options
+  // became SQLULEN attributes.
+  answer = attribute == SQL_GET_BOOKMARK ? Integer(number) : Length(number);
   return id;
 }
 
@@ -306,14 +312,31 @@ MessageId GetStatementAttribute(StatementHandle& statement, SQLINTEGER attribute
   AttributeAnswer answer;
   MessageId id = AnswerAttribute(statement, attribute, answer);
   if (id != kMsgSuccess) return id;
-  if (answer.isPointer) {
-    if (value != nullptr) *static_cast<SQLPOINTER*>(value) = answer.pointer;
-    if (stringLength != nullptr) *stringLength = SQL_IS_POINTER;
-  } else {
-    if (value != nullptr) *static_cast<SQLULEN*>(value) = answer.number;
-    if (stringLength != nullptr) *stringLength = SQL_IS_UINTEGER;
+  switch (answer.width) {
+    case AttributeAnswer::Width::kPointer:
+      if (value != nullptr) *static_cast<SQLPOINTER*>(value) = answer.pointer;
+      if (stringLength != nullptr) *stringLength = SQL_IS_POINTER;
+      return kMsgSuccess;
+    case AttributeAnswer::Width::kInteger:
+      if (value != nullptr) *static_cast<SQLUINTEGER*>(value) = static_cast<SQLUINTEGER>(answer.number);
+      break;
+    case AttributeAnswer::Width::kLength:
+      if (value != nullptr) *static_cast<SQLULEN*>(value) = answer.number;
+      break;
   }
+  if (stringLength != nullptr) *stringLength = SQL_IS_UINTEGER;
   return kMsgSuccess;
+}
+
+void WriteStatementOption(SQLUSMALLINT option, SQLULEN answer, SQLPOINTER value) {
+  if (value == nullptr) return;
+  switch (option) {
+    case SQL_KEYSET_SIZE:
+    case SQL_MAX_LENGTH:
+    case SQL_MAX_ROWS:
+    case SQL_ROWSET_SIZE: *static_cast<SQLULEN*>(value) = answer; return;
+    default: *static_cast<SQLUINTEGER*>(value) = static_cast<SQLUINTEGER>(answer); return;
+  }
 }
 
 MessageId SetScrollOptions(StatementHandle& statement, SQLUSMALLINT concurrency, SQLLEN keysetSize,

@@ -43,10 +43,18 @@ SQLULEN OdbcCursorType(std::uint16_t cursorType);
 MessageId SetStatementOption(StatementHandle& statement, SQLUSMALLINT option, SQLULEN value);
 MessageId GetStatementOption(const StatementHandle& statement, SQLUSMALLINT option, SQLULEN& out);
 
+// Writes an option's answer at the width ODBC 2 gives it on this platform:
+// SQLULEN for the keyset size, maximum length, maximum rows and rowset size,
+// 32 bits for every other option. Nothing when value is null.
+void WriteStatementOption(SQLUSMALLINT option, SQLULEN answer, SQLPOINTER value);
+
 // Integer attributes arrive in value itself, pointers as value.
 MessageId SetStatementAttribute(StatementHandle& statement, SQLINTEGER attribute, SQLPOINTER value);
-// Writes an SQLULEN or a pointer to value (when not null) and reports
-// SQL_IS_UINTEGER or SQL_IS_POINTER through stringLength.
+// Writes the answer to value (when not null) at the width ODBC gives the
+// attribute: a pointer, an SQLUINTEGER (the cursor's scrollability and
+// sensitivity, the automatic IPD, the metadata-id flag and the ODBC 2
+// bookmark) or an SQLULEN; reports SQL_IS_POINTER or SQL_IS_UINTEGER
+// through stringLength.
 MessageId GetStatementAttribute(StatementHandle& statement, SQLINTEGER attribute, SQLPOINTER value,
                                 SQLINTEGER bufferLength, SQLINTEGER* stringLength);
 

@@ -114,6 +114,56 @@ TEST(ConnectRoutine, ValuesThatAreNotTextAreRefusedBeforeSending) {
   }
 }
 
+// The offset the timestamps use, or a refusal before anything is sent: a
+// value read as the process's zone would shift every timestamp unnoticed.
+TEST(ConnectRoutine, TimezoneOffsetIsReadOrRefused) {
+  struct {
+    const char* value;
+    bool connects;
+    bool set;
+    std::int32_t minutes;
+  } cases[] = {
+      {"+60", true, true, 60},     {"-300", true, true, -300}, {" 0 ", true, true, 0},
+      {"+1439", true, true, 1439}, {"", true, false, 0},       {"  ", true, false, 0},
+      {"abc", false, false, 0},    {"+", false, false, 0},     {"+-60", false, false, 0},
+      {"++60", false, false, 0},   {"60min", false, false, 0}, {"1440", false, false, 0},
+      {"6 0", false, false, 0},
+  };
+  for (const auto& c : cases) {
+    CannedHttpServer server({Envelope("0", "<ticket>T</ticket>")});
+    Handles handles;
+    std::string out;
+    std::string in = "UID=alice;PWD=pw;QUICKBASESERVER=" + server.Url() + ";TIMEZONEOFFSET={" + c.value + "}";
+    MessageId id = DriverConnect(*handles.connection, in, out);
+    EXPECT_EQ(id, c.connects ? kMsgSuccess : kMsgUnableToConnect) << c.value;
+    EXPECT_EQ(handles.connection->timezoneOffsetSet, c.set) << c.value;
+    EXPECT_EQ(handles.connection->timezoneOffsetMinutes, c.minutes) << c.value;
+    if (c.connects) continue;
+    RenderedMessage message = RenderDiagnostic(handles.connection->diagnostic);
+    EXPECT_EQ(message.odbc3State, "08001");
+    EXPECT_NE(message.text.find(std::string("TIMEZONEOFFSET '") + c.value + "'"), std::string::npos) << message.text;
+    EXPECT_TRUE(server.Requests().empty()) << c.value;
+  }
+}
+
+// Autocommit is on from allocation; an application's choice made before
+// connecting survives connecting and reconnecting.
+TEST(ConnectRoutine, AutocommitChosenBeforeConnectingIsKept) {
+  for (std::uint8_t chosen : {0, 1}) {
+    CannedHttpServer server({Envelope("0", "<ticket>T</ticket>"), Envelope("0", "<ticket>T</ticket>")});
+    Handles handles;
+    EXPECT_EQ(handles.connection->autocommit, 1);
+    handles.connection->autocommit = chosen;
+    std::string out;
+    std::string in = "UID=alice;PWD=pw;QUICKBASESERVER=" + server.Url();
+    ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
+    EXPECT_EQ(handles.connection->autocommit, chosen);
+    ASSERT_EQ(Disconnect(*handles.connection), kMsgSuccess);
+    ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
+    EXPECT_EQ(handles.connection->autocommit, chosen);
+  }
+}
+
 TEST(HandleLifecycle, EnvironmentWithConnectionsIsNotFreed) {
   Handles handles;
   EXPECT_EQ(FreeEnvironmentHandle(handles.environment), SQL_ERROR);

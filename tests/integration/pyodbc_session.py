@@ -1,15 +1,25 @@
 """pyodbc through the Driver Manager with its defaults (autocommit off, text
-read as wide characters): it connects, commits, rolls back, switches
-autocommit both ways and reads rows of every field type, non-ASCII text
-included. Run by CTest:
+read as wide characters): it connects (asking the driver what it supports on
+the way), commits, rolls back, switches autocommit both ways, holds writes
+back when autocommit was switched off before connecting, and reads rows of
+every field type, non-ASCII text included. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import datetime
+import json
 import os
 import subprocess
 import sys
 import tempfile
+import urllib.request
 
 DRIVER_NAME = "Tarvox ODBC for QuickBase"
+SQL_ATTR_AUTOCOMMIT = 102
+
+
+def imports_of(name):
+    url = os.environ["EMULATOR_URL"] + "/_emulator/log?action=API_ImportFromCSV"
+    with urllib.request.urlopen(url) as reply:
+        return sum(1 for entry in json.load(reply)["entries"] if name in entry["body"])
 
 
 def client():
@@ -36,9 +46,23 @@ def client():
 
     cnxn = pyodbc.connect("DSN=demo", autocommit=True)
     check("connects with autocommit on", cnxn.autocommit is True)
+    check("driver name", cnxn.getinfo(pyodbc.SQL_DRIVER_NAME) == "libhelvane.so")
     cnxn.close()
 
     read_rows(pyodbc.connect("DSN=demo"), check)
+
+    # pyodbc leaves autocommit alone after connecting when told it is on, so
+    # only the choice made before connecting holds the insert back.
+    cnxn = pyodbc.connect("DSN=demo", autocommit=True, attrs_before={SQL_ATTR_AUTOCOMMIT: 0})
+    check("describes no parameters", cnxn.getinfo(pyodbc.SQL_DESCRIBE_PARAMETER) is False)
+    cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Pia')")
+    check("insert held back", imports_of("Python Pia") == 0)
+    cnxn.rollback()
+    check("rollback sends nothing", imports_of("Python Pia") == 0)
+    cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Pete')")
+    cnxn.commit()
+    check("commit sends the insert once", imports_of("Python Pete") == 1)
+    cnxn.close()
     return 1 if failures else 0
 
 
@@ -83,7 +107,8 @@ def main(library, emulator, sanitizer_runtime):
             with open(os.path.join(folder, "odbc.ini"), "w") as f:
                 f.write(f"[demo]\nDriver={DRIVER_NAME}\nQUICKBASESERVER=http://127.0.0.1:{port}\n"
                         "UID=alice\nPWD=wonderland\n")
-            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"))
+            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"),
+                       EMULATOR_URL=f"http://127.0.0.1:{port}")
             # Only the client loads the sanitized driver, so only it needs the runtime first.
             if sanitizer_runtime:
                 env.update(LD_PRELOAD=sanitizer_runtime, ASAN_OPTIONS="detect_leaks=0")

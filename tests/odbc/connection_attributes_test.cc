@@ -136,6 +136,8 @@ TEST(ConnectionAttributes, OpenResultRefusesDefaultChange) {
   EXPECT_EQ(SetConnectionOption(*conn.connection, SQL_CONCURRENCY, SQL_CONCUR_READ_ONLY), kMsgSuccess);
 }
 
+// Before connecting either choice is kept for the connection to come; a
+// connection without transactions can only commit each write.
 TEST(ConnectionAttributes, AutocommitWithoutTransactions) {
   struct {
     bool connected;
@@ -145,7 +147,8 @@ TEST(ConnectionAttributes, AutocommitWithoutTransactions) {
     SQLUINTEGER answer;
   } cases[] = {
       {false, 1, SQL_AUTOCOMMIT_ON, kMsgSuccess, SQL_AUTOCOMMIT_ON},
-      {false, 1, SQL_AUTOCOMMIT_OFF, kMsgDriverNotCapable, SQL_AUTOCOMMIT_OFF},
+      {false, 1, SQL_AUTOCOMMIT_OFF, kMsgSuccess, SQL_AUTOCOMMIT_OFF},
+      {false, 1, 2, kMsgDriverNotCapable, SQL_AUTOCOMMIT_ON},
       {true, 0, SQL_AUTOCOMMIT_ON, kMsgSuccess, SQL_AUTOCOMMIT_ON},
       {true, 0, SQL_AUTOCOMMIT_OFF, kMsgDriverNotCapable, SQL_AUTOCOMMIT_ON},
   };

@@ -80,7 +80,8 @@ struct ExportCall {
   std::function<SQLRETURN(SQLHANDLE)> call;
 };
 
-std::vector<ExportCall> Calls(const Library& library) {
+// copyTarget: a live descriptor for the other side of SQLCopyDesc.
+std::vector<ExportCall> Calls(const Library& library, SQLHANDLE copyTarget) {
   static SQLCHAR buffer[256];
   static SQLINTEGER integer;
   static SQLSMALLINT length;
@@ -127,6 +128,31 @@ std::vector<ExportCall> Calls(const Library& library) {
        [&](SQLHANDLE h) { return EXPORT(SQLGetStmtOption)(h, SQL_MAX_ROWS, &out); }},
       {"SQLSetScrollOptions", kStatement,
        [&](SQLHANDLE h) { return EXPORT(SQLSetScrollOptions)(h, SQL_CONCUR_READ_ONLY, SQL_SCROLL_STATIC, 1); }},
+      {"SQLGetInfo", kConnection,
+       [&](SQLHANDLE h) { return EXPORT(SQLGetInfo)(h, SQL_DRIVER_NAME, buffer, sizeof buffer, &length); }},
+      {"SQLGetFunctions", kConnection,
+       [&](SQLHANDLE h) {
+         static SQLUSMALLINT supported;
+         return EXPORT(SQLGetFunctions)(h, SQL_API_SQLGETINFO, &supported);
+       }},
+      {"SQLGetTypeInfo", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLGetTypeInfo)(h, SQL_VARCHAR); }},
+      {"SQLGetDescField", kDescriptor,
+       [&](SQLHANDLE h) { return EXPORT(SQLGetDescField)(h, 0, SQL_DESC_COUNT, &integer, 0, nullptr); }},
+      {"SQLSetDescField", kDescriptor,
+       [&](SQLHANDLE h) { return EXPORT(SQLSetDescField)(h, 0, SQL_DESC_COUNT, (SQLPOINTER)0, 0); }},
+      {"SQLGetDescRec", kDescriptor,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLGetDescRec)(h, 1, buffer, sizeof buffer, &length, nullptr, nullptr, nullptr, nullptr,
+                                      nullptr, nullptr);
+       }},
+      {"SQLSetDescRec", kDescriptor,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLSetDescRec)(h, 1, SQL_C_CHAR, 0, 0, 0, 0, nullptr, nullptr, nullptr);
+       }},
+      {"SQLCopyDesc(source)", kDescriptor,
+       [&, copyTarget](SQLHANDLE h) { return EXPORT(SQLCopyDesc)(h, copyTarget); }},
+      {"SQLCopyDesc(target)", kDescriptor,
+       [&, copyTarget](SQLHANDLE h) { return EXPORT(SQLCopyDesc)(copyTarget, h); }},
       {"SQLError(environment)", kEnvironment,
        [&](SQLHANDLE h) {
          return EXPORT(SQLError)(h, nullptr, nullptr, buffer, &integer, buffer, sizeof buffer, &length);
@@ -197,7 +223,7 @@ TEST(Exports, HandlesOfAnotherKindAreInvalid) {
   Library library;
   ASSERT_NE(library.handle, nullptr) << dlerror();
   Handles handles(library);
-  for (const ExportCall& c : Calls(library)) {
+  for (const ExportCall& c : Calls(library, handles.of[kDescriptor])) {
     for (int kind = 0; kind < kKinds; ++kind) {
       if (kind == c.accepts) continue;
       EXPECT_EQ(c.call(handles.of[kind]), SQL_INVALID_HANDLE) << c.name << " given a " << kKindNames[kind];

@@ -6,6 +6,7 @@
 #include <sqlext.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 
 #include "common/c_to_node.h"
@@ -292,3 +293,59 @@ TEST(StatementAttributes, SharedParameterDescriptorGovernsEveryStatement) {
   ASSERT_EQ(ConvertCValueToNodeValue(&second, text, nullptr, SQL_C_CHAR, row, SQL_NTS, 1, 4), kMsgSuccess);
   EXPECT_EQ(text.bytes, "ab");
 }
+
+namespace {
+
+// Every readable attribute and option at the width ODBC gives it on this
+// platform; bytes past it stay as they were.
+TEST(StatementAttributes, AnswersAtOdbcWidths) {
+  constexpr std::size_t kLength = sizeof(SQLULEN);
+  constexpr std::size_t kInteger = sizeof(SQLUINTEGER);
+  constexpr std::size_t kPointer = sizeof(SQLPOINTER);
+  const struct {
+    SQLINTEGER attribute;
+    std::size_t width;
+  } attributes[] = {
+      {SQL_ATTR_CURSOR_SENSITIVITY, kInteger}, {SQL_ATTR_CURSOR_SCROLLABLE, kInteger},
+      {SQL_ATTR_QUERY_TIMEOUT, kLength},       {SQL_ATTR_MAX_ROWS, kLength},
+      {SQL_ATTR_NOSCAN, kLength},              {SQL_ATTR_MAX_LENGTH, kLength},
+      {SQL_ATTR_ASYNC_ENABLE, kLength},        {SQL_ATTR_ROW_BIND_TYPE, kLength},
+      {SQL_ATTR_CURSOR_TYPE, kLength},         {SQL_ATTR_CONCURRENCY, kLength},
+      {SQL_ATTR_KEYSET_SIZE, kLength},         {SQL_ATTR_RETRIEVE_DATA, kLength},
+      {SQL_ATTR_USE_BOOKMARKS, kLength},       {SQL_ATTR_ROW_NUMBER, kLength},
+      {SQL_ATTR_ENABLE_AUTO_IPD, kInteger},    {SQL_ATTR_FETCH_BOOKMARK_PTR, kPointer},
+      {SQL_ATTR_PARAM_BIND_OFFSET_PTR, kPointer}, {SQL_ATTR_PARAM_BIND_TYPE, kLength},
+      {SQL_ATTR_PARAM_OPERATION_PTR, kPointer}, {SQL_ATTR_PARAM_STATUS_PTR, kPointer},
+      {SQL_ATTR_PARAMS_PROCESSED_PTR, kPointer}, {SQL_ATTR_PARAMSET_SIZE, kLength},
+      {SQL_ATTR_ROW_BIND_OFFSET_PTR, kPointer}, {SQL_ATTR_ROW_OPERATION_PTR, kPointer},
+      {SQL_ATTR_ROW_STATUS_PTR, kPointer},     {SQL_ATTR_ROWS_FETCHED_PTR, kPointer},
+      {SQL_ATTR_ROW_ARRAY_SIZE, kLength},      {SQL_ATTR_APP_ROW_DESC, kPointer},
+      {SQL_ATTR_APP_PARAM_DESC, kPointer},     {SQL_ATTR_IMP_ROW_DESC, kPointer},
+      {SQL_ATTR_IMP_PARAM_DESC, kPointer},     {SQL_ATTR_METADATA_ID, kInteger},
+  };
+  Connection conn;
+  StatementHandle& statement = *conn.NewStatement();
+  for (const auto& a : attributes) {
+    unsigned char buffer[24];
+    std::memset(buffer, 0xA5, sizeof buffer);
+    ASSERT_EQ(GetStatementAttribute(statement, a.attribute, buffer, sizeof buffer, nullptr), kMsgSuccess)
+        << a.attribute;
+    for (std::size_t i = a.width; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], 0xA5) << a.attribute << " byte " << i;
+    // The answer fills its whole width: no byte of the first slot is a guard
+    // byte left over (every answer here is 0, 1 or an address).
+    EXPECT_NE(buffer[a.width - 1], 0xA5) << a.attribute;
+  }
+  // The ODBC 2 options: four are SQLULEN, the rest 32 bits.
+  for (SQLUSMALLINT option = SQL_QUERY_TIMEOUT; option <= SQL_ROW_NUMBER; ++option) {
+    const bool wide = option == SQL_KEYSET_SIZE || option == SQL_MAX_LENGTH || option == SQL_MAX_ROWS ||
+                      option == SQL_ROWSET_SIZE;
+    unsigned char buffer[16];
+    std::memset(buffer, 0xA5, sizeof buffer);
+    WriteStatementOption(option, 0, buffer);
+    const std::size_t width = wide ? kLength : kInteger;
+    for (std::size_t i = 0; i < sizeof buffer; ++i) EXPECT_EQ(buffer[i], i < width ? 0 : 0xA5) << option << " " << i;
+  }
+  WriteStatementOption(SQL_MAX_ROWS, 5, nullptr);
+}
+
+}  // namespace

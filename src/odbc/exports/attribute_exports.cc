@@ -74,7 +74,7 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT StatementHandle, SQLU
   return GuardedStatementCall(StatementHandle, "SQLGetStmtOption", [&](::StatementHandle& statement) {
     SQLULEN answer = 0;
     MessageId id = GetStatementOption(statement, Option, answer);
-    if (id == kMsgSuccess && Value != nullptr) *static_cast<SQLULEN*>(Value) = answer;
+    if (id == kMsgSuccess) WriteStatementOption(Option, answer, Value);
     return id;
   });
 }

@@ -117,11 +117,9 @@ TEST_F(ThreadsTest, ConnectionPerThreadOnOneEnvironment) {
 //
 // Errors stay on the statements: the Driver Manager keeps one list of errors
 // per handle and, serialising nothing, corrupts a connection's list when
-// threads post to it at once. That is also why transactions end through
-// SQLTransact under autocommit: SQLEndTran on a connection makes the Driver
-// Manager ask the driver for SQLGetInfo, which the driver does not export
-// yet, and post IM001 on the shared connection from every thread. Both reach
-// the same code of the driver.
+// threads post to it at once. Transactions end through SQLEndTran, inside
+// which the Driver Manager asks the driver for the cursor behaviours, and
+// through SQLTransact.
 void SharedConnectionRound(SQLHDBC connection, ThreadTally& tally) {
   SQLHSTMT statements[3] = {};
   for (SQLHSTMT& statement : statements)
@@ -151,7 +149,7 @@ void SharedConnectionRound(SQLHDBC connection, ThreadTally& tally) {
   tally.Check(SQLSetConnectAttr(connection, SQL_ATTR_CURRENT_CATALOG, (SQLPOINTER) "Everything", SQL_NTS) ==
                   SQL_SUCCESS,
               "setting the catalog", SQL_HANDLE_DBC, connection);
-  tally.Check(SQLTransact(SQL_NULL_HENV, connection, SQL_COMMIT) == SQL_SUCCESS, "committing", SQL_HANDLE_DBC,
+  tally.Check(SQLEndTran(SQL_HANDLE_DBC, connection, SQL_COMMIT) == SQL_SUCCESS, "committing", SQL_HANDLE_DBC,
               connection);
   tally.Check(SQLTransact(SQL_NULL_HENV, connection, SQL_ROLLBACK) == SQL_SUCCESS, "rolling back", SQL_HANDLE_DBC,
               connection);
