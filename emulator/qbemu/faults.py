@@ -1,9 +1,10 @@
 """Faults injected into the next N requests of an action, for testing how a client
 copes with service errors and broken transports."""
 
+import re
 import threading
 
-KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed")
+KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit")
 
 
 class Fault:
@@ -18,12 +19,13 @@ class Fault:
         self.drop = bool(want.get("drop"))
         self.truncate = bool(want.get("truncate"))
         self.malformed = bool(want.get("malformed"))
+        self.omit = want.get("omit")  # a tag name
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
-                    self.truncate, self.malformed)):
+                    self.truncate, self.malformed, self.omit)):
             raise ValueError("a fault needs one of " + ", ".join(KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
@@ -85,3 +87,10 @@ def malformed(body):
     if cut < 0:
         cut = len(text)
     return (text[:cut] + "<broken attr=>&undefined;</qdbapi>").encode("utf-8")
+
+
+def omitted(body, tag):
+    # A reply of an older or differently configured service may lack an
+    # element that clients should only take as a bonus.
+    name = re.escape(tag.encode("utf-8"))
+    return re.sub(rb"<" + name + rb"(?:\s[^>]*)?(?:/>|>.*?</" + name + rb">)", b"", body, flags=re.DOTALL)

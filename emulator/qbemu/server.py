@@ -170,6 +170,8 @@ class Handler(BaseHTTPRequestHandler):
             reply = faults.truncated(reply)
         if fault is not None and fault.malformed:
             reply = faults.malformed(reply)
+        if fault is not None and fault.omit:
+            reply = faults.omitted(reply, fault.omit)
         entry["errcode"] = code
         self.send(200, ctype, reply, [("Set-Cookie", c) for c in cookies])
 

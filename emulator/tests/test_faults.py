@@ -5,7 +5,7 @@ import time
 import unittest
 import xml.etree.ElementTree as ET
 
-from tests.base import ITEMS, EmulatorTest
+from tests.base import ALICE, ITEMS, EmulatorTest
 
 
 class Faults(EmulatorTest):
@@ -69,6 +69,14 @@ class Faults(EmulatorTest):
         self.fault(action="API_AddRecord", truncate=True)
         self.raw("API_AddRecord", fields=[(6, "lands anyway")])
         self.assertEqual(self.count(), 6)        # the write happened; only the reply broke
+
+    def test_omitted_element(self):
+        self.fault(action="API_Authenticate", omit="userid")
+        for expected in (None, ALICE):
+            root = ET.fromstring(self.c.call("API_Authenticate", "main", [("username", "alice"),
+                                                                          ("password", "pw-a")])[2])
+            self.assertEqual((root.findtext("errcode"), root.findtext("userid")), ("0", expected))
+            self.assertTrue(root.findtext("ticket"))
 
     def test_download_faults_and_fault_admin(self):
         self.fault(action="download", http_status=502)

@@ -46,15 +46,19 @@ struct TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 };
 
-// A background emulator with the demo fixture; stopped when it goes away.
+inline std::string DemoFixture() { return std::string(HELVANE_EMULATOR_DIR) + "/fixtures/demo.json"; }
+
+// A background emulator with a fixture, the demo's unless told; stopped when
+// it goes away.
 struct Emulator {
   std::string pidFile;
   int port = 0;
-  Emulator(const TempFolder& folder, const std::string& extraArguments = "") {
+  Emulator(const TempFolder& folder, const std::string& extraArguments = "",
+           const std::string& fixture = DemoFixture()) {
     pidFile = folder.path + "/emulator.pid";
     std::string command = std::string("/usr/bin/python3 ") + HELVANE_EMULATOR_DIR + "/emuctl.py start --pidfile " +
-                          pidFile + " --log " + folder.path + "/emulator.log -- --host 127.0.0.1 --fixture " +
-                          HELVANE_EMULATOR_DIR + "/fixtures/demo.json " + extraArguments;
+                          pidFile + " --log " + folder.path + "/emulator.log -- --host 127.0.0.1 --fixture '" +
+                          fixture + "' " + extraArguments;
     port = std::atoi(RunCommand(command).c_str());
   }
   ~Emulator() {

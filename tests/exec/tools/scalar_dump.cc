@@ -3,13 +3,12 @@
 // case of a case file against it, evaluates the call on that row and prints
 // its result type and value (or SQLSTATE and message). With an expected file
 // it compares under the process's TZ; "--write" rewrites the file from runs
-// under every zone of kZones, tagging the lines that differ by zone.
+// under every zone of kGoldenZones, tagging the lines that differ by zone.
 //
 // Case directives: "zoned" (the answer may depend on the zone: timestamps
 // read from the service), "clock" (the value is compared with the clock
 // instead of printed), "tzoffset N" (the connection's TIMEZONEOFFSET).
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +22,6 @@
 #include <sqlext.h>
 
 #include "common/diagnostics.h"
-#include "common/epoch_time.h"
 #include "connection/quickbase_client.h"
 #include "handles/statement_handle.h"
 #include "platform/local_time.h"
@@ -36,20 +34,12 @@
 #include "tables/emulator_session.h"
 #include "tables/row_values.h"
 #include "tables/table_select.h"
+#include "zoned_golden.h"
 
 namespace {
 
-const char* const kZones[] = {"UTC", "America/New_York"};
-
-const std::string* DirectiveValue(const SqlCase& sqlCase, const std::string& name) {
-  for (const std::string& directive : sqlCase.directives) {
-    if (directive == name || directive.starts_with(name + " ")) return &directive;
-  }
-  return nullptr;
-}
-
 void PrepareConnection(EmulatorSession& emulator, const SqlCase& sqlCase) {
-  const std::string* offset = DirectiveValue(sqlCase, "tzoffset");
+  const std::string* offset = CaseDirective(sqlCase, "tzoffset");
   emulator.connection.timezoneOffsetSet = offset != nullptr;
   emulator.connection.timezoneOffsetMinutes = offset != nullptr ? std::atoi(offset->c_str() + 9) : 0;
   emulator.Record().client->localOffsetMemo = LocalOffsetMemo{};
@@ -121,26 +111,24 @@ std::string ErrorLine(const StatementHandle& statement, MessageId id) {
 }
 
 std::int64_t WallSecondsNow(const ConnectionHandle& connection) {
-  const std::int64_t utc =
-      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  const std::int64_t utc = UtcSecondsNow();
   return utc + (connection.timezoneOffsetSet ? connection.timezoneOffsetMinutes * 60 : LocalUtcOffsetSeconds(utc));
 }
 
 // "now" when the current date, time or timestamp is within 2 s of the clock
 // in the connection's zone.
 std::string ClockLine(const ConnectionHandle& connection, const ValueCell& cell) {
-  const std::int64_t wall = WallSecondsNow(connection);
   std::int64_t distance = 0;
+  const std::int64_t wall = WallSecondsNow(connection);
   if (cell.valueType == kValueTimestamp) {
     const SQL_TIMESTAMP_STRUCT& t = cell.value.timestamp;
-    distance = std::int64_t{DaysFromCivil(t.year, t.month, t.day)} * 86400 + t.hour * 3600 + t.minute * 60 + t.second - wall;
+    distance = ClockDistance(ClockValueKind::kTimestamp, t.year, t.month, t.day, t.hour, t.minute, t.second, wall);
   } else if (cell.valueType == kValueTime) {
     const SQL_TIME_STRUCT& t = cell.value.time;
-    distance = (t.hour * 3600 + t.minute * 60 + t.second - wall % 86400 + 86400 + 43200) % 86400 - 43200;
+    distance = ClockDistance(ClockValueKind::kTime, 0, 1, 1, t.hour, t.minute, t.second, wall);
   } else if (cell.valueType == kValueDate) {
     const SQL_DATE_STRUCT& d = cell.value.date;
-    const std::int64_t day = DaysFromCivil(d.year, d.month, d.day);
-    distance = day == (wall - 2) / 86400 || day == (wall + 2) / 86400 ? 0 : 86400;
+    distance = ClockDistance(ClockValueKind::kDate, d.year, d.month, d.day, 0, 0, 0, wall);
   } else {
     return "value " + ShowValue(cell) + " (not a date or time)";
   }
@@ -175,21 +163,12 @@ std::string RunCase(EmulatorSession& emulator, const SqlCase& sqlCase, std::set<
     if (id == kMsgSuccess) id = EvaluateTestExpression(*statement, tree, expression, LoadColumn);
     const ValueCell& cell = tree.nodes[expression].cell;
     if (id != kMsgSuccess) out += ErrorLine(*statement, id) + "\n";
-    else if (DirectiveValue(sqlCase, "clock") != nullptr) out += ClockLine(emulator.connection, cell) + "\n";
+    else if (CaseDirective(sqlCase, "clock") != nullptr) out += ClockLine(emulator.connection, cell) + "\n";
     else out += "value " + TranscriptValue(cell) + "\n";
   }
   emulator.Record().currentStatement = nullptr;
   FreeParseTree(statement->parseTree);
   return out;
-}
-
-std::string CaseHeader(const std::vector<SqlCase>& cases, std::size_t i) {
-  std::string out = "=== " + std::to_string(i + 1);
-  for (const std::string& description : cases[i].descriptions) out += " " + description;
-  std::string sql = cases[i].text;
-  std::replace(sql.begin(), sql.end(), '\n', ' ');
-  if (sql.size() > 200) sql = sql.substr(0, 200) + "...";
-  return out + "\nSQL: " + sql + "\n";
 }
 
 std::string CoverageLine(const std::set<std::uint16_t>& rows) {
@@ -214,61 +193,26 @@ void UseZone(const char* zone) {
   ReloadLocalTimeZone();
 }
 
-// One transcript for every zone: a line that differs between zones is kept
-// once per zone with the zone's tag; only "zoned" cases may differ.
+std::string Transcript(const std::vector<SqlCase>& cases, const std::vector<std::string>& outputs,
+                       const std::string& coverage) {
+  std::string out;
+  for (std::size_t i = 0; i < cases.size(); ++i) out += CaseHeader(cases, i) + outputs[i];
+  return out + coverage;
+}
+
+// One expected file for every zone; only "zoned" cases may differ.
 int WriteExpected(EmulatorSession& emulator, const std::vector<SqlCase>& cases, const std::string& path) {
-  std::vector<std::vector<std::string>> byZone;
-  std::string coverage;
-  for (const char* zone : kZones) {
+  std::vector<std::string> transcripts;
+  for (const char* zone : kGoldenZones) {
     UseZone(zone);
-    byZone.push_back(RunCases(emulator, cases, coverage));
+    std::string coverage;
+    const std::vector<std::string> outputs = RunCases(emulator, cases, coverage);
+    transcripts.push_back(Transcript(cases, outputs, coverage));
   }
-  std::string out;
-  int status = 0;
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    out += CaseHeader(cases, i);
-    std::vector<std::vector<std::string>> lines;
-    for (const auto& outputs : byZone) lines.push_back(SplitLines(outputs[i]));
-    for (std::size_t l = 0; l < lines[0].size(); ++l) {
-      bool same = true;
-      for (const auto& zoneLines : lines) same = same && l < zoneLines.size() && zoneLines[l] == lines[0][l];
-      if (same) {
-        out += lines[0][l] + "\n";
-        continue;
-      }
-      if (DirectiveValue(cases[i], "zoned") == nullptr) {
-        std::fprintf(stderr, "case %zu differs between zones but is not marked zoned\n", i + 1);
-        status = 1;
-      }
-      for (std::size_t z = 0; z < lines.size(); ++z) {
-        out += "[" + std::string(kZones[z]) + "] " + (l < lines[z].size() ? lines[z][l] : "<none>") + "\n";
-      }
-    }
-  }
-  out += coverage;
-  std::ofstream(path, std::ios::binary) << out;
-  return status;
-}
-
-// The expected transcript as the process's zone should see it.
-std::string ExpectedForZone(const std::string& text, const std::string& zone) {
-  std::string out;
-  for (const std::string& line : SplitLines(text)) {
-    if (line.starts_with("[")) {
-      const std::string tag = "[" + zone + "] ";
-      if (line.starts_with(tag)) out += line.substr(tag.size()) + "\n";
-      continue;
-    }
-    out += line + "\n";
-  }
-  return out;
-}
-
-// A zone the system does not know silently reads as UTC; the comparison
-// would then test nothing.
-bool ZoneIsKnown(const std::string& zone) {
-  if (zone != "America/New_York") return true;
-  return LocalUtcOffsetSeconds(1704067200) == -18000;  // 2024-01-01, EST
+  std::string merged;
+  const bool ok = MergeZoneTranscripts(cases, transcripts, merged);
+  std::ofstream(path, std::ios::binary) << merged;
+  return ok ? 0 : 1;
 }
 
 }  // namespace
@@ -298,9 +242,7 @@ int main(int argc, char** argv) {
   }
   std::string coverage;
   const std::vector<std::string> outputs = RunCases(emulator, cases, coverage);
-  std::string actual;
-  for (std::size_t i = 0; i < cases.size(); ++i) actual += CaseHeader(cases, i) + outputs[i];
-  actual += coverage;
+  const std::string actual = Transcript(cases, outputs, coverage);
   if (argc == 3) {
     std::fwrite(actual.data(), 1, actual.size(), stdout);
     return 0;
