@@ -486,6 +486,17 @@ TEST(EvaluateRowExpression, CutValuesWarnAndEvaluationGoesOn) {
   EXPECT_EQ(EvaluateRowExpression(s.statement, s.Tree(), column), kMsgDataTruncated);
   EXPECT_EQ(s.Cell(column).bytes, std::string(254, 'x'));
 
+  // The column holds 254 characters, whatever their bytes: 254 euro signs
+  // read whole, a 255th is cut.
+  const std::string euro = "\xE2\x82\xAC";
+  for (int count : {254, 255}) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += euro;
+    s.connection.settings["K"] = text;
+    EXPECT_EQ(EvaluateRowExpression(s.statement, s.Tree(), column), count == 254 ? kMsgSuccess : kMsgDataTruncated);
+    EXPECT_EQ(s.Cell(column).bytes, text.substr(0, 254 * euro.size()));
+  }
+
   // A marker's value longer than its reserved buffer is cut to it.
   ASSERT_EQ(s.Prepare(std::string("SELECT qVALUE") + kSettings + " WHERE qVALUE = ?"), kMsgSuccess);
   const NodeIndex marker = ParameterMarkers(s.Tree())[0];
