@@ -82,6 +82,9 @@ TEST_F(WritesTest, InsertUpdateDeleteReachTheServiceUnderAutocommit) {
   ClearLog();
   EXPECT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_NO_DATA);
   EXPECT_EQ(RowCount(), 0);
+  EXPECT_EQ(Direct(std::string("UPDATE ") + kLines + " SET Quantity = 1 WHERE Product = 'Quokka'"), SQL_NO_DATA);
+  EXPECT_EQ(RowCount(), 0);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
   EXPECT_EQ(LoggedRequests(emulator, "API_PurgeRecords").size(), 0u);
 }
 
