@@ -256,6 +256,7 @@ TEST(Exports, ArgumentChecks) {
   SQLSMALLINT length = 0;
   SQLINTEGER integer = 0;
   SQLHANDLE connection = handles.of[kConnection];
+  SQLHANDLE statement = handles.of[kStatement];
   struct {
     const char* label;
     std::function<SQLRETURN()> call;
@@ -279,12 +280,30 @@ TEST(Exports, ArgumentChecks) {
       {"SQLGetConnectAttr, negative buffer length",
        [&] { return EXPORT(SQLGetConnectAttr)(connection, SQL_ATTR_CURRENT_CATALOG, out, -1, &integer); },
        kConnection, "HY090"},
+      {"SQLNativeSql, negative text length",
+       [&] { return EXPORT(SQLNativeSql)(connection, text, -5, out, sizeof out, &integer); }, kConnection, "HY090"},
+      {"SQLNativeSql, negative buffer length",
+       [&] { return EXPORT(SQLNativeSql)(connection, text, SQL_NTS, out, -1, &integer); }, kConnection, "HY090"},
       {"SQLEndTran, unknown completion",
        [&] { return EXPORT(SQLEndTran)(SQL_HANDLE_DBC, connection, 7); }, kConnection, "HY012"},
       {"SQLEndTran on the environment, unknown completion",
        [&] { return EXPORT(SQLEndTran)(SQL_HANDLE_ENV, handles.of[kEnvironment], -1); }, kEnvironment, "HY012"},
       {"SQLTransact, unknown completion", [&] { return EXPORT(SQLTransact)(nullptr, connection, 9); },
        kConnection, "HY012"},
+      {"SQLPrepare, negative text length", [&] { return EXPORT(SQLPrepare)(statement, text, -5); }, kStatement,
+       "HY090"},
+      {"SQLExecDirect, negative text length", [&] { return EXPORT(SQLExecDirect)(statement, text, -5); },
+       kStatement, "HY090"},
+      {"SQLSetCursorName, negative name length",
+       [&] { return EXPORT(SQLSetCursorName)(statement, text, -5); }, kStatement, "HY090"},
+      {"SQLGetCursorName, negative buffer length",
+       [&] { return EXPORT(SQLGetCursorName)(statement, out, -1, &length); }, kStatement, "HY090"},
+      {"SQLBindParameter, negative buffer length",
+       [&] {
+         return EXPORT(SQLBindParameter)(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, out, -1,
+                                         nullptr);
+       },
+       kStatement, "HY090"},
       {"SQLFreeHandle, environment with a connection",
        [&] { return EXPORT(SQLFreeHandle)(SQL_HANDLE_ENV, handles.of[kEnvironment]); }, kEnvironment, "HY010"},
   };
