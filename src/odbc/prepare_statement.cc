@@ -134,6 +134,7 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
   statement.paramsetCounter = 0;
+  if (!IsStringLength(length)) return Fail(statement, kMsgInvalidBufferLength);
   // The text and the tree of an open result belong together: a refused
   // prepare keeps both.
   if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0)
