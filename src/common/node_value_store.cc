@@ -11,7 +11,7 @@
 
 #include "common/datetime_text.h"
 #include "common/decimal_text.h"
-#include "common/utf16_text.h"
+#include "platform/utf8_text.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 // evaluation writes into.
 #include <sqlext.h>
 
-#include "common/utf16_text.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 #include "sql/bind_machine.h"
 #include "sql/operand_types.h"
 #include "sql/plan_text.h"

@@ -12,7 +12,7 @@ namespace {
 
 // clang-format off
 constexpr ScalarFunctionEntry kRows[] = {
-    {"ASCII", kValueInteger, SQL_TINYINT, 3, 0, 1, {kValueCharacter}},  // 0
+    {"ASCII", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 0
     {"BIT_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 1
     {"CHAR", kValueCharacter, SQL_CHAR, 1, 0, 1, {kValueInteger}},  // 2
     {"CHAR_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 3

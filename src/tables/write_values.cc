@@ -9,6 +9,7 @@
 #include "common/service_text.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
+#include "platform/utf8_text.h"
 #include "tables/query_criteria.h"
 
 namespace {
@@ -80,14 +81,12 @@ MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, cons
   return kMsgSuccess;
 }
 
-// Cuts a text to the column's size without splitting a UTF-8 sequence.
+// Cuts a text to the column's size, which counts characters.
 MessageId FitText(const ColumnDescriptor& column, std::string& text) {
-  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0 ||
-      text.size() <= static_cast<std::size_t>(column.columnSize))
-    return kMsgSuccess;
-  std::size_t cut = static_cast<std::size_t>(column.columnSize);
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  text.resize(cut);
+  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0) return kMsgSuccess;
+  const std::size_t kept = Utf8PrefixBytes(text, static_cast<std::size_t>(column.columnSize));
+  if (kept == text.size()) return kMsgSuccess;
+  text.resize(kept);
   return kMsgCut;
 }
 
