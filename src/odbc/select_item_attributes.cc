@@ -6,6 +6,7 @@
 #include "connection/type_info.h"
 #include "handles/statement_handle.h"
 #include "odbc/column_attribute_answers.h"
+#include "platform/utf8_text.h"
 #include "tables/column_type_info.h"
 #include "tables/table_cursor.h"
 
@@ -101,7 +102,7 @@ bool SizesOf(const SelectColumn& c, Sizes& out) {
     case SQL_BINARY: out = {s, s, 2 * s}; return true;
     case SQL_LONGVARCHAR:
     case SQL_CHAR:
-    case SQL_VARCHAR: out = {s, s, s}; return true;
+    case SQL_VARCHAR: out = {s * std::int64_t{kMaxUtf8CharacterBytes}, s, s}; return true;  // four bytes a character
     case SQL_NUMERIC:
     case SQL_DECIMAL: out = {s + 2, s, s + 2}; return true;
     case SQL_INTEGER: out = {4, 10, u ? 10 : 11}; return true;
