@@ -109,3 +109,7 @@ inline constexpr MessageId kMsgAttachmentError = 1090;
 inline constexpr MessageId kMsgUnknownException = 1091;
 inline constexpr MessageId kMsgInvalidBufferLength = 1092;
 inline constexpr MessageId kMsgInvalidTransactionCode = 1093;
+inline constexpr MessageId kMsgFractionalTruncation = 1098;
+inline constexpr MessageId kMsgStringRightTruncation = 1099;
+inline constexpr MessageId kMsgInvalidDatetimeFormat = 1100;
+inline constexpr MessageId kMsgDatetimeFieldOverflow = 1101;

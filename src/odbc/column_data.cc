@@ -4,6 +4,7 @@
 #include "odbc/column_data.h"
 
 #include "common/c_type_rules.h"
+#include "common/sql_to_c.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/descriptor_handle.h"
@@ -185,7 +186,7 @@ SQLRETURN DeliverColumn(StatementHandle& statement, const ColumnSource& source, 
     statement.longDataOffset = kLongDataDone;
     return SQL_NO_DATA;
   }
-  if (id != kMsgSuccess && id != kMsgDataTruncated) return Fail(statement, id);
+  if (!IsDeliveredValue(id)) return Fail(statement, id);
   const SQLRETURN result = Report(statement, id, outLength, element);
   if (result != SQL_ERROR && (outLength == SQL_NULL_DATA || Finished(id, cType)))
     statement.longDataOffset = kLongDataDone;
