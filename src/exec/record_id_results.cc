@@ -16,8 +16,6 @@
 
 namespace {
 
-inline constexpr std::uint32_t kRecordIdWidth = 4;
-
 NodeIndex LookupTable(const ParseTree& tree, NodeIndex select) {
   return tree.nodes[tree.nodes[select].fields.select.fromList].fields.joinItem.tableReference;
 }
@@ -54,7 +52,7 @@ MessageId CollectAlternative(StatementHandle& statement, ParseTree& tree, NodeIn
   if (id != kMsgSuccess) return id;
   const SelectFields& f = tree.nodes[select].fields.select;
   std::vector<unsigned char> record(f.sortRecordLength, 0);
-  const std::uint32_t idsAt = f.recordIdPosition - 1;
+  const auto length = static_cast<std::uint32_t>(record.size());
   tree.nodes[select].fields.select.currentRow = kRowBeforeFirst;
   for (;;) {
     id = FetchNextQualifyingRow(statement, tree, source, alternative, 0);
@@ -64,9 +62,8 @@ MessageId CollectAlternative(StatementHandle& statement, ParseTree& tree, NodeIn
     ++s.currentRow;
     ++s.rowCount;
     PutRowNumber(++rows, record.data());
-    if (MessageId put = PutRecordIds(statement, tree, select, record.data() + idsAt)) return put;
-    if (WriteSpoolBytes(writer, record.data(), static_cast<std::uint32_t>(record.size())) < 0)
-      return kMsgUnableToOrderBy;
+    if (MessageId put = PutRecordIds(statement, tree, select, record.data(), length)) return put;
+    if (WriteSpoolBytes(writer, record.data(), length) < 0) return kMsgUnableToOrderBy;
   }
 }
 
@@ -89,8 +86,8 @@ MessageId InstallLookupRows(ParseTree& tree, NodeIndex select, SpoolWriter& foun
 MessageId LookUpAlternatives(StatementHandle& statement, ParseTree& tree, NodeIndex select,
                              NodeIndex statementNode) {
   const SelectFields& f = tree.nodes[select].fields.select;
-  if (f.sortRecordLength < kRowNumberWidth + kRecordIdWidth || f.recordIdPosition != kRowNumberWidth + 1)
-    return kMsgInternalError;
+  // The row number comes first, the record id right after it.
+  if (f.recordIdPosition != kRowNumberWidth + 1) return kMsgInternalError;
   SpoolWriter found;
   if (OpenSpoolWriter(found) != kMsgSuccess) return kMsgUnableToOrderBy;
   tree.nodes[select].fields.select.rowCount = 0;
@@ -119,7 +116,7 @@ MessageId SpoolKeyset(StatementHandle& statement, ParseTree& tree, NodeIndex sel
           ? statement.connection->record->hostIsSqlServer
           : 0;
   std::vector<unsigned char> record(f.sortRecordLength, 0);
-  const std::uint32_t idsAt = f.recordIdPosition - 1;
+  const auto length = static_cast<std::uint32_t>(record.size());
   for (;;) {
     const SelectFields& now = tree.nodes[select].fields.select;
     const MessageId id = FetchNextQualifyingRow(statement, tree, now.fromList, now.where, hostFlag);
@@ -128,18 +125,9 @@ MessageId SpoolKeyset(StatementHandle& statement, ParseTree& tree, NodeIndex sel
     SelectFields& s = tree.nodes[select].fields.select;
     s.currentRow = s.currentRow < 0 ? 0 : s.currentRow + 1;
     ++s.rowCount;
-    if (MessageId put = PutRecordIds(statement, tree, select, record.data() + idsAt)) return put;
-    if (WriteSpoolBytes(writer, record.data(), static_cast<std::uint32_t>(record.size())) < 0)
-      return kMsgUnableToCreateKeyset;
+    if (MessageId put = PutRecordIds(statement, tree, select, record.data(), length)) return put;
+    if (WriteSpoolBytes(writer, record.data(), length) < 0) return kMsgUnableToCreateKeyset;
   }
-}
-
-std::uint32_t CountFromItems(const ParseTree& tree, NodeIndex select) {
-  std::uint32_t count = 0;
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
-       item = tree.nodes[item].fields.joinItem.next)
-    ++count;
-  return count;
 }
 
 }  // namespace
@@ -155,10 +143,6 @@ MessageId RemoveDuplicateRecordIds(StatementHandle& statement, ParseTree& tree, 
 }
 
 MessageId BuildKeysetFile(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
-  const SelectFields& f = tree.nodes[select].fields.select;
-  if (f.recordIdPosition == 0 ||
-      f.recordIdPosition - 1 + kRecordIdWidth * CountFromItems(tree, select) > f.sortRecordLength)
-    return kMsgInternalError;
   SpoolWriter writer;
   if (OpenSpoolWriter(writer) != kMsgSuccess) return kMsgUnableToCreateKeyset;
   tree.nodes[select].fields.select.rowCount = 0;

@@ -16,9 +16,14 @@ void PutRowNumber(std::uint64_t ordinal, unsigned char* out) {
   }
 }
 
-MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select, unsigned char* out) {
+MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select, unsigned char* record,
+                       std::uint32_t length) {
+  const std::uint32_t first = tree.nodes[select].fields.select.recordIdPosition;
+  std::uint32_t at = first - 1;
   for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
-       item = tree.nodes[item].fields.joinItem.next) {
+       item = tree.nodes[item].fields.joinItem.next, at += 4) {
+    // Group records have no record ids; only a damaged layout asks here.
+    if (first == 0 || at + 4 > length) return kMsgInternalError;
     const TableReferenceFields& table =
         tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference;
     std::uint32_t recordId = kNullRowRecordId;
@@ -27,8 +32,7 @@ MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex se
       if (MessageId id = PostTableFailure(statement, GetCursorRecordId(*table.cursor, recordId))) return id;
       statement.transactionFlags[0] = 1;
     }
-    EncodeRecordId(recordId, out);
-    out += 4;
+    EncodeRecordId(recordId, record + at);
   }
   return kMsgSuccess;
 }

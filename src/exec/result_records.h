@@ -28,9 +28,12 @@ struct RecordSlot {
 void PutRowNumber(std::uint64_t ordinal, unsigned char* out);
 
 // The record id of each FROM table's current row, 4 bytes each in FROM
-// order; kNullRowRecordId for a table in its NULL row. 0, or the failure of
-// table access (posted into the statement).
-MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select, unsigned char* out);
+// order from the SELECT's record-id position of the record (length bytes);
+// kNullRowRecordId for a table in its NULL row. 0; 1019 when the ids would
+// not fit the record; or the failure of table access (posted into the
+// statement).
+MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select, unsigned char* record,
+                       std::uint32_t length);
 
 // Evaluates each slot's node for the current row and encodes its value into
 // the record. A value cut on the way (1002) is written as cut. 0, or the

@@ -112,9 +112,7 @@ MessageId PutSortRecord(StatementHandle& statement, ParseTree& tree, NodeIndex s
   for (NodeIndex aggregate : layout.aggregates) {
     if (MessageId id = PutAggregateArgument(statement, tree, aggregate, noRow, record)) return id;
   }
-  if (!layout.recordIds) return kMsgSuccess;
-  return PutRecordIds(statement, tree, select,
-                      record + tree.nodes[select].fields.select.recordIdPosition - 1);
+  return layout.recordIds ? PutRecordIds(statement, tree, select, record, layout.length) : kMsgSuccess;
 }
 
 // Writes one record per qualifying row; aggregates over no rows still get

@@ -173,6 +173,13 @@ TEST_F(ResultPassesTest, AggregatesOverNoRowsAndSumsBeyondTheirField) {
      "SELECT SUM({fn CONVERT(Digits, SQL_BIGINT)}) FROM \"Stats: Big\" WHERE \"Record ID_\" <= 2",
      {{"-18000000000000000000"}}},
   });
+  // A static cursor needs a result file even when no row came out.
+  ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0), SQL_SUCCESS);
+  ExpectRows(*this, {
+    {"groups of no rows, static", "SELECT Grp, COUNT(*) FROM \"Stats: Values\" WHERE Num > 100 GROUP BY Grp", {}},
+    {"ordered no rows, static", "SELECT Grp FROM \"Stats: Values\" WHERE Num > 100 ORDER BY Grp", {}},
+    {"an empty table, static", "SELECT COUNT(*) FROM \"Stats: Empty\"", {{"0"}}},
+  });
   const char* tooLong = "SELECT SUM({fn CONVERT(Digits, SQL_BIGINT)}) FROM \"Stats: Big\"";
   EXPECT_EQ(SQLExecDirect(statement, (SQLCHAR*)tooLong, SQL_NTS), SQL_ERROR);
   EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_STMT, statement).state, "22003");
