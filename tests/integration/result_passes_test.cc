@@ -218,6 +218,9 @@ TEST_F(ResultPassesTest, KeysetOverAnOuterJoinScrolledEveryWay) {
   constexpr SQLULEN kRowset = 3;
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0), SQL_SUCCESS);
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)kRowset, 0), SQL_SUCCESS);
+  ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_USE_BOOKMARKS, (SQLPOINTER)SQL_UB_VARIABLE, 0), SQL_SUCCESS);
+  SQLINTEGER bookmark = 18;  // a row's number
+  ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0), SQL_SUCCESS);
   SQLULEN fetched = 0;
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0), SQL_SUCCESS);
   ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql, SQL_NTS), SQL_SUCCESS) << Diagnostic();
@@ -238,6 +241,7 @@ TEST_F(ResultPassesTest, KeysetOverAnOuterJoinScrolledEveryWay) {
       {SQL_FETCH_ABSOLUTE, 19, SQL_SUCCESS, 18, 2}, {SQL_FETCH_RELATIVE, -4, SQL_SUCCESS, 14, 3},
       {SQL_FETCH_ABSOLUTE, -1, SQL_SUCCESS, 19, 1}, {SQL_FETCH_FIRST, 0, SQL_SUCCESS, 0, 3},
       {SQL_FETCH_PRIOR, 0, SQL_NO_DATA, 0, 0},      {SQL_FETCH_ABSOLUTE, 21, SQL_NO_DATA, 0, 0},
+      {SQL_FETCH_BOOKMARK, 1, SQL_SUCCESS, 18, 2},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(std::to_string(step.orientation) + " " + std::to_string(step.offset));
