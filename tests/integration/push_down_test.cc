@@ -15,10 +15,11 @@
 namespace {
 
 // Texts whose blanks, case and letters above 127 the service reads its own
-// way; every text field of a row holds the same one. Non-text fields are
-// empty on every other row.
-constexpr const char* kTexts[] = {"ann",  "Ann", "ann ", "ann x", "anna",     " ann",     "ANN  X", "",  "   ",
-                                  "b",    "ab",  "xb y", "a b",   "Ännchen", "ännchen", "ann\\t", "é"};
+// way (one ends in a tab, escaped as the fixture's JSON writes it); every
+// text field of a row holds the same one. Non-text fields are empty on
+// every other row.
+constexpr const char* kTexts[] = {"ann", "Ann", "ann ", "ann x", "anna",    " ann",    "ANN  X",  "", "   ",
+                                  "b",   "ab",  "xb y", "a b",   "Ännchen", "ännchen", "ann\\t", "é"};
 
 std::string ProbeFixture() {
   std::string records;
@@ -39,7 +40,7 @@ std::string ProbeFixture() {
               {"fid": 10, "label": "Amount", "type": "float"}, {"fid": 11, "label": "Share", "type": "percent"},
               {"fid": 12, "label": "Done", "type": "checkbox"}, {"fid": 13, "label": "Day", "type": "date"},
               {"fid": 14, "label": "Stamp", "type": "timestamp"}, {"fid": 15, "label": "Clock", "type": "timeofday"},
-              {"fid": 16, "label": "Span", "type": "duration"}, {"fid": 17, "label": "Scan", "type": "file"}],
+              {"fid": 16, "label": "Span", "type": "duration"}],
              "records": [)" +
          records + "]}]}]}";
 }
@@ -87,8 +88,8 @@ TEST_F(PushDownTest, PushedConditionsKeepEveryRowTheSqlKeeps) {
   ASSERT_NE(emulator.port, 0);
   WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
   const std::vector<std::string> nullTests = {"IS NULL", "IS NOT NULL"};
-  const std::vector<std::string> equalities = {"= 'ann'", "= 'ANN   '",   "<> 'ann'",     "<> 'Ann  '",
-                                               "= ''",    "<> ''",        "= '   '",      "<> 'ännchen'",
+  const std::vector<std::string> equalities = {"= 'ann'",     "= 'ANN   '", "<> 'ann'",     "<> 'Ann  '",
+                                               "= ''",        "<> ''",      "= '   '",      "<> 'ännchen'",
                                                "= 'Ännchen'", "NOT IN ('ann', 'B ')"};
   const std::vector<std::string> patterns = {"LIKE 'ann%'",      "NOT LIKE 'ann%'",  "LIKE 'ann %'",
                                              "NOT LIKE 'ann %'", "NOT LIKE ' ann%'", "LIKE '%b %'",
@@ -99,7 +100,7 @@ TEST_F(PushDownTest, PushedConditionsKeepEveryRowTheSqlKeeps) {
     for (const std::string& shape : shapes) conditions.push_back(std::string(column) + " " + shape);
   };
   add("Name", patterns);
-  for (const char* column : {"Name", "Mail", "Notes"}) add(column, equalities);
+  for (const char* column : {"Name", "Mail"}) add(column, equalities);
   // Every field type with an empty value but files, whose NULL test the
   // binder refuses (a long binary column takes no comparison).
   for (const char* column : {"Name", "Mail", "Notes", "Owner", "Amount", "Share", "Done", "Day", "Stamp", "Clock",
