@@ -77,7 +77,6 @@ MessageId KeptSubSelectRows(StatementHandle& statement, ParseTree& tree, NodeInd
     // Reading runs the sub-select's own conditions, whose sub-selects may be
     // kept too: the map's entries stay where they are while it grows.
     SubSelectRows& rows = entry->second;
-    rows = SubSelectRows{};
     if (MessageId id = ReadRows(statement, tree, select, item, limit, rows)) {
       rows = SubSelectRows{};
       return id;

@@ -162,16 +162,17 @@ bool HasByteAbove127(std::string_view text) {
   return false;
 }
 
-// Whether the service's filter keeps every row the SQL condition keeps. The
-// service's rules for empty non-text fields agree with NULL there. A text
-// field is compared by rules of the service's own: an empty text equals ''
-// (and reads as '' here unless TEXTNULL is on, while a text of blanks never
-// reads as NULL), trailing blanks of the stored value and of the criterion
-// value don't count, and letters above 127 may fold as the driver's don't.
-// A positive criterion then only keeps more rows; a negative one would drop
-// rows whose value merely looks like its own, and an ordering would split
-// texts that differ after their common start (a tab before a blank, a
-// letter above 127) in another order.
+// Whether the service's filter keeps every row the SQL condition keeps. On
+// non-text fields its rules agree with the driver's: an empty value reads
+// as NULL here and matches only EX '' and the negative operators there, so
+// at worst more rows come back. Text differs: an empty text is '' to the
+// service and reads as '' here unless TEXTNULL is on, a text of blanks never
+// reads as NULL, trailing blanks of stored and criterion values don't count
+// there, and letters above 127 may fold there as they don't here. A positive
+// criterion still keeps every row SQL keeps; a negative one may drop rows
+// that only look like its value to the service, a NULL test rows whose
+// emptiness the two read apart, and an ordering of texts splits a common
+// start its own way (a tab sorts before the blank here, after the end there).
 bool EntryOnlyNarrows(const TableCursor& cursor, const Entry& entry) {
   if (entry.column->fieldKind != FieldKind::kText && entry.column->fieldKind != FieldKind::kUser) return true;
   if (entry.length == -1 || entry.value == nullptr)
