@@ -150,3 +150,13 @@ std::size_t CutUtf8(std::string_view text, std::size_t maxBytes) {
   }
   return cut;
 }
+
+std::size_t CutUtf8Characters(std::string_view text, std::size_t maxCharacters) {
+  std::size_t characters = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if ((static_cast<unsigned char>(text[pos]) & 0xC0) == 0x80) continue;
+    if (characters == maxCharacters) return pos;
+    ++characters;
+  }
+  return text.size();
+}

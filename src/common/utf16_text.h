@@ -31,3 +31,6 @@ bool IsValidUtf8(std::string_view text);
 // The longest prefix of at most maxBytes that does not end inside a UTF-8
 // sequence; every cut of UTF-8 text in common/ goes through it.
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);
+
+// The longest prefix of at most maxCharacters characters (UTF-8 sequences).
+std::size_t CutUtf8Characters(std::string_view text, std::size_t maxCharacters);
