@@ -19,6 +19,11 @@ namespace {
 using Rows = std::vector<std::vector<std::string>>;
 using Call = std::function<SQLRETURN(SQLHSTMT)>;
 
+struct NamedCall {
+  const char* name;
+  Call call;
+};
+
 SQLCHAR* Text(const char* text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)); }
 
 std::string CrossApplicationFixture() {
@@ -90,10 +95,7 @@ struct CatalogTest : ::testing::Test {
 
 TEST_F(CatalogTest, OpenResultRefusesEveryCatalogCallUntilClosed) {
   CatalogConnection c(emulator, "");
-  const struct {
-    const char* name;
-    Call call;
-  } calls[] = {
+  const NamedCall calls[] = {
       {"SQLTables", Tables(nullptr)},
       {"SQLColumns", Columns(nullptr, "Orders")},
       {"SQLStatistics",
@@ -134,10 +136,7 @@ TEST_F(CatalogTest, OpenResultRefusesEveryCatalogCallUntilClosed) {
 
 // The failed call leaves the statement idle: the same call on it works next.
 TEST_F(CatalogTest, FailedRequestGivesTheServiceTextAndTheNextCallWorks) {
-  const struct {
-    const char* name;
-    Call call;
-  } calls[] = {
+  const NamedCall calls[] = {
       {"SQLTables", Tables(nullptr)},
       {"SQLColumns", Columns(nullptr, "Orders")},
       {"SQLForeignKeys", ForeignKeys(nullptr, "Sales: Orders")},
@@ -217,10 +216,7 @@ TEST_F(CatalogTest, ColumnDefaultIsGivenOnlyWhereItFits) {
 
 TEST_F(CatalogTest, FunctionsWithoutRows) {
   CatalogConnection c(emulator, "");
-  const struct {
-    const char* name;
-    Call call;
-  } refused[] = {
+  const NamedCall refused[] = {
       {"SQLTablePrivileges",
        [](SQLHSTMT s) { return SQLTablePrivileges(s, nullptr, 0, nullptr, 0, Text("Orders"), SQL_NTS); }},
       {"SQLColumnPrivileges",
