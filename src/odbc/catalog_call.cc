@@ -80,7 +80,7 @@ void OpenCatalogTable(StatementHandle& statement, const std::string& tableName) 
 std::string CatalogArgument(const SQLCHAR* name, SQLSMALLINT length) {
   std::string text;
   AssignOdbcText(text, name, ClampOdbcLength(name, length, kMaxCatalogNameBytes));
-  text.resize(CutUtf8Characters(text, kMaxCatalogNameCharacters));
+  text.resize(Utf8PrefixBytes(text, kMaxCatalogNameCharacters));
   return text;
 }
 
