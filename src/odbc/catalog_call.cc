@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::size_t kMaxCatalogNameCharacters = 127;
 // A name of 127 characters takes at most four bytes for each.
-constexpr SQLINTEGER kMaxCatalogNameBytes = 4 * kMaxCatalogNameCharacters;
+constexpr SQLINTEGER kMaxCatalogNameBytes = kMaxUtf8CharacterBytes * kMaxCatalogNameCharacters;
 
 void DropPreparedStatement(StatementHandle& statement) {
   FreeParseTree(statement.parseTree);
@@ -75,6 +75,12 @@ void OpenCatalogTable(StatementHandle& statement, const std::string& tableName) 
   } else {
     statement.diagnostic = kept;
   }
+}
+
+bool AreNameLengths(std::initializer_list<SQLSMALLINT> lengths) {
+  for (const SQLSMALLINT length : lengths)
+    if (!IsStringLength(length)) return false;
+  return true;
 }
 
 std::string CatalogArgument(const SQLCHAR* name, SQLSMALLINT length) {

@@ -7,6 +7,7 @@
 #include <sql.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "common/message_ids.h"
@@ -36,6 +37,11 @@ void MarkCatalogRead(StatementHandle& statement);
 // can't be opened: the failure is forgotten, since the table then simply
 // has no rows.
 void OpenCatalogTable(StatementHandle& statement, const std::string& tableName);
+
+// True when every length is SQL_NTS or not negative; a catalog call refuses
+// any other (1092) rather than read it as a missing name, which filters
+// nothing.
+bool AreNameLengths(std::initializer_list<SQLSMALLINT> lengths);
 
 // A name argument (pointer, length or SQL_NTS) as a text of at most 127
 // characters; a null pointer or a negative length gives the empty text.

@@ -34,6 +34,7 @@ MessageId StartGrantedRequest(StatementHandle& statement, const std::string& pat
 
 SQLRETURN OpenTableResult(StatementHandle& statement, std::int32_t kind, const SQLCHAR* tableName,
                           SQLSMALLINT tableLength) {
+  if (!AreNameLengths({tableLength})) return Refuse(statement, kMsgInvalidBufferLength);
   if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
   OpenCatalogTable(statement, CatalogArgument(tableName, tableLength));
   statement.catalogTableName.clear();
@@ -51,6 +52,8 @@ std::string SameApplicationPattern(const std::string& tableName) {
 SQLRETURN ListTables(StatementHandle& statement, const SQLCHAR* catalogName, SQLSMALLINT catalogLength,
                      const SQLCHAR* schemaName, SQLSMALLINT schemaLength, const SQLCHAR* tableName,
                      SQLSMALLINT tableLength, const SQLCHAR* tableType, SQLSMALLINT typeLength) {
+  if (!AreNameLengths({catalogLength, schemaLength, tableLength, typeLength}))
+    return Refuse(statement, kMsgInvalidBufferLength);
   if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
   const std::int32_t subMode =
       TablesSubMode(CatalogArgument(catalogName, catalogLength), CatalogArgument(schemaName, schemaLength),
@@ -71,6 +74,7 @@ SQLRETURN ListTables(StatementHandle& statement, const SQLCHAR* catalogName, SQL
 SQLRETURN ListColumns(StatementHandle& statement, const SQLCHAR* catalogName, SQLSMALLINT catalogLength,
                       const SQLCHAR* tableName, SQLSMALLINT tableLength, const SQLCHAR* columnName,
                       SQLSMALLINT columnLength) {
+  if (!AreNameLengths({catalogLength, tableLength, columnLength})) return Refuse(statement, kMsgInvalidBufferLength);
   if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
   statement.catalogSubMode = 0;
   statement.catalogPattern = CatalogFilter(statement, catalogName, catalogLength);
@@ -92,6 +96,7 @@ SQLRETURN ListPrimaryKeys(StatementHandle& statement, const SQLCHAR* tableName, 
 
 SQLRETURN ListSpecialColumns(StatementHandle& statement, SQLUSMALLINT identifierType, const SQLCHAR* tableName,
                              SQLSMALLINT tableLength) {
+  if (!AreNameLengths({tableLength})) return Refuse(statement, kMsgInvalidBufferLength);
   if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
   if (identifierType != SQL_BEST_ROWID && identifierType != SQL_ROWVER) {
     statement.diagnostic.detailText = "SQLSpecialColumns identifier type " + std::to_string(identifierType);
@@ -107,6 +112,8 @@ SQLRETURN ListForeignKeys(StatementHandle& statement, const SQLCHAR* primaryCata
                           const SQLCHAR* primaryTable, SQLSMALLINT primaryTableLength, const SQLCHAR* foreignCatalog,
                           SQLSMALLINT foreignCatalogLength, const SQLCHAR* foreignTable,
                           SQLSMALLINT foreignTableLength) {
+  if (!AreNameLengths({primaryCatalogLength, primaryTableLength, foreignCatalogLength, foreignTableLength}))
+    return Refuse(statement, kMsgInvalidBufferLength);
   if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
   statement.primaryKeyTableName = CatalogArgument(primaryTable, primaryTableLength);
   statement.catalogTableName = CatalogArgument(foreignTable, foreignTableLength);
