@@ -407,7 +407,7 @@ MessageId StepLiteral(BindMachine& m, BindFrame& frame) {
       const ConnectionRecord* record = m.statement.connection != nullptr ? m.statement.connection->record : nullptr;
       cell.valueType = kValueCharacter;
       cell.sqlType = SQL_VARCHAR;
-      cell.size = record != nullptr ? static_cast<std::int32_t>(GetConnectionUserName(*record).size()) : 0;
+      cell.size = record != nullptr ? static_cast<std::int32_t>(CountUtf8Characters(GetConnectionUserName(*record))) : 0;
       cell.digits = kNoDigits;
       return kMsgSuccess;
     }

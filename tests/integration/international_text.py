@@ -90,6 +90,9 @@ def client(fixture):
         cursor.execute('SELECT Name FROM "Intl: Names" ORDER BY Name')
         got = [fold(r[0]).encode() for r in cursor.fetchall()]
         check("ORDER BY the text", got == sorted(fold(n).encode() for _, n, _ in names))
+        cursor.execute('SELECT Script, Name FROM "Intl: Names" ORDER BY Script')
+        check("the text carried whole through sorted records",
+              sorted(tuple(r) for r in cursor.fetchall()) == sorted((s, n) for _, n, s in names))
 
     def grouped():
         cursor.execute('SELECT Name, COUNT(*) FROM "Intl: Names" GROUP BY Name')
@@ -98,6 +101,13 @@ def client(fixture):
         for _, name, _ in names:
             expected[fold(name)] = expected.get(fold(name), 0) + 1
         check("GROUP BY the text", got == sorted(expected.items()))
+        cursor.execute('SELECT Script, MAX(Name), MIN(Name) FROM "Intl: Names" GROUP BY Script')
+        by_script = {}
+        for _, name, script in names:
+            by_script.setdefault(script, []).append(name.encode())
+        check("MAX and MIN of the text in each group",
+              sorted((r[0], r[1].encode(), r[2].encode()) for r in cursor.fetchall()) ==
+              sorted((s, max(v), min(v)) for s, v in by_script.items()))
 
     def distinct():
         cursor.execute('SELECT DISTINCT Name FROM "Intl: Names"')
