@@ -111,7 +111,9 @@ MessageId ValueAsExactNumber(const ApplicationValue& value, ExactNumber& number)
     return kMsgSuccess;
   }
   if (value.kind == Kind::kText) return ReadExactNumber(value.bytes, number);
-  if (value.kind == Kind::kBytes) return ReadExactNumber(value.bytes, number) == kMsgSuccess ? kMsgSuccess : kMsgOutOfRange;
+  if (value.kind == Kind::kBytes) {
+    return ReadExactNumber(value.bytes, number) == kMsgSuccess ? kMsgSuccess : kMsgOutOfRange;
+  }
   return kMsgConversionError;
 }
 

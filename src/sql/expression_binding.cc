@@ -407,7 +407,8 @@ MessageId StepLiteral(BindMachine& m, BindFrame& frame) {
       const ConnectionRecord* record = m.statement.connection != nullptr ? m.statement.connection->record : nullptr;
       cell.valueType = kValueCharacter;
       cell.sqlType = SQL_VARCHAR;
-      cell.size = record != nullptr ? static_cast<std::int32_t>(CountUtf8Characters(GetConnectionUserName(*record))) : 0;
+      const std::size_t characters = record != nullptr ? CountUtf8Characters(GetConnectionUserName(*record)) : 0;
+      cell.size = static_cast<std::int32_t>(characters);
       cell.digits = kNoDigits;
       return kMsgSuccess;
     }

@@ -47,8 +47,8 @@ const Row kRows[] = {
     {"{fn CONVERT(1, SQL_REAL)}", SQL_REAL, "1", "000000000000F03F", "1", "1", "1", "1", kNo, kNo, kNo},
     {"{fn CONVERT(1, SQL_FLOAT)}", SQL_FLOAT, "1", "000000000000F03F", "1", "1", "1", "1", kNo, kNo, kNo},
     {"Rate", SQL_DOUBLE, "0.25", "000000000000D03F", "0 01S07", "0 01S07", "0.25", "0 01S07", kNo, kNo, kNo},
-    {"{fn CONVERT(42, SQL_CHAR)}", SQL_CHAR, "42         ", "3432202020202020202020", "!22003", "42", "42", "42", kNotAValue,
-     kNotAValue, kNotAValue},
+    {"{fn CONVERT(42, SQL_CHAR)}", SQL_CHAR, "42         ", "3432202020202020202020", "!22003", "42", "42", "42",
+     kNotAValue, kNotAValue, kNotAValue},
     {"Text", SQL_VARCHAR, "Hello World", "48656C6C6F20576F726C64", kNotAValue, kNotAValue, kNotAValue, kNotAValue,
      kNotAValue, kNotAValue, kNotAValue},
     {"'2024-02-29 10:11:12'", SQL_VARCHAR, "2024-02-29 10:11:12", "323032342D30322D32392031303A31313A3132",
@@ -174,14 +174,16 @@ std::string Today() {
   return text;
 }
 
+// The scalar functions' one-row fixture: a value of every field type.
+const std::string kFixture = std::string(HELVANE_EMULATOR_DIR) + "/../tests/exec/fixtures/scalar_values.json";
+
 struct ConversionMatrix : ::testing::Test {
   TempFolder folder;
   std::unique_ptr<Emulator> emulator;
   std::unique_ptr<OdbcHandles> handles;
 
   void SetUp() override {
-    emulator = std::make_unique<Emulator>(folder, "",
-                                          std::string(HELVANE_EMULATOR_DIR) + "/../tests/exec/fixtures/scalar_values.json");
+    emulator = std::make_unique<Emulator>(folder, "", kFixture);
     ASSERT_NE(emulator->port, 0) << "the emulator did not start";
     WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator->HttpUrl(), "UID=alice", "PWD=wonderland",
                             "TIMEZONEOFFSET=0"});
@@ -217,7 +219,8 @@ struct ConversionMatrix : ::testing::Test {
     const SQLSMALLINT cType = kCTypes[n].type;
     unsigned char buffer[128];
     SQLLEN length = 0;
-    const SQLRETURN result = SQLGetData(statement, static_cast<SQLUSMALLINT>(n + 1), cType, buffer, sizeof buffer, &length);
+    const auto column = static_cast<SQLUSMALLINT>(n + 1);
+    const SQLRETURN result = SQLGetData(statement, column, cType, buffer, sizeof buffer, &length);
     const std::string state = ReadDiagnostic(SQL_HANDLE_STMT, statement).state;
     if (result == SQL_ERROR) return "!" + state;
     std::string text = Render(cType, buffer, length);
