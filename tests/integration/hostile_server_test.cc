@@ -1,10 +1,13 @@
 // Connecting through the Driver Manager to servers of the tests' own that
-// misbehave: one whose reply never ends and one that trickles it in byte by
-// byte must not hold a connect for ever or fill memory, and a user name and
+// misbehave: one whose reply never ends, one that trickles it in byte by
+// byte and one whose reply declares entities that expand a thousandfold
+// must not hold a connect for ever or fill memory, and a user name and
 // password written into the server's URL never show in the diagnostic.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
 
 #include "../qbapi/canned_http_server.h"
 #include "odbc_test_support.h"
@@ -56,6 +59,50 @@ TEST_F(HostileServerTest, EndlessAndTricklingRepliesEndTheConnect) {
     EXPECT_LT(seconds, 30.0) << c.label;  // a hang check only
     std::printf("%s: connect ended after %.2f s\n", c.label, seconds);
   }
+}
+
+// A sign-in reply of nested internal entities used so often that expanding
+// it would take some 250 MB: each "&e2;" stands for 10,000 characters,
+// spread thin enough that expat's own limit (a hundredfold growth) never
+// stops it.
+std::string EntityExpandingReply() {
+  std::string body = "<?xml version=\"1.0\"?><!DOCTYPE qdbapi [<!ENTITY e0 \"" + std::string(100, 'x') + "\">";
+  for (const char* entity : {"e1", "e2"}) {
+    body += std::string("<!ENTITY ") + entity + " \"";
+    for (int i = 0; i < 10; ++i) body += entity == std::string("e1") ? "&e0;" : "&e1;";
+    body += "\">";
+  }
+  body += "]><qdbapi><errcode>0</errcode><ticket>";
+  for (int i = 0; i < 25000; ++i) body += "&e2;" + std::string(120, 'y');
+  return body + "</ticket></qdbapi>";
+}
+
+// The process's peak resident memory in bytes since the last reset.
+long PeakResidentBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6) * 1024;
+  return -1;
+}
+
+void ResetPeakResidentBytes() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+TEST_F(HostileServerTest, EntityExpandingReplyIsRefusedBeforeExpanding) {
+  CannedReply bomb;
+  bomb.body = EntityExpandingReply();
+  CannedHttpServer server({bomb});
+  // A first connect loads the driver and its libraries, so that what the
+  // peak gains afterwards is the reply's doing.
+  double seconds = 0;
+  FailedConnect("http://127.0.0.1:" + std::to_string(UnusedPort()), seconds);
+  ResetPeakResidentBytes();
+  const long before = PeakResidentBytes();
+  Diagnostic diagnostic = FailedConnect(server.Url(), seconds);
+  const long peak = PeakResidentBytes();
+  EXPECT_EQ(diagnostic.state, "08S01") << diagnostic.text;
+  EXPECT_NE(diagnostic.text.find("document type"), std::string::npos) << diagnostic.text;
+  ASSERT_GT(before, 0);
+  EXPECT_LT(peak - before, 100L * 1024 * 1024) << "peak " << peak << " bytes, " << before << " before the connect";
 }
 
 TEST_F(HostileServerTest, CredentialsInTheServerUrlStayOutOfDiagnostics) {

@@ -157,6 +157,9 @@ TEST(QueryReplyReader, MalformedRepliesYieldNoRows) {
       "</table></qdbapi>",
       "<?xml version=\"1.0\" encoding=\"x-unknown\"?><qdbapi><errcode>0</errcode></qdbapi>",
       "<qdbapi><errcode>0</errcode></qdbapi><qdbapi/>",
+      // A document type is refused before anything it declares is used.
+      "<!DOCTYPE q [<!ENTITY a \"x\">]><qdbapi><errcode>0</errcode><table><records><record rid=\"1\">"
+      "<f id=\"6\">&a;</f></record></records></table></qdbapi>",
   };
   for (const std::string& body : cases) ExpectMalformed(body, body.substr(0, 70));
 }
