@@ -50,6 +50,12 @@ void InitialiseCurlOnce() {
   (void)initialised;
 }
 
+// libcurl 7.88 makes its sockets without close-on-exec, so every program
+// the application starts would inherit the service's connections.
+curl_socket_t OpenTransportSocket(void*, curlsocktype, curl_sockaddr* address) {
+  return OpenSocket(address->family, address->socktype, address->protocol);
+}
+
 struct CurlHeaderList {
   curl_slist* list = nullptr;
   CurlHeaderList() = default;
@@ -70,11 +76,14 @@ struct TransferState {
   CURL* curl = nullptr;
   PlatformFile file = kNoFile;  // set for downloads, which bypass reply->body
   std::uint64_t bytesWritten = 0;
+  std::uint64_t maxFileBytes = 0;
   bool fileFailed = false;
-  bool tooLarge = false;
+  std::string cutShort;  // why one of the driver's own bounds ended the transfer
   long sendTimeoutMs = 0;
   long receiveTimeoutMs = 0;
-  Clock::time_point lastActivity = Clock::now();
+  long deadlineMs = 0;  // downloads only: the whole transfer, as libcurl bounds the other requests
+  Clock::time_point start = Clock::now();
+  Clock::time_point lastActivity = start;
   curl_off_t lastDown = -1;
   curl_off_t lastUp = -1;
   bool timedOut = false;
@@ -92,7 +101,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   std::string& body = state->reply->body;
   if (state->file == kNoFile) {
     if (body.size() + bytes > kMaxReplyBytes) {
-      state->tooLarge = true;
+      state->cutShort = kReplyTooLargeText;
       return 0;  // anything but bytes ends the transfer
     }
     body.append(data, bytes);
@@ -103,6 +112,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     // into the attachment file.
     if (body.size() < 4096) body.append(data, bytes);
     return bytes;
+  }
+  if (state->bytesWritten + bytes > state->maxFileBytes) {
+    state->cutShort = "Attachment larger than " + std::to_string(state->maxFileBytes) + " bytes";
+    return 0;
   }
   if (!WriteWholeBuffer(state->file, data, bytes)) {
     state->fileFailed = true;
@@ -132,13 +145,21 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
   return bytes;
 }
 
-// A stall is judged by progress, not by total time, so a large reply that
-// keeps flowing is never cut off.
+long MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+}
+
+// A stall is judged by progress, not by total time; the whole of a download
+// by its deadline, so that a server trickling bytes can't hold it for ever.
 int WatchProgress(void* user, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                   curl_off_t uploaded) {
   (void)downloadTotal;
   auto* state = static_cast<TransferState*>(user);
   Clock::time_point now = Clock::now();
+  if (state->deadlineMs > 0 && MillisecondsBetween(state->start, now) >= state->deadlineMs) {
+    state->cutShort = "Attachment download took longer than " + std::to_string(state->deadlineMs) + " ms";
+    return 1;
+  }
   if (downloaded != state->lastDown || uploaded != state->lastUp) {
     state->lastDown = downloaded;
     state->lastUp = uploaded;
@@ -148,8 +169,7 @@ int WatchProgress(void* user, curl_off_t downloadTotal, curl_off_t downloaded, c
   bool sending = uploadTotal > 0 && uploaded < uploadTotal;
   long limit = sending ? state->sendTimeoutMs : state->receiveTimeoutMs;
   if (limit <= 0) return 0;
-  auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - state->lastActivity).count();
-  if (idle < limit) return 0;
+  if (MillisecondsBetween(state->lastActivity, now) < limit) return 0;
   state->timedOut = true;
   return 1;
 }
@@ -158,6 +178,7 @@ void SetCommonOptions(CURL* curl, const TransportSettings& settings, const std::
                       char* errorBuffer) {
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenTransportSocket);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
@@ -198,7 +219,8 @@ MessageId RecordCurlFailure(CURLcode result, const TransferState& state, const c
   std::string code = std::to_string(static_cast<int>(result));
   const std::string shownUrl = WithoutCredentials(url);
   const bool curlWords = errorBuffer[0] != '\0' && CurlWordsAreSafe(settings);
-  if (state.tooLarge) return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, kReplyTooLargeText, shownUrl);
+  if (!state.cutShort.empty())
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, state.cutShort, shownUrl);
   if (state.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
     std::string detail = curlWords && !state.timedOut ? std::string(errorBuffer)
                                                       : "no reply from " + shownUrl + " in time";
@@ -279,7 +301,8 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
 }
 
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
-                             PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call) {
+                             PlatformFile file, std::uint64_t maxBytes, std::uint64_t& bytesWritten,
+                             ApiCallRecord& call) {
   bytesWritten = 0;
   if (CancelRequested(transport)) return RecordCancel(call);
   std::string url = transport.settings.baseUrl + path;
@@ -291,6 +314,8 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   state.reply = &reply;
   state.curl = transport.curl.handle;
   state.file = file;
+  state.maxFileBytes = maxBytes;
+  state.deadlineMs = RequestDeadlineMs(transport.settings);
   char errorBuffer[CURL_ERROR_SIZE] = {0};
   CURL* curl = transport.curl.handle;
   SetCommonOptions(curl, transport.settings, url, state, errorBuffer);

@@ -110,7 +110,7 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
   }
   if (id != kMsgSuccess) return PostTableServiceFailure(record, cursor.callRecord);
   for (const auto& entry : cursor.pending.attachments)
-    ForgetAttachment(*record.client, cursor.tableId, cursor.pending.recordId, entry.first);
+    ForgetAttachment(cursor, cursor.pending.recordId, entry.first);
   return kMsgSuccess;
 }
 

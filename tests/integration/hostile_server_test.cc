@@ -1,12 +1,14 @@
 // Connecting through the Driver Manager to servers of the tests' own that
 // misbehave: one whose reply never ends, one that trickles it in byte by
 // byte and one whose reply declares entities that expand a thousandfold
-// must not hold a connect for ever or fill memory, and a user name and
-// password written into the server's URL never show in the diagnostic.
+// must not hold a connect for ever or fill memory, an attachment without
+// end must not fill the disk, and a user name and password written into the
+// server's URL never show in the diagnostic.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "../qbapi/canned_http_server.h"
@@ -103,6 +105,40 @@ TEST_F(HostileServerTest, EntityExpandingReplyIsRefusedBeforeExpanding) {
   EXPECT_NE(diagnostic.text.find("document type"), std::string::npos) << diagnostic.text;
   ASSERT_GT(before, 0);
   EXPECT_LT(peak - before, 100L * 1024 * 1024) << "peak " << peak << " bytes, " << before << " before the connect";
+}
+
+// An attachment whose bytes never end is cut at the request deadline (0.8 s
+// here) with 08S01, and no part of it stays behind: neither in the
+// temporary folder nor in FILEPATH.
+TEST_F(HostileServerTest, EndlessAttachmentIsCutAndLeavesNoFile) {
+  Emulator emulator(folder);
+  ASSERT_NE(emulator.port, 0) << "the emulator did not start";
+  TempFolder kept;
+  TmpDir tmp;
+  for (const std::string& extra : {std::string(), ";FILEPATH=" + kept.path}) {
+    SCOPED_TRACE(extra.empty() ? "temporary copy" : "FILEPATH copy");
+    emulator.Admin("faults", "{\"action\": \"download\", \"endless\": true}");
+    OdbcHandles handles;
+    ASSERT_TRUE(SQL_SUCCEEDED(handles.DriverConnect(std::string("DRIVER={") + kDriverName + "};QUICKBASESERVER=" +
+                                                    emulator.HttpUrl() + ";UID=alice;PWD=wonderland;"
+                                                    "WINHTTPTIMEOUTS=2000,2000,300,500" + extra)))
+        << handles.ConnectionDiagnostic().text;
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles.connection, &statement), SQL_SUCCESS);
+    const char* sql = "SELECT Logo FROM \"Sales: Customers\" WHERE \"Record ID_\" = 1";
+    ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql, SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS);
+    char bytes[16];
+    SQLLEN length = 0;
+    EXPECT_EQ(SQLGetData(statement, 1, SQL_C_BINARY, bytes, sizeof bytes, &length), SQL_ERROR);
+    const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+    EXPECT_EQ(diagnostic.state, "08S01") << diagnostic.text;
+    EXPECT_NE(diagnostic.text.find("Attachment download took longer than 800 ms"), std::string::npos)
+        << diagnostic.text;
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(kept.path));
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  }
 }
 
 TEST_F(HostileServerTest, CredentialsInTheServerUrlStayOutOfDiagnostics) {
