@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "common/url_credentials.h"
 #include "platform/text_fold.h"
 
 namespace {
@@ -26,23 +27,11 @@ long RequestDeadlineMs(const TransportSettings& settings) {
   return settings.sendTimeoutMs + settings.receiveTimeoutMs;
 }
 
-// Everything between "scheme://" and the last '@' of a URL is the user's
-// name and password (a password may itself hold '@' or '/').
-bool HoldsCredentials(const std::string& url) {
-  std::size_t scheme = url.find("://");
-  return scheme != std::string::npos && url.find('@', scheme + 3) != std::string::npos;
-}
-
-std::string WithoutCredentials(const std::string& url) {
-  if (!HoldsCredentials(url)) return url;
-  return url.substr(0, url.find("://") + 3) + url.substr(url.rfind('@') + 1);
-}
-
 // libcurl's own words about a failure may quote the host part of a URL it
 // misread, credentials and all; with credentials about, only its generic
 // text for the code is used.
 bool CurlWordsAreSafe(const TransportSettings& settings) {
-  return !HoldsCredentials(settings.baseUrl) && !HoldsCredentials(settings.proxyName);
+  return !HoldsUrlCredentials(settings.baseUrl) && !HoldsUrlCredentials(settings.proxyName);
 }
 
 void InitialiseCurlOnce() {
@@ -217,7 +206,7 @@ bool PrepareHandle(HttpTransport& transport) {
 MessageId RecordCurlFailure(CURLcode result, const TransferState& state, const char* errorBuffer,
                             const TransportSettings& settings, const std::string& url, ApiCallRecord& call) {
   std::string code = std::to_string(static_cast<int>(result));
-  const std::string shownUrl = WithoutCredentials(url);
+  const std::string shownUrl = WithoutUrlCredentials(url);
   const bool curlWords = errorBuffer[0] != '\0' && CurlWordsAreSafe(settings);
   if (!state.cutShort.empty())
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, state.cutShort, shownUrl);
@@ -278,13 +267,13 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   CurlHeaderList headers;
   // "Expect:" stops libcurl from waiting for 100-continue before larger bodies.
   if (!headers.Add("Content-Type: application/xml; charset=utf-8") || !headers.Add("QUICKBASE-ACTION: " + action) ||
       !headers.Add("Expect:"))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Out of memory building the request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   TransferState state;
   state.reply = &reply;
   char errorBuffer[CURL_ERROR_SIZE] = {0};
@@ -308,7 +297,7 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   HttpReply reply;
   TransferState state;
   state.reply = &reply;
@@ -328,6 +317,6 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   if (id != kMsgSuccess) return id;
   if (reply.status != 200)
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), WithoutCredentials(url));
+                                  "HTTP status " + std::to_string(reply.status), WithoutUrlCredentials(url));
   return kMsgSuccess;
 }
