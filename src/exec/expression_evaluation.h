@@ -23,7 +23,8 @@ struct StatementHandle;
 // OR, arithmetic, arguments, IN lists) cost no native stack. AND stops at
 // its first false operand; OR evaluates both. A comparison with a
 // single-row sub-select that returns no row is unknown, as the missing
-// value is NULL.
+// value is NULL. A sub-select that reads no column of the statements
+// around it runs once per execution; later rows reuse what it read.
 // 0; 1002 when a value was cut on the way (a numeric column normalised, a
 // sub-select's warning), reported after the whole evaluation ran; or the
 // first failure, which ends it: 1003 value types without a rule, 1019 kinds,
@@ -36,7 +37,7 @@ MessageId EvaluateRowExpression(StatementHandle& statement, ParseTree& tree, Nod
 // result = left op right, right null for negation (op: 13 negate, 14 +,
 // 15 -, 16 *, 17 /). The result's type is the binder's; NUMERIC arithmetic
 // is exact, and an integer-typed quotient keeps its whole part. Characters
-// only concatenate (1055 beyond result.size); days go on and off dates, and
+// only concatenate (1055 beyond result.size characters); days go on and off dates, and
 // a date minus a date counts days. 1053 division by
 // zero; 1011 a result a double or a date can't hold; 1019 pairs without a
 // rule; 1003 value types without a rule and a date minus a timestamp.

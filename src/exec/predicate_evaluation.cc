@@ -7,6 +7,7 @@
 #include "exec/expression_evaluation.h"
 #include "exec/row_positioning.h"
 #include "exec/statement_executor.h"
+#include "exec/sub_select_rows.h"
 
 namespace {
 
@@ -58,23 +59,65 @@ MessageId FinishQuantified(EvalMachine& m, EvalFrame& frame, const PredicateFiel
   return Finish(frame);
 }
 
+// A single-row comparison fails at its second row.
+MessageId CountSubSelectRow(EvalFrame& frame, const PredicateFields& f) {
+  if (f.quantifier == kQuantifierSubSelect && frame.rows > 0) return kMsgSubqueryManyRows;
+  ++frame.rows;
+  return kMsgSuccess;
+}
+
 MessageId FetchSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   bool row = false;
   if (MessageId id = NextSubSelectRow(m, f.second, row)) return id;
   if (!row) return FinishQuantified(m, frame, f);
-  if (f.quantifier == kQuantifierSubSelect && frame.rows > 0) return kMsgSubqueryManyRows;
-  ++frame.rows;
+  if (MessageId id = CountSubSelectRow(frame, f)) return id;
   const NodeIndex item = FirstSelectItem(m.tree, f.second);
   if (item == kNoNode) return kMsgInternalError;
   frame.phase = kSubSelectRowDone;
   return m.Evaluate(item);
 }
 
+// ALL is decided by the first comparison that fails, ANY by the first that
+// holds; a NULL row is remembered and decides nothing.
+MessageId WeighSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f, const ValueCell& item,
+                            bool& decided) {
+  decided = false;
+  if (item.nullFlag != 0) {
+    frame.sawNull = 1;
+    return kMsgSuccess;
+  }
+  ValueCell& result = m.Cell(frame.node);
+  if (MessageId id = CompareValues(result, m.Cell(f.left), f.op, item)) return id;
+  const bool holds = IsTrue(result);
+  decided = (f.quantifier == kQuantifierAll && !holds) || (f.quantifier == kQuantifierAny && holds);
+  frame.held = holds ? 1 : 0;
+  return kMsgSuccess;
+}
+
+// The rows an earlier outer row read, weighed as fetched ones would be.
+MessageId WeighKeptRows(EvalMachine& m, EvalFrame& frame, const PredicateFields& f, const SubSelectRows& kept) {
+  for (const ValueCell& item : kept.firstItems) {
+    if (MessageId id = CountSubSelectRow(frame, f)) return id;
+    bool decided = false;
+    if (MessageId id = WeighSubSelectRow(m, frame, f, item, decided)) return id;
+    if (decided) return Finish(frame);
+  }
+  return FinishQuantified(m, frame, f);
+}
+
+// A single-row comparison needs two rows at most to know its answer.
 MessageId StartSubSelect(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   if (f.quantifier > kQuantifierSubSelect || !IsSelectNode(m.tree, f.second)) return kMsgInternalError;
   if (m.Cell(f.left).nullFlag != 0) {
     SetUnknown(m.Cell(frame.node));
     return Finish(frame);
+  }
+  const NodeIndex item = FirstSelectItem(m.tree, f.second);
+  if (item != kNoNode) {
+    const SubSelectRows* kept = nullptr;
+    const std::uint32_t limit = f.quantifier == kQuantifierSubSelect ? 2 : kEveryRow;
+    if (MessageId id = m.Note(KeptSubSelectRows(m.statement, m.tree, f.second, item, limit, kept))) return id;
+    if (kept != nullptr) return WeighKeptRows(m, frame, f, *kept);
   }
   bool empty = false;
   if (MessageId id = ExecuteSubSelect(m, f.second, empty)) return id;
@@ -82,21 +125,12 @@ MessageId StartSubSelect(EvalMachine& m, EvalFrame& frame, const PredicateFields
   return FetchSubSelectRow(m, frame, f);
 }
 
-// ALL stops at the first comparison that fails, ANY at the first that holds;
-// a single-row comparison fetches once more to make sure no second row
+// A single-row comparison fetches once more to make sure no second row
 // follows.
 MessageId OnSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
-  const ValueCell& item = m.Cell(FirstSelectItem(m.tree, f.second));
-  if (item.nullFlag != 0) {
-    frame.sawNull = 1;
-    return FetchSubSelectRow(m, frame, f);
-  }
-  ValueCell& result = m.Cell(frame.node);
-  if (MessageId id = CompareValues(result, m.Cell(f.left), f.op, item)) return id;
-  const bool holds = IsTrue(result);
-  if ((f.quantifier == kQuantifierAll && !holds) || (f.quantifier == kQuantifierAny && holds)) return Finish(frame);
-  frame.held = holds ? 1 : 0;
-  return FetchSubSelectRow(m, frame, f);
+  bool decided = false;
+  if (MessageId id = WeighSubSelectRow(m, frame, f, m.Cell(FirstSelectItem(m.tree, f.second)), decided)) return id;
+  return decided ? Finish(frame) : FetchSubSelectRow(m, frame, f);
 }
 
 MessageId FinishInList(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
@@ -174,11 +208,20 @@ MessageId EvaluateBetween(ValueCell& result, std::uint16_t op, const ValueCell& 
 }
 
 // x = NULL and x = ? with a NULL value test x for NULL (and <> for not
-// NULL) instead of being unknown.
-bool IsNullTest(const EvalMachine& m, const PredicateFields& f) {
-  if (f.op != kOpEqual && f.op != kOpNotEqual) return false;
-  const std::uint16_t kind = m.tree.nodes[f.second].kind;
-  return kind == kNodeNull || kind == kNodeParameter;
+// NULL) instead of being unknown. The marker may stand on either side: the
+// plan pass puts the column first only where it sends the predicate to the
+// service, and ? = x must not answer otherwise than x = ?.
+bool IsNullOperand(const EvalMachine& m, NodeIndex operand) {
+  const std::uint16_t kind = m.tree.nodes[operand].kind;
+  return (kind == kNodeNull || kind == kNodeParameter) && m.tree.nodes[operand].cell.nullFlag != 0;
+}
+
+// The operand a NULL test looks at, or none when the comparison is none.
+NodeIndex NullTestedOperand(const EvalMachine& m, const PredicateFields& f) {
+  if (f.op != kOpEqual && f.op != kOpNotEqual) return kNoNode;
+  if (IsNullOperand(m, f.second)) return f.left;
+  if (IsNullOperand(m, f.left)) return f.second;
+  return kNoNode;
 }
 
 bool IsComparisonOperator(std::uint16_t op) {
@@ -190,8 +233,8 @@ MessageId FinishComparison(EvalMachine& m, EvalFrame& frame, const PredicateFiel
   const ValueCell& left = m.Cell(f.left);
   const ValueCell& right = m.Cell(f.second);
   ValueCell& result = m.Cell(frame.node);
-  if (right.nullFlag != 0 && IsNullTest(m, f)) {
-    SetTruth(result, (left.nullFlag != 0) == (f.op == kOpEqual));
+  if (const NodeIndex tested = NullTestedOperand(m, f); tested != kNoNode) {
+    SetTruth(result, (m.Cell(tested).nullFlag != 0) == (f.op == kOpEqual));
     return kMsgSuccess;
   }
   const bool between = IsBetween(f.op);
@@ -208,6 +251,12 @@ MessageId FinishComparison(EvalMachine& m, EvalFrame& frame, const PredicateFiel
 MessageId EvaluateExists(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   frame.phase = kEvalDone;
   if (!IsSelectNode(m.tree, f.left)) return kMsgInternalError;
+  const SubSelectRows* kept = nullptr;
+  if (MessageId id = m.Note(KeptSubSelectRows(m.statement, m.tree, f.left, kNoNode, 1, kept))) return id;
+  if (kept != nullptr) {
+    SetTruth(m.Cell(frame.node), kept->count > 0);
+    return kMsgSuccess;
+  }
   bool empty = false;
   if (MessageId id = ExecuteSubSelect(m, f.left, empty)) return id;
   bool row = false;

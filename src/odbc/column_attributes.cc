@@ -73,6 +73,10 @@ SQLRETURN DeliverColumnAttribute(StatementHandle& statement, const ColumnAttribu
     if (numeric != nullptr) *numeric = static_cast<SQLLEN>(answer.number);
     return SQL_SUCCESS;
   }
+  if (bufferLength < 0) {
+    statement.diagnostic.messageId = kMsgInvalidBufferLength;
+    return SQL_ERROR;
+  }
   const MessageId id = CopyToOdbcBuffer16(buffer, bufferLength, textLength, answer.text);
   statement.diagnostic.messageId = id;
   return id == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
@@ -84,7 +88,7 @@ MessageId AnswerColumnAttribute(StatementHandle& statement, std::uint16_t column
     statement.diagnostic.detailText = "column attribute " + std::to_string(attribute);
     return kMsgNotSupportedDetail;
   }
-  if (const CatalogColumnTable* table = GetCatalogColumnTable(statement.statementKind))
+  if (const CatalogColumnTable* table = GetCatalogColumnTable(statement))
     return AnswerCatalogAttribute(statement, *table, column, attribute, answer);
   if (statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr) {
     ParseTree& tree = *statement.parseTree;

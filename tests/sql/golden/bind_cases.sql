@@ -341,6 +341,9 @@ SELECT Name FROM "Shop: Customers" WHERE Logo = ?
 #: an attachment compared for order
 SELECT Name FROM "Shop: Customers" WHERE Logo < ?
 =====
+#: an attachment of any size tested for a value
+SELECT Name FROM "Shop: Customers" WHERE Logo IS NULL OR Logo IS NOT NULL
+=====
 #: minus before a number literal folds into it
 SELECT -5, -(-5), -2.50 FROM "Shop: Customers"
 =====
@@ -577,7 +580,7 @@ SELECT Name FROM "Shop: Customers" WHERE Since = ? AND Updated > ?
 #! odbc2
 SELECT MAX(Since), MIN({fn IFNULL(Since, Since)}) FROM "Shop: Customers"
 =====
-#: a string literal's size counts bytes, so its buffer holds any text
+#: a string literal's size counts characters; its buffers hold four bytes each
 SELECT 'Größe' FROM "Shop: Customers"
 =====
 #: binary values are compared byte for byte as DISTINCT and ORDER BY keys
