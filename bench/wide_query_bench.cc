@@ -1,10 +1,10 @@
 // Benchmark of wide queries through the unixODBC Driver Manager: a SELECT of
 // 1,000, 4,000 and 16,000 select-list columns over 20 rows of one table,
 // every value read as text, with SQLGetData or through bound columns.
-// Prints the time per select-list column of executing (SQLExecDirect and
-// describing every column, beyond what a narrow query takes) and of
-// binding, and the time per value (column and row) of fetching; all should
-// stay flat as the list grows. Asserts nothing.
+// Prints the time per select-list column of preparing (SQLPrepare and
+// describing every column), of executing (SQLExecute, which sends the
+// query) and of binding, and the time per value (column and row) of
+// fetching; all should stay flat as the list grows. Asserts nothing.
 #include <sql.h>
 #include <sqlext.h>
 
@@ -127,15 +127,15 @@ int main() {
   }
   // A narrow query first, so the schema is cached before anything is timed.
   RunOnce(handles.connection, WideSelect(5), 5, Reading::kGetData);
-  std::printf("%8s %5s %12s %14s %13s %14s %14s\n", "columns", "rows", "execute (ms)", "prepare us/col",
+  std::printf("%8s %5s %14s %14s %13s %14s %14s\n", "columns", "rows", "prepare us/col", "execute us/col",
               "bind us/col", "GetData us/val", "bound us/val");
   for (int width : kWidths) {
     const std::string sql = WideSelect(width);
     const Timing bound = RunOnce(handles.connection, sql, width, Reading::kBound);
     const Timing read = RunOnce(handles.connection, sql, width, Reading::kGetData);
     const double values = static_cast<double>(width) * static_cast<double>(read.rows > 0 ? read.rows : 1);
-    std::printf("%8d %5ld %12.1f %14.2f %13.2f %14.3f %14.3f\n", width, read.rows, read.execute * 1e3,
-                read.prepare * 1e6 / width, bound.bind * 1e6 / width, read.fetch * 1e6 / values,
+    std::printf("%8d %5ld %14.2f %14.2f %13.2f %14.3f %14.3f\n", width, read.rows, read.prepare * 1e6 / width,
+                read.execute * 1e6 / width, bound.bind * 1e6 / width, read.fetch * 1e6 / values,
                 bound.fetch * 1e6 / values);
   }
   return 0;
