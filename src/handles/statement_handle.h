@@ -26,6 +26,9 @@ inline constexpr std::int32_t kStatementTypeInfo = 5;
 inline constexpr std::int32_t kStatementQueryResult = 8;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
+// The bookmark of a row added while the result has no result file: it names
+// no row to go back to.
+inline constexpr std::int64_t kAddedRowBookmark = -3;
 
 inline constexpr std::uint32_t kNoDataAtExecutionPosition = 0xFFFFFFFFu;
 inline constexpr std::int64_t kNoPieceOffset = -1;

@@ -58,7 +58,3 @@ bool BookmarkColumnBound(const StatementHandle& statement);
 // Writes a new row's bookmark into column 0 of the rowset's row at rowIndex,
 // when that column is bound. 0, or the conversion's failure.
 MessageId DeliverRowBookmark(StatementHandle& statement, std::int64_t rowIndex, std::int64_t bookmark);
-
-// The bookmark of a row added while the result has no result file: it names
-// no row to go back to.
-inline constexpr std::int64_t kAddedRowBookmark = -3;
