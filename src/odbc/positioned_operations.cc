@@ -101,7 +101,8 @@ std::vector<RowTarget> SetPosRows(StatementHandle& statement, std::uint64_t rowN
   const auto* operations = static_cast<const SQLUSMALLINT*>(statement.currentArd->arrayStatusPointer);
   std::vector<RowTarget> rows;
   for (std::int64_t i = 0; i < count; ++i)
-    if (operations == nullptr || Proceeds(operations[i])) rows.push_back(RowTarget{i, first + i});
+    if (operations == nullptr || i >= statement.rowArraySize || Proceeds(operations[i]))
+      rows.push_back(RowTarget{i, first + i});
   return rows;
 }
 
@@ -322,6 +323,7 @@ SQLRETURN Start(StatementHandle& statement, std::uint16_t operation, bool bulk, 
   op->rows = std::move(rows);
   if (operation == SQL_REFRESH || operation == SQL_FETCH_BY_BOOKMARK) ResolveBoundColumns(statement, op->bound);
   statement.positionedOperation = op;
+  statement.positionedRowCount = -1;
   return RunRows(statement, *op);
 }
 

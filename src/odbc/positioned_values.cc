@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "common/c_to_node.h"
+#include "exec/number_operands.h"
 #include "handles/descriptor_handle.h"
 #include "handles/statement_handle.h"
 #include "odbc/column_data.h"
@@ -43,20 +44,6 @@ NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number
   return item == kNoNode ? kNoNode : tree.nodes[item].fields.listItem.value;
 }
 
-bool HasStorage(std::int16_t valueType) {
-  switch (valueType) {
-    case kValueBinary:
-    case kValueCharacter:
-    case kValueNumeric:
-    case kValueInteger:
-    case kValueDouble:
-    case kValueDate:
-    case kValueTime:
-    case kValueTimestamp: return true;
-    default: return false;
-  }
-}
-
 // The column's value area typed as its select item, NULL and empty, ready
 // for a value or for pieces.
 GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number, PendingColumnValue& pending) {
@@ -65,7 +52,7 @@ GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number,
   if (pending.column == kNoNode) return {kMsgInvalidColumnId, true};
   if (tree.nodes[pending.column].kind != kNodeColumnReference) return {kMsgAssignToExpression, true};
   const ValueCell& item = tree.nodes[pending.column].cell;
-  if (!HasStorage(item.valueType)) return {kMsgNotSupportedDetail, true};
+  if (!IsKnownValueType(item.valueType)) return {kMsgNotSupportedDetail, true};
   pending.value = ValueCell{};
   pending.value.valueType = item.valueType;
   pending.value.sqlType = item.sqlType;

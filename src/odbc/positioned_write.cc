@@ -18,8 +18,15 @@
 
 namespace {
 
-TableCursor* FirstTableCursor(const ParseTree& tree, NodeIndex select) {
-  const NodeIndex item = tree.nodes[select].fields.select.fromList;
+NodeIndex SelectNode(const StatementHandle& statement) {
+  return statement.parseTree->nodes[0].fields.root.statementNode;
+}
+
+// The cursor of the result's one table.
+TableCursor* ResultTableCursor(const StatementHandle& statement) {
+  const ParseTree& tree = *statement.parseTree;
+  const NodeIndex select = SelectNode(statement);
+  const NodeIndex item = select == kNoNode ? kNoNode : tree.nodes[select].fields.select.fromList;
   if (item == kNoNode) return nullptr;
   return tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference.cursor;
 }
@@ -106,8 +113,7 @@ RowOutcome FinishAddedRow(StatementHandle& statement, ParseTree& tree, NodeIndex
 
 RowOutcome WritePositionedRow(StatementHandle& statement, GatheredRow& row, bool add, std::int64_t rowIndex) {
   ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = tree.nodes[0].fields.root.statementNode;
-  TableCursor* cursor = select == kNoNode ? nullptr : FirstTableCursor(tree, select);
+  TableCursor* cursor = ResultTableCursor(statement);
   if (cursor == nullptr) return Failed(statement, kMsgInternalError);
   // An add moves the table's cursor to the new record; the result's current
   // row must still read the record it stood on.
@@ -124,15 +130,13 @@ RowOutcome WritePositionedRow(StatementHandle& statement, GatheredRow& row, bool
   }
   statement.transactionFlags[0] = 1;
   if (!add) return Written(warning, SQL_ROW_UPDATED);
-  const RowOutcome outcome = FinishAddedRow(statement, tree, select, *cursor, rowIndex, warning);
+  const RowOutcome outcome = FinishAddedRow(statement, tree, SelectNode(statement), *cursor, rowIndex, warning);
   if (onRow) PositionOnRow(*cursor, standingOn);
   return outcome;
 }
 
 RowOutcome DeletePositionedRow(StatementHandle& statement) {
-  ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = tree.nodes[0].fields.root.statementNode;
-  TableCursor* cursor = select == kNoNode ? nullptr : FirstTableCursor(tree, select);
+  TableCursor* cursor = ResultTableCursor(statement);
   if (cursor == nullptr) return Failed(statement, kMsgInternalError);
   if (MessageId id = DeleteCurrentRow(*cursor)) return Failed(statement, id);
   statement.transactionFlags[0] = 1;
