@@ -83,6 +83,10 @@ def parse_body(body):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "QuickBaseEmulator/1.0"
+    # Headers and body go out in two writes; with Nagle's algorithm the body
+    # would wait for the client's delayed acknowledgement (some 40 ms) on
+    # every reply.
+    disable_nagle_algorithm = True
     timeout = 120
 
     def setup(self):

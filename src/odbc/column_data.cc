@@ -45,7 +45,7 @@ MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, C
 }
 
 MessageId ResolveCatalogColumn(const StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
-  const CatalogColumnTable* table = GetCatalogColumnTable(statement.statementKind);
+  const CatalogColumnTable* table = GetCatalogColumnTable(statement);
   if (column > table->count) return kMsgInvalidColumnId;
   source.kind = ColumnSourceKind::kCatalog;
   source.sqlType = CatalogColumnSqlType(table->columns[column - 1].type);
@@ -67,7 +67,7 @@ T* Advance(T* pointer, std::int64_t bytes) {
 MessageId ReadCatalogColumn(StatementHandle& statement, const ColumnSource& source, const ValueTarget& target,
                             SQLLEN& outLength) {
   CatalogValue value;
-  if (MessageId id = ReadCatalogValue(statement, source.column, value)) return id;
+  if (MessageId id = ReadCatalogValue(statement, source.column, target.cType, target.length, value)) return id;
   const MessageId id = ConvertColumnValue(statement, value.sqlType, value.data, value.length, target, outLength);
   const ConnectionRecord* record = statement.connection->record;
   if (outLength != SQL_NULL_DATA && record != nullptr && record->hostModuleName == kFixedCatalogLengthHost)
@@ -142,7 +142,7 @@ RowElement PlaceRowElement(const ColumnBinding& binding, SQLSMALLINT cType, cons
 MessageId ResolveColumnSource(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
   source = ColumnSource{};
   source.column = column;
-  const bool catalog = GetCatalogColumnTable(statement.statementKind) != nullptr;
+  const bool catalog = GetCatalogColumnTable(statement) != nullptr;
   const bool query = statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr;
   if (!catalog && !query) return kMsgInvalidCursorState;
   if (column == 0) {
