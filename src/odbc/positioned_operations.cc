@@ -1,8 +1,6 @@
-// The row loop behind SQLSetPos and SQLBulkOperations. Every row of the call
-// is acted on in turn and reported in its own status entry; a row that waits
-// for data at execution suspends the loop until SQLParamData has its data,
-// and the rows after it follow then. Afterwards the cursor is back on the
-// rowset, so the next fetch moves on from where it was.
+// The row loop behind SQLSetPos and SQLBulkOperations: a row waiting for data
+// at execution suspends it until SQLParamData has the data; afterwards the
+// cursor is back on its rowset, so the next fetch moves on from there.
 #include "odbc/positioned_operations.h"
 
 #include <sqlext.h>

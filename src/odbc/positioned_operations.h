@@ -1,8 +1,6 @@
-// SQLSetPos and SQLBulkOperations: the rows a call acts on (one row, every
-// row of the rowset that the row operation array lets through, or every row
-// of the bulk operation's rowset), each row's status in its own entry, the
-// call's result from all of them, and the data-at-execution cycle of the
-// positioned writes, which SQLParamData and SQLPutData drive.
+// The cores of SQLSetPos and SQLBulkOperations, which act on one row or every
+// row of the rowset, each row's status in its own entry, and the positioned
+// mode of SQLParamData and SQLPutData.
 #pragma once
 
 #include <sql.h>

@@ -1,8 +1,6 @@
-// What a positioned update or add takes from the application's bound
-// buffers, one row of the rowset at a time: each bound column's new value
-// (SQL_COLUMN_IGNORE and the bookmark column left out, data at execution
-// deferred), and a row's bookmark for the bulk operations. Used by
-// positioned_operations.cc and positioned_write.cc.
+// What positioned writes take from the bound buffers, a rowset row at a time:
+// each column's new value (ignored columns left out, data at execution
+// deferred) and the row's bookmark. Used by the positioned operations.
 #pragma once
 
 #include <sql.h>

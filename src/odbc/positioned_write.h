@@ -1,7 +1,6 @@
-// WritePositionedRow: a gathered row into the table's write cache, as the
-// changes to the record the table's cursor stands on or as a new record,
-// which joins the result file and gets its bookmark; and the positioned
-// delete. Called by positioned_operations.cc.
+// WritePositionedRow: a gathered row into the write cache as the changes to
+// the current record or as a new record, which joins the result file and gets
+// its bookmark; and the positioned delete. Called by positioned_operations.cc.
 #pragma once
 
 #include <sql.h>

@@ -1,7 +1,6 @@
-// The provisional record ids of added rows that a result file names, followed
-// to the ids the service gave the rows once they were sent, so that a cursor
-// still reaches such a row by its bookmark. Kept by positioned adds, filled
-// by the flush and by rows sent at once, read when positioning on a record.
+// Provisional record ids that a result file names, followed to the ids the
+// service gave their rows once sent, so a bookmark still reaches such a row.
+// Kept by positioned adds, filled by the flush, read when positioning.
 #pragma once
 
 #include <cstdint>
