@@ -13,10 +13,6 @@
 
 namespace {
 
-// The bookmark that SQLSetPos and SQLBulkOperations give a row they add to
-// a result without a result file: it names no row to go back to.
-constexpr std::int32_t kAddedRowBookmark = -3;
-
 SelectFields& SelectOf(StatementHandle& statement, const QueryRowset& rowset) {
   return statement.parseTree->nodes[rowset.select].fields.select;
 }

@@ -122,6 +122,7 @@ SQLRETURN FetchQueryRowset(StatementHandle& statement, std::uint16_t orientation
   std::int64_t rows = 0;
   auto move = [&statement, &rowset](std::int64_t index) { return MoveToRowsetRow(statement, rowset, index); };
   const SQLRETURN result = FillRowset(statement, report, move, rows);
+  statement.rowsetRows = rows;
   const MessageId kept = statement.diagnostic.messageId;
   id = FinishQueryRowset(statement, rowset, rows);
   if (id != kMsgSuccess) return Fail(statement, id);
@@ -137,6 +138,8 @@ SQLRETURN FetchRowset(StatementHandle& statement, std::uint16_t orientation, std
   statement.diagnosticRowCount = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
+  statement.positionedRowCount = -1;
+  statement.rowsetRows = 0;
   SetFetched(report, 0);
   MarkNoRows(report, 0);
   SQLRETURN result = SQL_NO_DATA;

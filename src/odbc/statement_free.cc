@@ -60,6 +60,8 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
+  statement.positionedRowCount = -1;
+  statement.rowsetRows = 0;
 }
 
 SQLRETURN CloseStatement(StatementHandle& statement) {

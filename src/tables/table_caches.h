@@ -110,6 +110,9 @@ struct TableWrites {
 struct WriteCache {
   std::map<std::string, TableWrites> tables;  // by table id
   std::uint32_t nextProvisionalId = kFirstProvisionalRecordId;
+  // Provisional ids that a result file names, to the ids the service gave
+  // their rows (0 until sent); see added_row_ids.h.
+  std::unordered_map<std::uint32_t, std::uint32_t> followedRowIds;
 };
 
 // An attachment downloaded for reading, held open while its cursor stays on

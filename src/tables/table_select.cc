@@ -4,6 +4,7 @@
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
+#include "tables/added_row_ids.h"
 #include "tables/pseudo_tables.h"
 #include "tables/query_criteria.h"
 #include "tables/table_failures.h"
@@ -241,10 +242,16 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (cursor.pseudoTable != PseudoTable::kNone) return PositionOnPseudoRow(cursor, recordId);
   cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
   if (recordId >= kFirstProvisionalRecordId) {
-    if (!IsPendingInsert(cursor, recordId)) return kMsgInvalidCursorPosition;
-    StandOnRow(cursor, recordId, true);
-    return kMsgSuccess;
+    if (IsPendingInsert(cursor, recordId)) {
+      StandOnRow(cursor, recordId, true);
+      return kMsgSuccess;
+    }
+    // A row added under this id that has since been sent has the service's id.
+    recordId = SentRowId(cursor.connection->client->caches.writes, recordId);
+    if (recordId == 0) return kMsgInvalidCursorPosition;
   }
+  // A row deleted in the open transaction is gone for this connection.
+  if (IsPendingDeletion(cursor, recordId)) return kMsgInvalidCursorPosition;
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
   if (table.lastResult && table.lastResult->generation == table.generation &&

@@ -8,6 +8,7 @@
 #include "common/service_text.h"
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
+#include "tables/added_row_ids.h"
 #include "tables/attachment_files.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_failures.h"
@@ -92,7 +93,8 @@ std::vector<RecordField> AttachmentFields(const TableCursor& cursor) {
 
 // A row with a new attachment: an add goes out whole at once; an edit sends
 // only its files at once and batches the rest behind earlier changes.
-MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::string>& batchedValues) {
+MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::string>& batchedValues,
+                            std::uint32_t& sentRecordId) {
   ConnectionRecord& record = *cursor.connection;
   std::vector<RecordField> fields = AttachmentFields(cursor);
   RecordWriteOptions options;
@@ -109,6 +111,7 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
                        std::to_string(cursor.pending.recordId), "", fields, options, reply);
   }
   if (id != kMsgSuccess) return PostTableServiceFailure(record, cursor.callRecord);
+  sentRecordId = ParseRecordId(reply.rid);
   for (const auto& entry : cursor.pending.attachments)
     ForgetAttachment(cursor, cursor.pending.recordId, entry.first);
   return kMsgSuccess;
@@ -177,10 +180,17 @@ MessageId WriteRow(TableCursor& cursor) {
     // A pending insert that gains a file goes out whole; it leaves the batch
     // only once the service has it.
     if (provisional) values = MergedPendingInsert(cursor, values);
+    const bool newRow = cursor.pending.isInsert;
     cursor.pending.isInsert = cursor.pending.isInsert || provisional;
-    MessageId id = SendAttachmentRow(cursor, values);
+    std::uint32_t sentRecordId = 0;
+    MessageId id = SendAttachmentRow(cursor, values, sentRecordId);
     if (id != kMsgSuccess) return id;
-    if (provisional) DeletePendingInsert(cursor, cursor.pending.recordId);
+    if (provisional) {
+      NoteSentRowId(cursor.connection->client->caches.writes, cursor.pending.recordId, sentRecordId);
+      DeletePendingInsert(cursor, cursor.pending.recordId);
+    }
+    // The new row's id, as a queued add leaves its provisional one.
+    if (newRow) cursor.recordId = sentRecordId;
   }
   if (cursor.pending.isInsert && !values.empty()) {
     QueueInsert(cursor, std::move(values));
@@ -195,6 +205,8 @@ MessageId WriteRow(TableCursor& cursor) {
   RenewTableCache(*cursor.connection->client, cursor.tableId);
   return kMsgSuccess;
 }
+
+void DiscardRowUnderConstruction(TableCursor& cursor) { cursor.pending = RowUnderConstruction{}; }
 
 MessageId DeleteCurrentRow(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return DeletePseudoRow(cursor);

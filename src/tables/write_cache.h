@@ -21,3 +21,6 @@ MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_
 MessageId WriteRow(TableCursor& cursor);
 // Drops a row being built, or queues the current row for deletion.
 MessageId DeleteCurrentRow(TableCursor& cursor);
+// Forgets the new or changed row being built, so that a write that failed
+// half-way leaves nothing for the cursor's next write to pick up.
+void DiscardRowUnderConstruction(TableCursor& cursor);

@@ -5,6 +5,7 @@
 
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
+#include "tables/added_row_ids.h"
 #include "tables/table_caches.h"
 #include "tables/table_failures.h"
 
@@ -27,6 +28,12 @@ std::string BatchFieldList(const CsvBatch& batch) {
   return clist;
 }
 
+std::vector<std::uint32_t> BatchRecordIds(const CsvBatch& batch) {
+  std::vector<std::uint32_t> recordIds;
+  for (const PendingRow& row : batch.rows) recordIds.push_back(row.recordId);
+  return recordIds;
+}
+
 // The front batch of a table goes out; on success it leaves the cache.
 MessageId SendFrontBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
   const CsvBatch& batch = writes.batches.front();
@@ -41,6 +48,7 @@ MessageId SendFrontBatch(ConnectionRecord& record, const std::string& tableId, T
     return PostTableServiceFailure(record, call);
   }
   record.lastImportRecordId = reply.rids.empty() ? 0 : ParseRecordId(reply.rids.back());
+  NoteSentRowIds(record.client->caches.writes, BatchRecordIds(batch), reply.rids);
   for (const PendingRow& row : batch.rows)
     if (row.recordId >= kFirstProvisionalRecordId) std::erase(writes.inserts, row.recordId);
   writes.batches.erase(writes.batches.begin());
