@@ -78,7 +78,9 @@ SQLRETURN FillRowset(StatementHandle& statement, const RowsetReport& report, Mov
     SetFetched(report, rowsFetched);
     const RowDelivery row = DeliverRow(statement, bound, moved, i);
     SetStatus(report, i, StatusOf(row, moved));
-    if (row.result == SQL_ERROR && !report.extended) {
+    // A deleted row is a status of its own, not a failure of the rowset:
+    // the rows around it are still delivered.
+    if (row.result == SQL_ERROR && !report.extended && !IsLostRow(moved)) {
       MarkNoRows(report, i + 1);
       return Fail(statement, row.id);
     }

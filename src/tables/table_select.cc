@@ -148,6 +148,15 @@ const CachedRow* RowAt(const QueryResult& result, std::int64_t index) {
   return &result.rows[static_cast<std::size_t>(local)];
 }
 
+// A record gone for this connection leaves the cursor on no row, so that
+// nothing reads the values of the row it stood on before.
+MessageId LeaveRow(TableCursor& cursor) {
+  cursor.onPendingInsert = false;
+  cursor.onLoneRow = true;
+  cursor.loneRow.reset();
+  return kMsgInvalidCursorPosition;
+}
+
 MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   ConnectionRecord& record = *cursor.connection;
   TableCache& table = record.client->caches.tables[cursor.tableId];
@@ -157,7 +166,7 @@ MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   QueryPage page;
   if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
-  if (page.records.empty()) return kMsgInvalidCursorPosition;
+  if (page.records.empty()) return LeaveRow(cursor);
   cursor.loneRow = std::make_unique<CachedRow>();
   FillCachedRow(page, page.records.front(), *cursor.loneRow);
   cursor.loneRow->recordId = recordId;
@@ -248,10 +257,10 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
     }
     // A row added under this id that has since been sent has the service's id.
     recordId = SentRowId(cursor.connection->client->caches.writes, recordId);
-    if (recordId == 0) return kMsgInvalidCursorPosition;
+    if (recordId == 0) return LeaveRow(cursor);
   }
   // A row deleted in the open transaction is gone for this connection.
-  if (IsPendingDeletion(cursor, recordId)) return kMsgInvalidCursorPosition;
+  if (IsPendingDeletion(cursor, recordId)) return LeaveRow(cursor);
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
   if (table.lastResult && table.lastResult->generation == table.generation &&

@@ -246,8 +246,11 @@ TEST_F(OneLine, RefreshAndDeleteReadTheConnectionsOwnWrites) {
   EXPECT_EQ(SQLSetPos(statement, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE), SQL_SUCCESS_WITH_INFO);
   EXPECT_EQ(Problem().state, "HY109");
   EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
-  SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3);
+  EXPECT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS_WITH_INFO);
   EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  char product[64] = {0};
+  SQLLEN length = 0;
+  EXPECT_EQ(SQLGetData(statement, 2, SQL_C_CHAR, product, sizeof product, &length), SQL_ERROR) << product;
   EXPECT_TRUE(Imports().empty());
   EXPECT_TRUE(Purges().empty());
 
@@ -402,6 +405,12 @@ TEST_F(PositionedTest, BookmarkOperationsActOnEveryRowOfTheRowset) {
   ASSERT_EQ(SQLBulkOperations(statement, SQL_DELETE_BY_BOOKMARK), SQL_SUCCESS) << Problem().text;
   EXPECT_EQ(RowCount(), 2);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(statuses[i], SQL_ROW_DELETED) << i;
+  // A rowset holding a deleted row still delivers the rows beside it.
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS_WITH_INFO) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  EXPECT_EQ(statuses[1], SQL_ROW_SUCCESS);
+  EXPECT_EQ(rowset.Integer(1, 1), 4);
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 2), SQL_SUCCESS_WITH_INFO) << Problem().text;
 
   for (int i = 0; i < 2; ++i) {
     rowset.Length(1, i) = SQL_NULL_DATA;
