@@ -52,7 +52,18 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.pendingOperation = kNoPendingOperation;
 }
 
+// Under autocommit a read's transaction ends when its cursor closes, so that
+// data definition after a finished SELECT is not refused.
+bool ClosingEndsRead(const StatementHandle& statement) {
+  const ConnectionHandle& connection = *statement.connection;
+  return connection.record != nullptr && connection.autocommit != 0;
+}
+
 SQLRETURN CloseStatement(StatementHandle& statement) {
+  if (ClosingEndsRead(statement)) {
+    statement.transactionFlags[0] = 0;
+    statement.transactionFlags[1] = 0;
+  }
   if (ClosingCommits(statement)) {
     ConnectionHandle& connection = *statement.connection;
     SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);

@@ -115,7 +115,7 @@ bool IsPendingDeletion(const TableCursor& cursor, std::uint32_t recordId) {
 
 bool IsPendingInsert(const TableCursor& cursor, std::uint32_t recordId) {
   const TableWrites* writes = PendingWritesOf(cursor);
-  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->overlay.count(recordId) != 0;
+  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->rows.count(recordId) != 0;
 }
 
 void StandOnRow(TableCursor& cursor, std::uint32_t recordId, bool pendingInsert) {
@@ -261,10 +261,10 @@ bool CursorHasRow(const TableCursor& cursor) {
 
 const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column) {
   if (const TableWrites* writes = PendingWritesOf(cursor)) {
-    auto edited = writes->overlay.find(cursor.recordId);
-    if (edited != writes->overlay.end()) {
-      auto value = edited->second.find(column.fieldIdText);
-      if (value != edited->second.end()) return &value->second;
+    auto edited = writes->rows.find(cursor.recordId);
+    if (edited != writes->rows.end()) {
+      auto value = edited->second.values.find(column.fieldIdText);
+      if (value != edited->second.values.end()) return &value->second;
       if (cursor.onPendingInsert) return nullptr;
     }
   }
