@@ -49,7 +49,7 @@ struct TempFolder {
 inline std::string DemoFixture() { return std::string(HELVANE_EMULATOR_DIR) + "/fixtures/demo.json"; }
 
 // A background emulator with a fixture, the demo's unless told; stopped when
-// it goes away.
+// it goes away, and by itself when the test program is gone without that.
 struct Emulator {
   std::string pidFile;
   int port = 0;
@@ -57,7 +57,8 @@ struct Emulator {
            const std::string& fixture = DemoFixture()) {
     pidFile = folder.path + "/emulator.pid";
     std::string command = std::string("/usr/bin/python3 ") + HELVANE_EMULATOR_DIR + "/emuctl.py start --pidfile " +
-                          pidFile + " --log " + folder.path + "/emulator.log -- --host 127.0.0.1 --fixture '" +
+                          pidFile + " --owner " + std::to_string(getpid()) + " --log " + folder.path +
+                          "/emulator.log -- --host 127.0.0.1 --fixture '" +
                           fixture + "' " + extraArguments;
     port = std::atoi(RunCommand(command).c_str());
   }
