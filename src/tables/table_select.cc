@@ -33,7 +33,7 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
 
 bool SequentialPaging(const TableCursor& cursor) {
   const ConnectionHandle* handle = cursor.connection->connection;
-  return handle != nullptr && handle->sequentialPaging != 0;
+  return handle != nullptr && handle->sequentialPaging != 0 && !cursor.keepsEveryPage;
 }
 
 // The record id ends every sort, so that pages stay stable while skipping.

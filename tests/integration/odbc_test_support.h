@@ -96,6 +96,32 @@ inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const s
   return values;
 }
 
+// The judge of what reached the service: the given fields (a clist such as
+// "7.8") of every record of a table that matches the query, read from the
+// emulator as the demo's alice. One line per record, its values joined by tabs.
+inline std::vector<std::string> ServiceRecords(const Emulator& emulator, const std::string& dbid,
+                                               const std::string& clist, const std::string& query = "") {
+  const std::string program = R"PY(import sys, urllib.request, xml.etree.ElementTree as ET
+from xml.sax.saxutils import escape
+url, clist, query = sys.argv[1:4]
+body = "<qdbapi><usertoken>b7d2c9_demo_alice_token</usertoken><query>%s</query><clist>%s</clist>" \
+       "<fmt>structured</fmt></qdbapi>" % (escape(query), clist)
+request = urllib.request.Request(url, body.encode(), {"QUICKBASE-ACTION": "API_DoQuery"})
+for record in ET.fromstring(urllib.request.urlopen(request).read()).iter("record"):
+    print("\t".join(record.findtext("f[@id=\"%s\"]" % f) or "" for f in clist.split(".")))
+)PY";
+  const std::string output = RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 -c '" + program + "' \"" +
+                                        emulator.HttpUrl() + "/db/" + dbid + "\" \"" + clist + "\" \"" + query +
+                                        "\"");
+  std::vector<std::string> records;
+  std::size_t start = 0;
+  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
+    records.push_back(output.substr(start, end - start));
+    start = end + 1;
+  }
+  return records;
+}
+
 // Registers the driver and writes one data source "demo" with the given keys;
 // the Driver Manager and the driver both read these files.
 inline void WriteOdbcFiles(const TempFolder& folder, const std::vector<std::string>& dataSourceLines) {
