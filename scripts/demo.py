@@ -82,6 +82,14 @@ QUERIES = [
     ("Scalar functions over non-ASCII text and dates",
      'SELECT Name, {fn UCASE(Name)}, {fn LENGTH(Name)}, {fn YEAR("Customer Since")} FROM "Sales: Customers" '
      'WHERE Name <> \'\''),
+    ("ORDER BY, sorted by the driver in a temporary file: the larger orders, largest first",
+     'SELECT "Order No", Amount, "Ordered At" FROM "Sales: Orders" WHERE Amount > 2500 ORDER BY Amount DESC'),
+    ("GROUP BY with HAVING: customers with three orders or more, their number and total, largest total first; "
+     "names that differ only in case or trailing blanks are one customer",
+     'SELECT c.Name, COUNT(*) AS Orders, SUM(o.Amount) AS Total FROM "Sales: Orders" o, "Sales: Customers" c '
+     'WHERE o."Related Customer" = c."Record ID_" GROUP BY c.Name HAVING COUNT(*) >= 3 ORDER BY SUM(o.Amount) DESC'),
+    ("SELECT DISTINCT: every product of the order lines once; Widget and widget are one product",
+     'SELECT DISTINCT Product FROM "Sales: Order Lines" ORDER BY Product'),
 ]
 
 

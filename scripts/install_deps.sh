@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make unixodbc unixodbc-dev odbcinst libexpat1-dev libcurl4-openssl-dev
-          python3 python3-pyodbc tzdata libgtest-dev libgmock-dev googletest clang libclang-rt-14-dev openssl curl binutils)
+          python3 python3-pyodbc tzdata libsqlite3-dev libgtest-dev libgmock-dev googletest clang libclang-rt-14-dev openssl curl binutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

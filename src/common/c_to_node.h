@@ -21,8 +21,8 @@ struct StatementHandle;
 // piece (*pieceOffset > 0) is appended to a character or binary target and
 // *pieceOffset becomes the stored length; other targets take one piece only.
 // SQL_C_WCHAR is UTF-16LE, stored as UTF-8. A positive target.size limits
-// character and binary values in bytes (cut never splitting a UTF-8 sequence)
-// and numeric values in digits (target.digits the scale).
+// character values in characters, binary values in bytes and numeric values
+// in digits (target.digits the scale).
 // 0; 1002 cut (fraction digits, or text beyond the size); 1003 an unsupported
 // C type or pair of types; 1009 a bad length, null data, a value that is not a
 // date or time, text that is not UTF-16, a second piece where one is allowed;

@@ -64,9 +64,11 @@ MessageId StoreCharacter(ValueCell& target, const ApplicationValue& value, bool 
     fitted = FitNumberText(text, limit);
     if (fitted == kMsgOutOfRange) return fitted;
   }
+  // A character target's size counts characters.
   std::string stored = append ? target.bytes : std::string();
-  const std::size_t room = limit > stored.size() ? limit - stored.size() : 0;
-  const std::size_t kept = CutUtf8(text, room);
+  const std::size_t held = CountUtf8Characters(stored);
+  const std::size_t room = limit > held ? limit - held : 0;
+  const std::size_t kept = Utf8PrefixBytes(text, room);
   stored.append(text, 0, kept);
   target.bytes = std::move(stored);
   return kept < text.size() ? kMsgDataTruncated : fitted;

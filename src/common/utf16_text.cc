@@ -1,5 +1,5 @@
 // UTF-8 <-> UTF-16LE conversion and cutting for SQL_C_WCHAR buffers; called by
-// the application-value and SQL-value conversions.
+// the application-value and SQL-value conversions. UTF-8 cuts and counts.
 #include "common/utf16_text.h"
 
 #include <cstdint>
@@ -11,6 +11,8 @@ constexpr char32_t kReplacement = 0xFFFD;
 std::uint16_t UnitAt(const unsigned char* bytes, std::size_t index) {
   return static_cast<std::uint16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8));
 }
+
+bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
@@ -157,8 +159,23 @@ std::size_t CutUtf8(std::string_view text, std::size_t maxBytes) {
   // Step back to the lead of the sequence the cut falls in; a sequence has at
   // most three continuation bytes, so stray ones in malformed text stop the walk.
   for (int steps = 0; steps < 3 && cut > 0; ++steps) {
-    if ((static_cast<unsigned char>(text[cut]) & 0xC0) != 0x80) break;
+    if (!IsContinuation(text[cut])) break;
     --cut;
   }
   return cut;
+}
+
+std::size_t CountUtf8Characters(std::string_view text) {
+  std::size_t count = 0;
+  for (char c : text) count += IsContinuation(c) ? 0 : 1;
+  return count;
+}
+
+std::size_t Utf8PrefixBytes(std::string_view text, std::size_t maxCharacters) {
+  std::size_t count = 0;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (IsContinuation(text[pos])) continue;
+    if (count++ == maxCharacters) return pos;
+  }
+  return text.size();
 }

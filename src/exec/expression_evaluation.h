@@ -36,7 +36,7 @@ MessageId EvaluateRowExpression(StatementHandle& statement, ParseTree& tree, Nod
 // result = left op right, right null for negation (op: 13 negate, 14 +,
 // 15 -, 16 *, 17 /). The result's type is the binder's; NUMERIC arithmetic
 // is exact, and an integer-typed quotient keeps its whole part. Characters
-// only concatenate (1055 beyond result.size); days go on and off dates, and
+// only concatenate (1055 beyond result.size characters); days go on and off dates, and
 // a date minus a date counts days. 1053 division by
 // zero; 1011 a result a double or a date can't hold; 1019 pairs without a
 // rule; 1003 value types without a rule and a date minus a timestamp.

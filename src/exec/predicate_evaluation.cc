@@ -174,11 +174,20 @@ MessageId EvaluateBetween(ValueCell& result, std::uint16_t op, const ValueCell& 
 }
 
 // x = NULL and x = ? with a NULL value test x for NULL (and <> for not
-// NULL) instead of being unknown.
-bool IsNullTest(const EvalMachine& m, const PredicateFields& f) {
-  if (f.op != kOpEqual && f.op != kOpNotEqual) return false;
-  const std::uint16_t kind = m.tree.nodes[f.second].kind;
-  return kind == kNodeNull || kind == kNodeParameter;
+// NULL) instead of being unknown. The marker may stand on either side: the
+// plan pass puts the column first only where it sends the predicate to the
+// service, and ? = x must not answer otherwise than x = ?.
+bool IsNullOperand(const EvalMachine& m, NodeIndex operand) {
+  const std::uint16_t kind = m.tree.nodes[operand].kind;
+  return (kind == kNodeNull || kind == kNodeParameter) && m.tree.nodes[operand].cell.nullFlag != 0;
+}
+
+// The operand a NULL test looks at, or none when the comparison is none.
+NodeIndex NullTestedOperand(const EvalMachine& m, const PredicateFields& f) {
+  if (f.op != kOpEqual && f.op != kOpNotEqual) return kNoNode;
+  if (IsNullOperand(m, f.second)) return f.left;
+  if (IsNullOperand(m, f.left)) return f.second;
+  return kNoNode;
 }
 
 bool IsComparisonOperator(std::uint16_t op) {
@@ -190,8 +199,8 @@ MessageId FinishComparison(EvalMachine& m, EvalFrame& frame, const PredicateFiel
   const ValueCell& left = m.Cell(f.left);
   const ValueCell& right = m.Cell(f.second);
   ValueCell& result = m.Cell(frame.node);
-  if (right.nullFlag != 0 && IsNullTest(m, f)) {
-    SetTruth(result, (left.nullFlag != 0) == (f.op == kOpEqual));
+  if (const NodeIndex tested = NullTestedOperand(m, f); tested != kNoNode) {
+    SetTruth(result, (m.Cell(tested).nullFlag != 0) == (f.op == kOpEqual));
     return kMsgSuccess;
   }
   const bool between = IsBetween(f.op);

@@ -39,9 +39,9 @@ bool WholeNumberInInt32(double value, std::int32_t& out) {
 
 void SetNumberResult(ScalarCall& call, double value) { call.result.value.number = value; }
 
+// A text result's size counts characters.
 void SetTextResult(ScalarCall& call, std::string text) {
-  const std::size_t limit = ColumnSize(call.result);
-  if (text.size() > limit) text.resize(CutUtf8(text, limit));
+  text.resize(Utf8PrefixBytes(text, ColumnSize(call.result)));
   call.result.bytes = std::move(text);
 }
 

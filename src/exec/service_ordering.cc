@@ -28,11 +28,11 @@ bool MayOrderBySource(const SelectFields& f) {
   return f.orderBy != kNoNode && f.groupBy == kNoNode && f.aggregatesWithoutGroupBy == 0 && f.distinct == 0;
 }
 
-// The right side of an outer join yields rows of NULLs the service never
-// sends, so its order can't come from the service.
-bool IsOuterJoinedSide(const TableReferenceFields& table) {
-  return table.joinCondition != kNoNode && table.joinType == kJoinLeftOuter;
-}
+// The right side of a join can't lead the nested loop: its ON condition
+// reads the row of the table it joins, which is only current after that
+// table (an inner join would lose its rows); and the right side of an outer
+// join yields rows of NULLs the service never sends.
+bool IsJoinedSide(const TableReferenceFields& table) { return table.joinCondition != kNoNode; }
 
 // Gives each table its ORDER BY keys while they come in one run per table.
 // True when every item was taken; tablesWithKeys counts the tables marked.
@@ -45,7 +45,7 @@ bool MarkSortKeys(ParseTree& tree, NodeIndex select, std::uint16_t& tablesWithKe
     // A column of an enclosing SELECT is one value for all rows here.
     if (JoinItemOfTable(tree, select, tableNode) == kNoNode) return false;
     TableReferenceFields& table = tree.nodes[tableNode].fields.tableReference;
-    if (IsOuterJoinedSide(table)) return false;
+    if (IsJoinedSide(table)) return false;
     if (table.sortKeyNumber == 0) {
       table.sortKeyNumber = ++tablesWithKeys;
       table.pushedSortCount = 1;

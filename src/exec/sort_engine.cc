@@ -3,6 +3,7 @@
 // many passes as the budget's fan-in needs; duplicates go in the last merge.
 // Called by the result passes that order, group and de-duplicate rows.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -15,6 +16,9 @@
 namespace {
 
 constexpr std::size_t kMaxIoBlock = std::size_t{1} << 20;
+
+// 0 except while a test has lowered the budget.
+std::atomic<std::size_t> testing_memory_budget{0};
 
 // Closes a file opened here on every path out.
 struct OpenFileHolder {
@@ -151,12 +155,16 @@ bool ReadRecords(PlatformFile input, const SortPlan& plan, std::size_t count, Ru
   return true;
 }
 
+// Equal keys fall back on the input position, which makes the sort stable
+// (runs are read, and merged, in input order), so the first record of a
+// group or of a set of duplicates is the first one the writer wrote.
 void SortRun(const SortPlan& plan, RunBuffer& run) {
   const unsigned char* keys = run.keys.data();
   std::size_t key_length = plan.key_length;
   std::sort(run.entries.begin(), run.entries.end(), [=](const SortEntry& a, const SortEntry& b) {
     if (a.prefix != b.prefix) return a.prefix < b.prefix;
-    return CompareKeyTails(keys + a.index * key_length, keys + b.index * key_length, key_length) < 0;
+    int tails = CompareKeyTails(keys + a.index * key_length, keys + b.index * key_length, key_length);
+    return tails != 0 ? tails < 0 : a.index < b.index;
   });
 }
 
@@ -215,6 +223,7 @@ struct MergeInput {
   std::uint64_t prefix = 0;
 };
 
+// Ties go to the input of the earlier run.
 struct MergeState {
   const SortPlan& plan;
   PlatformFile source;
@@ -416,5 +425,11 @@ void SortFileWithMemoryBudget(const std::string& input_path, const std::string& 
 
 void SortFile(const std::string& input_path, const std::string& output_path, std::string_view order_text,
               std::uint32_t& record_count, std::uint32_t& status) {
-  SortFileWithMemoryBudget(input_path, output_path, order_text, record_count, status, kSortMemoryBudget);
+  const std::size_t tested = testing_memory_budget.load(std::memory_order_relaxed);
+  SortFileWithMemoryBudget(input_path, output_path, order_text, record_count, status,
+                           tested != 0 ? tested : kSortMemoryBudget);
+}
+
+void SetSortMemoryBudgetForTesting(std::size_t memory_budget) {
+  testing_memory_budget.store(memory_budget, std::memory_order_relaxed);
 }

@@ -36,11 +36,15 @@
 //
 // Duplicate removal uses the sort's own equality: two records are duplicates
 // when every key whose bytes (with its marker) overlap the DUPO range compares
-// equal; bytes of the range outside every key are not looked at. Writers name
-// a range that covers the leading keys (DISTINCT covers all of them), so that
-// duplicates are neighbours in the sorted order; one record of each run of
-// neighbouring duplicates is kept, and a range that overlaps no key makes all
-// records one run.
+// equal and the bytes of the range that no key covers are equal byte for
+// byte. Those uncovered bytes (an upper-case key's NULL marker among them)
+// also order the records, after every key, so that duplicates are neighbours
+// and a NULL never merges with '' or 0 whatever letter its key was written
+// with. Writers name a range that covers the leading keys (DISTINCT covers
+// all of them); one record of each run of neighbouring duplicates is kept.
+//
+// The sort is stable: records that compare equal keep their input order, so
+// the record kept of a run of duplicates is the first of them in the input.
 //
 // A W directory may hold ")": the section ends at the first ")" that is
 // followed by the end of the text or by the start of another section, so only
@@ -68,12 +72,22 @@ struct SortKey {
   std::uint8_t nullable = 0;    // a NULL marker follows the key's bytes
 };
 
+// A run of bytes of a record.
+struct RecordRange {
+  std::uint16_t position = 0;  // 0-based
+  std::uint16_t length = 0;
+};
+
 struct SortSpec {
   std::uint16_t duplicate_length = 0;    // 0: no duplicate removal
   std::uint16_t duplicate_position = 0;  // 0-based
   SortKey keys[kMaxSortKeys] = {};
   std::uint16_t key_count = 0;
   std::uint16_t record_length = 0;
+  // The bytes of the DUPO range outside every key, in record order; between
+  // and around 20 keys there are at most 21 such runs.
+  RecordRange uncovered[kMaxSortKeys + 1] = {};
+  std::uint16_t uncovered_count = 0;
 };
 
 // 0, or kMsgUnableToOrderBy for more than 20 keys, a malformed or too large
@@ -97,3 +111,8 @@ void SortFile(const std::string& input_path, const std::string& output_path,
 void SortFileWithMemoryBudget(const std::string& input_path, const std::string& output_path,
                               std::string_view order_text, std::uint32_t& record_count,
                               std::uint32_t& status, std::size_t memory_budget);
+
+// For tests only: the budget every later SortFile call uses (0 restores
+// kSortMemoryBudget), so that tests of the passes above the sort can make a
+// few thousand rows take several runs.
+void SetSortMemoryBudgetForTesting(std::size_t memory_budget);

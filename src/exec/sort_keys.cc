@@ -1,5 +1,6 @@
 // Sort texts (SortSpec): parsing them, comparing two records under one, and
 // the normalized key form the sort engine orders by.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -106,6 +107,50 @@ bool FitsRecord(const SortSpec& order) {
   }
   return order.duplicate_length == 0 ||
          std::uint32_t{order.duplicate_position} + order.duplicate_length <= order.record_length;
+}
+
+// The DUPO range less every key's bytes and marker, as runs of record bytes.
+void FindUncoveredDuplicateBytes(SortSpec& order) {
+  if (order.duplicate_length == 0) return;
+  const std::uint32_t begin = order.duplicate_position;
+  const std::uint32_t end = begin + order.duplicate_length;
+  std::uint32_t at = begin;
+  while (at < end) {
+    // The first key that covers at, or else where the next one starts.
+    std::uint32_t covered_to = at;
+    std::uint32_t next_start = end;
+    for (int i = 0; i < order.key_count; ++i) {
+      const SortKey& key = order.keys[i];
+      const std::uint32_t key_begin = key.position;
+      const std::uint32_t key_end = key_begin + key.length + key.nullable;
+      if (key_begin <= at && at < key_end) covered_to = std::max(covered_to, key_end);
+      else if (key_begin > at) next_start = std::min(next_start, key_begin);
+    }
+    if (covered_to > at) {
+      at = covered_to;
+      continue;
+    }
+    const std::uint32_t stop = std::min(next_start, end);
+    order.uncovered[order.uncovered_count++] = {static_cast<std::uint16_t>(at), static_cast<std::uint16_t>(stop - at)};
+    at = stop;
+  }
+}
+
+std::size_t UncoveredLength(const SortSpec& order) {
+  std::size_t length = 0;
+  for (int i = 0; i < order.uncovered_count; ++i) length += order.uncovered[i].length;
+  return length;
+}
+
+// Adjacent segments are joined, so each duplicate test is as few memcmp
+// calls as possible.
+void AddSegment(std::vector<KeySegment>& segments, std::uint32_t offset, std::uint32_t length) {
+  if (length == 0) return;
+  if (!segments.empty() && segments.back().offset + segments.back().length == offset) {
+    segments.back().length += length;
+  } else {
+    segments.push_back({offset, length});
+  }
 }
 
 int Sign(bool below, bool above) { return below ? -1 : (above ? 1 : 0); }
@@ -277,7 +322,10 @@ MessageId ParseSortSpec(std::string_view text, SortSpec& order) {
       ++at;
     }
   }
-  if (ok && FitsRecord(order)) return kMsgSuccess;
+  if (ok && FitsRecord(order)) {
+    FindUncoveredDuplicateBytes(order);
+    return kMsgSuccess;
+  }
   order = SortSpec{};
   return kMsgUnableToOrderBy;
 }
@@ -289,11 +337,16 @@ bool CompareSortRecords(const SortSpec& order, const void* a, const void* b) {
     int result = CompareKey(order.keys[i], x, y);
     if (result != 0) return result > 0;
   }
+  for (int i = 0; i < order.uncovered_count; ++i) {
+    const RecordRange& range = order.uncovered[i];
+    int result = std::memcmp(x + range.position, y + range.position, range.length);
+    if (result != 0) return result > 0;
+  }
   return true;
 }
 
 std::size_t NormalizedKeyLength(const SortSpec& order) {
-  std::size_t length = 0;
+  std::size_t length = UncoveredLength(order);
   for (int i = 0; i < order.key_count; ++i) length += NormalizedLength(order.keys[i]);
   return length;
 }
@@ -320,6 +373,11 @@ void NormalizeSortKeys(const SortSpec& order, const unsigned char* record, unsig
     }
     out += length;
   }
+  for (int i = 0; i < order.uncovered_count; ++i) {
+    const RecordRange& range = order.uncovered[i];
+    std::memcpy(out, record + range.position, range.length);
+    out += range.length;
+  }
 }
 
 std::vector<KeySegment> DuplicateKeySegments(const SortSpec& order) {
@@ -332,14 +390,10 @@ std::vector<KeySegment> DuplicateKeySegments(const SortSpec& order) {
     auto length = static_cast<std::uint32_t>(NormalizedLength(key));
     std::uint32_t key_begin = key.position;
     std::uint32_t key_end = key_begin + key.length + key.nullable;
-    if (length > 0 && key_begin < range_end && range_begin < key_end) {
-      if (!segments.empty() && segments.back().offset + segments.back().length == offset) {
-        segments.back().length += length;
-      } else {
-        segments.push_back({offset, length});
-      }
-    }
+    if (key_begin < range_end && range_begin < key_end) AddSegment(segments, offset, length);
     offset += length;
   }
+  // The uncovered bytes follow every key in the normalized form.
+  AddSegment(segments, offset, static_cast<std::uint32_t>(UncoveredLength(order)));
   return segments;
 }

@@ -86,9 +86,13 @@ std::int32_t CloseSpoolWriter(SpoolWriter& writer) {
 }
 
 MessageId WriteRecordId(SpoolWriter& writer, std::uint32_t recordId) {
-  const unsigned char bytes[4] = {static_cast<unsigned char>(recordId), static_cast<unsigned char>(recordId >> 8),
-                                  static_cast<unsigned char>(recordId >> 16), static_cast<unsigned char>(recordId >> 24)};
+  unsigned char bytes[4];
+  EncodeRecordId(recordId, bytes);
   return WriteSpoolBytes(writer, bytes, sizeof bytes) < 0 ? kMsgUnableToOrderBy : kMsgSuccess;
+}
+
+void EncodeRecordId(std::uint32_t recordId, unsigned char* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(recordId >> (8 * i));
 }
 
 std::uint32_t DecodeRecordId(const unsigned char* bytes) {

@@ -96,6 +96,7 @@ MessageId ReadSpooledColumnValue(ParseTree& tree, NodeIndex select, ValueCell& c
 // 0, or 1046 when it could not be written. kNullRowRecordId stands for a
 // table in its NULL row.
 MessageId WriteRecordId(SpoolWriter& writer, std::uint32_t recordId);
+void EncodeRecordId(std::uint32_t recordId, unsigned char* out);
 std::uint32_t DecodeRecordId(const unsigned char* bytes);
 
 // Closes the writer when it is still open, reopens its file read-only and

@@ -76,6 +76,13 @@ std::string_view WithoutTrailingBlanks(std::string_view text) {
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
+// A CHAR text of n characters fills a field of four bytes a character: its
+// own blanks are kept, the field's padding beyond its n characters is not.
+std::string_view FixedLengthText(std::string_view field, std::int32_t characters) {
+  if (characters <= 0) return field;
+  return field.substr(0, Utf8PrefixBytes(field, static_cast<std::size_t>(characters)));
+}
+
 MessageId GetBinary(const unsigned char* bytes, std::uint32_t width, ValueCell& cell) {
   const std::uint32_t room = width - kBinaryLengthWidth;
   const std::uint32_t length = (std::uint32_t{bytes[room]} << 8) | bytes[room + 1];
@@ -89,7 +96,8 @@ MessageId GetValue(const unsigned char* bytes, std::uint32_t width, ValueCell& c
   const std::string_view field(text, width);
   switch (cell.valueType) {
     case kValueCharacter:
-      cell.bytes.assign(DropsTrailingBlanks(cell.sqlType) ? WithoutTrailingBlanks(field) : field);
+      cell.bytes.assign(DropsTrailingBlanks(cell.sqlType) ? WithoutTrailingBlanks(field)
+                                                           : FixedLengthText(field, cell.size));
       return kMsgSuccess;
     case kValueNumeric: cell.bytes.assign(WithoutTrailingBlanks(field)); return kMsgSuccess;
     case kValueBinary: return GetBinary(bytes, width, cell);

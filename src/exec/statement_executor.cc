@@ -88,6 +88,14 @@ MessageId RunResultPasses(StatementHandle& statement, ParseTree& tree, NodeIndex
   return id;
 }
 
+// A SELECT whose result passes failed has no result to fetch: the
+// statement must not stay marked as holding one, or the next execution
+// would be refused as an open cursor.
+MessageId FailSelect(StatementHandle& statement, bool topLevel, MessageId id) {
+  if (topLevel) statement.statementKind = kStatementNone;
+  return id;
+}
+
 MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex select, bool topLevel) {
   statement.transactionFlags[1] = 1;
   if (topLevel) statement.dynamicFunctionCode = kFunctionSelect;
@@ -106,10 +114,10 @@ MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex s
     statement.statementKind = kStatementQueryResult;
     ResetLongData(statement);
   }
-  if (MessageId id = RunResultPasses(statement, tree, select, select)) return id;
+  if (MessageId id = RunResultPasses(statement, tree, select, select)) return FailSelect(statement, topLevel, id);
   if (!topLevel) return tree.nodes[select].fields.select.emptySource != 0 ? kMsgNoDataFound : kMsgSuccess;
   if (statement.cursorType != kForwardOnly && tree.nodes[select].fields.select.resultFile == kNoResultFile) {
-    if (MessageId id = BuildKeysetFile(statement, tree, select)) return id;
+    if (MessageId id = BuildKeysetFile(statement, tree, select)) return FailSelect(statement, topLevel, id);
   }
   const std::uint32_t rows = tree.nodes[select].fields.select.rowCount;
   const bool known = rows != kUnknownRowCount;

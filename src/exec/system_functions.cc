@@ -2,6 +2,7 @@
 #include "exec/system_functions.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "common/diagnostics.h"
 #include "common/number_text.h"
@@ -53,16 +54,26 @@ MessageId Identity(ScalarCall& call) {
   return kMsgSuccess;
 }
 
+// The environment's message belongs to the environment's lock, which comes
+// before the connection's lock this call already holds, so waiting for it
+// could deadlock against a thread ending the environment's transactions. It
+// is only tried: while another thread works on the environment, whose calls
+// replace its message anyway, there is no message to hand out.
+std::string TakeEnvironmentMessage(EnvironmentHandle& environment) {
+  std::unique_lock<std::mutex> lock(environment.mutex, std::try_to_lock);
+  if (!lock.owns_lock()) return std::string();
+  std::string text = RenderDiagnostic(environment.diagnostic).text;
+  ClearDiagnostic(environment.diagnostic);
+  return text;
+}
+
 // The statement's own message while it has one; else, once, the
 // environment's, which is then forgotten.
 MessageId LastError(ScalarCall& call) {
   std::string text = RenderDiagnostic(call.statement.diagnostic).text;
   EnvironmentHandle* environment =
       call.statement.connection != nullptr ? call.statement.connection->environment : nullptr;
-  if (text.empty() && environment != nullptr) {
-    text = RenderDiagnostic(environment->diagnostic).text;
-    ClearDiagnostic(environment->diagnostic);
-  }
+  if (text.empty() && environment != nullptr) text = TakeEnvironmentMessage(*environment);
   SetTextResult(call, std::move(text));
   return kMsgSuccess;
 }

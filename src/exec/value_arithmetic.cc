@@ -8,6 +8,7 @@
 #include "common/decimal_text.h"
 #include "common/epoch_time.h"
 #include "common/exact_number.h"
+#include "common/utf16_text.h"
 #include "exec/expression_evaluation.h"
 #include "exec/number_operands.h"
 
@@ -21,8 +22,9 @@ MessageId RefusePair(const ValueCell& right) {
 
 MessageId Concatenate(ValueCell& result, const ValueCell& left, std::uint16_t op, const ValueCell& right) {
   if (op != kOpAdd || right.valueType != kValueCharacter) return RefusePair(right);
+  // The result's size counts characters, not bytes.
   const std::size_t room = static_cast<std::size_t>(std::max<std::int32_t>(result.size, 0));
-  if (left.bytes.size() + right.bytes.size() > room) return kMsgConcatenationOverflow;
+  if (CountUtf8Characters(left.bytes) + CountUtf8Characters(right.bytes) > room) return kMsgConcatenationOverflow;
   std::string joined;
   joined.reserve(left.bytes.size() + right.bytes.size());
   joined.append(left.bytes).append(right.bytes);

@@ -13,7 +13,9 @@
 // descriptors). An export on a statement or descriptor takes its
 // connection's mutex; allocating or freeing a handle takes its parent's. A
 // thread holding both takes the environment's first. Nothing below the
-// wrappers locks, so cores may call each other freely.
+// wrappers locks, so cores may call each other freely; the one exception is
+// LASTERROR, which reads the environment's message from a statement and so
+// only tries the environment's lock (exec/system_functions.cc).
 #pragma once
 
 #include <atomic>

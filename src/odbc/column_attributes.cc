@@ -73,6 +73,10 @@ SQLRETURN DeliverColumnAttribute(StatementHandle& statement, const ColumnAttribu
     if (numeric != nullptr) *numeric = static_cast<SQLLEN>(answer.number);
     return SQL_SUCCESS;
   }
+  if (bufferLength < 0) {
+    statement.diagnostic.messageId = kMsgInvalidBufferLength;
+    return SQL_ERROR;
+  }
   const MessageId id = CopyToOdbcBuffer16(buffer, bufferLength, textLength, answer.text);
   statement.diagnostic.messageId = id;
   return id == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;

@@ -40,6 +40,7 @@ bool GeneratedNumber(std::string_view name, std::uint64_t& n) {
 MessageId SetCursorName(StatementHandle& statement, const SQLCHAR* name, SQLSMALLINT length) {
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
+  if (!IsStringLength(length)) return kMsgInvalidBufferLength;
   const SQLINTEGER size = ClampOdbcLength(name, length, static_cast<SQLINTEGER>(kMaxCursorNameLength) + 1);
   if (size < 1 || static_cast<std::size_t>(size) > kMaxCursorNameLength) return kMsgInvalidCursorName;
   const std::string_view text(reinterpret_cast<const char*>(name), static_cast<std::size_t>(size));
@@ -68,6 +69,7 @@ MessageId GetCursorName(StatementHandle& statement, SQLCHAR* buffer, SQLSMALLINT
                         SQLSMALLINT* nameLength) {
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
+  if (bufferLength < 0) return kMsgInvalidBufferLength;
   if (statement.cursorName.empty()) GenerateCursorName(statement);
   return CopyToOdbcBuffer16(buffer, bufferLength, nameLength, statement.cursorName);
 }

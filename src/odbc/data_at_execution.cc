@@ -44,10 +44,17 @@ SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
     return Fail(statement, kMsgInvalidCursorState);
   // Positioned operations with data at execution come with SQLSetPos.
   if (statement.pendingOperation != kNoPendingOperation) return Fail(statement, kMsgInternalError);
-  const NodeIndex next = NextWaitingParameter(statement);
-  if (next == kNoNode) return ContinueParameterRows(statement);
-  ParseNode& node = statement.parseTree->nodes[next];
-  const DescriptorRecord* record = FindParameterRecord(statement, node.fields.parameter.number);
+  NodeIndex next = NextWaitingParameter(statement);
+  if (next == kNoNode) {
+    const SQLRETURN result = ContinueParameterRows(statement);
+    // A later row of the array that waits for data of its own is announced
+    // at once: its first such parameter is what this call hands back.
+    if (result != SQL_NEED_DATA) return result;
+    next = NextWaitingParameter(statement);
+  }
+  const DescriptorRecord* record =
+      next == kNoNode ? nullptr
+                      : FindParameterRecord(statement, statement.parseTree->nodes[next].fields.parameter.number);
   if (record == nullptr) {
     EndCycle(statement);
     return Fail(statement, kMsgInternalError);

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "common/odbc_text.h"
 #include "handles/statement_handle.h"
 #include "odbc/prepare_statement.h"
 #include "odbc/special_statement.h"
@@ -98,10 +99,14 @@ SQLRETURN RunBatchRest(StatementHandle& statement, SQLRETURN result) {
 }  // namespace
 
 SQLRETURN ExecDirectStatement(StatementHandle& statement, const SQLCHAR* text, SQLINTEGER length) {
+  if (!IsStringLength(length)) {
+    SetDiagnostic(statement.diagnostic, kMsgInvalidBufferLength);
+    return SQL_ERROR;
+  }
   std::string first;
   if (text != nullptr) {
     first = length == SQL_NTS ? std::string(reinterpret_cast<const char*>(text))
-                              : std::string(reinterpret_cast<const char*>(text), length < 0 ? 0 : length);
+                              : std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
   }
   return RunBatchRest(statement, RunOneStatement(statement, first));
 }

@@ -17,13 +17,17 @@ std::string_view InputText(const SQLCHAR* in, SQLINTEGER inLength) {
   if (in == nullptr) return {};
   const char* text = reinterpret_cast<const char*>(in);
   if (inLength == SQL_NTS) return text;
-  return {text, static_cast<std::size_t>(inLength < 0 ? 0 : inLength)};
+  return {text, static_cast<std::size_t>(inLength)};
 }
 
 }  // namespace
 
 MessageId NativeSql(ConnectionHandle& connection, const SQLCHAR* in, SQLINTEGER inLength, SQLCHAR* out,
                     SQLINTEGER bufferLength, SQLINTEGER* outLength) {
+  if (!IsStringLength(inLength) || bufferLength < 0) {
+    SetDiagnostic(connection.diagnostic, kMsgInvalidBufferLength);
+    return kMsgInvalidBufferLength;
+  }
   const std::string_view text = InputText(in, inLength);
   auto scratch = std::make_unique<StatementHandle>();
   scratch->connection = &connection;

@@ -109,6 +109,8 @@ SQLRETURN BindParameterCore(StatementHandle& statement, SQLUSMALLINT number, SQL
   StartCall(statement);
   if (statement.dataAtExecution != 0) return Fail(statement, kMsgInvalidCursorState);
   if (number == 0) return Fail(statement, kMsgInvalidParameterNumber);
+  // A negative length would step an array of parameters backwards.
+  if (bufferLength < 0) return Fail(statement, kMsgInvalidBufferLength);
   parameterType = MapDateTypeForStatement(statement, parameterType);
   valueType = MapDateTypeForStatement(statement, valueType);
   const SQLSMALLINT cType = ResolveParameterCType(valueType, parameterType);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/odbc_text.h"
+#include "common/utf16_text.h"
 #include "exec/plan_pass.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
@@ -20,10 +21,10 @@
 namespace {
 
 // Value buffers of parameters: the smallest sizes a parameter gets, and the
-// largest text buffer (the longest text column and its NUL).
+// largest text buffer (the longest text column in UTF-8 and its NUL).
 constexpr std::uint64_t kBinaryParameterBytes = 263;  // an 8-byte length and 255 bytes
 constexpr std::uint64_t kCharacterParameterBytes = 256;
-constexpr std::uint64_t kMaxCharacterParameterBytes = 65536;
+constexpr std::uint64_t kMaxCharacterParameterBytes = 65535 * kMaxUtf8CharacterBytes + 1;
 constexpr std::uint64_t kBinaryLengthBytes = 8;
 
 SQLRETURN Fail(StatementHandle& statement, MessageId id) {
@@ -81,13 +82,14 @@ MessageId ParseBindAndPlan(StatementHandle& statement, ConnectionRecord& record,
 }
 
 // A text or binary buffer holds what the parameter's column can hold, so a
-// value that fits the column is never cut on its way in.
+// value that fits the column is never cut on its way in: a text's size
+// counts characters, each up to four bytes.
 MessageId ParameterBufferSize(const ValueCell& cell, std::uint64_t& size) {
   const std::uint64_t declared = cell.size > 0 ? static_cast<std::uint64_t>(cell.size) : 0;
   switch (cell.valueType) {
     case kValueBinary: size = std::max(kBinaryParameterBytes, declared + kBinaryLengthBytes); return kMsgSuccess;
     case kValueCharacter:
-      size = std::clamp(declared + 1, kCharacterParameterBytes, kMaxCharacterParameterBytes);
+      size = std::clamp(declared * kMaxUtf8CharacterBytes + 1, kCharacterParameterBytes, kMaxCharacterParameterBytes);
       return kMsgSuccess;
     case kValueNumeric: size = declared + 3; return kMsgSuccess;
     case kValueInteger:
@@ -132,6 +134,7 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
   statement.paramsetCounter = 0;
+  if (!IsStringLength(length)) return Fail(statement, kMsgInvalidBufferLength);
   // The text and the tree of an open result belong together: a refused
   // prepare keeps both.
   if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0)

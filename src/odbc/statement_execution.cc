@@ -41,8 +41,7 @@ std::int32_t OdbcVersion(const StatementHandle& statement) {
 
 // Under ODBC 3 a searched UPDATE or DELETE that touched nothing answers
 // SQL_NO_DATA.
-bool TouchedNothing(const StatementHandle& statement) {
-  const std::uint16_t kind = StatementKindOf(statement);
+bool TouchedNothing(const StatementHandle& statement, std::uint16_t kind) {
   return (kind == kNodeUpdate || kind == kNodeDelete) && statement.rowCount == 0 && OdbcVersion(statement) == 3;
 }
 
@@ -183,13 +182,15 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-SQLRETURN Finish(StatementHandle& statement, MessageId remembered, std::int64_t rowsAffected) {
+// kind is the statement's, taken before the run: the commit of autocommit
+// closes the statement, which lets the tree of a direct execution go.
+SQLRETURN Finish(StatementHandle& statement, MessageId remembered, std::int64_t rowsAffected, std::uint16_t kind) {
   statement.paramsetCounter = 0;
   statement.rowCount = static_cast<std::int32_t>(rowsAffected);
   statement.diagnosticRowCount = static_cast<std::int32_t>(rowsAffected);
   statement.diagnostic.messageId = remembered;
-  if (remembered != kMsgSuccess && IsInformational(remembered)) return TouchedNothing(statement) ? SQL_NO_DATA : SQL_SUCCESS_WITH_INFO;
-  return TouchedNothing(statement) ? SQL_NO_DATA : SQL_SUCCESS;
+  if (TouchedNothing(statement, kind)) return SQL_NO_DATA;
+  return remembered != kMsgSuccess && IsInformational(remembered) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 // A row that failed is reported; so is a commit of the rows before it that
@@ -206,6 +207,7 @@ SQLRETURN FailRow(StatementHandle& statement, std::int64_t row, MessageId id) {
 // at execution has just arrived).
 SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
   const std::int64_t rows = statement.paramsetSize < 1 ? 1 : statement.paramsetSize;
+  const std::uint16_t kind = StatementKindOf(statement);
   MessageId& remembered = statement.arrayInformation;
   std::int64_t& affected = statement.arrayRowsAffected;
   bool selected = false;
@@ -235,12 +237,12 @@ SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
     selected = selected || statement.statementKind == kStatementQueryResult;
     affected += statement.rowCount > 0 ? statement.rowCount : 0;
     // A result set ends the array: its cursor stays open for fetching.
-    if (selected) return Finish(statement, remembered, statement.rowCount);
+    if (selected) return Finish(statement, remembered, statement.rowCount, kind);
   }
   const MessageId commit = CommitUnderAutocommit(statement);
   EndReadTransaction(statement);
   if (commit != kMsgSuccess) return Fail(statement, commit);
-  return Finish(statement, remembered, affected);
+  return Finish(statement, remembered, affected, kind);
 }
 
 bool AnyStatementInTransaction(const StatementHandle& statement) {
@@ -297,7 +299,7 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
     DynamicFunctionCode(StatementKindOf(statement), code);
     statement.dynamicFunctionCode = code;
     const MessageId policy = ApplyDdlTransactionPolicy(statement);
-    if (policy == kMsgDdlIgnored) return Finish(statement, policy, 0);
+    if (policy == kMsgDdlIgnored) return Finish(statement, policy, 0, StatementKindOf(statement));
     if (policy != kMsgSuccess && policy != kMsgCommittedBeforeDdl) return Fail(statement, policy);
     remembered = policy;
   }

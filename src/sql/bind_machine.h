@@ -76,5 +76,6 @@ MessageId StepLiteral(BindMachine& m, BindFrame& frame);         // literals, pa
 
 // Shared by the steps.
 MessageId ReserveBuffer(ParseTree& tree, std::uint64_t size, ValueIndex& out);
-// The number of UTF-8 characters of a text, the unit of name limits.
-std::size_t CountCharacters(std::string_view text);
+// The buffer a text value of that many characters needs: room for the
+// longest UTF-8 form of each and the terminating NUL.
+std::uint64_t TextBufferBytes(std::int32_t characters);

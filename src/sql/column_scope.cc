@@ -138,7 +138,7 @@ MessageId ReserveColumnBuffer(BindMachine& m, NodeIndex node) {
   ValueIndex& buffer = m.Fields(node).columnReference.resultBuffer;
   switch (cell.valueType) {
     case kValueBinary: return ReserveBuffer(m.tree, std::min<std::uint64_t>(cell.size + 8ull, 263), buffer);
-    case kValueCharacter: return ReserveBuffer(m.tree, std::min<std::uint64_t>(cell.size + 1ull, 65536), buffer);
+    case kValueCharacter: return ReserveBuffer(m.tree, TextBufferBytes(cell.size), buffer);
     case kValueNumeric: return ReserveBuffer(m.tree, cell.size + 3ull, buffer);
     case kValueInteger:
     case kValueDouble:

@@ -3,6 +3,7 @@
 // evaluation writes into.
 #include <sqlext.h>
 
+#include "common/utf16_text.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
@@ -24,6 +25,8 @@ inline constexpr std::int32_t kMaxBigintSize = 20;
 inline constexpr std::int32_t kSumExtraDigits = 10;
 inline constexpr std::int32_t kMaxLikeOperandSize = 255;
 inline constexpr std::int32_t kMaxBinaryComparisonSize = 255;
+// The widest field a group record holds for one value.
+inline constexpr std::uint64_t kMaxAggregateTextBytes = 65534;
 
 void SetConditionType(ValueCell& cell) {
   cell.valueType = kValueInteger;
@@ -146,7 +149,8 @@ MessageId ReserveArithmeticBuffers(BindMachine& m, NodeIndex node) {
   const ValueCell cell = m.Node(node).cell;
   const std::uint16_t op = m.Fields(node).arithmetic.op;
   switch (cell.valueType) {
-    case kValueCharacter: return ReserveBuffer(m.tree, cell.size + 1ull, m.Fields(node).arithmetic.resultBuffer);
+    case kValueCharacter:
+      return ReserveBuffer(m.tree, TextBufferBytes(cell.size), m.Fields(node).arithmetic.resultBuffer);
     case kValueNumeric: {
       if (MessageId id = ReserveBuffer(m.tree, cell.size + 3ull, m.Fields(node).arithmetic.resultBuffer)) return id;
       const int work = op == kOpMultiply ? 1 : op == kOpDivide ? 3 : 0;
@@ -236,6 +240,14 @@ MessageId TypeAggregate(BindMachine& m, NodeIndex node) {
   return kMsgSuccess;
 }
 
+// A MAX or MIN of text holds the text whole in the group record, within
+// the widest value a record field can take (a long text of many-byte
+// characters may reach it).
+std::uint32_t AggregateTextWidth(std::int32_t characters) {
+  const std::uint64_t bytes = TextBufferBytes(characters) - 1;  // no NUL in a record
+  return static_cast<std::uint32_t>(std::min(bytes, kMaxAggregateTextBytes));
+}
+
 // The bytes the aggregate's value takes in a sort or group record, and the
 // buffer a text value needs.
 MessageId SizeAggregateValue(BindMachine& m, NodeIndex node) {
@@ -243,7 +255,7 @@ MessageId SizeAggregateValue(BindMachine& m, NodeIndex node) {
   AggregateFields& f = m.Fields(node).aggregate;
   std::uint32_t width = 0;
   switch (cell.valueType) {
-    case kValueCharacter: width = static_cast<std::uint32_t>(cell.size); break;
+    case kValueCharacter: width = AggregateTextWidth(cell.size); break;
     case kValueNumeric:
       if (cell.sqlType == SQL_BIGINT) width = static_cast<std::uint32_t>(cell.size) + 1;
       else if (cell.sqlType == SQL_NUMERIC || cell.sqlType == SQL_DECIMAL) width = static_cast<std::uint32_t>(cell.size) + 2;
@@ -273,7 +285,7 @@ MessageId ReserveFunctionBuffer(BindMachine& m, NodeIndex node) {
   ValueIndex& buffer = m.Fields(node).scalarFunction.resultBuffer;
   switch (cell.valueType) {
     case kValueBinary: return ReserveBuffer(m.tree, cell.size + 8ull, buffer);
-    case kValueCharacter: return ReserveBuffer(m.tree, cell.size + 1ull, buffer);
+    case kValueCharacter: return ReserveBuffer(m.tree, TextBufferBytes(cell.size), buffer);
     case kValueNumeric: return ReserveBuffer(m.tree, cell.size + 4ull, buffer);
     case kValueInteger:
     case kValueDouble:
@@ -376,7 +388,7 @@ MessageId StepLiteral(BindMachine& m, BindFrame& frame) {
     case kNodeStringLiteral:
       cell.valueType = kValueCharacter;
       cell.sqlType = SQL_VARCHAR;
-      cell.size = static_cast<std::int32_t>(GetValueText(m.tree, node.fields.stringLiteral.text).size());
+      cell.size = static_cast<std::int32_t>(CountUtf8Characters(GetValueText(m.tree, node.fields.stringLiteral.text)));
       cell.digits = kNoDigits;
       return kMsgSuccess;
     case kNodeNumberLiteral:

@@ -4,6 +4,7 @@
 
 #include "connection/type_info.h"
 #include "common/diagnostics.h"
+#include "common/utf16_text.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
@@ -218,7 +219,7 @@ MessageId StepTableReference(BindMachine& m, BindFrame& frame) {
   const std::string name = GetValueText(m.tree, m.Fields(frame.node).tableReference.tableName);
   ConnectionRecord* record = m.statement.connection != nullptr ? m.statement.connection->record : nullptr;
   if (record == nullptr) return kMsgConnectionNotOpen;
-  if (CountCharacters(name) > GetMaxTableNameLength(*record)) {
+  if (CountUtf8Characters(name) > GetMaxTableNameLength(*record)) {
     m.statement.diagnostic.detailText = name;
     return kMsgInvalidTableName;
   }

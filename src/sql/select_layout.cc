@@ -5,11 +5,15 @@
 
 #include <sqlext.h>
 
+#include "common/utf16_text.h"
 #include "handles/statement_handle.h"
 #include "platform/files.h"
 
 namespace {
 
+// The widest values that can be keys: texts of 255 characters, binary
+// values of 255 bytes.
+inline constexpr std::uint32_t kMaxKeyCharacters = 255;
 inline constexpr std::uint32_t kMaxKeyBytes = 255;
 // The sort engine orders by at most 20 keys.
 inline constexpr std::uint32_t kMaxSortKeys = 20;
@@ -236,7 +240,11 @@ MessageId LayOutDistinctRecord(SelectView& v) {
 bool ShapeOfKey(const ValueCell& cell, KeyShape& shape) {
   const auto size = static_cast<std::uint32_t>(cell.size > 0 ? cell.size : 1);
   switch (cell.valueType) {
-    case kValueCharacter: shape = {size, 'c'}; return size <= kMaxKeyBytes;
+    // Room for the longest UTF-8 form of every character, blank-padded, so
+    // no key is cut short of its text.
+    case kValueCharacter:
+      shape = {size * static_cast<std::uint32_t>(kMaxUtf8CharacterBytes), 'c'};
+      return size <= kMaxKeyCharacters;
     // The bytes padded with zeros, then the length in two bytes, most
     // significant first: compared byte for byte that orders by content,
     // then by length, and the value reads back exactly.

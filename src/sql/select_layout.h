@@ -19,15 +19,17 @@ inline constexpr std::uint32_t kRowNumberWidth = 10;
 inline constexpr std::uint64_t kResultFileNameSize = 261;
 
 // How a value is written as a key: its width in the record (a NULL-marker
-// byte follows it) and the sort engine's type letter. A binary value takes
-// its size plus a two-byte length.
+// byte follows it) and the sort engine's type letter. A text takes four
+// bytes a character (sizes count characters), a binary value its size plus
+// a two-byte length.
 struct KeyShape {
   std::uint32_t width = 0;
   char letter = 0;
 };
 
-// The key form of a value of this type; false when it has none (a text or
-// binary value wider than 255 bytes, or a type without an encoding).
+// The key form of a value of this type; false when it has none (a text
+// wider than 255 characters, a binary value wider than 255 bytes, or a type
+// without an encoding).
 bool ShapeOfKey(const ValueCell& cell, KeyShape& shape);
 
 // GROUP BY columns as the leading keys of the sort record: each column's

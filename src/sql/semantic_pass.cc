@@ -2,6 +2,7 @@
 // stack of frames that dispatches each node to the step of its kind.
 #include "sql/semantic_pass.h"
 
+#include "common/utf16_text.h"
 #include "handles/statement_handle.h"
 #include "sql/bind_machine.h"
 
@@ -99,9 +100,6 @@ MessageId ReserveBuffer(ParseTree& tree, std::uint64_t size, ValueIndex& out) {
   return out == kNoValue ? kMsgMemoryAllocation : kMsgSuccess;
 }
 
-std::size_t CountCharacters(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text)
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
-  return count;
+std::uint64_t TextBufferBytes(std::int32_t characters) {
+  return static_cast<std::uint64_t>(std::max<std::int32_t>(characters, 0)) * kMaxUtf8CharacterBytes + 1;
 }

@@ -1,5 +1,6 @@
 // Binding of the statement nodes: the root, data definition, INSERT, UPDATE,
 // DELETE, the index statements and the SQL pseudo-statement.
+#include "common/utf16_text.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
@@ -25,14 +26,14 @@ MessageId CheckTableNameLength(BindMachine& m, ValueIndex name) {
   const std::string& text = GetValueText(m.tree, name);
   const ConnectionRecord* record = m.statement.connection != nullptr ? m.statement.connection->record : nullptr;
   const std::size_t limit = record != nullptr ? GetMaxTableNameLength(*record) : 127;
-  if (CountCharacters(text) <= limit) return kMsgSuccess;
+  if (CountUtf8Characters(text) <= limit) return kMsgSuccess;
   m.statement.diagnostic.detailText = text;
   return kMsgInvalidTableName;
 }
 
 MessageId CheckIndexNameLength(BindMachine& m, ValueIndex name) {
   const std::string& text = GetValueText(m.tree, name);
-  if (CountCharacters(text) <= kMaxIndexNameLength) return kMsgSuccess;
+  if (CountUtf8Characters(text) <= kMaxIndexNameLength) return kMsgSuccess;
   m.statement.diagnostic.detailText = text;
   return kMsgInvalidIndexName;
 }
@@ -189,7 +190,7 @@ MessageId StepColumnDefinitions(BindMachine& m, BindFrame& frame) {
     ColumnDefinitionFields& f = m.Fields(element).columnDefinition;
     if (f.form == kFormPrimaryKey || f.form == kFormForeignKey) continue;
     const std::string& name = GetValueText(m.tree, f.name);
-    if (CountCharacters(name) > nameLimit) {
+    if (CountUtf8Characters(name) > nameLimit) {
       m.statement.diagnostic.detailText = name;
       return kMsgInvalidColumnName;
     }

@@ -53,7 +53,7 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
   const Case cases[] = {
       {"char to varchar", Cell(1, 12, 10), SQL_C_CHAR, "hello", SQL_NTS, 0, "hello", 0},
       {"char cut at size", Cell(1, 12, 3), SQL_C_CHAR, "hello", 5, kMsgDataTruncated, "hel", 0},
-      {"cut keeps utf-8 whole", Cell(1, 12, 2), SQL_C_CHAR, "a\xC3\xA9", SQL_NTS, kMsgDataTruncated, "a", 0},
+      {"size counts characters", Cell(1, 12, 2), SQL_C_CHAR, "a\xC3\xA9" "b", SQL_NTS, kMsgDataTruncated, "a\xC3\xA9", 0},
       {"long to varchar", Cell(1, 12, 10), SQL_C_LONG, &minusSeven, 0, 0, "-7", 0},
       {"double to short varchar cuts fraction", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, kMsgDataTruncated, "3.2", 0},
       {"long too wide for varchar", Cell(1, 12, 1), SQL_C_SLONG, &minusSeven, 0, kMsgOutOfRange, "", 0},
@@ -144,9 +144,9 @@ TEST(CToNode, WideTextBecomesUtf8) {
   ValueCell cell = Cell(1, 12, 20);
   ASSERT_EQ(Convert(cell, SQL_C_WCHAR, wide.data(), SQL_NTS), kMsgSuccess);
   EXPECT_EQ(cell.bytes, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-  ValueCell cut = Cell(1, 12, 6);
+  ValueCell cut = Cell(1, 12, 2);
   ASSERT_EQ(Convert(cut, SQL_C_WCHAR, wide.data(), 8), kMsgDataTruncated);
-  EXPECT_EQ(cut.bytes, "\xC3\xA9\xE2\x82\xAC");  // the 4-byte character did not fit whole
+  EXPECT_EQ(cut.bytes, "\xC3\xA9\xE2\x82\xAC");  // two characters, five bytes
   ValueCell odd = Cell(1, 12, 20);
   EXPECT_EQ(Convert(odd, SQL_C_WCHAR, wide.data(), 7), kMsgConversionError);
   ValueCell split = Cell(1, 12, 20);

@@ -123,10 +123,13 @@ TEST(NumericFunctions, IntegerArgumentsOutsideThirtyTwoBits) {
 }
 
 // The generator as described for users: three multiplicative generators
-// started from the stored seed, the combined seed stored for the next call.
+// started from the stored seed, the combined seed stored for the next call;
+// a combined seed equal to the last one is replaced by the next value of the
+// fallback generator, whose state starts at 1.
 struct ReferenceRandom {
   std::int64_t stored = 1;
   std::int64_t previous = 1;
+  std::uint32_t fallback = 1;
   double Next(std::int64_t seed) {
     if (seed != 0) stored = seed;
     const std::int64_t x1 = std::llabs(stored + 4) % 30000 + 1;
@@ -136,7 +139,12 @@ struct ReferenceRandom {
     const std::int64_t s2 = (172 * x2) % 30307;
     const std::int64_t s3 = (170 * x3) % 30323;
     const double r = s1 / 30269.0 + s2 / 30307.0 + s3 / 30323.0;
-    stored = previous = s1 + s2 + s3;
+    std::int64_t next = s1 + s2 + s3;
+    if (next == previous) {
+      fallback = fallback * 214013u + 2531011u;
+      next = (fallback >> 16) & 0x7FFF;
+    }
+    stored = previous = next;
     return r - std::floor(r);
   }
 };
@@ -149,8 +157,13 @@ TEST(NumericFunctions, RandFollowsItsGenerator) {
   EXPECT_EQ(f.Run("{fn RAND(0)}").cell.value.number, reference.Next(0));
   EXPECT_EQ(f.Run("{fn RAND(-7.9E0)}").cell.value.number, reference.Next(-7));
   EXPECT_EQ(f.Run("{fn RAND(12.5)}").cell.value.number, reference.Next(12));
+  // The same seed twice gives the same value, and the same combined seed,
+  // so the sequence goes on from the fallback generator.
   const double first = f.Run("{fn RAND(5)}").cell.value.number;
+  EXPECT_EQ(first, reference.Next(5));
   EXPECT_EQ(f.Run("{fn RAND(5)}").cell.value.number, first);
+  EXPECT_EQ(reference.Next(5), first);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(f.Run("{fn RAND()}").cell.value.number, reference.Next(0)) << i;
 }
 
 // A combined seed equal to the previous one would repeat one value forever;

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -66,6 +67,21 @@ bool Equal(const SortSpec& order, const char* a, const char* b) {
   return CompareSortRecords(order, a, b) && CompareSortRecords(order, b, a);
 }
 
+// Duplicates: equal keys over the DUPO range, and equal bytes where the range
+// holds no key.
+bool Duplicates(const SortSpec& order, const char* a, const char* b) {
+  if (!Equal(DuplicateKeysOf(order), a, b)) return false;
+  for (int at = order.duplicate_position; at < order.duplicate_position + order.duplicate_length; ++at) {
+    bool covered = false;
+    for (int i = 0; i < order.key_count; ++i) {
+      const SortKey& key = order.keys[i];
+      covered = covered || (key.position <= at && at < key.position + key.length + key.nullable);
+    }
+    if (!covered && a[at] != b[at]) return false;
+  }
+  return true;
+}
+
 // Runs of duplicates in the input sorted by a plain comparison sort.
 std::size_t ReferenceRunCount(const SortSpec& order, const std::string& input) {
   std::size_t length = order.record_length;
@@ -73,10 +89,9 @@ std::size_t ReferenceRunCount(const SortSpec& order, const std::string& input) {
   for (std::size_t at = 0; at < input.size(); at += length) records.push_back(&input[at]);
   std::sort(records.begin(), records.end(),
             [&](const char* a, const char* b) { return !CompareSortRecords(order, a, b); });
-  SortSpec duplicates = DuplicateKeysOf(order);
   std::size_t runs = 0;
   for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i == 0 || !Equal(duplicates, records[i - 1], records[i])) ++runs;
+    if (i == 0 || !Duplicates(order, records[i - 1], records[i])) ++runs;
   }
   return runs;
 }
@@ -89,12 +104,11 @@ void ExpectSortedFrom(const std::string& order_text, const std::string& input, c
   ASSERT_EQ(outcome.output.size() % length, 0u);
   ASSERT_EQ(outcome.count, outcome.output.size() / length) << order_text;
   const std::string& output = outcome.output;
-  SortSpec duplicates = DuplicateKeysOf(order);
   for (std::size_t at = length; at < output.size(); at += length) {
     ASSERT_TRUE(CompareSortRecords(order, &output[at], &output[at - length]))
         << order_text << ": record " << at / length << " sorts before the one ahead of it";
     if (order.duplicate_length > 0) {
-      ASSERT_FALSE(Equal(duplicates, &output[at], &output[at - length]))
+      ASSERT_FALSE(Duplicates(order, &output[at], &output[at - length]))
           << order_text << ": duplicate kept at record " << at / length;
     }
   }
@@ -203,6 +217,14 @@ TEST_F(SortFileTest, SortsSmallFilesAsWritten) {
        {"abbbbbbbbbbbbbbbbbbb", "aabbbbbbbbbbbbbbbbbb", "bbbbbbbbbbbbbbbbbbbb"}},
       // A sorted file with a run of three equal keys keeps one of them.
       {"S(1,2,C,A)DUPO(B4,1,2)F(FIX,4)", {"aa01", "bb02", "BB03", "bb04", "cc05"}, {}},
+      // Equal keys keep their input order; duplicate removal keeps the first.
+      {"S(1,1,C,A)F(FIX,2)", {"b1", "a2", "B3", "A4", "b5"}, {"a2", "A4", "b1", "B3", "b5"}},
+      {"S(1,1,C,A)DUPO(B2,1,1)F(FIX,2)", {"b1", "a2", "B3", "A4"}, {"a2", "b1"}},
+      // A marker inside the DUPO range but outside the keys still tells
+      // NULL from '' and 0.
+      {"S(1,2,C,A)DUPO(B3,1,3)F(FIX,3)", {"  N", "   ", "  N", "   "}, {"   ", "  N"}},
+      {"S(1,8,E,A)DUPO(B9,1,9)F(FIX,9)", {DoubleBytes(0) + "N", DoubleBytes(0) + " ", DoubleBytes(0) + "N"},
+       {DoubleBytes(0) + " ", DoubleBytes(0) + "N"}},
       {"S(1,2,C,A)F(FIX,2)", {}, {}},
   };
   for (const Case& c : cases) {
@@ -288,6 +310,12 @@ TEST_F(SortFileTest, KeepsOneRecordOfDuplicatesSpreadOverManyRuns) {
       ExpectSortedFrom(order, Join(records), outcome);
       // abc/ABC are one value; NULL is neither '' nor 0, and equals NULL.
       EXPECT_EQ(outcome.count, 5u);
+      // Each value keeps the first row that held it.
+      std::set<std::string> kept;
+      for (std::size_t at = 0; at < outcome.output.size(); at += 18) kept.insert(outcome.output.substr(at, 5));
+      const std::set<std::string> first = sorted_input ? std::set<std::string>{"00000", "01000", "01500", "02000", "02500"}
+                                                       : std::set<std::string>{"00000", "00002", "00003", "00004", "00005"};
+      EXPECT_EQ(kept, first);
     }
   }
 }
@@ -361,8 +389,21 @@ TEST_F(SortFileTest, SortsLargeFilesThroughSeveralMergePasses) {
       input += std::string{static_cast<char>(i), static_cast<char>(i >> 8), static_cast<char>(i >> 16)};
     }
     SCOPED_TRACE("shape " + std::to_string(static_cast<int>(shape)));
-    ExpectSortedFrom(order, input, Sort(order, input, std::size_t{16} << 10));
+    SortOutcome outcome = Sort(order, input, std::size_t{16} << 10);
+    ExpectSortedFrom(order, input, outcome);
     EXPECT_EQ(LeftoverTemporaryFiles(), 0u);
+    // Equal neighbours keep their input order, counted in the last 3 bytes.
+    SortSpec spec;
+    ParseSortSpec(order, spec);
+    auto ordinal = [&](std::size_t at) {
+      const auto* tail = reinterpret_cast<const unsigned char*>(&outcome.output[at + 17]);
+      return tail[0] | tail[1] << 8 | tail[2] << 16;
+    };
+    for (std::size_t at = 20; at < outcome.output.size(); at += 20) {
+      if (Equal(spec, &outcome.output[at], &outcome.output[at - 20])) {
+        ASSERT_LT(ordinal(at - 20), ordinal(at));
+      }
+    }
   }
 }
 

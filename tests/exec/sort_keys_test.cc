@@ -21,6 +21,10 @@ std::string Describe(const SortSpec& order) {
   if (order.duplicate_length > 0) {
     text += " dupo=" + std::to_string(order.duplicate_position) + "+" + std::to_string(order.duplicate_length);
   }
+  for (int i = 0; i < order.uncovered_count; ++i) {
+    text += (i ? "," : " free=") + std::to_string(order.uncovered[i].position) + "+" +
+            std::to_string(order.uncovered[i].length);
+  }
   for (int i = 0; i < order.key_count; ++i) {
     const SortKey& key = order.keys[i];
     text += " " + std::to_string(key.position) + "+" + std::to_string(key.length) + static_cast<char>(key.type) +
@@ -42,8 +46,11 @@ TEST(ParseSortSpec, ReadsTheWritersTextsInAnyOrder) {
   };
   const Case cases[] = {
       {"S(1,20,C,D,22,8,E,A)F(FIX,34)W(/tmp/)", "rec=34 0+20CD 21+8EA"},
-      {"S(6,20,C,A,27,8,E,A)DUPO(B35,6,30)F(FIX,35)W(/tmp/)", "rec=35 dupo=5+30 5+20CA 26+8EA"},
+      {"S(6,20,C,A,27,8,E,A)DUPO(B35,6,30)F(FIX,35)W(/tmp/)", "rec=35 dupo=5+30 free=25+1,34+1 5+20CA 26+8EA"},
       {"F(FIX,9)W(/tmp/)DUPO(B9,6,4)S(6,4,W,A)", "rec=9 dupo=5+4 5+4WA"},
+      // DUPO bytes outside the keys: the row number, an upper-case key's
+      // marker, the tail; a lower-case key covers its marker.
+      {"S(6,3,C,A,10,2,c,A)DUPO(B16,1,16)F(FIX,16)", "rec=16 dupo=0+16 free=0+5,8+1,12+4 5+3CA 9+2CA?"},
       {"S(1,5,N,A)F(FIX,9)W(/tmp/)", "rec=9 0+5NA"},
       {"S(1,3,c,A,5,8,e,D,14,2,n,A)F(FIX,16)", "rec=16 0+3CA? 4+8ED? 13+2NA?"},
       {"S(1,4,X,Z)F(FIX,4)", "rec=4 0+4XD"},
@@ -171,8 +178,11 @@ TEST(SortCompareRecords, OrdersEachKeyType) {
       {"S(1,8,e,A)F(FIX,9)", DoubleBytes(0) + "N", DoubleBytes(-inf) + " ", -1},
       {"S(1,8,e,D)F(FIX,9)", DoubleBytes(0) + "N", DoubleBytes(-inf) + " ", 1},
       {"S(1,3,n,A)F(FIX,4)", "   N", "-5  ", -1},
-      // Upper-case letters leave the marker alone.
+      // Upper-case letters leave the marker alone, unless a DUPO range
+      // holds it: then it is compared after the keys.
       {"S(1,3,C,A)F(FIX,4)", "   N", "    ", 0},
+      {"S(1,3,C,A)DUPO(B4,1,4)F(FIX,4)", "   N", "    ", 1},
+      {"S(1,3,C,A)DUPO(B4,1,4)F(FIX,4)", "abcN", "ABCN", 0},
       {"S(1,4,Q,A)F(FIX,4)", "abcd", "wxyz", 0},
       {"S(1,1,C,A,2,1,C,D)F(FIX,2)", "aa", "ab", 1},
       {"", "a", "b", 0},

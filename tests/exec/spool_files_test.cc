@@ -145,6 +145,8 @@ std::vector<RoundTrip> RoundTrips() {
       {"CHAR keeps its padding", Text(SQL_CHAR, 5, "ab"), 5, "ab    ", "ab   "},
       {"VARCHAR loses it", Text(SQL_VARCHAR, 5, "ab"), 5, "ab    ", "ab"},
       {"a long text is cut whole characters", Text(SQL_VARCHAR, 4, "abc\xC3\xA9"), 4, "abc  ", "abc"},
+      {"a CHAR in a field of four bytes a character keeps only its own", Text(SQL_CHAR, 2, "\xC3\xA9 "), 8,
+       "\xC3\xA9       ", "\xC3\xA9 "},
       {"NULL text", Null(Text(SQL_VARCHAR, 5, "stale")), 5, "     N", ""},
       {"numeric", Numeric("-12.5"), 7, "-12.5   ", "-12.5"},
       {"numeric zero is the empty text", Numeric(""), 7, "        ", ""},

@@ -89,6 +89,8 @@ TEST(ApplyArithmetic, TheTypeMatrix) {
       {"keeps a CHAR's blanks", Cell(kValueCharacter, 6), Text("ab "), kOpAdd, Text("c"), 0, "ab c"},
       {"beyond the result's size", Cell(kValueCharacter, 5), Text("abc"), kOpAdd, Text("DEF"),
        kMsgConcatenationOverflow, ""},
+      {"sizes count characters", Cell(kValueCharacter, 2), Text("\xC3\xA9"), kOpAdd, Text("\xE2\x82\xAC"), 0,
+       "\xC3\xA9\xE2\x82\xAC"},
       {"text has no minus", Cell(kValueCharacter, 6), Text("a"), kOpSubtract, Text("b"), kMsgInternalError, ""},
       {"text plus a number", Cell(kValueCharacter, 6), Text("a"), kOpAdd, Integer(1), kMsgInternalError, ""},
       {"exact sum", Numeric("", 19, 2), Numeric("0.10"), kOpAdd, Numeric("0.20"), 0, ".30"},

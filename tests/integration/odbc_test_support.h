@@ -30,6 +30,17 @@ inline std::string RunCommand(const std::string& command) {
   return output;
 }
 
+// A command's output as its lines, without their line feeds.
+inline std::vector<std::string> OutputLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
+    lines.push_back(output.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 struct TempFolder {
   std::string path;
   TempFolder() {
@@ -87,13 +98,7 @@ inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const s
       RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log" + (action.empty() ? "" : "?action=" + action) +
                  "' | /usr/bin/python3 -c 'import json, sys\nfor e in json.load(sys.stdin)[\"entries\"]: "
                  "print(json.dumps(str(e.get(\"" + field + "\", \"\")))[1:-1])'");
-  std::vector<std::string> values;
-  std::size_t start = 0;
-  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
-    values.push_back(output.substr(start, end - start));
-    start = end + 1;
-  }
-  return values;
+  return OutputLines(output);
 }
 
 // The judge of what reached the service: the given fields (a clist such as
@@ -113,13 +118,7 @@ for record in ET.fromstring(urllib.request.urlopen(request).read()).iter("record
   const std::string output = RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 -c '" + program + "' \"" +
                                         emulator.HttpUrl() + "/db/" + dbid + "\" \"" + clist + "\" \"" + query +
                                         "\"");
-  std::vector<std::string> records;
-  std::size_t start = 0;
-  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
-    records.push_back(output.substr(start, end - start));
-    start = end + 1;
-  }
-  return records;
+  return OutputLines(output);
 }
 
 // Registers the driver and writes one data source "demo" with the given keys;

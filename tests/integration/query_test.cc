@@ -111,6 +111,30 @@ TEST_F(QueryTest, JoinsInnerLeftOuterAndOfThreeTables) {
   EXPECT_EQ(Query(three).size(), 29u);
 }
 
+// The same joins read as streaming forward-only rows and from a static
+// cursor's result file give the same rows; once the statements are freed no
+// temporary file is left.
+TEST_F(QueryTest, StreamingAndResultFileRowsAgree) {
+  const std::string joins[] = {
+      std::string("SELECT c.\"Record ID_\", o.\"Order No\" FROM ") + kCustomers + " c LEFT OUTER JOIN " + kOrders +
+          " o ON o.\"Related Customer\" = c.\"Record ID_\"",
+      std::string("SELECT o.\"Order No\", l.Product FROM ") + kOrders + " o, " + kLines +
+          " l WHERE l.\"Related Order\" = o.\"Record ID_\" AND o.Amount > 700",
+  };
+  SQLHSTMT scrollable = NewStatement();
+  SQLSetStmtAttr(scrollable, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+  for (const std::string& sql : joins) {
+    SCOPED_TRACE(sql);
+    const Rows streamed = Query(sql);
+    EXPECT_FALSE(streamed.empty());
+    EXPECT_EQ(Query(sql, scrollable), streamed);
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, scrollable);
+  SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  statement = SQL_NULL_HSTMT;
+  EXPECT_TRUE(TemporaryFiles().empty());
+}
+
 // Once the schemas are cached, a SELECT the service can filter costs one
 // API_DoQuery per page of 1,000 rows; one parameter array of 10,000 rows is
 // one import; 250 deletions are three purges.

@@ -82,6 +82,9 @@ TEST_F(WritesTest, InsertUpdateDeleteReachTheServiceUnderAutocommit) {
   ClearLog();
   EXPECT_EQ(Direct(std::string("DELETE FROM ") + kLines + " WHERE Product = 'Quokka'"), SQL_NO_DATA);
   EXPECT_EQ(RowCount(), 0);
+  EXPECT_EQ(Direct(std::string("UPDATE ") + kLines + " SET Quantity = 1 WHERE Product = 'Quokka'"), SQL_NO_DATA);
+  EXPECT_EQ(RowCount(), 0);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
   EXPECT_EQ(LoggedRequests(emulator, "API_PurgeRecords").size(), 0u);
 }
 
@@ -183,6 +186,85 @@ TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
   std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
   EXPECT_NE(imports[0].find("three little pieces"), std::string::npos);
+}
+
+// Every row of an array runs: a value cut on one row marks that row and the
+// rows after it still run, and rows with data at execution each wait for
+// their own data.
+TEST_F(WritesTest, AParameterArrayRunsEveryRowThroughCutValuesAndDataAtExecution) {
+  constexpr int kRows = 4;
+  char numbers[kRows][24] = {"SO-9001", "SO-9002-MUCH-TOO-LONG", "", ""};
+  SQLLEN lengths[kRows] = {SQL_NTS, SQL_NTS, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(0)};
+  SQLUSMALLINT status[kRows] = {9, 9, 9, 9};
+  SQLULEN processed = 0;
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, status, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+  const std::string sql = "INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES (?)";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS) << StatementState();
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 12, 0, numbers, sizeof numbers[0], lengths);
+  ClearLog();
+  ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA) << StatementState();
+  for (const char* value : {"SO-9003", "SO-9004"}) {
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << value;
+    EXPECT_EQ(token, numbers);
+    ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)value, SQL_NTS), SQL_SUCCESS) << StatementState();
+  }
+  SQLPOINTER token = nullptr;
+  EXPECT_EQ(SQLParamData(statement, &token), SQL_SUCCESS_WITH_INFO) << StatementState();
+  EXPECT_EQ(StatementState(), "01004");
+  EXPECT_EQ(processed, static_cast<SQLULEN>(kRows));
+  EXPECT_EQ(RowCount(), kRows);
+  const SQLUSMALLINT expected[kRows] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS_WITH_INFO, SQL_PARAM_SUCCESS,
+                                        SQL_PARAM_SUCCESS};
+  for (int i = 0; i < kRows; ++i) EXPECT_EQ(status[i], expected[i]) << i;
+  // Under autocommit the whole array is one transaction: one import.
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  for (const char* sent : {"SO-9001", "SO-9002-MUCH", "SO-9003", "SO-9004"})
+    EXPECT_NE(imports[0].find(sent), std::string::npos) << sent;
+  EXPECT_EQ(imports[0].find("TOO-LONG"), std::string::npos);
+}
+
+// The rest of a batch waits while its first statement waits for data, runs
+// once that statement has run, and never outlives its text.
+TEST_F(WritesTest, ABatchRestWaitsForDataAndGoesWithItsText) {
+  SQLLEN atExecution = SQL_DATA_AT_EXEC;
+  char token[] = "token";
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 50, 0, token, 0, &atExecution);
+  const std::string batch = std::string("INSERT INTO ") + kLines + " (Product) VALUES (?); INSERT INTO " + kLines +
+                            " (Product) VALUES ('second')";
+  ClearLog();
+  ASSERT_EQ(Direct(batch), SQL_NEED_DATA) << StatementState();
+  SQLPOINTER value = nullptr;
+  ASSERT_EQ(SQLParamData(statement, &value), SQL_NEED_DATA);
+  EXPECT_TRUE(LoggedRequests(emulator, "API_ImportFromCSV").empty());
+  ASSERT_EQ(SQLPutData(statement, (SQLPOINTER) "first", SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLParamData(statement, &value), SQL_SUCCESS) << StatementState();
+  std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 2u);
+  EXPECT_NE(imports[0].find("first"), std::string::npos);
+  EXPECT_NE(imports[1].find("second"), std::string::npos);
+
+  // A cancelled wait, then another statement prepared: the old rest is gone.
+  ClearLog();
+  ASSERT_EQ(Direct(batch), SQL_NEED_DATA);
+  ASSERT_EQ(SQLCancel(statement), SQL_SUCCESS);
+  SQLFreeStmt(statement, SQL_RESET_PARAMS);
+  const std::string third = std::string("INSERT INTO ") + kLines + " (Product) VALUES ('third')";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)third.c_str(), SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << StatementState();
+  imports = LoggedRequests(emulator, "API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_NE(imports[0].find("third"), std::string::npos);
+
+  // A rest of blanks and line ends is no statement: the SELECT's rows stay.
+  SQLFreeStmt(statement, SQL_CLOSE);
+  ASSERT_EQ(Direct(std::string("SELECT Product FROM ") + kLines + ";\n\t \n"), SQL_SUCCESS) << StatementState();
+  int rows = 0;
+  while (SQL_SUCCEEDED(SQLFetch(statement))) ++rows;
+  EXPECT_GT(rows, 30);
 }
 
 TEST_F(WritesTest, BatchesRunEveryStatementAndStopAtAFailure) {

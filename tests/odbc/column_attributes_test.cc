@@ -56,6 +56,8 @@ TEST(ColumnAttributes, CatalogResults) {
   EXPECT_EQ(cut.text, "TAB");
   EXPECT_EQ(cut.textLength, 10);
   EXPECT_EQ(s.diagnostic.messageId, kMsgDataTruncated);
+  EXPECT_EQ(Read(s, 3, SQL_COLUMN_NAME, -1).result, SQL_ERROR);
+  EXPECT_EQ(s.diagnostic.messageId, kMsgInvalidBufferLength);
   EXPECT_EQ(Read(s, 1, SQL_COLUMN_LABEL + 1).result, SQL_ERROR);
   EXPECT_EQ(s.diagnostic.messageId, kMsgNotSupportedDetail);
 }

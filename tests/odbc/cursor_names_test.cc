@@ -35,7 +35,7 @@ TEST(CursorNames, LengthsAndNamesInUse) {
       {"abcdefghijklmnopqrs", SQL_NTS, kMsgInvalidCursorName},
       {"", SQL_NTS, kMsgInvalidCursorName},
       {"abc", 0, kMsgInvalidCursorName},
-      {"abc", -5, kMsgInvalidCursorName},
+      {"abc", -5, kMsgInvalidBufferLength},
       {"abcdef", 3, kMsgSuccess},
       {"ORDERS", SQL_NTS, kMsgCursorNameInUse},
       {"orders", SQL_NTS, kMsgCursorNameInUse},

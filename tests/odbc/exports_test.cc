@@ -3,7 +3,6 @@
 // handle of the wrong kind, a zeroed record, a destroyed one and bytes that
 // are no record at all answer SQL_INVALID_HANDLE, never a crash; and the
 // argument checks that need no service answer their SQLSTATEs.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <sql.h>
@@ -14,23 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "driver_library.h"
 #include "handles/descriptor_handle.h"
 
 namespace {
-
-// The library's own copy of each export, looked up by name.
-struct Library {
-  void* handle = dlopen(HELVANE_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-  ~Library() {
-    if (handle != nullptr) dlclose(handle);
-  }
-  template <typename Function>
-  Function* Get(const char* name) const {
-    return reinterpret_cast<Function*>(dlsym(handle, name));
-  }
-};
-
-#define EXPORT(name) library.Get<decltype(::name)>(#name)
 
 enum Kind { kEnvironment, kConnection, kStatement, kDescriptor, kZeroed, kDestroyed, kText, kKinds };
 const char* const kKindNames[] = {"environment", "connection", "statement", "descriptor",
@@ -38,13 +24,13 @@ const char* const kKindNames[] = {"environment", "connection", "statement", "des
 
 // One handle of each kind from the library, and three that are none.
 struct Handles {
-  const Library& library;
+  const DriverLibrary& library;
   SQLHANDLE of[kKinds] = {};
   alignas(DescriptorHandle) unsigned char zeroed[sizeof(DescriptorHandle)] = {};
   alignas(DescriptorHandle) unsigned char destroyed[sizeof(DescriptorHandle)];
   char text[64] = "Tarvox ODBC for QuickBase";
 
-  explicit Handles(const Library& lib) : library(lib) {
+  explicit Handles(const DriverLibrary& lib) : library(lib) {
     auto alloc = EXPORT(SQLAllocHandle);
     EXPECT_EQ(alloc(SQL_HANDLE_ENV, nullptr, &of[kEnvironment]), SQL_SUCCESS);
     EXPECT_EQ(alloc(SQL_HANDLE_DBC, of[kEnvironment], &of[kConnection]), SQL_SUCCESS);
@@ -64,7 +50,7 @@ struct Handles {
   }
 };
 
-std::string DiagnosticState(const Library& library, SQLSMALLINT type, SQLHANDLE handle) {
+std::string DiagnosticState(const DriverLibrary& library, SQLSMALLINT type, SQLHANDLE handle) {
   SQLCHAR state[6] = {0};
   SQLINTEGER native = 0;
   SQLCHAR text[256];
@@ -81,7 +67,7 @@ struct ExportCall {
 };
 
 // copyTarget: a live descriptor for the other side of SQLCopyDesc.
-std::vector<ExportCall> Calls(const Library& library, SQLHANDLE copyTarget) {
+std::vector<ExportCall> Calls(const DriverLibrary& library, SQLHANDLE copyTarget) {
   static SQLCHAR buffer[256];
   static SQLINTEGER integer;
   static SQLSMALLINT length;
@@ -166,6 +152,24 @@ std::vector<ExportCall> Calls(const Library& library, SQLHANDLE copyTarget) {
          return EXPORT(SQLError)(nullptr, nullptr, h, buffer, &integer, buffer, sizeof buffer, &length);
        }},
       {"SQLPrepare", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLPrepare)(h, connect, SQL_NTS); }},
+      {"SQLExecDirect", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLExecDirect)(h, connect, SQL_NTS); }},
+      {"SQLExecute", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLExecute)(h); }},
+      {"SQLBindParameter", kStatement,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLBindParameter)(h, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, buffer,
+                                         sizeof buffer, nullptr);
+       }},
+      {"SQLDescribeParam", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLDescribeParam)(h, 1, &length, nullptr, &length, &length); }},
+      {"SQLNumParams", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLNumParams)(h, &length); }},
+      {"SQLParamData", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLParamData)(h, &out); }},
+      {"SQLPutData", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLPutData)(h, buffer, 1); }},
+      {"SQLParamOptions", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLParamOptions)(h, 1, nullptr); }},
+      {"SQLRowCount", kStatement,
+       [&](SQLHANDLE h) {
+         static SQLLEN rows;
+         return EXPORT(SQLRowCount)(h, &rows);
+       }},
       {"SQLNativeSql", kConnection,
        [&](SQLHANDLE h) { return EXPORT(SQLNativeSql)(h, connect, SQL_NTS, buffer, sizeof buffer, &integer); }},
       {"SQLSetCursorName", kStatement,
@@ -220,7 +224,7 @@ std::vector<ExportCall> Calls(const Library& library, SQLHANDLE copyTarget) {
 }
 
 TEST(Exports, HandlesOfAnotherKindAreInvalid) {
-  Library library;
+  DriverLibrary library;
   ASSERT_NE(library.handle, nullptr) << dlerror();
   Handles handles(library);
   for (const ExportCall& c : Calls(library, handles.of[kDescriptor])) {
@@ -244,7 +248,7 @@ TEST(Exports, HandlesOfAnotherKindAreInvalid) {
 // Checks an export makes of its arguments before any work: the SQLSTATE it
 // leaves on the handle it was given.
 TEST(Exports, ArgumentChecks) {
-  Library library;
+  DriverLibrary library;
   ASSERT_NE(library.handle, nullptr) << dlerror();
   Handles handles(library);
   SQLCHAR text[] = "DSN=nowhere";
@@ -252,6 +256,7 @@ TEST(Exports, ArgumentChecks) {
   SQLSMALLINT length = 0;
   SQLINTEGER integer = 0;
   SQLHANDLE connection = handles.of[kConnection];
+  SQLHANDLE statement = handles.of[kStatement];
   struct {
     const char* label;
     std::function<SQLRETURN()> call;
@@ -275,12 +280,30 @@ TEST(Exports, ArgumentChecks) {
       {"SQLGetConnectAttr, negative buffer length",
        [&] { return EXPORT(SQLGetConnectAttr)(connection, SQL_ATTR_CURRENT_CATALOG, out, -1, &integer); },
        kConnection, "HY090"},
+      {"SQLNativeSql, negative text length",
+       [&] { return EXPORT(SQLNativeSql)(connection, text, -5, out, sizeof out, &integer); }, kConnection, "HY090"},
+      {"SQLNativeSql, negative buffer length",
+       [&] { return EXPORT(SQLNativeSql)(connection, text, SQL_NTS, out, -1, &integer); }, kConnection, "HY090"},
       {"SQLEndTran, unknown completion",
        [&] { return EXPORT(SQLEndTran)(SQL_HANDLE_DBC, connection, 7); }, kConnection, "HY012"},
       {"SQLEndTran on the environment, unknown completion",
        [&] { return EXPORT(SQLEndTran)(SQL_HANDLE_ENV, handles.of[kEnvironment], -1); }, kEnvironment, "HY012"},
       {"SQLTransact, unknown completion", [&] { return EXPORT(SQLTransact)(nullptr, connection, 9); },
        kConnection, "HY012"},
+      {"SQLPrepare, negative text length", [&] { return EXPORT(SQLPrepare)(statement, text, -5); }, kStatement,
+       "HY090"},
+      {"SQLExecDirect, negative text length", [&] { return EXPORT(SQLExecDirect)(statement, text, -5); },
+       kStatement, "HY090"},
+      {"SQLSetCursorName, negative name length",
+       [&] { return EXPORT(SQLSetCursorName)(statement, text, -5); }, kStatement, "HY090"},
+      {"SQLGetCursorName, negative buffer length",
+       [&] { return EXPORT(SQLGetCursorName)(statement, out, -1, &length); }, kStatement, "HY090"},
+      {"SQLBindParameter, negative buffer length",
+       [&] {
+         return EXPORT(SQLBindParameter)(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, out, -1,
+                                         nullptr);
+       },
+       kStatement, "HY090"},
       {"SQLFreeHandle, environment with a connection",
        [&] { return EXPORT(SQLFreeHandle)(SQL_HANDLE_ENV, handles.of[kEnvironment]); }, kEnvironment, "HY010"},
   };

@@ -31,7 +31,7 @@ TEST(NativeSql, TextComesBackUnchanged) {
       {twenty, 20, 0, kMsgDataTruncated, "", 20},
       {"SELECT {fn UCASE(a)} FROM t; garbage", SQL_NTS, 64, kMsgSuccess, "SELECT {fn UCASE(a)} FROM t; garbage", 36},
       {twenty + " WHERE", 20, 64, kMsgSuccess, twenty, 20},
-      {twenty, -7, 64, kMsgUnexpectedEnd, "", -1},
+      {twenty, -7, 64, kMsgInvalidBufferLength, "", -1},
   };
   for (const NativeCase& c : cases) {
     SCOPED_TRACE(c.text);

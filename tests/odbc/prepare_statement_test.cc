@@ -127,7 +127,8 @@ struct ParameterCase {
 TEST(PrepareStatement, ParameterBuffersFollowTheirTypes) {
   const ParameterCase cases[] = {
       {"SELECT IDENTITY FROM \"@@identity\" WHERE IDENTITY = ?", SQL_SUCCESS, kMsgSuccess, 0},
-      {"SELECT qVALUE FROM \"TARVOX CONNECTION CONFIG\" WHERE qPARAMETER = ?", SQL_SUCCESS, kMsgSuccess, 256},
+      {"SELECT qVALUE FROM \"TARVOX CONNECTION CONFIG\" WHERE qPARAMETER = ?", SQL_SUCCESS, kMsgSuccess,
+       254 * 4 + 1},
       {"SELECT IDENTITY FROM \"@@identity\" WHERE IDENTITY = ? * 2.50", SQL_SUCCESS, kMsgSuccess, 19 + 3},
       {"SELECT ? FROM \"@@identity\"", SQL_ERROR, kMsgParameterInSelectList, 0},
   };
@@ -242,7 +243,7 @@ TEST_F(PrepareOnService, ParameterBuffersHoldWhatTheirColumnsHold) {
             SQL_SUCCESS)
       << statement_.diagnostic.detailText;
   EXPECT_EQ(ParameterBuffer(1), 256u);
-  EXPECT_EQ(ParameterBuffer(2), 65535u);
+  EXPECT_EQ(ParameterBuffer(2), 65534u * 4 + 1);  // four bytes a character
   EXPECT_EQ(ParameterBuffer(3), 2147483647u + 8u);
   EXPECT_EQ(ParameterBuffer(4), 0u);  // a number lives in the node itself
   EXPECT_EQ(statement_.cursorName, "");

@@ -109,7 +109,7 @@ TEST(EvaluateRowExpression, ThreeValuedLogic) {
   for (const Case& c : cases) {
     for (const char* op : {"AND", "OR"}) {
       PseudoStatement s;
-      ASSERT_EQ(s.Prepare(std::string("SELECT IDENTITY") + kIdentity + " WHERE ? = 1 " + op + " ? = 1"), kMsgSuccess);
+      ASSERT_EQ(s.Prepare(std::string("SELECT IDENTITY") + kIdentity + " WHERE ? >= 1 " + op + " ? >= 1"), kMsgSuccess);
       std::vector<std::optional<double>> values = TruthValue(c.a);
       values.push_back(TruthValue(c.b)[0]);
       s.SetParameters(values);
@@ -118,7 +118,7 @@ TEST(EvaluateRowExpression, ThreeValuedLogic) {
   }
   for (const auto& [a, notA] : {std::pair{'T', "F"}, {'F', "T"}, {'U', "U"}}) {
     PseudoStatement s;
-    ASSERT_EQ(s.Prepare(std::string("SELECT IDENTITY") + kIdentity + " WHERE NOT ? = 1"), kMsgSuccess);
+    ASSERT_EQ(s.Prepare(std::string("SELECT IDENTITY") + kIdentity + " WHERE NOT ? >= 1"), kMsgSuccess);
     s.SetParameters(TruthValue(a));
     EXPECT_EQ(s.EvaluateWhere(), notA) << "NOT " << a;
   }
@@ -135,7 +135,7 @@ TEST(EvaluateRowExpression, AndStopsAtTheFirstFalseOperand) {
       {"1 = 0 AND 1 / 0 = 1", {}, "F"},
       {"1 = 1 AND 1 / 0 = 1", {}, "error 1053"},
       {"1 / 0 = 1 AND 1 = 0", {}, "error 1053"},
-      {"? = 1 AND 1 = 0 AND 1 / 0 = 1", {std::nullopt}, "F"},
+      {"? >= 1 AND 1 = 0 AND 1 / 0 = 1", {std::nullopt}, "F"},
       {"1 = 1 AND (1 = 0 OR 2 = 2) AND 3 = 3", {}, "T"},
       {"1 = 1 OR 1 / 0 = 1", {}, "error 1053"},
       {"1 = 0 OR (2 = 2 AND 1 = 0) OR 4 = 4", {}, "T"},
@@ -214,8 +214,9 @@ TEST(EvaluateRowExpression, ChainsOfAHundredThousandNeedNoNativeStack) {
   }
 }
 
-// x = NULL (IS NULL) and x = ? with a NULL value test for NULL; other
-// comparisons with NULL are unknown; IN passes over NULL items.
+// x = NULL (IS NULL) and x = ? with a NULL value test for NULL, whichever
+// side the marker stands on; other comparisons with NULL are unknown; IN
+// passes over NULL items.
 TEST(EvaluateRowExpression, NullTests) {
   struct Case {
     const char* condition;
@@ -227,6 +228,8 @@ TEST(EvaluateRowExpression, NullTests) {
       {"IDENTITY IS NOT NULL", {}, "F", "T"},
       {"IDENTITY = ?", {std::nullopt}, "T", "F"},
       {"IDENTITY <> ?", {std::nullopt}, "F", "T"},
+      {"? = IDENTITY", {std::nullopt}, "T", "F"},
+      {"? <> IDENTITY", {std::nullopt}, "F", "T"},
       {"IDENTITY < ?", {std::nullopt}, "U", "U"},
       {"IDENTITY = ?", {2}, "U", "T"},
       {"IDENTITY + 1 = 3", {}, "U", "T"},
@@ -482,6 +485,17 @@ TEST(EvaluateRowExpression, CutValuesWarnAndEvaluationGoesOn) {
   const NodeIndex column = SelectItems(s.Tree())[0];
   EXPECT_EQ(EvaluateRowExpression(s.statement, s.Tree(), column), kMsgDataTruncated);
   EXPECT_EQ(s.Cell(column).bytes, std::string(254, 'x'));
+
+  // The column holds 254 characters, whatever their bytes: 254 euro signs
+  // read whole, a 255th is cut.
+  const std::string euro = "\xE2\x82\xAC";
+  for (int count : {254, 255}) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += euro;
+    s.connection.settings["K"] = text;
+    EXPECT_EQ(EvaluateRowExpression(s.statement, s.Tree(), column), count == 254 ? kMsgSuccess : kMsgDataTruncated);
+    EXPECT_EQ(s.Cell(column).bytes, text.substr(0, 254 * euro.size()));
+  }
 
   // A marker's value longer than its reserved buffer is cut to it.
   ASSERT_EQ(s.Prepare(std::string("SELECT qVALUE") + kSettings + " WHERE qVALUE = ?"), kMsgSuccess);

@@ -158,7 +158,7 @@ SELECT * FROM "Shop: Orders" o LEFT OUTER JOIN "Shop: Order Lines" l ON l."Order
 #: the preserved table's keys
 SELECT * FROM "Shop: Orders" o LEFT OUTER JOIN "Shop: Order Lines" l ON l."Order Ref" = o."Record ID#" ORDER BY o.Amount
 =====
-#: an INNER JOIN's right table moves to the head; its join condition then stays local
+#: an INNER JOIN's right table sorts locally: its ON condition needs the left table's row first
 SELECT * FROM "Shop: Orders" o INNER JOIN "Shop: Order Lines" l ON l."Order Ref" = o."Record ID#" ORDER BY l.Qty
 =====
 #: ten alternatives of one column = ? are a batched lookup

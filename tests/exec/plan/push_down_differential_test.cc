@@ -99,6 +99,11 @@ TEST_F(PushDownDifferential, ServiceNarrowsButNeverDropsARow) {
       {"o.\"Order No\" IN ('SO-0001', 'so-0003', 'SO-0099')", true},
       {"o.\"Order No\" NOT IN ('SO-0001', 'SO-0002')", true},
       {"o.\"Order No\" LIKE 'SO-000%'", true},
+      {"o.\"Order No\" LIKE '%-001%'", true},
+      // Patterns that only ask for a value, or hold an inner wildcard, stay here.
+      {"o.\"Order No\" LIKE '%'", false},
+      {"o.\"Order No\" LIKE '%%'", false},
+      {"o.\"Order No\" LIKE 'SO-00_1'", false},
       {"o.Amount > 1000 OR o.Discount > 0.05", false},
       {"o.Amount > 3000 OR o.\"Order No\" = 'SO-0002'", true},
       {"o.Amount > 3000 OR o.Amount + 0 < 400", false},

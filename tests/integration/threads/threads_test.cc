@@ -85,6 +85,26 @@ void ExpectEveryThreadWorked(const std::vector<ThreadTally>& tallies, const char
   std::printf("%s: %d threads, %ld rounds\n", label, kThreads, total);
 }
 
+// A query through the connection's service session, schema and row caches
+// and the scalar functions' shared state: the 20 orders with the user and a
+// random number. How many rows came, and how the fetching ended.
+struct QueryOutcome {
+  int rows = 0;
+  SQLRETURN end = SQL_ERROR;
+  std::string state;
+};
+
+QueryOutcome ReadOrders(SQLHSTMT statement) {
+  static const char kQuery[] = "SELECT {fn USER()}, {fn RAND()} FROM \"Sales: Orders\"";
+  QueryOutcome outcome;
+  if (SQLExecDirect(statement, (SQLCHAR*)kQuery, SQL_NTS) == SQL_SUCCESS) {
+    while ((outcome.end = SQLFetch(statement)) == SQL_SUCCESS) ++outcome.rows;
+  }
+  if (outcome.end == SQL_ERROR) outcome.state = ReadDiagnostic(SQL_HANDLE_STMT, statement).state;
+  SQLFreeStmt(statement, SQL_CLOSE);
+  return outcome;
+}
+
 TEST_F(ThreadsTest, ConnectionPerThreadOnOneEnvironment) {
   const std::string connectString = "DSN=demo";
   auto tallies = RunThreads(kConnectionChurn, [&](int, ThreadTally& tally) {
@@ -101,6 +121,11 @@ TEST_F(ThreadsTest, ConnectionPerThreadOnOneEnvironment) {
       for (SQLHSTMT& statement : statements)
         tally.Check(SQLAllocHandle(SQL_HANDLE_STMT, connection, &statement) == SQL_SUCCESS, "allocating a statement",
                     SQL_HANDLE_DBC, connection);
+      if (statements[0] != SQL_NULL_HSTMT) {
+        const QueryOutcome orders = ReadOrders(statements[0]);
+        tally.Check(orders.end == SQL_NO_DATA && orders.rows == 20, "reading the orders", SQL_HANDLE_STMT,
+                    statements[0]);
+      }
       for (SQLHSTMT statement : statements)
         if (statement != SQL_NULL_HSTMT)
           tally.Check(SQLFreeHandle(SQL_HANDLE_STMT, statement) == SQL_SUCCESS, "freeing a statement");
@@ -113,7 +138,8 @@ TEST_F(ThreadsTest, ConnectionPerThreadOnOneEnvironment) {
 
 // Everything one round of a thread does on the shared connection: its own
 // statements and descriptor, attributes of both, a refused attribute whose
-// diagnostic the Driver Manager fetches from the driver, and transactions.
+// diagnostic the Driver Manager fetches from the driver, a query, and
+// transactions.
 //
 // Errors stay on the statements: the Driver Manager keeps one list of errors
 // per handle and, serialising nothing, corrupts a connection's list when
@@ -141,6 +167,12 @@ void SharedConnectionRound(SQLHDBC connection, ThreadTally& tally) {
     Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
     tally.Check(refused == SQL_ERROR && diagnostic.state == "HYC00", "reading a statement's diagnostic");
     tally.Check(SQLCancel(statement) == SQL_SUCCESS, "cancelling an idle statement", SQL_HANDLE_STMT, statement);
+  }
+  // Another thread's commit closes the cursor (commits close cursors), and
+  // the next fetch then reports 24000.
+  if (statements[0] != SQL_NULL_HSTMT) {
+    const QueryOutcome orders = ReadOrders(statements[0]);
+    tally.Check(orders.rows <= 10 && (orders.end == SQL_NO_DATA || orders.state == "24000"), "reading the orders");
   }
   SQLUINTEGER autocommit = 0;
   tally.Check(SQLGetConnectAttr(connection, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr) == SQL_SUCCESS &&

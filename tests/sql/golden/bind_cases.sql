@@ -577,7 +577,7 @@ SELECT Name FROM "Shop: Customers" WHERE Since = ? AND Updated > ?
 #! odbc2
 SELECT MAX(Since), MIN({fn IFNULL(Since, Since)}) FROM "Shop: Customers"
 =====
-#: a string literal's size counts bytes, so its buffer holds any text
+#: a string literal's size counts characters; its buffers hold four bytes each
 SELECT 'Größe' FROM "Shop: Customers"
 =====
 #: binary values are compared byte for byte as DISTINCT and ORDER BY keys
