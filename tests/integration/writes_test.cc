@@ -391,6 +391,12 @@ TEST_F(WritesTest, TextThatCannotTravelIsRefusedAndChangesNothing) {
   EXPECT_EQ(StatementState(), "42000");
   EXPECT_EQ(SQLPrepare(statement, (SQLCHAR*)nul.data(), static_cast<SQLINTEGER>(nul.size())), SQL_ERROR);
   EXPECT_EQ(StatementState(), "42000");
+  SQLCHAR native[256];
+  SQLINTEGER nativeLength = 0;
+  EXPECT_EQ(SQLNativeSql(Handles().connection, (SQLCHAR*)nul.data(), static_cast<SQLINTEGER>(nul.size()), native,
+                         sizeof native, &nativeLength),
+            SQL_ERROR);
+  EXPECT_EQ(Handles().ConnectionDiagnostic().state, "42000");
   EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
 
   for (const char* value : {"p\x01", "tab\tok but \x1f is not", "\xff\xfe"}) {

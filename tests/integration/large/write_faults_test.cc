@@ -27,7 +27,7 @@ struct Fault {
   const char* state;  // what the failed attempt answers
 };
 
-// A receive stall of 2 s ends a request: the late reply comes after 4 s.
+// A receive stall of 3 s ends a request: the late reply comes after 6 s.
 const Fault kFaults[] = {
     {"refused", R"("errcode": 77)", "HY000"},
     {"HTTP 503", R"("http_status": 503)", "08S01"},
@@ -35,7 +35,7 @@ const Fault kFaults[] = {
     {"closed after applying", R"("drop_after": true)", "08007"},
     {"reply cut after its headers", R"("cut": true)", "08007"},
     {"malformed reply", R"("malformed": true)", "08007"},
-    {"late reply", R"("late": 4)", "08007"},
+    {"late reply", R"("late": 6)", "08007"},
 };
 
 std::string ProductOf(int row) {
@@ -74,7 +74,7 @@ struct WriteFaultsTest : ::testing::TestWithParam<Action> {
   void SetUp() override {
     ASSERT_NE(emulator.port, 0);
     WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland",
-                            "WINHTTPTIMEOUTS=5000,5000,5000,2000"});
+                            "WINHTTPTIMEOUTS=5000,5000,5000,3000"});
     for (int i = 0; i < kRows; ++i) std::snprintf(&products[i * 8], 8, "%s", ProductOf(i).c_str());
   }
 
