@@ -60,10 +60,6 @@ bool ClosingEndsRead(const StatementHandle& statement) {
 }
 
 SQLRETURN CloseStatement(StatementHandle& statement) {
-  if (ClosingEndsRead(statement)) {
-    statement.transactionFlags[0] = 0;
-    statement.transactionFlags[1] = 0;
-  }
   if (ClosingCommits(statement)) {
     ConnectionHandle& connection = *statement.connection;
     SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
@@ -78,6 +74,10 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
   ResetExecutionState(statement);
   statement.longDataColumn = 0;
   statement.longDataOffset = 0;
+  if (ClosingEndsRead(statement)) {
+    statement.transactionFlags[0] = 0;
+    statement.transactionFlags[1] = 0;
+  }
   return SQL_SUCCESS;
 }
 
