@@ -83,10 +83,11 @@ def parse_body(body):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "QuickBaseEmulator/1.0"
-    timeout = 120
-    # With Nagle on, a reply's last small segment waits for the client's
-    # delayed ACK of the one before: about 40 ms on every kept-open request.
+    # With Nagle's algorithm a reply's last small segment would wait for the
+    # client's delayed acknowledgement of the one before (some 40 ms); each
+    # reply also goes out in one write (send).
     disable_nagle_algorithm = True
+    timeout = 120
 
     def setup(self):
         ctx = self.server.ssl_context

@@ -39,11 +39,11 @@ std::int16_t MapDateType(std::int32_t odbcVersion, std::int16_t typeCode) {
   return typeCode;
 }
 
+}  // namespace
+
 std::int32_t OdbcVersionOf(const ConnectionHandle& connection) {
   return connection.environment == nullptr ? 3 : connection.environment->odbcVersion;
 }
-
-}  // namespace
 
 const TypeInfoRow* GetTypeInfoTable() { return kTypeInfoRows; }
 std::uint16_t GetTypeInfoRowCount() { return kTypeInfoRowCount; }

@@ -56,6 +56,9 @@ const std::string& GetConnectionDatabaseName(const ConnectionRecord& record);
 std::uint16_t TestIsolationMask(ConnectionRecord& record, std::uint32_t level);
 std::uint16_t RejectConnectionRequest(ConnectionRecord& record, std::int64_t value);
 
+// The environment's ODBC version: 2, or 3 (also without an environment).
+std::int32_t OdbcVersionOf(const ConnectionHandle& connection);
+
 // Date, time and timestamp codes in the form of the environment's ODBC
 // version (9/10/11 for ODBC 2, 91/92/93 otherwise); other codes unchanged.
 std::int16_t MapDateTypeForConnection(const ConnectionHandle& connection, std::int16_t typeCode);

@@ -23,7 +23,8 @@ struct StatementHandle;
 // OR, arithmetic, arguments, IN lists) cost no native stack. AND stops at
 // its first false operand; OR evaluates both. A comparison with a
 // single-row sub-select that returns no row is unknown, as the missing
-// value is NULL.
+// value is NULL. A sub-select that reads no column of the statements
+// around it runs once per execution; later rows reuse what it read.
 // 0; 1002 when a value was cut on the way (a numeric column normalised, a
 // sub-select's warning), reported after the whole evaluation ran; or the
 // first failure, which ends it: 1003 value types without a rule, 1019 kinds,

@@ -7,6 +7,7 @@
 #include "exec/expression_evaluation.h"
 #include "exec/row_positioning.h"
 #include "exec/statement_executor.h"
+#include "exec/sub_select_rows.h"
 
 namespace {
 
@@ -58,23 +59,65 @@ MessageId FinishQuantified(EvalMachine& m, EvalFrame& frame, const PredicateFiel
   return Finish(frame);
 }
 
+// A single-row comparison fails at its second row.
+MessageId CountSubSelectRow(EvalFrame& frame, const PredicateFields& f) {
+  if (f.quantifier == kQuantifierSubSelect && frame.rows > 0) return kMsgSubqueryManyRows;
+  ++frame.rows;
+  return kMsgSuccess;
+}
+
 MessageId FetchSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   bool row = false;
   if (MessageId id = NextSubSelectRow(m, f.second, row)) return id;
   if (!row) return FinishQuantified(m, frame, f);
-  if (f.quantifier == kQuantifierSubSelect && frame.rows > 0) return kMsgSubqueryManyRows;
-  ++frame.rows;
+  if (MessageId id = CountSubSelectRow(frame, f)) return id;
   const NodeIndex item = FirstSelectItem(m.tree, f.second);
   if (item == kNoNode) return kMsgInternalError;
   frame.phase = kSubSelectRowDone;
   return m.Evaluate(item);
 }
 
+// ALL is decided by the first comparison that fails, ANY by the first that
+// holds; a NULL row is remembered and decides nothing.
+MessageId WeighSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f, const ValueCell& item,
+                            bool& decided) {
+  decided = false;
+  if (item.nullFlag != 0) {
+    frame.sawNull = 1;
+    return kMsgSuccess;
+  }
+  ValueCell& result = m.Cell(frame.node);
+  if (MessageId id = CompareValues(result, m.Cell(f.left), f.op, item)) return id;
+  const bool holds = IsTrue(result);
+  decided = (f.quantifier == kQuantifierAll && !holds) || (f.quantifier == kQuantifierAny && holds);
+  frame.held = holds ? 1 : 0;
+  return kMsgSuccess;
+}
+
+// The rows an earlier outer row read, weighed as fetched ones would be.
+MessageId WeighKeptRows(EvalMachine& m, EvalFrame& frame, const PredicateFields& f, const SubSelectRows& kept) {
+  for (const ValueCell& item : kept.firstItems) {
+    if (MessageId id = CountSubSelectRow(frame, f)) return id;
+    bool decided = false;
+    if (MessageId id = WeighSubSelectRow(m, frame, f, item, decided)) return id;
+    if (decided) return Finish(frame);
+  }
+  return FinishQuantified(m, frame, f);
+}
+
+// A single-row comparison needs two rows at most to know its answer.
 MessageId StartSubSelect(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   if (f.quantifier > kQuantifierSubSelect || !IsSelectNode(m.tree, f.second)) return kMsgInternalError;
   if (m.Cell(f.left).nullFlag != 0) {
     SetUnknown(m.Cell(frame.node));
     return Finish(frame);
+  }
+  const NodeIndex item = FirstSelectItem(m.tree, f.second);
+  if (item != kNoNode) {
+    const SubSelectRows* kept = nullptr;
+    const std::uint32_t limit = f.quantifier == kQuantifierSubSelect ? 2 : kEveryRow;
+    if (MessageId id = m.Note(KeptSubSelectRows(m.statement, m.tree, f.second, item, limit, kept))) return id;
+    if (kept != nullptr) return WeighKeptRows(m, frame, f, *kept);
   }
   bool empty = false;
   if (MessageId id = ExecuteSubSelect(m, f.second, empty)) return id;
@@ -82,21 +125,12 @@ MessageId StartSubSelect(EvalMachine& m, EvalFrame& frame, const PredicateFields
   return FetchSubSelectRow(m, frame, f);
 }
 
-// ALL stops at the first comparison that fails, ANY at the first that holds;
-// a single-row comparison fetches once more to make sure no second row
+// A single-row comparison fetches once more to make sure no second row
 // follows.
 MessageId OnSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
-  const ValueCell& item = m.Cell(FirstSelectItem(m.tree, f.second));
-  if (item.nullFlag != 0) {
-    frame.sawNull = 1;
-    return FetchSubSelectRow(m, frame, f);
-  }
-  ValueCell& result = m.Cell(frame.node);
-  if (MessageId id = CompareValues(result, m.Cell(f.left), f.op, item)) return id;
-  const bool holds = IsTrue(result);
-  if ((f.quantifier == kQuantifierAll && !holds) || (f.quantifier == kQuantifierAny && holds)) return Finish(frame);
-  frame.held = holds ? 1 : 0;
-  return FetchSubSelectRow(m, frame, f);
+  bool decided = false;
+  if (MessageId id = WeighSubSelectRow(m, frame, f, m.Cell(FirstSelectItem(m.tree, f.second)), decided)) return id;
+  return decided ? Finish(frame) : FetchSubSelectRow(m, frame, f);
 }
 
 MessageId FinishInList(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
@@ -217,6 +251,12 @@ MessageId FinishComparison(EvalMachine& m, EvalFrame& frame, const PredicateFiel
 MessageId EvaluateExists(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   frame.phase = kEvalDone;
   if (!IsSelectNode(m.tree, f.left)) return kMsgInternalError;
+  const SubSelectRows* kept = nullptr;
+  if (MessageId id = m.Note(KeptSubSelectRows(m.statement, m.tree, f.left, kNoNode, 1, kept))) return id;
+  if (kept != nullptr) {
+    SetTruth(m.Cell(frame.node), kept->count > 0);
+    return kMsgSuccess;
+  }
   bool empty = false;
   if (MessageId id = ExecuteSubSelect(m, f.left, empty)) return id;
   bool row = false;

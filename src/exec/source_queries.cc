@@ -259,7 +259,10 @@ MessageId OpenTableSource(StatementHandle& statement, ParseTree& tree, NodeIndex
       const std::size_t end = i + 1 < firstEntries.size() ? firstEntries[i + 1].second : entries.columns.size();
       const std::size_t from = firstEntries[i].second;
       bool sent = true;
-      for (std::size_t k = from; k < end; ++k) sent = sent && entries.operators[k] != kCriterionLocal;
+      for (std::size_t k = from; k < end; ++k)
+        sent = sent && entries.operators[k] != kCriterionLocal &&
+               CriterionOnlyNarrows(cursor, entries.columns[k], entries.operators[k], entries.valueTypes[k],
+                                    entries.values[k], entries.lengths[k]);
       tree.nodes[firstEntries[i].first].fields.predicate.pushedFlag = sent && end > from ? 1 : 0;
     }
   } else if (built != kMsgSuccess && built != kMsgNotSupported) {

@@ -6,6 +6,7 @@
 #include "exec/result_passes.h"
 #include "exec/row_writes.h"
 #include "exec/source_queries.h"
+#include "exec/sub_select_rows.h"
 #include "exec/table_definition.h"
 #include "handles/statement_handle.h"
 #include "platform/files.h"
@@ -176,6 +177,7 @@ MessageId ExecuteStatementTree(StatementHandle& statement, ParseTree& tree, Node
     statement.diagnosticRowCount = 0;
     statement.rowCount = -1;
     statementNode = tree.nodes.empty() ? kNoNode : tree.nodes[0].fields.root.statementNode;
+    ForgetSubSelectRows(tree);
   }
   if (statementNode == kNoNode || statementNode >= tree.nodes.size()) return kMsgInternalError;
   const std::uint16_t kind = tree.nodes[statementNode].kind;

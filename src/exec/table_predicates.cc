@@ -190,14 +190,15 @@ MessageId CollectPredicate(Collection& c, NodeIndex predicate, bool& collected) 
 
 // An AND/OR/NOT node: the criteria of one table are joined by one operator,
 // so a nested operator of another kind ends the collection below it; under
-// an OR that leaves alternatives out, so nothing may be sent at all.
+// an OR that leaves alternatives out, so nothing may be sent at all. Under
+// an AND, the criteria collected beside the nested node still narrow the
+// table, joined by AND.
 void VisitBoolean(Collection& c, NodeIndex node, std::vector<PendingNode>& stack) {
   const BooleanFields f = c.Node(node).fields.boolean;
   TableCursor& cursor = c.cursor;
   if (f.op != kOpOr) cursor.orJoin = 0;
   if (cursor.joinOperator != 0 && f.op != cursor.joinOperator) {
     if (cursor.joinOperator == kCriteriaJoinOr) cursor.pushDown = 0;
-    cursor.joinOperator = f.op;
     return;
   }
   cursor.joinOperator = f.op;

@@ -20,7 +20,13 @@ struct TableCursor;
 
 // StatementKind: what produces the rows of the statement's result.
 inline constexpr std::int32_t kStatementNone = 0;
+inline constexpr std::int32_t kStatementTables = 1;
+inline constexpr std::int32_t kStatementColumns = 2;
+inline constexpr std::int32_t kStatementStatistics = 3;
+inline constexpr std::int32_t kStatementSpecialColumns = 4;
 inline constexpr std::int32_t kStatementTypeInfo = 5;
+inline constexpr std::int32_t kStatementPrimaryKeys = 6;
+inline constexpr std::int32_t kStatementForeignKeys = 7;
 inline constexpr std::int32_t kStatementQueryResult = 8;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
@@ -56,13 +62,17 @@ struct StatementHandle {
   std::uint8_t metadataId = 0;
   std::int16_t requestedType = 0;
   CatalogTableList* pendingCatalogRequest = nullptr;
-  std::string catalogScratch1;
+  // The catalog functions' arguments and the names of the current catalog
+  // row: the application pattern; the row's application; the primary-key
+  // table; the table pattern, then the row's table; the one table described;
+  // the column pattern; the foreign-key table's application.
+  std::string catalogPattern;
   std::string catalogName;
-  std::string catalogScratch2;
+  std::string primaryKeyTableName;
   std::string catalogTableName;
   TableCursor* catalogCursor = nullptr;
   std::string catalogColumnName;
-  std::string catalogScratch3;
+  std::string foreignKeyCatalogName;
   CatalogRowWork* catalogRowWork = nullptr;
   std::uint8_t prepared = 0;  // closing keeps the parse tree while set
   SpecialStatement* specialStatement = nullptr;

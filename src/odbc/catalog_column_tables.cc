@@ -1,11 +1,14 @@
 // The seven catalog result layouts. Every column is read-only, not money,
-// not auto-incremented, unsearchable, unsigned, of scale 0 and labelled with
-// its name.
+// not auto-incremented, unsearchable, of scale 0 and labelled with its name;
+// its numbers are signed.
 #include "odbc/catalog_column_tables.h"
 
 #include <sql.h>
 
 #include <iterator>
+
+#include "connection/type_info.h"
+#include "handles/statement_handle.h"
 
 namespace {
 
@@ -71,8 +74,11 @@ constexpr CatalogColumn kForeignKeys[] = {
     {"FKTABLE_NAME", T::kName, 0, kAsked},  {"FKCOLUMN_NAME", T::kName, 0, kAsked},
     {"KEY_SEQ", T::kSmallInt, 0, 0},        {"UPDATE_RULE", T::kSmallInt, 1, 0},
     {"DELETE_RULE", T::kSmallInt, 1, 0},    {"FK_NAME", T::kText, 1, kAsked},
-    {"PK_NAME", T::kText, 1, kAsked},
+    {"PK_NAME", T::kText, 1, kAsked},       {"DEFERRABILITY", T::kSmallInt, 1, 0},
 };
+
+// ODBC 2 defined the foreign-key result without DEFERRABILITY.
+constexpr std::uint16_t kOdbc2ForeignKeyColumns = 13;
 
 template <std::size_t N>
 constexpr CatalogColumnTable TableOf(const CatalogColumn (&columns)[N]) {
@@ -84,12 +90,15 @@ constexpr CatalogColumnTable kTablesByKind[] = {
     {0, nullptr},         TableOf(kTables),    TableOf(kColumns),     TableOf(kStatistics),
     TableOf(kSpecialColumns), TableOf(kTypeInfo), TableOf(kPrimaryKeys), TableOf(kForeignKeys),
 };
+constexpr CatalogColumnTable kOdbc2ForeignKeys = {kOdbc2ForeignKeyColumns, kForeignKeys};
 
 }  // namespace
 
-const CatalogColumnTable* GetCatalogColumnTable(std::int32_t statementKind) {
-  if (statementKind < 1 || statementKind >= static_cast<std::int32_t>(std::size(kTablesByKind))) return nullptr;
-  return &kTablesByKind[statementKind];
+const CatalogColumnTable* GetCatalogColumnTable(const StatementHandle& statement) {
+  const std::int32_t kind = statement.statementKind;
+  if (kind < 1 || kind >= static_cast<std::int32_t>(std::size(kTablesByKind))) return nullptr;
+  if (kind == kStatementForeignKeys && OdbcVersionOf(*statement.connection) == 2) return &kOdbc2ForeignKeys;
+  return &kTablesByKind[kind];
 }
 
 std::int16_t CatalogColumnSqlType(CatalogColumnType type) {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+struct StatementHandle;
+
 // A catalog column's type: VARCHAR(128), VARCHAR(254), SMALLINT, INTEGER or
 // CHAR(1); its length, precision and display size follow from it.
 enum class CatalogColumnType : std::uint8_t { kName, kText, kSmallInt, kInteger, kChar };
@@ -24,8 +26,9 @@ struct CatalogColumnTable {
   const CatalogColumn* columns;  // column n is columns[n - 1]
 };
 
-// The table of a catalog statement kind (1 to 7), or nullptr for any other.
-const CatalogColumnTable* GetCatalogColumnTable(std::int32_t statementKind);
+// The table of the statement's catalog kind (1 to 7), or nullptr for any
+// other kind. Foreign keys have 13 columns for an ODBC 2 application.
+const CatalogColumnTable* GetCatalogColumnTable(const StatementHandle& statement);
 
 // The SQL type (VARCHAR 12, SMALLINT 5, INTEGER 4, CHAR 1) and its name.
 std::int16_t CatalogColumnSqlType(CatalogColumnType type);

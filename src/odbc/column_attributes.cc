@@ -88,7 +88,7 @@ MessageId AnswerColumnAttribute(StatementHandle& statement, std::uint16_t column
     statement.diagnostic.detailText = "column attribute " + std::to_string(attribute);
     return kMsgNotSupportedDetail;
   }
-  if (const CatalogColumnTable* table = GetCatalogColumnTable(statement.statementKind))
+  if (const CatalogColumnTable* table = GetCatalogColumnTable(statement))
     return AnswerCatalogAttribute(statement, *table, column, attribute, answer);
   if (statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr) {
     ParseTree& tree = *statement.parseTree;

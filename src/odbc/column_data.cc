@@ -45,7 +45,7 @@ MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, C
 }
 
 MessageId ResolveCatalogColumn(const StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
-  const CatalogColumnTable* table = GetCatalogColumnTable(statement.statementKind);
+  const CatalogColumnTable* table = GetCatalogColumnTable(statement);
   if (column > table->count) return kMsgInvalidColumnId;
   source.kind = ColumnSourceKind::kCatalog;
   source.sqlType = CatalogColumnSqlType(table->columns[column - 1].type);
@@ -100,7 +100,7 @@ Element PlaceElement(const ColumnBinding& binding, SQLSMALLINT cType, const RowP
 MessageId ReadCatalogColumn(StatementHandle& statement, const ColumnSource& source, const ValueTarget& target,
                             SQLLEN& outLength) {
   CatalogValue value;
-  if (MessageId id = ReadCatalogValue(statement, source.column, value)) return id;
+  if (MessageId id = ReadCatalogValue(statement, source.column, target.cType, target.length, value)) return id;
   const MessageId id = ConvertColumnValue(statement, value.sqlType, value.data, value.length, target, outLength);
   const ConnectionRecord* record = statement.connection->record;
   if (outLength != SQL_NULL_DATA && record != nullptr && record->hostModuleName == kFixedCatalogLengthHost)
@@ -154,7 +154,7 @@ SQLRETURN Report(StatementHandle& statement, MessageId id, SQLLEN outLength, con
 MessageId ResolveColumnSource(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
   source = ColumnSource{};
   source.column = column;
-  const bool catalog = GetCatalogColumnTable(statement.statementKind) != nullptr;
+  const bool catalog = GetCatalogColumnTable(statement) != nullptr;
   const bool query = statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr;
   if (!catalog && !query) return kMsgInvalidCursorState;
   if (column == 0) {

@@ -21,6 +21,10 @@ std::int64_t CaseSensitivity(const StatementHandle& statement, std::int16_t valu
   return record != nullptr && IsConnectionCaseSensitive(*record) ? 1 : 0;
 }
 
+bool IsNumberColumn(CatalogColumnType type) {
+  return type == CatalogColumnType::kSmallInt || type == CatalogColumnType::kInteger;
+}
+
 ColumnAttributeAnswer CatalogColumnAttribute(const StatementHandle& statement, const CatalogColumn& c,
                                              std::uint16_t attribute) {
   switch (attribute) {
@@ -31,7 +35,9 @@ ColumnAttributeAnswer CatalogColumnAttribute(const StatementHandle& statement, c
     case SQL_COLUMN_PRECISION:
     case SQL_COLUMN_DISPLAY_SIZE: return NumberAnswer(CatalogColumnPrecision(c.type));
     case SQL_COLUMN_NULLABLE: return NumberAnswer(c.nullable);
-    case SQL_COLUMN_UNSIGNED: return NumberAnswer(1);
+    // Type codes and sizes may be negative; readers that honour the flag
+    // would refuse DATA_TYPE -1 in an unsigned C type.
+    case SQL_COLUMN_UNSIGNED: return NumberAnswer(IsNumberColumn(c.type) ? 0 : 1);
     case SQL_COLUMN_CASE_SENSITIVE: return NumberAnswer(CaseSensitivity(statement, c.caseSensitive));
     case SQL_COLUMN_TYPE_NAME: return TextAnswer(CatalogColumnTypeName(c.type));
     case SQL_COLUMN_TABLE_NAME:

@@ -140,7 +140,7 @@ SQLRETURN FetchRowset(StatementHandle& statement, std::uint16_t orientation, std
   SetFetched(report, 0);
   MarkNoRows(report, 0);
   SQLRETURN result = SQL_NO_DATA;
-  if (GetCatalogColumnTable(statement.statementKind) != nullptr) {
+  if (GetCatalogColumnTable(statement) != nullptr) {
     result = FetchCatalogRowset(statement, orientation, report);
   } else if (statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr) {
     result = FetchQueryRowset(statement, orientation, offset, bookmarks, report);

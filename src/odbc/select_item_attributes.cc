@@ -6,6 +6,7 @@
 #include "connection/type_info.h"
 #include "handles/statement_handle.h"
 #include "odbc/column_attribute_answers.h"
+#include "odbc/column_sizes.h"
 #include "tables/column_type_info.h"
 #include "tables/table_cursor.h"
 
@@ -83,42 +84,6 @@ bool IsSignedNumberType(std::int16_t type) {
 
 bool IsUnsigned(const SelectColumn& c) { return c.row->unsignedAttribute == 1 || !IsSignedNumberType(c.type); }
 
-struct Sizes {
-  std::int64_t length;
-  std::int64_t precision;
-  std::int64_t displaySize;
-};
-
-bool SizesOf(const SelectColumn& c, Sizes& out) {
-  const bool u = IsUnsigned(c);
-  const std::int64_t s = c.size;
-  switch (c.type) {
-    case SQL_BIT: out = {1, 1, 1}; return true;
-    case SQL_TINYINT: out = {1, 3, u ? 3 : 4}; return true;
-    case SQL_BIGINT: out = {u ? s : s + 1, s, u ? s : s + 1}; return true;
-    case SQL_LONGVARBINARY:
-    case SQL_VARBINARY:
-    case SQL_BINARY: out = {s, s, 2 * s}; return true;
-    case SQL_LONGVARCHAR:
-    case SQL_CHAR:
-    case SQL_VARCHAR: out = {s, s, s}; return true;
-    case SQL_NUMERIC:
-    case SQL_DECIMAL: out = {s + 2, s, s + 2}; return true;
-    case SQL_INTEGER: out = {4, 10, u ? 10 : 11}; return true;
-    case SQL_SMALLINT: out = {2, 5, u ? 5 : 6}; return true;
-    case SQL_FLOAT:
-    case SQL_DOUBLE: out = {8, 15, 22}; return true;
-    case SQL_REAL: out = {4, 7, 13}; return true;
-    case SQL_DATE:
-    case SQL_TYPE_DATE: out = {6, 10, 10}; return true;
-    case SQL_TIME:
-    case SQL_TYPE_TIME: out = {6, 8, 8}; return true;
-    case SQL_TIMESTAMP:
-    case SQL_TYPE_TIMESTAMP: out = {16, 23, 23}; return true;
-    default: return false;
-  }
-}
-
 std::string NameOf(const ParseTree& tree, const SelectColumn& c) {
   const ValueIndex alias = tree.nodes[c.item].fields.listItem.name;
   if (alias != kNoValue) return GetValueText(tree, alias);
@@ -140,8 +105,8 @@ std::string TableNameOf(const ParseTree& tree, const SelectColumn& c) {
 }
 
 MessageId SizeAnswer(const SelectColumn& c, std::uint16_t attribute, ColumnAttributeAnswer& answer) {
-  Sizes sizes{};
-  if (!SizesOf(c, sizes)) return kMsgNotSupportedDetail;
+  ColumnSizes sizes{};
+  if (!SizesOfType(c.type, c.size, IsUnsigned(c), sizes)) return kMsgNotSupportedDetail;
   if (attribute == SQL_COLUMN_LENGTH) answer = NumberAnswer(sizes.length);
   else if (attribute == SQL_COLUMN_PRECISION) answer = NumberAnswer(sizes.precision);
   else answer = NumberAnswer(sizes.displaySize);

@@ -118,7 +118,10 @@ MessageId CheckDerivedType(BindMachine& m, NodeIndex predicate) {
       return kMsgLikeOnWideColumn;
     }
   }
-  if (derived.valueType == kValueBinary &&
+  // IS [NOT] NULL compares no bytes, so an attachment of any size may be
+  // tested for a value.
+  const bool nullTest = f.second != kNoNode && m.Node(f.second).kind == kNodeNull;
+  if (derived.valueType == kValueBinary && !nullTest &&
       ((f.op != kOpEqual && f.op != kOpNotEqual) || derived.size > kMaxBinaryComparisonSize)) {
     FormatPlanNode(m.statement, f.op, kValueBinary, kValueBinary);
     return kMsgOperatorTypeMismatch;

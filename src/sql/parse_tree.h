@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,12 +19,25 @@ struct ValueBuffer {
   std::string text;
 };
 
+// The rows a sub-select that reads no column of the statements around it
+// gave, kept so that every outer row of one execution reuses them: the
+// value of its first select item in each row (EXISTS only counts them).
+struct SubSelectRows {
+  bool correlated = false;  // reads a column of an enclosing statement: never kept
+  bool read = false;
+  bool truncated = false;   // reading them cut a value (1002)
+  std::uint32_t count = 0;
+  std::vector<ValueCell> firstItems;
+};
+
 // Nodes only grow and are addressed by index: the array moves when it grows,
 // so a builder re-fetches a node by index after every append. The value
 // buffers live beside the nodes rather than behind a pointer in the root.
+// The kept sub-select rows, by SELECT node, hold for one execution.
 struct ParseTree {
   std::vector<ParseNode> nodes;
   std::vector<ValueBuffer> values;
+  std::map<NodeIndex, SubSelectRows> subSelectRows;
 };
 
 inline constexpr std::size_t kInitialValueBuffers = 128;

@@ -19,17 +19,22 @@ namespace {
 
 constexpr int kSubModeCatalogs = 6;
 
-bool MatchesPattern(const std::string& text, const std::string& pattern) {
-  if (pattern.empty()) return true;
-  return MatchLikePattern('\\', text.c_str(), SQL_NTS, pattern.c_str(), SQL_NTS, false);
-}
-
 const std::vector<GrantedDatabase>& ListOf(const CatalogTableList& request) {
   const TableAccessCaches& caches = request.connection->client->caches;
   return request.applications ? caches.grantedApplications : caches.grantedTables;
 }
 
 bool HasColon(const std::string& name) { return name.find(':') != std::string::npos; }
+
+// A pattern matches a granted table by its whole name or by its table part;
+// with a colon of its own, part by part, since blanks around the colon do
+// not matter in a table's name.
+bool MatchesTablePattern(const std::string& grantedName, const std::string& pattern) {
+  if (MatchesCatalogPattern(grantedName, pattern) || MatchesCatalogPattern(TablePart(grantedName), pattern))
+    return true;
+  return HasColon(pattern) && MatchesCatalogPattern(ApplicationPart(grantedName), ApplicationPart(pattern)) &&
+         MatchesCatalogPattern(TablePart(grantedName), TablePart(pattern));
+}
 
 // The table and key column names of a table, or false when it can't be opened.
 struct TableFacts {
@@ -66,12 +71,25 @@ bool RefersTo(const SchemaField& field, const TableFacts& primary) {
          EqualFoldedAZ(master, TablePart(primary.name));
 }
 
-std::string ApplicationOf(const std::string& tableName) {
-  std::size_t colon = tableName.find(':');
-  return colon == std::string::npos ? tableName : ApplicationPart(tableName);
+// The application of a named table: the part before its colon, else the
+// application of the granted table that a bare name or a dbid stands for,
+// else the whole name.
+std::string ApplicationOf(ConnectionRecord& record, const std::string& tableName) {
+  if (HasColon(tableName)) return ApplicationPart(tableName);
+  TableAccessCaches& caches = record.client->caches;
+  if (!caches.grantedTablesLoaded) LoadGrantedTables(record);
+  std::string tableId = FindGrantedTableId(caches.grantedTables, tableName);
+  std::string application;
+  GetTableApplicationName(*record.client, application, tableId.empty() ? tableName : tableId);
+  return application.empty() ? tableName : application;
 }
 
 }  // namespace
+
+bool MatchesCatalogPattern(const std::string& name, const std::string& pattern) {
+  if (pattern.empty()) return true;
+  return MatchLikePattern('\\', name.c_str(), SQL_NTS, pattern.c_str(), SQL_NTS, false);
+}
 
 MessageId FetchGrantedDatabases(StatementHandle& statement, const std::string& tablePattern) {
   ConnectionRecord* record = statement.connection == nullptr ? nullptr : statement.connection->record;
@@ -108,15 +126,14 @@ MessageId NextCatalogTableRow(CatalogTableList& request, std::string& catalogNam
   while (request.nextEntry < list.size()) {
     const GrantedDatabase& entry = list[request.nextEntry++];
     if (request.applications) {
-      if (HasColon(entry.name) || !MatchesPattern(entry.name, catalogPattern)) continue;
+      if (HasColon(entry.name) || !MatchesCatalogPattern(entry.name, catalogPattern)) continue;
       catalogName = entry.name;
       tableName.clear();
       return kMsgSuccess;
     }
     if (!HasColon(entry.name)) continue;
     std::string application = ApplicationPart(entry.name);
-    if (!MatchesPattern(application, catalogPattern)) continue;
-    if (!MatchesPattern(entry.name, request.pattern) && !MatchesPattern(TablePart(entry.name), request.pattern))
+    if (!MatchesCatalogPattern(application, catalogPattern) || !MatchesTablePattern(entry.name, request.pattern))
       continue;
     catalogName = application;
     tableName = entry.name;
@@ -127,13 +144,13 @@ MessageId NextCatalogTableRow(CatalogTableList& request, std::string& catalogNam
 
 MessageId BuildForeignKeyRow(StatementHandle& statement, const std::string& primaryTable,
                              const std::string& foreignTable, CatalogRowWork& work) {
-  statement.catalogName = ApplicationOf(primaryTable);
-  statement.catalogScratch3 = ApplicationOf(foreignTable);
   work.count = 0;
   ConnectionRecord* record = statement.connection == nullptr ? nullptr : statement.connection->record;
-  if (record == nullptr) return kMsgNoMoreRows;
+  if (record == nullptr || primaryTable.empty() || foreignTable.empty()) return kMsgNoMoreRows;
+  statement.catalogName = ApplicationOf(*record, primaryTable);
+  statement.foreignKeyCatalogName = ApplicationOf(*record, foreignTable);
   bool crossApplication = !LookupSetting(statement.connection->settings, "CROSSAPP").empty();
-  if (!crossApplication && !EqualFoldedAZ(statement.catalogName, statement.catalogScratch3)) return kMsgNoMoreRows;
+  if (!crossApplication && !EqualFoldedAZ(statement.catalogName, statement.foreignKeyCatalogName)) return kMsgNoMoreRows;
   TableFacts primary;
   TableFacts foreign;
   if (!LoadFacts(*record, primaryTable, primary) || !LoadFacts(*record, foreignTable, foreign))

@@ -13,6 +13,9 @@ struct CatalogTableList;
 struct QuickBaseClient;
 struct StatementHandle;
 
+// A LIKE pattern of the catalog functions (a backslash escapes, A-Z fold); the
+// empty pattern matches every name.
+bool MatchesCatalogPattern(const std::string& name, const std::string& pattern);
 // Lists the applications (catalog sub-mode 6) or the tables the user may
 // see and leaves the list as the statement's pending catalog request.
 // 0; on a service failure the posted id.
@@ -24,7 +27,8 @@ MessageId NextCatalogTableRow(CatalogTableList& request, std::string& catalogNam
 // Fills the work record with the column pairs by which the foreign-key table
 // refers to the primary-key table: 0 when there is at least one, 1 when
 // none. Sets the statement's catalog name to the primary-key application and
-// catalogScratch3 to the foreign-key application.
+// foreignKeyCatalogName to the foreign-key application (a bare table name
+// counts as its granted table's); without CROSSAPP both must be the same.
 MessageId BuildForeignKeyRow(StatementHandle& statement, const std::string& primaryTable,
                              const std::string& foreignTable, CatalogRowWork& work);
 // The name of the application that holds the table (empty when unknown).

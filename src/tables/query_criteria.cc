@@ -3,8 +3,10 @@
 #include "tables/query_criteria.h"
 
 #include <charconv>
+#include <string_view>
 #include <vector>
 
+#include "handles/connection_record.h"
 #include "tables/table_select.h"
 #include "tables/write_values.h"
 
@@ -154,6 +156,40 @@ bool RenderEntry(const TableCursor& cursor, const Entry& entry, std::string& out
   return TextFitsKind(column.fieldKind, value) && AppendCriterion(out, column, entry.op, value);
 }
 
+bool HasByteAbove127(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) > 127) return true;
+  return false;
+}
+
+// Whether the service's filter keeps every row the SQL condition keeps. On
+// non-text fields its rules agree with the driver's: an empty value reads
+// as NULL here and matches only EX '' and the negative operators there, so
+// at worst more rows come back. Text differs: an empty text is '' to the
+// service and reads as '' here unless TEXTNULL is on, a text of blanks never
+// reads as NULL, trailing blanks of stored and criterion values don't count
+// there, and letters above 127 may fold there as they don't here. A positive
+// criterion still keeps every row SQL keeps; a negative one may drop rows
+// that only look like its value to the service, a NULL test rows whose
+// emptiness the two read apart, and an ordering of texts splits a common
+// start its own way (a tab sorts before the blank here, after the end there).
+bool EntryOnlyNarrows(const TableCursor& cursor, const Entry& entry) {
+  if (entry.column->fieldKind != FieldKind::kText && entry.column->fieldKind != FieldKind::kUser) return true;
+  if (entry.length == -1 || entry.value == nullptr)
+    return entry.op == kCriterionEx && cursor.connection != nullptr && cursor.connection->emptyTextIsNull != 0;
+  if (entry.valueType != kValueCharacter) return true;  // never rendered for text
+  const std::string_view text(static_cast<const char*>(entry.value), static_cast<std::size_t>(entry.length));
+  switch (entry.op) {
+    case kCriterionEx:
+    case kCriterionCt:
+    case kCriterionSw: return true;
+    case kCriterionXex: return !HasByteAbove127(text);
+    case kCriterionXct:
+    case kCriterionXsw: return !HasByteAbove127(text) && (text.empty() || text.back() != ' ');
+    default: return false;
+  }
+}
+
 // The entries of one IN or NOT IN list, each a criterion of its own: joined
 // with OR for IN and with AND for NOT IN, in parentheses.
 bool RenderList(const TableCursor& cursor, const std::vector<Entry>& list, std::string& out) {
@@ -173,6 +209,12 @@ MessageId RefuseCriteria(TableCursor& cursor) {
 }
 
 }  // namespace
+
+bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::uint16_t op, std::int16_t valueType,
+                          const void* value, SQLLEN length) {
+  return column < cursor.columns.size() &&
+         EntryOnlyNarrows(cursor, Entry{&cursor.columns[column], op, valueType, value, length});
+}
 
 bool TableHasPendingWrites(const TableCursor& cursor) {
   const TableWrites* writes = PendingWritesOf(cursor);
@@ -201,8 +243,9 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
     std::vector<Entry> list;
     bool local = false;
     do {
-      local = local || operators[i] == kCriterionLocal;
-      list.push_back(Entry{&cursor.columns[columns[i]], operators[i], valueTypes[i], values[i], lengths[i]});
+      const Entry entry{&cursor.columns[columns[i]], operators[i], valueTypes[i], values[i], lengths[i]};
+      local = local || entry.op == kCriterionLocal || !EntryOnlyNarrows(cursor, entry);
+      list.push_back(entry);
       ++i;
     } while (group != 0 && i < count && listGroups[i] == group);
     if (local) {

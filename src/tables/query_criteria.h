@@ -25,19 +25,29 @@ inline constexpr std::uint16_t kCriterionXct = 8;
 inline constexpr std::uint16_t kCriterionSw = 9;
 inline constexpr std::uint16_t kCriterionXsw = 10;
 
-// Builds the table's query from count entries. Entries with operator 0 stay
-// local (under an OR join that refuses the set). Adjacent entries with the
-// same non-zero list group are the items of one IN (EX) or NOT IN (XEX) list,
-// each sent as a criterion of its own; listGroups may be null when there are
-// no lists. 0 with the query set and the count set to the criteria sent; 3
-// when the set can't be sent exactly (over 100 criteria, a value with both
-// quote characters, an OR set with an entry that stays local, a table with
+// Builds the table's query from count entries. Entries with operator 0, and
+// those that could drop a row the SQL keeps, stay local (under an OR join
+// that refuses the set). Adjacent entries with the same non-zero list group
+// are the items of one IN (EX) or NOT IN (XEX) list, each sent as a
+// criterion of its own; listGroups may be null when there are no lists. 0
+// with the query set and the count set to the criteria sent; 3 when the set
+// can't be sent exactly (over 100 criteria, a value with both quote
+// characters, an OR set with an entry that stays local, a table with
 // pending writes, ...): then no criterion is sent and the count is set above
 // 100; 1008 for a column number outside the table.
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
                              const std::uint16_t* operators, const std::int16_t* valueTypes,
                              const void* const* values, const SQLLEN* lengths,
                              const std::uint16_t* listGroups = nullptr);
+
+// Whether the entry, sent, could only narrow the table's rows; false when
+// the service's rules for text and empty fields could drop a row that the
+// SQL condition keeps (a test for NULL on text, a negative operator on a
+// value whose blanks or letters the service reads its own way, an ordering
+// of texts). BuildQueryCriteria leaves such an entry out as it does one
+// with operator 0.
+bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::uint16_t op, std::int16_t valueType,
+                          const void* value, SQLLEN length);
 
 // Sort fields for the service; descending when the direction is not 0.
 // Count 0 clears the sort. 0, or 3 when the service can't sort so.

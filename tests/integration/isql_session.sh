@@ -1,7 +1,8 @@
 #!/bin/sh
 # One scripted isql session through the Driver Manager: register the driver
 # and a data source in a private folder, connect to the emulator, run a
-# query and check that its rows are printed, quit.
+# query and check that its rows are printed, list the tables and one
+# table's columns with help, quit.
 # Arguments: driver library, emulator folder, sanitizer runtime (or empty).
 set -u
 library=$1
@@ -29,6 +30,8 @@ PWD=wonderland
 INI
 export ODBCSYSINI="$dir" ODBCINI="$dir/odbc.ini"
 session='SELECT Name, Rating FROM "Sales: Customers" WHERE Rating >= 4
+help
+help Orders
 quit
 '
 if [ -n "$asan" ]; then
@@ -44,3 +47,13 @@ echo "$output" | grep -q "Connected!" || exit 1
 echo "$output" | grep -q "| Acme Corporation *| 5 " || exit 1
 echo "$output" | grep -q "| Zeta Ltd *| 4.5 " || exit 1
 echo "$output" | grep -q "3 rows fetched" || exit 1
+# help: every table of both applications, then the columns of Orders (isql
+# is an ODBC 2 application: DATETIME is type 11).
+for table in "Sales: Customers" "Sales: Orders" "Sales: Order Lines" "Archive: Old Orders"; do
+  echo "$output" | grep -q "| $table *| TABLE " || exit 1
+done
+echo "$output" | grep -q "4 rows fetched" || exit 1
+for column in "Order No *| 12 *| VARCHAR" "Ordered At *| 11 *| DATETIME" "Invoice *| -4 *| LONGVARBINARY"; do
+  echo "$output" | grep -q "| Sales: Orders *| $column " || exit 1
+done
+echo "$output" | grep -q "21 rows fetched" || exit 1

@@ -2,7 +2,8 @@
 read as wide characters): it connects (asking the driver what it supports on
 the way), commits, rolls back, switches autocommit both ways, holds writes
 back when autocommit was switched off before connecting, and reads rows of
-every field type, non-ASCII text included. Run by CTest:
+every field type, non-ASCII text included, and lists tables, columns,
+keys, relationships and types with the catalog functions. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import datetime
 import json
@@ -50,6 +51,8 @@ def client():
     cnxn.close()
 
     read_rows(pyodbc.connect("DSN=demo"), check)
+    # The application token opens the Archive application's table too.
+    read_catalog(pyodbc.connect("DSN=demo;APPTOKEN=demo_archive_apptoken"), check)
 
     # pyodbc leaves autocommit alone after connecting when told it is on, so
     # only the choice made before connecting holds the insert back.
@@ -91,6 +94,54 @@ def read_rows(cnxn, check):
 
     cursor.execute('SELECT Product FROM "Sales: Order Lines" WHERE Product LIKE ?', "%code%")
     check("a non-ASCII text found by a wide parameter", cursor.fetchone()[0] == "\u00dcn\u00efcode Thing")
+    cnxn.close()
+
+
+def read_catalog(cnxn, check):
+    import pyodbc
+
+    cursor = cnxn.cursor()
+    tables = [r.table_name for r in cursor.tables()]
+    check("tables of both applications",
+          tables == ["Sales: Customers", "Sales: Orders", "Sales: Order Lines", "Archive: Old Orders"])
+    check("tables 'Order%'", [r.table_name for r in cursor.tables(table="Order%")] ==
+          ["Sales: Orders", "Sales: Order Lines"])
+    check("types TABLE, VIEW and view", [len(cursor.tables(tableType=t).fetchall()) for t in ("TABLE", "VIEW", "view")]
+          == [4, 0, 4])
+
+    types = set()
+    counts = []
+    for table in tables:
+        rows = cursor.columns(table=table).fetchall()
+        counts.append(len(rows))
+        types.update(r.type_name for r in rows)
+    check("columns of every table", counts == [15, 21, 10, 7])
+    check("every field type", types == {"DATETIME", "INTEGER", "VARCHAR", "LONGVARCHAR", "BIT", "DOUBLE", "DATE",
+                                        "TIME", "LONGVARBINARY"})
+    since = cursor.columns(table="Customers", column="Customer Since").fetchone()
+    check("a date column", (since.data_type, since.sql_datetime_sub, since.ordinal_position) == (91, 1, 13))
+
+    check("statistics", [(r.type, r.index_name, r.column_name) for r in cursor.statistics("Sales: Orders")] ==
+          [(0, None, None), (3, "PrimaryKey", "Order No")])
+    check("primary key", [(r.column_name, r.key_seq) for r in cursor.primaryKeys("Sales: Orders")] ==
+          [("Order No", 1)])
+    # The special columns' names are spelt as ODBC 1 spelt them.
+    check("row id columns", [(r.columnname, r.type, r.typename) for r in cursor.rowIdColumns("Sales: Orders")] ==
+          [("Order No", 12, "VARCHAR")])
+
+    def references(rows):
+        return [(r.pktable_name, r.pkcolumn_name, r.fktable_name, r.fkcolumn_name) for r in rows]
+
+    customers_orders = [("Sales: Customers", "Record ID_", "Sales: Orders", "Related Customer")]
+    orders_lines = [("Sales: Orders", "Order No", "Sales: Order Lines", "Related Order")]
+    check("keys referring to Customers", references(cursor.foreignKeys(table="Sales: Customers")) == customers_orders)
+    check("keys of Orders", references(cursor.foreignKeys(foreignTable="Sales: Orders")) == customers_orders)
+    check("keys referring to Orders", references(cursor.foreignKeys(table="Sales: Orders")) == orders_lines)
+    check("keys of Order Lines", references(cursor.foreignKeys(foreignTable="Sales: Order Lines")) == orders_lines)
+
+    check("ten types", len(cursor.getTypeInfo().fetchall()) == 10)
+    check("the date type", [(r.type_name, r.data_type) for r in cursor.getTypeInfo(pyodbc.SQL_TYPE_DATE)] ==
+          [("DATE", 91)])
     cnxn.close()
 
 

@@ -111,6 +111,13 @@ TEST_F(QueryTest, JoinsInnerLeftOuterAndOfThreeTables) {
   EXPECT_EQ(Query(three).size(), 29u);
 }
 
+// An attachment is tested for a value without being compared byte for byte:
+// two of the eight customers have a logo.
+TEST_F(QueryTest, AttachmentsAreTestedForAValue) {
+  EXPECT_EQ(Query(std::string("SELECT Name FROM ") + kCustomers + " WHERE Logo IS NOT NULL").size(), 2u);
+  EXPECT_EQ(Query(std::string("SELECT Name FROM ") + kCustomers + " WHERE Logo IS NULL").size(), 6u);
+}
+
 // The same joins read as streaming forward-only rows and from a static
 // cursor's result file give the same rows; once the statements are freed no
 // temporary file is left.

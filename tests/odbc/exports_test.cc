@@ -122,6 +122,36 @@ std::vector<ExportCall> Calls(const DriverLibrary& library, SQLHANDLE copyTarget
          return EXPORT(SQLGetFunctions)(h, SQL_API_SQLGETINFO, &supported);
        }},
       {"SQLGetTypeInfo", kStatement, [&](SQLHANDLE h) { return EXPORT(SQLGetTypeInfo)(h, SQL_VARCHAR); }},
+      {"SQLTables", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLTables)(h, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLColumns", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLColumns)(h, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLStatistics", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLStatistics)(h, nullptr, 0, nullptr, 0, connect, SQL_NTS, 0, 0); }},
+      {"SQLSpecialColumns", kStatement,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLSpecialColumns)(h, SQL_BEST_ROWID, nullptr, 0, nullptr, 0, connect, SQL_NTS, 0, 0);
+       }},
+      {"SQLPrimaryKeys", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLPrimaryKeys)(h, nullptr, 0, nullptr, 0, connect, SQL_NTS); }},
+      {"SQLForeignKeys", kStatement,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLForeignKeys)(h, nullptr, 0, nullptr, 0, connect, SQL_NTS, nullptr, 0, nullptr, 0, nullptr, 0);
+       }},
+      {"SQLProcedures", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLProcedures)(h, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLTablePrivileges", kStatement,
+       [&](SQLHANDLE h) { return EXPORT(SQLTablePrivileges)(h, nullptr, 0, nullptr, 0, nullptr, 0); }},
+      {"SQLColumnPrivileges", kStatement,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLColumnPrivileges)(h, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+       }},
+      {"SQLProcedureColumns", kStatement,
+       [&](SQLHANDLE h) {
+         return EXPORT(SQLProcedureColumns)(h, nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+       }},
+      {"SQLBrowseConnect", kConnection,
+       [&](SQLHANDLE h) { return EXPORT(SQLBrowseConnect)(h, connect, SQL_NTS, buffer, sizeof buffer, &length); }},
       {"SQLGetDescField", kDescriptor,
        [&](SQLHANDLE h) { return EXPORT(SQLGetDescField)(h, 0, SQL_DESC_COUNT, &integer, 0, nullptr); }},
       {"SQLSetDescField", kDescriptor,

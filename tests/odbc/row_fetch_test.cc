@@ -1,6 +1,6 @@
-// Fetching what has no query behind it: a catalog result (empty until the
-// catalog functions produce rows), a pass-through statement and an idle
-// statement; and the bindings fetching refuses.
+// Fetching what has no query behind it: a catalog result (here one that
+// has reached its end), a pass-through statement and an idle statement; and
+// the bindings fetching refuses.
 #include "odbc/row_fetch.h"
 
 #include <gtest/gtest.h>

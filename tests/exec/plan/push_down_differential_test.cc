@@ -107,7 +107,7 @@ TEST_F(PushDownDifferential, ServiceNarrowsButNeverDropsARow) {
       {"o.Amount > 1000 OR o.Discount > 0.05", false},
       {"o.Amount > 3000 OR o.\"Order No\" = 'SO-0002'", true},
       {"o.Amount > 3000 OR o.Amount + 0 < 400", false},
-      {"o.Amount > 500 AND (o.Shipped = 1 OR o.Discount = 0)", false},
+      {"o.Amount > 500 AND (o.Shipped = 1 OR o.Discount = 0)", true},
       {"o.Shipped = 1 AND NOT o.Amount > 3000", true},
       {"1600 BETWEEN o.\"Net Amount\" AND o.Amount", false},
       {"o.\"Delivery Time\" IS NULL OR o.Amount < 500", true},

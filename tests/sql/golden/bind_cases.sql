@@ -341,6 +341,9 @@ SELECT Name FROM "Shop: Customers" WHERE Logo = ?
 #: an attachment compared for order
 SELECT Name FROM "Shop: Customers" WHERE Logo < ?
 =====
+#: an attachment of any size tested for a value
+SELECT Name FROM "Shop: Customers" WHERE Logo IS NULL OR Logo IS NOT NULL
+=====
 #: minus before a number literal folds into it
 SELECT -5, -(-5), -2.50 FROM "Shop: Customers"
 =====
