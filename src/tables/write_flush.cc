@@ -30,33 +30,44 @@ std::string BatchFieldList(const CsvBatch& batch) {
   return clist;
 }
 
-// The records that still go out in the batch, in order of queueing.
-std::vector<std::uint32_t> RecordsOfBatch(const TableWrites& writes, std::size_t batchIndex) {
+// A record that goes out in a batch, with its pending write.
+using BatchRecord = std::pair<std::uint32_t, const PendingRow*>;
+
+// The records that still go out in the batch, in order of queueing. Looked
+// up once: a table of 100,000 pending rows no longer fits the caches.
+std::vector<BatchRecord> RecordsOfBatch(const TableWrites& writes, std::size_t batchIndex) {
   const CsvBatch& batch = writes.batches[batchIndex];
-  std::vector<std::uint32_t> records;
+  std::vector<BatchRecord> records;
   records.reserve(batch.rowCount);
   for (std::size_t slot = 0; slot < batch.recordIds.size(); ++slot) {
     auto found = writes.rows.find(batch.recordIds[slot]);
     if (found != writes.rows.end() && found->second.batch == batchIndex && found->second.slot == slot)
-      records.push_back(batch.recordIds[slot]);
+      records.emplace_back(found->first, &found->second);
   }
   return records;
 }
 
 // The records_csv text: record id first (empty for an add, quoted so that a
 // row without fields is not a blank line), every value quoted.
-std::string BuildBatchCsv(const TableWrites& writes, const CsvBatch& batch, const std::vector<std::uint32_t>& records) {
+std::string BuildBatchCsv(const CsvBatch& batch, const std::vector<BatchRecord>& records) {
+  // Room for every row at once: a text of megabytes grown by doubling would
+  // be copied and touched twice over.
+  std::size_t size = 0;
+  for (const auto& [recordId, row] : records) {
+    size += 12 + 3 * batch.fieldIds.size();
+    for (const auto& entry : row->values) size += entry.second.size();
+  }
   std::string csv;
-  for (std::uint32_t recordId : records) {
-    const PendingRow& row = writes.rows.at(recordId);
+  csv.reserve(size);
+  for (const auto& [recordId, row] : records) {
     if (recordId < kFirstProvisionalRecordId)
       csv += std::to_string(recordId);
     else
       csv += "\"\"";
     for (const std::string& fid : batch.fieldIds) {
       csv += ',';
-      auto value = row.values.find(fid);
-      AppendCsvValue(csv, value == row.values.end() ? std::string() : value->second);
+      auto value = row->values.find(fid);
+      AppendCsvValue(csv, value == row->values.end() ? std::string() : value->second);
     }
     csv += '\n';
   }
@@ -65,21 +76,22 @@ std::string BuildBatchCsv(const TableWrites& writes, const CsvBatch& batch, cons
 
 // The batch's records leave the cache; those the service may or may not have
 // taken are noted by their parameter rows.
-void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector<std::uint32_t>& records,
+void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector<BatchRecord>& records,
                   std::vector<std::int32_t>* unsettled) {
-  for (std::uint32_t recordId : records) {
-    auto found = writes.rows.find(recordId);
-    if (unsettled != nullptr)
-      unsettled->insert(unsettled->end(), found->second.sources.begin(), found->second.sources.end());
-    writes.rows.erase(found);
-  }
+  if (unsettled != nullptr)
+    for (const auto& [recordId, row] : records) unsettled->insert(unsettled->end(), row->sources.begin(), row->sources.end());
+  // Most often one batch holds every pending row of its table.
+  if (records.size() == writes.rows.size())
+    writes.rows.clear();
+  else
+    for (const auto& [recordId, row] : records) writes.rows.erase(recordId);
   writes.batches[batchIndex].recordIds.clear();
   writes.batches[batchIndex].rowCount = 0;
 }
 
 MessageId SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes,
                     std::size_t batchIndex) {
-  const std::vector<std::uint32_t> records = RecordsOfBatch(writes, batchIndex);
+  const std::vector<BatchRecord> records = RecordsOfBatch(writes, batchIndex);
   if (records.empty()) {
     ReleaseBatch(writes, batchIndex, records, nullptr);
     return kMsgSuccess;
@@ -90,7 +102,7 @@ MessageId SendBatch(ConnectionRecord& record, const std::string& tableId, TableW
   options.decimalPercent = true;
   ImportReply reply;
   ApiCallRecord call;
-  if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(writes, batch, records),
+  if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(batch, records),
                        BatchFieldList(batch), options, reply) != kMsgSuccess) {
     record.lastImportRecordId = 0;
     if (call.outcomeUnknown) ReleaseBatch(writes, batchIndex, records, &record.client->caches.writes.unsettledSources);
