@@ -251,6 +251,8 @@ class Handler(BaseHTTPRequestHandler):
         fault = self.emu.faults.take("download")
         if self.fail_early(fault, "text/plain", b"Injected HTTP failure\n"):
             return
+        if fault is not None and fault.endless:
+            return self.send_endless("application/octet-stream")
         ticket = args.get("ticket") or self.cookie_ticket()
         first, second = actions.download(self.emu.store, dbid, rid, fid, ticket, args.get("usertoken"))
         if isinstance(first, int):
@@ -260,6 +262,21 @@ class Handler(BaseHTTPRequestHandler):
             body = faults.truncated(body)
         self.send(200, "application/octet-stream", body,
                   [("Content-Disposition", 'attachment; filename="%s"' % first.replace('"', "'"))])
+
+    def send_endless(self, content_type):
+        """Zero bytes without end and without a length, until the client hangs up."""
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        block = b"\0" * faults.ENDLESS_BLOCK
+        try:
+            while True:
+                self.wfile.write(block)
+                time.sleep(faults.ENDLESS_PAUSE)
+        except OSError:
+            pass
 
 
 def _encoding(name):

@@ -101,6 +101,13 @@ class Faults(EmulatorTest):
         self.fault(action="download", http_status=502)
         status, _, _ = self.c.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
         self.assertEqual(status, 502)
+        self.fault(action="download", endless=True)
+        connection = http.client.HTTPConnection(self.c.host, self.c.port, timeout=10)
+        connection.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
+        reply = connection.getresponse()
+        self.assertEqual((reply.status, reply.getheader("Content-Length")), (200, None))
+        self.assertEqual(len(reply.read(1 << 20)), 1 << 20)
+        connection.close()
         added = self.fault(action="API_DoQuery", errcode=75, count=3)["added"][0]
         self.assertEqual((added["errcode"], added["count"]), (75, 3))
         self.assertEqual(len(self.c.admin("GET", "faults")["pending"]), 1)

@@ -76,7 +76,9 @@ struct StatementHandle {
   CatalogRowWork* catalogRowWork = nullptr;
   std::uint8_t prepared = 0;  // closing keeps the parse tree while set
   SpecialStatement* specialStatement = nullptr;
-  std::uint8_t dataAtExecution = 0;
+  // Written under the connection's lock like the rest; atomic so that
+  // SQLCancel can see, without that lock, whether there is data to wait for.
+  std::atomic<std::uint8_t> dataAtExecution{0};
   // The item data at execution is serving: a parameter node, or a bound
   // column of a positioned operation; and the bytes SQLPutData has delivered
   // for it (none until the first piece of the item).
@@ -123,8 +125,8 @@ struct StatementHandle {
   // service. Every new call on the statement starts with it cleared.
   std::atomic<bool> cancelRequested{false};
 
-  StatementHandle() = default;
+  StatementHandle() { RegisterHandle(this, kind); }
   StatementHandle(const StatementHandle&) = delete;
   StatementHandle& operator=(const StatementHandle&) = delete;
-  ~StatementHandle() { RetireHandleKind(kind); }
+  ~StatementHandle() { RetireHandle(this); }
 };

@@ -34,8 +34,7 @@ MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, C
   const ParseTree& tree = *statement.parseTree;
   source.select = StatementNodeOf(statement);
   if (source.select == kNoNode || tree.nodes[source.select].kind != kNodeSelect) return kMsgInternalError;
-  NodeIndex item = tree.nodes[source.select].fields.select.selectList;
-  for (std::uint16_t n = 1; item != kNoNode && n < column; ++n) item = tree.nodes[item].fields.listItem.next;
+  const NodeIndex item = ResultColumnItem(tree, column);
   if (item == kNoNode) return kMsgInvalidColumnId;
   source.value = tree.nodes[item].fields.listItem.value;
   if (source.value == kNoNode) return kMsgInternalError;

@@ -43,6 +43,16 @@ void ReleaseParseState(StatementHandle& statement) {
   statement.specialStatement = nullptr;
 }
 
+// An attachment's file lasts no longer than the cursor that read it, also
+// when a prepared statement keeps its tables open for its next execution.
+void ReleaseAttachmentFiles(StatementHandle& statement) {
+  if (statement.parseTree == nullptr) return;
+  for (ParseNode& node : statement.parseTree->nodes) {
+    if (node.kind == kNodeTableReference && node.fields.tableReference.cursor != nullptr)
+      node.fields.tableReference.cursor->attachments.Close();
+  }
+}
+
 void ResetExecutionState(StatementHandle& statement) {
   statement.dataAtExecution = 0;
   statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
@@ -70,6 +80,7 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
     }
   }
   ReleaseCatalogState(statement);
+  ReleaseAttachmentFiles(statement);
   if (statement.parseTree != nullptr && statement.prepared == 0) ReleaseParseState(statement);
   ResetExecutionState(statement);
   statement.longDataColumn = 0;

@@ -73,10 +73,12 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
                       const std::string& body, RequestKind kind, HttpReply& reply, ApiCallRecord& call);
 
 // GETs baseUrl + path with the TICKET cookie into an open file. 0 on a 200
-// reply; otherwise 999 with the call record filled. Only stalls end it, so a
-// large attachment still arrives.
+// reply; otherwise 999 with the call record filled. A stall ends it as it
+// ends any request; a file growing past maxBytes or a transfer running past
+// the sum of the send and receive timeouts is cut short (origin kHttp).
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
-                             PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call);
+                             PlatformFile file, std::uint64_t maxBytes, std::uint64_t& bytesWritten,
+                             ApiCallRecord& call);
 
 // Records a transport failure: errcode, errtext, errdetail and origin.
 MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, const std::string& code,

@@ -1,6 +1,6 @@
 // The per-connection caches of table access, kept in the QuickBaseClient:
-// schemas, fields to fetch, query results (the row cache), the write cache,
-// downloaded attachments and the granted-databases lists.
+// schemas, fields to fetch, query results (the row cache), the write cache
+// and the granted-databases lists; and the attachments a cursor downloaded.
 #pragma once
 
 #include <charconv>
@@ -133,23 +133,27 @@ struct WriteCache {
   std::vector<std::int32_t> unsettledSources;
 };
 
-// An attachment downloaded for reading, kept until the connection closes.
+// An attachment downloaded for reading, held open while its cursor stays on
+// the row: a temporary copy has no name, so it goes with its descriptor even
+// when the process is killed; a FILEPATH copy stays in that folder.
 struct AttachmentFile {
-  std::string path;
-  bool temporary = true;  // deleted with the cache; a FILEPATH copy stays
-  bool missing = false;   // IGNOREMISSINGFILE turned a failed download into NULL
+  std::uint32_t recordId = 0;
+  std::string fieldId;
+  PlatformFile file = kNoFile;  // none when IGNOREMISSINGFILE turned a failed download into NULL
 };
 
+// A cursor's attachments, of its current row only: a scan over many rows
+// holds a handful of descriptors, not one per row read.
 struct AttachmentFiles {
-  std::map<std::string, AttachmentFile> files;  // "dbid/rid/fid"
+  std::vector<AttachmentFile> files;
   AttachmentFiles() = default;
   AttachmentFiles(const AttachmentFiles&) = delete;
   AttachmentFiles& operator=(const AttachmentFiles&) = delete;
-  // Inline, so that every layer that destroys a connection record links
-  // without table access.
-  ~AttachmentFiles() {
-    for (auto& entry : files)
-      if (entry.second.temporary && !entry.second.path.empty()) DeleteFile(entry.second.path);
+  ~AttachmentFiles() { Close(); }
+  // Closes every file (a FILEPATH copy stays in its folder).
+  void Close() {
+    for (AttachmentFile& entry : files) CloseFile(entry.file);
+    files.clear();
   }
 };
 
@@ -167,7 +171,6 @@ struct TableAccessCaches {
   bool grantedTablesLoaded = false;
   std::vector<GrantedDatabase> grantedApplications;
   WriteCache writes;
-  AttachmentFiles attachments;
 };
 
 // True while CSV batches or deletions of the table wait to be sent.

@@ -101,6 +101,8 @@ struct TableCursor {
   // buffers instead of growing fresh ones.
   QueryPage replyPage;
   RowUnderConstruction pending;
+  // Released when the statement closes its cursor, and with the cursor.
+  AttachmentFiles attachments;
   std::int64_t pseudoRow = -1;                // settings or identity row
   std::vector<std::string> settingsKeys;      // the settings rows, in order
 

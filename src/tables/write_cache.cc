@@ -125,7 +125,7 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
   }
   if (id != kMsgSuccess) return PostWriteFailure(record, cursor.callRecord, WritesOf(cursor).tableName, 1, "written");
   for (const auto& entry : cursor.pending.attachments)
-    ForgetAttachment(*record.client, cursor.tableId, cursor.pending.recordId, entry.first);
+    ForgetAttachment(cursor, cursor.pending.recordId, entry.first);
   return kMsgSuccess;
 }
 

@@ -57,6 +57,16 @@ struct TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 };
 
+// A temporary folder of the test's own as $TMPDIR, for as long as it lives.
+struct TmpDir {
+  TempFolder folder;
+  TmpDir() { setenv("TMPDIR", folder.path.c_str(), 1); }
+  ~TmpDir() { unsetenv("TMPDIR"); }
+  TmpDir(const TmpDir&) = delete;
+  TmpDir& operator=(const TmpDir&) = delete;
+  const std::string& path() const { return folder.path; }
+};
+
 inline std::string DemoFixture() { return std::string(HELVANE_EMULATOR_DIR) + "/fixtures/demo.json"; }
 
 // A background emulator with a fixture, the demo's unless told; stopped when

@@ -159,6 +159,9 @@ TEST(QueryReplyReader, MalformedRepliesYieldNoRows) {
       // Without its records a page would read as the end of the data.
       "<qdbapi><errcode>0</errcode></qdbapi>",
       "<qdbapi><errcode>0</errcode><table><name>T</name></table></qdbapi>",
+      // A document type is refused before anything it declares is used.
+      "<!DOCTYPE q [<!ENTITY a \"x\">]><qdbapi><errcode>0</errcode><table><records><record rid=\"1\">"
+      "<f id=\"6\">&a;</f></record></records></table></qdbapi>",
   };
   for (const std::string& body : cases) ExpectMalformed(body, body.substr(0, 70));
 }
