@@ -109,3 +109,7 @@ inline constexpr MessageId kMsgAttachmentError = 1090;
 inline constexpr MessageId kMsgUnknownException = 1091;
 inline constexpr MessageId kMsgInvalidBufferLength = 1092;
 inline constexpr MessageId kMsgInvalidTransactionCode = 1093;
+inline constexpr MessageId kMsgNulInStatementText = 1094;
+inline constexpr MessageId kMsgUnstorableCharacter = 1095;
+inline constexpr MessageId kMsgOutcomeUnknown = 1096;
+inline constexpr MessageId kMsgTableExists = 1097;

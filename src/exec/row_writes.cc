@@ -113,6 +113,7 @@ MessageId InsertOneRow(StatementHandle& statement, ParseTree& tree, const Insert
 MessageId CollectQualifyingRows(StatementHandle& statement, ParseTree& tree, NodeIndex table, NodeIndex where,
                                 std::vector<std::uint32_t>& recordIds) {
   statement.transactionFlags[1] = 1;
+  if (TableCursor* cursor = CursorOf(tree, table)) cursor->keepsEveryPage = true;
   const MessageId opened = OpenSourceQuery(statement, tree, table);
   if (opened == kMsgNoDataFound) return kMsgSuccess;
   if (opened != kMsgSuccess) return opened;

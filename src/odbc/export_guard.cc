@@ -88,7 +88,7 @@ SQLRETURN GuardedConnectionFree(SQLHDBC handle) noexcept {
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::mutex> environmentLock(connection->environment->mutex);
   SQLRETURN result = GuardedConnectionCall(
-      handle, "SQLFreeHandle", [](ConnectionHandle& released) { return ReleaseConnectionHandle(released); });
+      handle, "SQLFreeHandle", [](ConnectionHandle& released) { return ReleaseDisconnectedConnection(released); });
   // Its own mutex is free again here, so the record can go.
   if (result == SQL_SUCCESS) delete connection;
   return result;

@@ -64,6 +64,13 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.rowsetRows = 0;
 }
 
+// Under autocommit a read's transaction ends when its cursor closes, so that
+// data definition after a finished SELECT is not refused.
+bool ClosingEndsRead(const StatementHandle& statement) {
+  const ConnectionHandle& connection = *statement.connection;
+  return connection.record != nullptr && connection.autocommit != 0;
+}
+
 SQLRETURN CloseStatement(StatementHandle& statement) {
   if (ClosingCommits(statement)) {
     ConnectionHandle& connection = *statement.connection;
@@ -80,6 +87,10 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
   ResetExecutionState(statement);
   statement.longDataColumn = 0;
   statement.longDataOffset = 0;
+  if (ClosingEndsRead(statement)) {
+    statement.transactionFlags[0] = 0;
+    statement.transactionFlags[1] = 0;
+  }
   return SQL_SUCCESS;
 }
 

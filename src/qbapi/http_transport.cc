@@ -230,10 +230,22 @@ MessageId RecordCancel(ApiCallRecord& call) {
   return RecordTransportFailure(call, ApiFailureOrigin::kCanceled, "-1", "Operation canceled", "");
 }
 
+// Whether the service can have received the whole request: every byte of
+// the body was handed to the connection.
+bool RequestWentOut(CURL* curl, curl_off_t bodySize) {
+  curl_off_t uploaded = 0;
+  curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  return uploaded >= bodySize;
+}
+
 MessageId PerformTransfer(HttpTransport& transport, const std::string& url, TransferState& state,
-                          const char* errorBuffer, ApiCallRecord& call) {
+                          const char* errorBuffer, ApiCallRecord& call, curl_off_t bodySize) {
   CURLcode result = curl_easy_perform(transport.curl.handle);
-  if (result != CURLE_OK) return RecordCurlFailure(result, state, errorBuffer, transport.settings, url, call);
+  if (result != CURLE_OK) {
+    RecordCurlFailure(result, state, errorBuffer, transport.settings, url, call);
+    call.outcomeUnknown = bodySize > 0 && RequestWentOut(transport.curl.handle, bodySize);
+    return kMsgServerError;
+  }
   curl_easy_getinfo(transport.curl.handle, CURLINFO_RESPONSE_CODE, &state.reply->status);
   char* contentType = nullptr;
   curl_easy_getinfo(transport.curl.handle, CURLINFO_CONTENT_TYPE, &contentType);
@@ -258,7 +270,8 @@ MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, c
 }
 
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
-                      const std::string& body, HttpReply& reply, ApiCallRecord& call) {
+                      const std::string& body, RequestKind kind, HttpReply& reply, ApiCallRecord& call) {
+  call.outcomeUnknown = false;
   std::string keptBody = std::move(reply.body);
   keptBody.clear();
   reply = HttpReply{};
@@ -285,8 +298,9 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   if (long deadline = RequestDeadlineMs(transport.settings); deadline > 0)
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, deadline);
+  if (kind == RequestKind::kWrite) curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
   ++call.requestCount;
-  return PerformTransfer(transport, url, state, errorBuffer, call);
+  return PerformTransfer(transport, url, state, errorBuffer, call, static_cast<curl_off_t>(body.size()));
 }
 
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
@@ -312,7 +326,7 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   if (!ticket.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, cookie.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   ++call.requestCount;
-  MessageId id = PerformTransfer(transport, url, state, errorBuffer, call);
+  MessageId id = PerformTransfer(transport, url, state, errorBuffer, call, 0);
   bytesWritten = state.bytesWritten;
   if (id != kMsgSuccess) return id;
   if (reply.status != 200)

@@ -34,7 +34,7 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
 
 bool SequentialPaging(const TableCursor& cursor) {
   const ConnectionHandle* handle = cursor.connection->connection;
-  return handle != nullptr && handle->sequentialPaging != 0;
+  return handle != nullptr && handle->sequentialPaging != 0 && !cursor.keepsEveryPage;
 }
 
 // The record id ends every sort, so that pages stay stable while skipping.
@@ -116,7 +116,7 @@ bool IsPendingDeletion(const TableCursor& cursor, std::uint32_t recordId) {
 
 bool IsPendingInsert(const TableCursor& cursor, std::uint32_t recordId) {
   const TableWrites* writes = PendingWritesOf(cursor);
-  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->overlay.count(recordId) != 0;
+  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->rows.count(recordId) != 0;
 }
 
 void StandOnRow(TableCursor& cursor, std::uint32_t recordId, bool pendingInsert) {
@@ -277,10 +277,10 @@ bool CursorHasRow(const TableCursor& cursor) {
 
 const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column) {
   if (const TableWrites* writes = PendingWritesOf(cursor)) {
-    auto edited = writes->overlay.find(cursor.recordId);
-    if (edited != writes->overlay.end()) {
-      auto value = edited->second.find(column.fieldIdText);
-      if (value != edited->second.end()) return &value->second;
+    auto edited = writes->rows.find(cursor.recordId);
+    if (edited != writes->rows.end()) {
+      auto value = edited->second.values.find(column.fieldIdText);
+      if (value != edited->second.values.end()) return &value->second;
       if (cursor.onPendingInsert) return nullptr;
     }
   }

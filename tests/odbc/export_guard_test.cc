@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "common/diagnostics.h"
+#include "connection/connect_routine.h"
 #include "connection/quickbase_client.h"
 #include "odbc/export_guard.h"
 #include "odbc_test_handles.h"
@@ -129,6 +130,21 @@ std::int16_t KindAfterDestruction() {
   EXPECT_NE(HandleKind(storage), 0);
   record->~Record();
   return HandleKind(storage);
+}
+
+// SQLFreeHandle of a connection still connected answers HY010, as the Driver
+// Manager would, and drops nothing; once disconnected the handle goes.
+TEST(ExportGuard, AConnectedConnectionIsNotFreed) {
+  Connection handles;
+  ConnectionHandle* connected = nullptr;
+  ASSERT_EQ(AllocConnectionHandle(*handles.environment, &connected), SQL_SUCCESS);
+  MarkConnected(*connected);
+  EXPECT_EQ(GuardedConnectionFree(connected), SQL_ERROR);
+  EXPECT_EQ(RenderDiagnostic(connected->diagnostic).odbc3State, "HY010");
+  ASSERT_NE(connected->record, nullptr);
+  ASSERT_EQ(Disconnect(*connected), kMsgSuccess);
+  EXPECT_EQ(GuardedConnectionFree(connected), SQL_SUCCESS);
+  EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }
 
 TEST(ExportGuard, DestroyedRecordsLoseTheirKind) {
