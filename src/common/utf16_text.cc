@@ -83,6 +83,18 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes) {
   return cut;
 }
 
+std::size_t FindNonXmlText(std::string_view text, char32_t& code) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    code = 0;
+    const std::size_t length = DecodeUtf8At(text, pos, code);
+    const bool forbidden = (code < 0x20 && code != '\t' && code != '\n' && code != '\r') || code == 0xFFFE ||
+                           code == 0xFFFF;
+    if (length == 0 || forbidden) return pos;
+    pos += length;
+  }
+  return std::string_view::npos;
+}
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     char32_t code = 0;

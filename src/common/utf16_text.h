@@ -28,6 +28,12 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
 // surrogates or code points beyond U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// Where text stops being something an XML 1.0 document can carry: the offset
+// of the first malformed UTF-8 sequence (code 0) or of a character XML 1.0
+// forbids (a control other than tab, line feed and carriage return, U+FFFE,
+// U+FFFF; code that character); npos when there is none.
+std::size_t FindNonXmlText(std::string_view text, char32_t& code);
+
 // The longest prefix of at most maxBytes that does not end inside a UTF-8
 // sequence; every cut of UTF-8 text in common/ goes through it.
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);

@@ -68,6 +68,15 @@ SQLRETURN ReleaseConnectionHandle(ConnectionHandle& connection) {
   return SQL_SUCCESS;
 }
 
+SQLRETURN ReleaseDisconnectedConnection(ConnectionHandle& connection) {
+  ClearDiagnostic(connection.diagnostic);
+  if (connection.record != nullptr) {
+    SetDiagnostic(connection.diagnostic, kMsgFunctionSequence);
+    return SQL_ERROR;
+  }
+  return ReleaseConnectionHandle(connection);
+}
+
 SQLRETURN FreeConnectionHandle(ConnectionHandle* connection) {
   SQLRETURN result = ReleaseConnectionHandle(*connection);
   if (result == SQL_SUCCESS) delete connection;

@@ -17,6 +17,10 @@ SQLRETURN AllocConnectionHandle(EnvironmentHandle& environment, ConnectionHandle
 // returned with the statement's diagnostic on the connection, and the
 // connection stays.
 SQLRETURN ReleaseConnectionHandle(ConnectionHandle& connection);
+// What SQLFreeHandle does: a connection still connected answers 1079
+// (HY010) on itself and loses nothing, as the Driver Manager would have it;
+// otherwise ReleaseConnectionHandle.
+SQLRETURN ReleaseDisconnectedConnection(ConnectionHandle& connection);
 // ReleaseConnectionHandle, then the record is deleted.
 SQLRETURN FreeConnectionHandle(ConnectionHandle* connection);
 // Frees the environment; while connections remain on it, 1079 (HY010) on the

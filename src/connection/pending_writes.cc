@@ -5,6 +5,7 @@
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
 #include "tables/table_caches.h"
+#include "tables/write_cache.h"
 #include "tables/write_flush.h"
 
 bool HasPendingWrites(const ConnectionRecord& record) { return HasQueuedWrites(record.client->caches.writes); }
@@ -12,3 +13,9 @@ bool HasPendingWrites(const ConnectionRecord& record) { return HasQueuedWrites(r
 MessageId CommitHeldWrites(ConnectionRecord& record) { return FlushPendingWrites(record); }
 
 MessageId DiscardHeldWrites(ConnectionRecord& record) { return DiscardPendingWrites(record); }
+
+void SetHeldWriteSource(ConnectionRecord& record, std::int32_t parameterRow) { SetWriteSource(record, parameterRow); }
+
+std::vector<std::int32_t> UnfinishedWriteRows(const ConnectionRecord& record) {
+  return SourcesOfUnfinishedWrites(record);
+}

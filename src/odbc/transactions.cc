@@ -56,6 +56,7 @@ MessageId EndConnectionTransaction(ConnectionHandle& connection, bool commit) {
   MessageId id = commit ? CommitHeldWrites(*record) : DiscardHeldWrites(*record);
   if (id != kMsgSuccess) {
     GetConnectionErrorText(*record, connection.diagnostic.messageText);
+    if (id != kMsgServerError) connection.diagnostic.detailText = record->lastMessageDetail;
     return id;
   }
   for (StatementHandle* statement = connection.firstStatement; statement != nullptr;

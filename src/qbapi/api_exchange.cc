@@ -1,6 +1,8 @@
 // The request/reply cycle of every API action and the ticket renewal.
 #include "qbapi/api_exchange.h"
 
+#include <string_view>
+
 #include "qbapi/api_operations.h"
 #include "qbapi/query_reply_reader.h"
 
@@ -16,6 +18,21 @@ bool IsDecimalInteger(const std::string& text) {
 
 std::string ActionPath(const std::string& dbid) { return dbid.empty() ? "/db/main" : "/db/" + dbid; }
 
+// Every action that changes nothing on the service; any other is a write.
+RequestKind KindOfAction(std::string_view action) {
+  static constexpr std::string_view kReads[] = {"API_Authenticate", "API_GetUserInfo", "API_GrantedDBs",
+                                                "API_FindDBByName", "API_GetSchema",   "API_DoQuery",
+                                                "API_GenResultsTable"};
+  for (std::string_view read : kReads)
+    if (action == read) return RequestKind::kRead;
+  return RequestKind::kWrite;
+}
+
+// A refusal at the door: the server turned the request away without acting
+// on it (4xx, or 503 overloaded or down for maintenance). Any other status,
+// such as a gateway's 502 or 504, may come after the service acted.
+bool StatusProvesNothingDone(long status) { return (status >= 400 && status < 500) || status == 503; }
+
 // Posts the request; 0 only for an HTTP 200 reply, whose content type and
 // length go to the call record.
 MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& action,
@@ -23,11 +40,14 @@ MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::strin
   if (!dbid.empty() && !IsPlausibleDbid(dbid))
     return RecordServiceFailure(call, "14", "Invalid dbid", dbid);
   std::string body = WrapXmlRequest(credentials, params);
-  MessageId id = HttpPostXml(session.transport, ActionPath(dbid), action, body, reply, call);
+  MessageId id = HttpPostXml(session.transport, ActionPath(dbid), action, body, KindOfAction(action), reply, call);
   if (id != kMsgSuccess) return id;
-  if (reply.status != 200)
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+  if (reply.status != 200) {
+    RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
+                           "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+    call.outcomeUnknown = !StatusProvesNothingDone(reply.status);
+    return kMsgServerError;
+  }
   call.contentType = reply.contentType;
   call.contentLength = std::to_string(reply.body.size());
   return kMsgSuccess;
@@ -67,6 +87,7 @@ MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, con
   call.errtext = text;
   call.errdetail = detail;
   call.origin = ApiFailureOrigin::kService;
+  call.outcomeUnknown = false;
   ++call.failureCount;
   return kMsgServerError;
 }
@@ -78,7 +99,10 @@ bool IsPlausibleDbid(const std::string& dbid) {
 }
 
 MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail) {
-  return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
+  RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
+  // A reply came, so the request had arrived; what it did can't be read.
+  call.outcomeUnknown = true;
+  return kMsgServerError;
 }
 
 MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call) {
@@ -90,6 +114,7 @@ MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call)
   call.errtext = envelope.errtext;
   call.errdetail = envelope.errdetail;
   call.origin = ApiFailureOrigin::kService;
+  call.outcomeUnknown = false;
   if (call.errcode == "0") return kMsgSuccess;
   ++call.failureCount;
   return kMsgServerError;

@@ -2,15 +2,18 @@
 #include "tables/write_values.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include "common/datetime_text.h"
 #include "common/epoch_time.h"
 #include "common/service_text.h"
+#include "common/utf16_text.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "platform/utf8_text.h"
 #include "tables/query_criteria.h"
+#include "tables/table_failures.h"
 
 namespace {
 
@@ -90,6 +93,22 @@ MessageId FitText(const ColumnDescriptor& column, std::string& text) {
   return kMsgCut;
 }
 
+// The service's requests are XML 1.0, which can carry neither most control
+// characters (not even as references) nor bytes that are not UTF-8: such a
+// value would be refused with the whole import, or stored as something else.
+MessageId CheckStorableText(ConnectionRecord& record, const ColumnDescriptor& column, const std::string& text) {
+  char32_t code = 0;
+  const std::size_t at = FindNonXmlText(text, code);
+  if (at == std::string::npos) return kMsgSuccess;
+  char reason[96];
+  if (code == 0 && text[at] != '\0')
+    std::snprintf(reason, sizeof reason, "holds bytes that are not UTF-8 at byte %zu", at);
+  else
+    std::snprintf(reason, sizeof reason, "holds U+%04X at byte %zu, which the service can't store",
+                  static_cast<unsigned>(code), at);
+  return RecordTableFailure(record, kMsgUnstorableCharacter, "'" + column.name + "': the value " + reason);
+}
+
 }  // namespace
 
 MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
@@ -120,6 +139,8 @@ MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& co
       return RenderCheckbox(cursor, valueType, value, length, text);
     default: {
       MessageId id = FormatServiceText(cursor, valueType, value, length, text);
+      if (id == kMsgSuccess && cursor.pseudoTable == PseudoTable::kNone)
+        id = CheckStorableText(*cursor.connection, column, text);
       return id == kMsgSuccess ? FitText(column, text) : id;
     }
   }

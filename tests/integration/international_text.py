@@ -158,8 +158,8 @@ def main(library, emulator, fixture, sanitizer_runtime):
     with tempfile.TemporaryDirectory(prefix="helvane-intl-") as folder:
         pidfile = os.path.join(folder, "emulator.pid")
         port = subprocess.run(
-            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile, "--",
-             "--host", "127.0.0.1", "--fixture", fixture],
+            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile,
+             "--owner", str(os.getpid()), "--", "--host", "127.0.0.1", "--fixture", fixture],
             capture_output=True, text=True, check=True).stdout.split()[0]
         try:
             with open(os.path.join(folder, "odbcinst.ini"), "w") as f:

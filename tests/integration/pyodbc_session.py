@@ -164,7 +164,8 @@ def main(library, emulator, sanitizer_runtime):
     with tempfile.TemporaryDirectory(prefix="helvane-pyodbc-") as folder:
         pidfile = os.path.join(folder, "emulator.pid")
         port = subprocess.run(
-            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile, "--",
+            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile,
+             "--owner", str(os.getpid()), "--",
              "--host", "127.0.0.1", "--fixture", os.path.join(emulator, "fixtures", "demo.json")],
             capture_output=True, text=True, check=True).stdout.split()[0]
         try:

@@ -31,3 +31,7 @@ MessageId DiscardHeldWrites(ConnectionRecord&) {
   Writes().pending = false;
   return kMsgSuccess;
 }
+
+void SetHeldWriteSource(ConnectionRecord&, std::int32_t) {}
+
+std::vector<std::int32_t> UnfinishedWriteRows(const ConnectionRecord&) { return {}; }

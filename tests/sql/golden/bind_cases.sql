@@ -591,3 +591,6 @@ SELECT {fn CONVERT(Since, SQL_BIGINT)} FROM "Shop: Customers"
 =====
 #: IFNULL of text and a date
 SELECT {fn IFNULL(Name, Since)} FROM "Shop: Customers"
+=====
+#: LIKE with a pattern of exactly 255 characters
+SELECT Name FROM "Shop: Customers" WHERE Name LIKE 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx%'
