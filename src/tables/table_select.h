@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/message_ids.h"
-#include "tables/table_caches.h"
+#include "connection/table_caches.h"
 #include "tables/table_cursor.h"
 
 inline constexpr std::int64_t kPageSize = 1000;
