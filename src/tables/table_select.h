@@ -33,6 +33,3 @@ const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescr
 MessageId GetCursorRecordId(TableCursor& cursor, std::uint32_t& out);
 // True while the cursor stands on a row.
 bool CursorHasRow(const TableCursor& cursor);
-
-// The pending writes of the cursor's table, or nullptr.
-const TableWrites* PendingWritesOf(const TableCursor& cursor);
