@@ -6,6 +6,7 @@
 
 #include "connection/handle_lifecycle.h"
 #include "connection/quickbase_client.h"
+#include "odbc/connection_release.h"
 #include "odbc/statement_free.h"
 #include "platform/message_resources.h"
 

@@ -8,7 +8,7 @@
 #include <sqlext.h>
 
 #include "common/c_to_node.h"
-#include "connection/pending_writes.h"
+#include "connection/table_caches.h"
 #include "exec/statement_executor.h"
 #include "handles/connection_record.h"
 #include "handles/descriptor_handle.h"
@@ -17,7 +17,7 @@
 #include "odbc/special_statement.h"
 #include "odbc/transactions.h"
 #include "sql/parse_tree.h"
-#include "tables/table_caches.h"
+#include "tables/pending_writes.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // API_Authenticate and API_GetUserInfo: who the session's user is.
 #include "qbapi/api_exchange.h"
 #include "qbapi/api_operations.h"
+#include "qbapi/reply_envelope.h"
 
 MessageId ApiAuthenticate(ApiSession& session, ApiCallRecord& call) {
   XmlRequest credentials;

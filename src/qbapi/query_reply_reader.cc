@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-#include "qbapi/api_exchange.h"
 #include "qbapi/expat_parser.h"
+#include "qbapi/reply_envelope.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "tables/added_row_ids.h"
 
 #include "connection/quickbase_client.h"
+#include "connection/table_caches.h"
 #include "handles/connection_record.h"
-#include "tables/table_caches.h"
 #include "tables/table_cursor.h"
 
 void KeepAddedRowId(TableCursor& cursor, std::uint32_t provisionalId) {

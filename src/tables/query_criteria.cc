@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "handles/connection_record.h"
-#include "tables/table_select.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/write_values.h"
 
 namespace {
@@ -214,11 +214,6 @@ bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::
                           const void* value, SQLLEN length) {
   return column < cursor.columns.size() &&
          EntryOnlyNarrows(cursor, Entry{&cursor.columns[column], op, valueType, value, length});
-}
-
-bool TableHasPendingWrites(const TableCursor& cursor) {
-  const TableWrites* writes = PendingWritesOf(cursor);
-  return writes != nullptr && HasQueuedWrites(*writes);
 }
 
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,

@@ -14,8 +14,8 @@
 #include <sqlext.h>
 
 #include "common/message_ids.h"
+#include "connection/table_caches.h"
 #include "qbapi/api_call_record.h"
-#include "tables/table_caches.h"
 
 struct ConnectionRecord;
 struct QuickBaseClient;

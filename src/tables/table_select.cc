@@ -5,8 +5,8 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "tables/added_row_ids.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/pseudo_tables.h"
-#include "tables/query_criteria.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -187,14 +187,6 @@ bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& r
 }
 
 }  // namespace
-
-const TableWrites* PendingWritesOf(const TableCursor& cursor) {
-  if (cursor.connection == nullptr) return nullptr;
-  const WriteCache& writes = cursor.connection->client->caches.writes;
-  if (writes.tables.empty()) return nullptr;
-  auto found = writes.tables.find(cursor.tableId);
-  return found == writes.tables.end() ? nullptr : &found->second;
-}
 
 MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.rowIndex = -1;

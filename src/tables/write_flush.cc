@@ -7,9 +7,9 @@
 #include <algorithm>
 
 #include "connection/quickbase_client.h"
+#include "connection/table_caches.h"
 #include "handles/connection_record.h"
 #include "tables/added_row_ids.h"
-#include "tables/table_caches.h"
 #include "tables/table_failures.h"
 
 namespace {

@@ -9,10 +9,10 @@
 #include "common/epoch_time.h"
 #include "common/service_text.h"
 #include "common/utf16_text.h"
+#include "common/value_cell.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "platform/utf8_text.h"
-#include "tables/query_criteria.h"
 #include "tables/table_failures.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "common/diagnostics.h"
 #include "connection/connect_routine.h"
 #include "connection/quickbase_client.h"
+#include "odbc/connection_release.h"
 #include "odbc/export_guard.h"
 #include "odbc_test_handles.h"
 #include "qbapi/api_operations.h"
@@ -143,6 +144,8 @@ TEST(ExportGuard, AConnectedConnectionIsNotFreed) {
   EXPECT_EQ(RenderDiagnostic(connected->diagnostic).odbc3State, "HY010");
   ASSERT_NE(connected->record, nullptr);
   ASSERT_EQ(Disconnect(*connected), kMsgSuccess);
+  EXPECT_EQ(connected->record, nullptr);
+  EXPECT_EQ(Disconnect(*connected), kMsgConnectionNotOpen);
   EXPECT_EQ(GuardedConnectionFree(connected), SQL_SUCCESS);
   EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }

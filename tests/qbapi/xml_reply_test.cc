@@ -2,7 +2,7 @@
 // diagnostic, and well-formed values must arrive as UTF-8 unchanged.
 #include <gtest/gtest.h>
 
-#include "qbapi/api_exchange.h"
+#include "qbapi/reply_envelope.h"
 #include "qbapi/xml_reply.h"
 
 namespace {

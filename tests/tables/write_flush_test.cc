@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "emulator_session.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/query_criteria.h"
 #include "tables/row_values.h"
 #include "tables/table_select.h"

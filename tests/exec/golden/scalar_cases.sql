@@ -669,6 +669,9 @@ SELECT {fn CONVERT({fn CONVERT(Padded, SQL_CHAR)}, SQL_VARCHAR)} FROM "Fn: Value
 #: CONVERT a text column to BINARY
 SELECT {fn CONVERT(Padded, SQL_BINARY)} FROM "Fn: Values"
 =====
+#: CONVERT a text of wider characters to BINARY keeps every byte
+SELECT {fn CONVERT('Müller', SQL_BINARY)} FROM "Fn: Values"
+=====
 #: CONVERT binary to CHAR as hexadecimal
 SELECT {fn CONVERT({fn CONVERT(Padded, SQL_BINARY)}, SQL_CHAR)} FROM "Fn: Values"
 =====

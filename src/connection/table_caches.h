@@ -1,6 +1,8 @@
 // The per-connection caches of table access, kept in the QuickBaseClient:
 // schemas, fields to fetch, query results (the row cache), the write cache
 // and the granted-databases lists; and the attachments a cursor downloaded.
+// Plain records, here with the client that holds them; table access fills
+// and reads them.
 #pragma once
 
 #include <charconv>

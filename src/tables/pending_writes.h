@@ -1,6 +1,6 @@
-// The connection's held-back writes as the connection and transaction code
-// see them: whether any are pending, sending or dropping them, and which
-// parameter rows a failed send leaves unfinished.
+// The connection's held-back writes as transactions, statement execution and
+// disconnecting see them: whether any are pending, sending or dropping them,
+// and which parameter rows a failed send leaves unfinished.
 #pragma once
 
 #include <cstdint>

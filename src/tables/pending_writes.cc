@@ -1,10 +1,10 @@
 // The seam between transactions and table access's write cache: commit and
 // rollback reach the CSV batches and purge lists through these.
-#include "connection/pending_writes.h"
+#include "tables/pending_writes.h"
 
 #include "connection/quickbase_client.h"
+#include "connection/table_caches.h"
 #include "handles/connection_record.h"
-#include "tables/table_caches.h"
 #include "tables/write_cache.h"
 #include "tables/write_flush.h"
 
