@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "common/c_type_rules.h"
 #include "common/datetime_text.h"
+#include "common/epoch_time.h"
 #include "common/number_text.h"
 #include "common/utf16_text.h"
 
@@ -266,6 +268,19 @@ MessageId SourceAsTimestamp(const SqlSourceView& value, SQL_TIMESTAMP_STRUCT& t,
   return SourceAsTimestamp(parsed, t, hasDate, hasTime);
 }
 
+// The process zone's current date into a timestamp's date fields.
+MessageId StoreToday(SQL_TIMESTAMP_STRUCT& t) {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  SQL_TIMESTAMP_STRUCT today{};
+  const MessageId id =
+      EpochMsToTimestamp(std::chrono::duration_cast<std::chrono::milliseconds>(now).count(), TimeZoneRule{}, today);
+  if (id != kMsgSuccess) return id;
+  t.year = today.year;
+  t.month = today.month;
+  t.day = today.day;
+  return kMsgSuccess;
+}
+
 MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
   SQL_TIMESTAMP_STRUCT t{};
   bool hasDate = false, hasTime = false;
@@ -281,8 +296,11 @@ MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* t
     StoreAs(target, SQL_TIME_STRUCT{t.hour, t.minute, t.second});
     return t.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
   }
-  // A time of day has no date to stand on.
-  if (!hasDate) return kMsgConversionError;
+  // A time of day stands on the current date, as ODBC has it; readers such
+  // as pyodbc fetch every time column into a timestamp.
+  if (!hasDate) {
+    if (MessageId today = StoreToday(t)) return today;
+  }
   StoreAs(target, t);
   return kMsgSuccess;
 }

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <string>
 #include <vector>
@@ -226,6 +227,12 @@ TEST(SqlToC, DateTimeTargets) {
   const SQL_DATE_STRUCT date{2024, 2, 29};
   const SQL_TIME_STRUCT time{1, 2, 3};
   const SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 1, 2, 3, 0};
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char today[16];
+  std::strftime(today, sizeof today, "%Y-%m-%d", &local);
+  const std::string todayAt = std::string(today) + " 01:02:03.000";
   struct Case {
     const char* name;
     SQLSMALLINT sqlType;
@@ -240,7 +247,7 @@ TEST(SqlToC, DateTimeTargets) {
       {"timestamp to date", SQL_TIMESTAMP, &stamp, 16, SQL_C_DATE, kMsgDataTruncated, "2024-02-29"},
       {"timestamp to time", SQL_TYPE_TIMESTAMP, &stamp, 16, SQL_C_TIME, 0, "01:02:03"},
       {"time to date", SQL_TIME, &time, 6, SQL_C_DATE, kMsgConversionError, ""},
-      {"time to timestamp", SQL_TIME, &time, 6, SQL_C_TIMESTAMP, kMsgConversionError, ""},
+      {"time to timestamp, on today's date", SQL_TIME, &time, 6, SQL_C_TIMESTAMP, 0, todayAt.c_str()},
       {"text to date", SQL_VARCHAR, "{d '2024-02-29'}", SQL_NTS, SQL_C_TYPE_DATE, 0, "2024-02-29"},
       {"bad text to date", SQL_VARCHAR, "2023-02-29", SQL_NTS, SQL_C_DATE, kMsgConversionError, ""},
       {"text to time", SQL_CHAR, "23:00:01", SQL_NTS, SQL_C_TIME, 0, "23:00:01"},
@@ -434,6 +441,21 @@ struct SweepDigest {
   void AddNumber(std::int64_t value) { Add(&value, sizeof value); }
 };
 
+// A time of day delivered as a timestamp stands on the current date, which
+// the digest must not hold.
+void MaskToday(SQLSMALLINT cType, unsigned char* buffer) {
+  if (cType != SQL_C_TIMESTAMP && cType != SQL_C_TYPE_TIMESTAMP) return;
+  SQL_TIMESTAMP_STRUCT t;
+  std::memcpy(&t, buffer, sizeof t);
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  if (t.year != local.tm_year + 1900 || t.month != local.tm_mon + 1 || t.day != local.tm_mday) return;
+  t.year = 0;
+  t.month = t.day = 0;
+  std::memcpy(buffer, &t, sizeof t);
+}
+
 // Every source into every C type at buffer sizes around the fixed texts'
 // widths, piece after piece, digesting ids, lengths, offsets and every byte
 // of the buffer. The digest was recorded from the conversions' first form,
@@ -450,6 +472,7 @@ TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
           SQLLEN outLength = 12345;
           const MessageId id = ConvertSqlValueToCType(source.sqlType, source.unsignedFlag, source.bytes.data(),
                                                       source.length, &piece, cType, buffer, targetLength, &outLength);
+          MaskToday(cType, buffer);
           digest.AddNumber(id);
           digest.AddNumber(outLength);
           digest.AddNumber(piece);
@@ -463,7 +486,7 @@ TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
       digest.AddNumber(outLength);
     }
   }
-  EXPECT_EQ(digest.hash, 16070792224869176054ull);
+  EXPECT_EQ(digest.hash, 400220214147563958ull);
 }
 
 }  // namespace
