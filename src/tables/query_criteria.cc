@@ -174,6 +174,10 @@ bool HasByteAbove127(std::string_view text) {
 // emptiness the two read apart, and an ordering of texts splits a common
 // start its own way (a tab sorts before the blank here, after the end there).
 bool EntryOnlyNarrows(const TableCursor& cursor, const Entry& entry) {
+  // A time of day reads here without its milliseconds, which the service
+  // keeps: 12:00:00.500 equals 12:00:00 here but not there.
+  if (entry.column->fieldKind == FieldKind::kTimeOfDay && entry.length != -1 && entry.value != nullptr)
+    return entry.op != kCriterionEx && entry.op != kCriterionLte;
   if (entry.column->fieldKind != FieldKind::kText && entry.column->fieldKind != FieldKind::kUser) return true;
   if (entry.length == -1 || entry.value == nullptr)
     return entry.op == kCriterionEx && cursor.connection != nullptr && cursor.connection->emptyTextIsNull != 0;
