@@ -591,3 +591,6 @@ SELECT {fn CONVERT(Since, SQL_BIGINT)} FROM "Shop: Customers"
 =====
 #: IFNULL of text and a date
 SELECT {fn IFNULL(Name, Since)} FROM "Shop: Customers"
+=====
+#: SUM over a checkbox counts the checked rows as an INTEGER
+SELECT SUM(Active) FROM "Shop: Customers"
