@@ -1,6 +1,7 @@
 // Times SortFile against GNU sort (one thread, the same 64 MiB) on files of
-// millions of records, checks that both put the keys in the same order, and
-// prints wall time, peak memory and their ratio. Run by hand in Release:
+// millions of records (text keys of 254 characters: a tenth as many),
+// checks that both put the keys in the same order, and prints wall time,
+// peak memory and their ratio. Run by hand in Release:
 //   sort_bench [millions ...]        (default 1 10 20)
 #include <spawn.h>
 #include <sys/resource.h>
@@ -32,12 +33,22 @@ struct DataSet {
   std::string order;                       // without the W section
   std::vector<std::string> gnu_keys;      // sort options
   int key_fields;                         // leading text fields that are keys
+  std::size_t text_width = 0;             // a text key's bytes, for the text sets
+  bool multibyte = false;                 // its characters take one to four bytes
 };
 
 const DataSet kKeys = {"C,N,E", 37, "S(1,12,C,A,14,10,N,D,25,8,E,A)F(FIX,37)",
                        {"-k1,1f", "-k2,2nr", "-k3,3n"}, 3};
 const DataSet kDistinct = {"DUPO", 26, "S(11,8,C,A,20,6,N,A)DUPO(B26,11,16)F(FIX,26)",
                            {"-u", "-k1,1f", "-k2,2n"}, 2};
+// Texts of 1 to 254 characters as a VARCHAR(254) key: blank-padded to the
+// key's width, then the record id. T254 is 254 bytes wide, what the key took
+// when a size counted bytes; T1016 holds the same texts in the width it
+// takes now, four bytes a character; T1016u fills that width with
+// characters of one to four bytes.
+const DataSet kText254 = {"T254", 259, "S(1,254,C,A)F(FIX,259)", {"-k1,1f"}, 1, 254};
+const DataSet kText1016 = {"T1016", 1021, "S(1,1016,C,A)F(FIX,1021)", {"-k1,1f"}, 1, 1016};
+const DataSet kText1016Utf8 = {"T1016u", 1021, "S(1,1016,C,A)F(FIX,1021)", {"-k1,1f"}, 1, 1016, true};
 
 std::string Padded(std::string text, std::size_t width) {
   text.resize(width, ' ');
@@ -72,9 +83,21 @@ std::string RandomLetters(std::mt19937_64& random, int count) {
   return text;
 }
 
+// 1 to 254 characters; A-Z and a-z sort alike, the others by their bytes.
+std::string RandomText(std::mt19937_64& random, bool multibyte) {
+  static const char* const kCharacters[] = {"a", "b", "C", "D", "\xC3\xA9", "\xC3\x9F", "\xCE\xA3", "\xD0\xB6",
+                                            "\xE6\x9D\xB1", "\xE4\xBA\xAC", "\xF0\x9F\x98\x80", "\xF0\x9F\xA4\xA3"};
+  const int count = 1 + static_cast<int>(random() % 254);
+  if (!multibyte) return RandomLetters(random, count);
+  std::string text;
+  for (int i = 0; i < count; ++i) text += kCharacters[random() % std::size(kCharacters)];
+  return text;
+}
+
 // The keys of one binary record as GNU sort sees them in the text rendering,
 // with the case folded the way both sorts ignore it.
 std::string KeyText(const DataSet& set, const char* record) {
+  if (set.text_width > 0) return LowerCopyAZ(Trimmed(record, set.text_width));
   if (&set == &kKeys) {
     double value;
     std::memcpy(&value, record + 24, 8);
@@ -84,6 +107,7 @@ std::string KeyText(const DataSet& set, const char* record) {
 }
 
 std::string KeyTextOfLine(const DataSet& set, const std::string& line) {
+  if (set.text_width > 0) return LowerCopyAZ(line.substr(0, line.find('\t')));
   std::size_t end = 0;
   for (int i = 0; i < set.key_fields && end != std::string::npos; ++i) end = line.find('\t', end + (i ? 1 : 0));
   std::string keys = line.substr(0, end);
@@ -114,7 +138,12 @@ bool Generate(const DataSet& set, std::size_t count, const std::string& binary_p
   for (std::size_t i = 0; i < count; ++i) {
     std::string record;
     std::string line;
-    if (&set == &kKeys) {
+    if (set.text_width > 0) {
+      std::string text = RandomText(random, set.multibyte);
+      auto id = static_cast<std::uint32_t>(i);
+      record = Padded(text, set.text_width) + " " + std::string(reinterpret_cast<const char*>(&id), 4);
+      line = text + "\t" + std::to_string(id) + "\n";
+    } else if (&set == &kKeys) {
       std::string letters = Padded(RandomLetters(random, 3), 12);
       std::string cents = CentsText(static_cast<std::int64_t>(random() % 20000001) - 10000000);
       double value = static_cast<double>(static_cast<std::int64_t>(random() % (1ull << 31)) - (1ll << 30)) / 1024;
@@ -315,6 +344,10 @@ int main(int argc, char** argv) {
     }
     RunOne(kKeys, count, dir);
     RunOne(kDistinct, count, dir);
+    // The text sets' records are some thirty times as long.
+    const std::size_t texts = count / 10;
+    if (fs::space(dir).available < texts * (1021 + 600) * 3) continue;
+    for (const DataSet* set : {&kText254, &kText1016, &kText1016Utf8}) RunOne(*set, texts, dir);
   }
   fs::remove_all(dir);
   return 0;

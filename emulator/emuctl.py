@@ -2,11 +2,13 @@
 """Shell-friendly start and stop of a background emulator, for bash scripts and C++
 test fixtures:
 
-    port=$(python3 emulator/emuctl.py start --pidfile /tmp/emu.pid -- --fixture emulator/fixtures/demo.json)
+    port=$(python3 emulator/emuctl.py start --pidfile /tmp/emu.pid [--owner PID] -- --fixture emulator/fixtures/demo.json)
     ...
     python3 emulator/emuctl.py stop --pidfile /tmp/emu.pid
 
-`start` returns once the emulator answers, printing its port on the first line."""
+`start` returns once the emulator answers, printing its port on the first line. With
+`--owner`, the emulator also stops by itself once that process is gone, so a test
+program that crashes before its `stop` leaves nothing running."""
 
 import argparse
 import os
@@ -23,6 +25,8 @@ from qbemu.launcher import PYTHON, RUN_PY, Client, read_port, wait_answering  # 
 def start(args, rest):
     log = open(args.log, "ab") if args.log else subprocess.DEVNULL
     cmd = [PYTHON, RUN_PY, "--port", str(args.port), "--pidfile", args.pidfile] + rest
+    if args.owner:
+        cmd += ["--owner", str(args.owner)]
     proc = subprocess.Popen(cmd, stdout=subprocess.PIPE, stderr=log, stdin=subprocess.DEVNULL,
                             start_new_session=True)
     deadline = time.monotonic() + args.timeout
@@ -72,6 +76,7 @@ def main():
     ap.add_argument("--port", type=int, default=0)
     ap.add_argument("--log", help="append the emulator's stderr to this file")
     ap.add_argument("--timeout", type=float, default=20)
+    ap.add_argument("--owner", type=int, help="the emulator stops when the process with this id is gone")
     args = ap.parse_args(argv)
     return start(args, rest) if args.command == "start" else stop(args)
 

@@ -79,9 +79,9 @@ QUERIES = [
      "so its order columns are empty (NULL)",
      'SELECT c."Record ID_", c.Name, o."Order No" FROM "Sales: Customers" c LEFT OUTER JOIN "Sales: Orders" o '
      'ON o."Related Customer" = c."Record ID_" WHERE c."Record ID_" >= 6'),
-    ("Scalar functions over non-ASCII text and dates",
-     'SELECT Name, {fn UCASE(Name)}, {fn LENGTH(Name)}, {fn YEAR("Customer Since")} FROM "Sales: Customers" '
-     'WHERE Name <> \'\''),
+    ("Scalar functions over non-ASCII text and dates: lengths, cuts and case count whole characters",
+     'SELECT Name, {fn UCASE(Name)}, {fn LEFT(Name, 2)}, {fn SUBSTRING(Name, 2, 3)}, {fn LENGTH(Name)}, '
+     '{fn YEAR("Customer Since")} FROM "Sales: Customers" WHERE Name <> \'\''),
     ("ORDER BY, sorted by the driver in a temporary file: the larger orders, largest first",
      'SELECT "Order No", Amount, "Ordered At" FROM "Sales: Orders" WHERE Amount > 2500 ORDER BY Amount DESC'),
     ("GROUP BY with HAVING: customers with three orders or more, their number and total, largest total first; "

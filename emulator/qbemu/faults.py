@@ -4,7 +4,8 @@ copes with service errors and broken transports."""
 import re
 import threading
 
-KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit")
+KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit", "drop_after", "cut", "late",
+         "endless")
 
 
 class Fault:
@@ -20,12 +21,18 @@ class Fault:
         self.truncate = bool(want.get("truncate"))
         self.malformed = bool(want.get("malformed"))
         self.omit = want.get("omit")  # a tag name
+        # After the action ran: no reply at all, half a reply, or a reply this many seconds late.
+        self.drop_after = bool(want.get("drop_after"))
+        self.cut = bool(want.get("cut"))
+        self.late = float(want.get("late", 0) or 0)
+        self.endless = bool(want.get("endless"))  # downloads only
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
-                    self.truncate, self.malformed, self.omit)):
+                    self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
+                    self.endless)):
             raise ValueError("a fault needs one of " + ", ".join(KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
@@ -73,6 +80,12 @@ class Faults:
                         self.pending.remove(fault)
                     return fault
         return None
+
+
+# An endless download's pace: fast enough to outlast any sane size or time
+# bound, slow enough not to fill a test machine's disk before one ends it.
+ENDLESS_BLOCK = 65536
+ENDLESS_PAUSE = 0.01
 
 
 def truncated(body):

@@ -123,7 +123,8 @@ class EmulatorProcess:
     """Runs run.py in a child process. Use as a context manager, or start()/stop()."""
 
     def __init__(self, fixtures=(), db=None, tls=None, extra_args=(), timeout=20):
-        self.args = [PYTHON, RUN_PY, "--port", "0", "--host", "127.0.0.1"]
+        # The emulator ends with the process that started it, even one that dies without stop().
+        self.args = [PYTHON, RUN_PY, "--port", "0", "--host", "127.0.0.1", "--owner", str(os.getpid())]
         for f in fixtures:
             self.args += ["--fixture", f]
         if db:

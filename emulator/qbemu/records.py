@@ -70,6 +70,17 @@ def materialize(store, fields, rows):
     return rows
 
 
+def _listed_rids(tree):
+    """The record ids of a query that only names record ids ({3.EX.'n'} joined by OR), else None."""
+    leaves = tree[1] if tree is not None and tree[0] == "or" else [tree]
+    rids = set()
+    for leaf in leaves:
+        if leaf is None or leaf[0] != "crit" or leaf[1] != 3 or leaf[2] != "EX" or not leaf[3].isdigit():
+            return None
+        rids.add(int(leaf[3]))
+    return rids
+
+
 def select_rids(store, table, fields, query_text, slist, orders):
     """Record ids matching the query, ordered by the sort fields and then by rid."""
     tdbid = table["dbid"]
@@ -86,6 +97,10 @@ def select_rids(store, table, fields, query_text, slist, orders):
         if tree is None and all(f == 3 for f in slist):
             rids = store.all_rids(tdbid)
             return rids[::-1] if slist and orders[0] == "D" else rids
+        listed = _listed_rids(tree)
+        if listed is not None and not slist:
+            # A purge's list of record ids needs no look at any value.
+            return [rid for rid in store.all_rids(tdbid) if rid in listed]
         rows = materialize(store, fields, store.all_records(tdbid))
         rows = [r for r in rows if predicate(r[2])]
         # Sort on the last key first: Python's sort is stable, so earlier keys win

@@ -83,9 +83,9 @@ def parse_body(body):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "QuickBaseEmulator/1.0"
-    # Headers and body go out in two writes; with Nagle's algorithm the body
-    # would wait for the client's delayed acknowledgement (some 40 ms) on
-    # every reply.
+    # With Nagle's algorithm a reply's last small segment would wait for the
+    # client's delayed acknowledgement of the one before (some 40 ms); each
+    # reply also goes out in one write (send).
     disable_nagle_algorithm = True
     timeout = 120
 
@@ -110,15 +110,25 @@ class Handler(BaseHTTPRequestHandler):
         length = int(self.headers.get("Content-Length") or 0)
         return self.rfile.read(length) if length > 0 else b""
 
-    def send(self, status, content_type, body, headers=()):
+    def send(self, status, content_type, body, headers=(), cut=False):
+        """Sends the reply in one write, headers and body together. With cut, the headers
+        announce the whole body, half of it follows and the connection closes."""
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         for name, value in headers:
             self.send_header(name, value)
-        self.end_headers()
-        if self.command != "HEAD":
-            self.wfile.write(body)
+        # What end_headers would write on its own goes out with the body instead.
+        self._headers_buffer.append(b"\r\n")
+        head = b"".join(self._headers_buffer)
+        self._headers_buffer = []
+        if self.command == "HEAD":
+            body = b""
+        if cut:
+            body = faults.truncated(body)
+        self.wfile.write(head + body)
+        if cut:
+            self.drop()
 
     def send_json(self, status, data):
         self.send(status, "application/json", json.dumps(data, indent=1).encode("utf-8"))
@@ -170,14 +180,18 @@ class Handler(BaseHTTPRequestHandler):
         if self.fail_early(fault, "text/html", b"<html><body>Injected HTTP failure</body></html>\n"):
             return
         reply, ctype, cookies, code = self.api(action, m.group(1), body, entry, fault)
+        entry["errcode"] = code
         if fault is not None and fault.truncate:
             reply = faults.truncated(reply)
         if fault is not None and fault.malformed:
             reply = faults.malformed(reply)
         if fault is not None and fault.omit:
             reply = faults.omitted(reply, fault.omit)
-        entry["errcode"] = code
-        self.send(200, ctype, reply, [("Set-Cookie", c) for c in cookies])
+        if fault is not None and fault.late:
+            time.sleep(fault.late)
+        if fault is not None and fault.drop_after:
+            return self.drop()
+        self.send(200, ctype, reply, [("Set-Cookie", c) for c in cookies], cut=fault is not None and fault.cut)
 
     def api(self, action, dbid, body, entry, fault):
         """Runs one API request; returns (body bytes, content type, cookies, errcode)."""
@@ -237,6 +251,8 @@ class Handler(BaseHTTPRequestHandler):
         fault = self.emu.faults.take("download")
         if self.fail_early(fault, "text/plain", b"Injected HTTP failure\n"):
             return
+        if fault is not None and fault.endless:
+            return self.send_endless("application/octet-stream")
         ticket = args.get("ticket") or self.cookie_ticket()
         first, second = actions.download(self.emu.store, dbid, rid, fid, ticket, args.get("usertoken"))
         if isinstance(first, int):
@@ -246,6 +262,21 @@ class Handler(BaseHTTPRequestHandler):
             body = faults.truncated(body)
         self.send(200, "application/octet-stream", body,
                   [("Content-Disposition", 'attachment; filename="%s"' % first.replace('"', "'"))])
+
+    def send_endless(self, content_type):
+        """Zero bytes without end and without a length, until the client hangs up."""
+        self.close_connection = True
+        self.send_response(200)
+        self.send_header("Content-Type", content_type)
+        self.send_header("Connection", "close")
+        self.end_headers()
+        block = b"\0" * faults.ENDLESS_BLOCK
+        try:
+            while True:
+                self.wfile.write(block)
+                time.sleep(faults.ENDLESS_PAUSE)
+        except OSError:
+            pass
 
 
 def _encoding(name):

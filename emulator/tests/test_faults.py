@@ -2,9 +2,11 @@
 
 import http.client
 import time
+import types
 import unittest
 import xml.etree.ElementTree as ET
 
+from qbemu.server import Handler
 from tests.base import ALICE, ITEMS, EmulatorTest
 
 
@@ -70,6 +72,23 @@ class Faults(EmulatorTest):
         self.raw("API_AddRecord", fields=[(6, "lands anyway")])
         self.assertEqual(self.count(), 6)        # the write happened; only the reply broke
 
+    def test_faults_after_the_action_ran(self):
+        # Each write lands although its reply never arrives whole.
+        cases = (({"drop_after": True}, (http.client.HTTPException, ConnectionError)),
+                 ({"cut": True}, http.client.IncompleteRead),
+                 ({"late": 0.4}, None))
+        for n, (kind, broken) in enumerate(cases, start=6):
+            with self.subTest(kind=kind):
+                self.fault(action="API_AddRecord", **kind)
+                start = time.monotonic()
+                if broken is None:
+                    self.assertIn(b"<errcode>0</errcode>", self.raw("API_AddRecord", fields=[(6, "x")])[2])
+                    self.assertGreaterEqual(time.monotonic() - start, 0.4)
+                else:
+                    with self.assertRaises(broken):
+                        self.raw("API_AddRecord", fields=[(6, "x")])
+                self.assertEqual(self.count(), n)
+
     def test_omitted_element(self):
         self.fault(action="API_Authenticate", omit="userid")
         for expected in (None, ALICE):
@@ -82,6 +101,13 @@ class Faults(EmulatorTest):
         self.fault(action="download", http_status=502)
         status, _, _ = self.c.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
         self.assertEqual(status, 502)
+        self.fault(action="download", endless=True)
+        connection = http.client.HTTPConnection(self.c.host, self.c.port, timeout=10)
+        connection.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
+        reply = connection.getresponse()
+        self.assertEqual((reply.status, reply.getheader("Content-Length")), (200, None))
+        self.assertEqual(len(reply.read(1 << 20)), 1 << 20)
+        connection.close()
         added = self.fault(action="API_DoQuery", errcode=75, count=3)["added"][0]
         self.assertEqual((added["errcode"], added["count"]), (75, 3))
         self.assertEqual(len(self.c.admin("GET", "faults")["pending"]), 1)
@@ -115,6 +141,22 @@ class RequestLog(EmulatorTest):
         self.assertEqual(len(only), 1)
         self.c.admin("POST", "log/clear")
         self.assertEqual(self.c.admin("GET", "log")["entries"], [])
+
+
+
+class OneWrite(unittest.TestCase):
+    def test_a_reply_goes_out_in_one_write(self):
+        # Headers and body in separate small writes would wait on the client's
+        # delayed acknowledgement on a kept-open connection.
+        writes = []
+        handler = Handler.__new__(Handler)
+        handler.wfile = types.SimpleNamespace(write=writes.append)
+        handler.request_version, handler.command = "HTTP/1.1", "POST"
+        handler.requestline, handler.client_address = "POST /db/x HTTP/1.1", ("127.0.0.1", 0)
+        handler.server = types.SimpleNamespace(emu=types.SimpleNamespace(verbose=False))
+        handler.send(200, "application/xml", b"<qdbapi/>")
+        self.assertEqual(len(writes), 1)
+        self.assertTrue(writes[0].startswith(b"HTTP/1.1 200 ") and writes[0].endswith(b"\r\n\r\n<qdbapi/>"))
 
 
 if __name__ == "__main__":

@@ -5,6 +5,7 @@ import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 
 from qbemu.launcher import PYTHON, Client, EmulatorProcess
@@ -115,6 +116,24 @@ class ShellHelper(unittest.TestCase):
             self.assertFalse(client.ping())
             with self.assertRaises(ProcessLookupError):
                 os.kill(pid, 0)
+
+    def test_the_emulator_ends_with_its_owner(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            pidfile = os.path.join(tmp, "emu.pid")
+            owner = subprocess.Popen(["sleep", "30"])
+            try:
+                out = subprocess.run([PYTHON, EMUCTL, "start", "--pidfile", pidfile, "--owner", str(owner.pid),
+                                      "--", "--fixture", DEMO], capture_output=True, text=True, timeout=30)
+                self.assertEqual(out.returncode, 0, out.stderr)
+                client = Client("127.0.0.1", int(out.stdout.splitlines()[0]))
+                self.assertTrue(client.ping())
+            finally:
+                owner.kill()
+                owner.wait()
+            deadline = time.monotonic() + 10
+            while client.ping() and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.assertFalse(client.ping())
 
     def test_bad_fixture_fails_the_start(self):
         with tempfile.NamedTemporaryFile("w", suffix=".json") as bad:

@@ -4,7 +4,6 @@
 
 #include <cfloat>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -175,6 +174,10 @@ void StoreAs(void* target, T value) {
   std::memcpy(target, &value, sizeof value);
 }
 
+// Fraction digits dropped on the way into a fixed-size C value are a
+// fractional truncation, not a cut string.
+MessageId AsFractional(MessageId id) { return id == kMsgDataTruncated ? kMsgFractionalTruncation : id; }
+
 MessageId DeliverSigned(const ExactNumber& number, SQLSMALLINT cType, void* target) {
   std::int64_t minimum = INT64_MIN, maximum = INT64_MAX, value = 0;
   if (cType == SQL_C_STINYINT) minimum = INT8_MIN, maximum = INT8_MAX;
@@ -186,7 +189,7 @@ MessageId DeliverSigned(const ExactNumber& number, SQLSMALLINT cType, void* targ
   if (cType == SQL_C_SSHORT) StoreAs(target, static_cast<std::int16_t>(value));
   if (cType == SQL_C_SLONG) StoreAs(target, static_cast<std::int32_t>(value));
   if (cType == SQL_C_SBIGINT) StoreAs(target, value);
-  return id;
+  return AsFractional(id);
 }
 
 MessageId DeliverUnsigned(const ExactNumber& number, SQLSMALLINT cType, void* target) {
@@ -195,13 +198,15 @@ MessageId DeliverUnsigned(const ExactNumber& number, SQLSMALLINT cType, void* ta
   if (cType == SQL_C_UTINYINT) maximum = UINT8_MAX;
   if (cType == SQL_C_USHORT) maximum = UINT16_MAX;
   if (cType == SQL_C_ULONG) maximum = UINT32_MAX;
+  // A bit takes 0 <= x < 2 only; below 0 nothing is truncated toward it.
+  if (cType == SQL_C_BIT && number.negative) return kMsgOutOfRange;
   const MessageId id = ExactNumberToUint64(number, maximum, value);
   if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
   if (cType == SQL_C_BIT || cType == SQL_C_UTINYINT) StoreAs(target, static_cast<std::uint8_t>(value));
   if (cType == SQL_C_USHORT) StoreAs(target, static_cast<std::uint16_t>(value));
   if (cType == SQL_C_ULONG) StoreAs(target, static_cast<std::uint32_t>(value));
   if (cType == SQL_C_UBIGINT) StoreAs(target, value);
-  return id;
+  return AsFractional(id);
 }
 
 MessageId DeliverReal(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
@@ -230,14 +235,15 @@ MessageId DeliverNumber(const SqlSourceView& value, SQLSMALLINT cType, void* tar
     SQL_NUMERIC_STRUCT numeric{};
     const MessageId fitted = ExactToNumericStruct(number, numeric);
     if (fitted == kMsgSuccess || fitted == kMsgDataTruncated) StoreAs(target, numeric);
-    return fitted;
+    return AsFractional(fitted);
   }
   const bool isSigned = cType == SQL_C_STINYINT || cType == SQL_C_SSHORT || cType == SQL_C_SLONG ||
                         cType == SQL_C_SBIGINT;
   return isSigned ? DeliverSigned(number, cType, target) : DeliverUnsigned(number, cType, target);
 }
 
-// The source as a timestamp; text may be any of the three literals.
+// The source as a timestamp; text may be any of the three literals, and
+// text that is none of them is 22018.
 MessageId SourceAsTimestamp(const SqlSourceView& value, SQL_TIMESTAMP_STRUCT& t, bool& hasDate, bool& hasTime) {
   hasDate = hasTime = true;
   if (value.kind == Kind::kTimestamp) {
@@ -263,22 +269,15 @@ MessageId SourceAsTimestamp(const SqlSourceView& value, SQL_TIMESTAMP_STRUCT& t,
   } else if (ParseTimeLiteral(value.bytes.data(), length, parsed.time) == kMsgSuccess) {
     parsed.kind = Kind::kTime;
   } else {
-    return kMsgConversionError;
+    return kMsgAssignmentError;
   }
   return SourceAsTimestamp(parsed, t, hasDate, hasTime);
 }
 
-// The process zone's current date into a timestamp's date fields.
-MessageId StoreToday(SQL_TIMESTAMP_STRUCT& t) {
-  const auto now = std::chrono::system_clock::now().time_since_epoch();
-  SQL_TIMESTAMP_STRUCT today{};
-  const MessageId id =
-      EpochMsToTimestamp(std::chrono::duration_cast<std::chrono::milliseconds>(now).count(), TimeZoneRule{}, today);
-  if (id != kMsgSuccess) return id;
-  t.year = today.year;
-  t.month = today.month;
-  t.day = today.day;
-  return kMsgSuccess;
+// A date has no time for a time target, a time no date for a date target:
+// 07006 between the types, 22018 for a text that holds the wrong literal.
+MessageId MissingPart(const SqlSourceView& value) {
+  return value.kind == Kind::kText ? kMsgAssignmentError : kMsgConversionError;
 }
 
 MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* target) {
@@ -287,19 +286,19 @@ MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* t
   const MessageId id = SourceAsTimestamp(value, t, hasDate, hasTime);
   if (id != kMsgSuccess) return id;
   if (cType == SQL_C_DATE || cType == SQL_C_TYPE_DATE) {
-    if (!hasDate) return kMsgConversionError;
+    if (!hasDate) return MissingPart(value);
     StoreAs(target, SQL_DATE_STRUCT{t.year, t.month, t.day});
-    return t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
+    return t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0 ? kMsgSuccess : kMsgFractionalTruncation;
   }
   if (cType == SQL_C_TIME || cType == SQL_C_TYPE_TIME) {
-    if (!hasTime) return kMsgConversionError;
+    if (!hasTime) return MissingPart(value);
     StoreAs(target, SQL_TIME_STRUCT{t.hour, t.minute, t.second});
-    return t.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
+    return t.fraction == 0 ? kMsgSuccess : kMsgFractionalTruncation;
   }
-  // A time of day stands on the current date, as ODBC has it; readers such
-  // as pyodbc fetch every time column into a timestamp.
+  // A time of day stands on today's date.
   if (!hasDate) {
-    if (MessageId today = StoreToday(t)) return today;
+    const SQL_DATE_STRUCT today = LocalDateToday();
+    t = SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, t.hour, t.minute, t.second, 0};
   }
   StoreAs(target, t);
   return kMsgSuccess;
@@ -331,7 +330,7 @@ MessageId DeliverWhole(const SqlSourceView& value, SQLSMALLINT cType, SQLLEN* pi
   // Fill a scratch copy so a failed conversion leaves the buffer as it was.
   alignas(8) unsigned char scratch[sizeof(SQL_NUMERIC_STRUCT) + sizeof(SQL_TIMESTAMP_STRUCT)];
   id = DeliverFixed(value, cType, scratch);
-  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  if (id != kMsgSuccess && id != kMsgFractionalTruncation) return id;
   std::memcpy(target, scratch, size);
   FinishWhole(pieceOffset, outLength, size);
   return id;
@@ -398,12 +397,16 @@ MessageId DeliverNumericAt(const SqlSourceView& value, std::int32_t precision, s
   SQL_NUMERIC_STRUCT numeric{};
   id = ExactToNumericStructAt(number, precision, scale, numeric);
   if (id == kMsgSuccess || id == kMsgDataTruncated) StoreAs(target, numeric);
-  return id;
+  return AsFractional(id);
 }
 
 MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength) {
-  if (cType == SQL_C_BINARY) return DeliverBinary(value, variableLength, pieceOffset, target, targetLength, outLength);
+  // A number's bytes (a decimal's text) go whole or not at all.
+  if (cType == SQL_C_BINARY) {
+    const bool pieces = variableLength && value.kind != Kind::kNumber;
+    return DeliverBinary(value, pieces, pieceOffset, target, targetLength, outLength);
+  }
   if (cType == SQL_C_CHAR || cType == SQL_C_WCHAR) {
     char scratch[kScratchSize];
     DisplayText display;

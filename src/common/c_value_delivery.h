@@ -38,6 +38,6 @@ MessageId DeliverSqlSource(const SqlSourceView& value, bool variableLength, SQLL
                            void* target, SQLLEN targetLength, SQLLEN* outLength);
 
 // SQL_C_NUMERIC at the given precision and scale (ExactToNumericStructAt);
-// target receives the struct unless the value can't be held. 0, 1002, 1009
-// for a value that is no number, 1011, 1012.
+// target receives the struct unless the value can't be held. 0, 1098 for
+// fraction digits cut, 1009 for a value that is no number, 1011, 1012.
 MessageId DeliverNumericAt(const SqlSourceView& value, std::int32_t precision, std::int32_t scale, void* target);

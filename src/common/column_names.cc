@@ -3,12 +3,12 @@
 
 #include <algorithm>
 
+#include "platform/utf8_text.h"
+
 namespace {
 
 constexpr std::size_t kHostNameCharacters = 63;
 constexpr std::size_t kNameCharacters = 127;
-
-bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
 bool KeptWithoutHostFlag(char c, bool hyphenFlag) {
   if (static_cast<unsigned char>(c) >= 0x80) return true;
@@ -29,13 +29,9 @@ std::string ReplaceCharacters(std::string_view label, bool hostFlag, bool hyphen
 }
 
 std::string LastCharacters(const std::string& name, std::size_t count) {
-  std::size_t start = name.size();
-  std::size_t seen = 0;
-  while (start > 0 && seen < count) {
-    --start;
-    if (!IsContinuationByte(name[start])) ++seen;
-  }
-  return name.substr(start);
+  const std::size_t characters = CountUtf8Characters(name);
+  if (characters <= count) return name;
+  return name.substr(Utf8PrefixBytes(name, characters - count));
 }
 
 }  // namespace

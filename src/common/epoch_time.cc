@@ -2,6 +2,7 @@
 // date-time values and the service's epoch milliseconds.
 #include "common/epoch_time.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "common/datetime_text.h"
@@ -180,3 +181,12 @@ MessageId DayMsToTime(std::int64_t ms, SQL_TIME_STRUCT& time) {
 double DurationMsToValue(double ms, double multiplier) { return ms / EffectiveMultiplier(multiplier); }
 
 double DurationValueToMs(double value, double multiplier) { return value * EffectiveMultiplier(multiplier); }
+
+SQL_DATE_STRUCT LocalDateToday() {
+  const std::int64_t ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+          .count();
+  SQL_TIMESTAMP_STRUCT now{};
+  if (EpochMsToTimestamp(ms, TimeZoneRule{}, now) != kMsgSuccess) return SQL_DATE_STRUCT{1970, 1, 1};
+  return SQL_DATE_STRUCT{now.year, now.month, now.day};
+}

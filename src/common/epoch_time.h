@@ -75,6 +75,10 @@ MessageId EpochMsToTimestamp(std::int64_t ms, const TimeZoneRule& rule, SQL_TIME
 // sides of the UTC one. A fixed offset is always steady.
 bool OffsetSteadyAround(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRule& rule);
 
+// Today's date in the process's time zone: the date ODBC gives a time of
+// day that becomes a timestamp.
+SQL_DATE_STRUCT LocalDateToday();
+
 // Times of day: milliseconds since midnight. 1009 for an invalid time; 1011
 // for milliseconds outside one day. Milliseconds below a second are dropped.
 MessageId TimeToDayMs(const SQL_TIME_STRUCT& time, std::int64_t& ms);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/text_fold.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ std::string_view SignificantPattern(std::string_view pattern, char escape) {
 // Steps over one UTF-8 character: its lead byte and any continuation bytes.
 std::size_t NextCharacter(std::string_view text, std::size_t at) {
   ++at;
-  while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+  while (at < text.size() && IsUtf8Continuation(text[at])) ++at;
   return at;
 }
 

@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include <sql.h>
@@ -11,7 +12,8 @@
 
 #include "common/datetime_text.h"
 #include "common/decimal_text.h"
-#include "common/utf16_text.h"
+#include "common/epoch_time.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -44,34 +46,20 @@ std::string ValueText(const ApplicationValue& value) {
   }
 }
 
-// A number cut to its leading digits would be another number: only fraction
-// digits may go.
-MessageId FitNumberText(std::string& text, std::size_t limit) {
-  if (text.size() <= limit) return kMsgSuccess;
-  const std::size_t point = text.find('.');
-  const std::size_t wholeLength = point == std::string::npos ? text.size() : point;
-  if (wholeLength > limit) return kMsgOutOfRange;
-  text.resize(limit);
-  if (!text.empty() && text.back() == '.') text.pop_back();
-  return kMsgDataTruncated;
-}
-
+// A character target's size counts characters. Text is cut to it (1002);
+// a number, date, time or the bytes of a binary value that does not fit
+// would read as another value and is refused (22001).
 MessageId StoreCharacter(ValueCell& target, const ApplicationValue& value, bool append) {
-  std::string text = ValueText(value);
+  const std::string text = ValueText(value);
   const std::size_t limit = SizeLimit(target);
-  MessageId fitted = kMsgSuccess;
-  if (IsNumberKind(value) && !append) {
-    fitted = FitNumberText(text, limit);
-    if (fitted == kMsgOutOfRange) return fitted;
-  }
-  // A character target's size counts characters.
   std::string stored = append ? target.bytes : std::string();
   const std::size_t held = CountUtf8Characters(stored);
   const std::size_t room = limit > held ? limit - held : 0;
   const std::size_t kept = Utf8PrefixBytes(text, room);
+  if (kept < text.size() && value.kind != Kind::kText) return kMsgStringRightTruncation;
   stored.append(text, 0, kept);
   target.bytes = std::move(stored);
-  return kept < text.size() ? kMsgDataTruncated : fitted;
+  return kept < text.size() ? kMsgDataTruncated : kMsgSuccess;
 }
 
 int HexDigitValue(char c) {
@@ -94,12 +82,16 @@ bool DecodeHex(const std::string& text, std::string& bytes) {
   return true;
 }
 
+// Binary data, or text as hexadecimal; numbers, dates and times have no
+// conversion to binary data.
 MessageId StoreBinary(ValueCell& target, const ApplicationValue& value, bool append) {
   std::string bytes;
   if (value.kind == Kind::kText) {
     if (!DecodeHex(value.bytes, bytes)) return kMsgAssignmentError;
+  } else if (value.kind == Kind::kBytes) {
+    bytes = value.bytes;
   } else {
-    bytes = value.bytes;  // binary data, or the raw C value of a fixed-size type
+    return kMsgConversionError;
   }
   std::string stored = append ? target.bytes : std::string();
   const std::size_t limit = SizeLimit(target);
@@ -110,14 +102,28 @@ MessageId StoreBinary(ValueCell& target, const ApplicationValue& value, bool app
   return kept < bytes.size() ? kMsgDataTruncated : kMsgSuccess;
 }
 
-// Any number-like value as an exact number; 1003 for dates and binary data.
+// Any number-like value as an exact number: text that is no number is
+// 22018; binary data holds a number's text (as a decimal is delivered to a
+// binary buffer), 22003 when it holds none; dates and times have no number.
 MessageId ValueAsExactNumber(const ApplicationValue& value, ExactNumber& number) {
   if (IsNumberKind(value)) {
     number = value.number;
     return kMsgSuccess;
   }
   if (value.kind == Kind::kText) return ReadExactNumber(value.bytes, number);
-  return kMsgNotSupportedDetail;
+  if (value.kind == Kind::kBytes) {
+    return ReadExactNumber(value.bytes, number) == kMsgSuccess ? kMsgSuccess : kMsgOutOfRange;
+  }
+  return kMsgConversionError;
+}
+
+// Binary data for a fixed-size target holds the target's own C value, as a
+// fixed-size value is delivered to a binary buffer: 22003 for any other
+// length.
+MessageId RawValue(const ApplicationValue& value, std::size_t size, void* out) {
+  if (value.bytes.size() != size) return kMsgOutOfRange;
+  std::memcpy(out, value.bytes.data(), size);
+  return kMsgSuccess;
 }
 
 MessageId StoreNumeric(ValueCell& target, const ApplicationValue& value) {
@@ -150,13 +156,51 @@ void IntegerRange(std::int16_t sqlType, std::int64_t& minimum, std::int64_t& max
   }
 }
 
+// The little-endian integer of binary data of exactly the type's width.
+MessageId RawInteger(const ApplicationValue& value, std::int16_t sqlType, std::int64_t& whole) {
+  switch (sqlType) {
+    case SQL_SMALLINT: {
+      std::int16_t v = 0;
+      if (MessageId id = RawValue(value, sizeof v, &v)) return id;
+      whole = v;
+      return kMsgSuccess;
+    }
+    case SQL_INTEGER: {
+      std::int32_t v = 0;
+      if (MessageId id = RawValue(value, sizeof v, &v)) return id;
+      whole = v;
+      return kMsgSuccess;
+    }
+    default: {
+      std::int8_t v = 0;
+      if (MessageId id = RawValue(value, sizeof v, &v)) return id;
+      whole = sqlType == SQL_BIT ? static_cast<std::uint8_t>(v) : v;
+      return sqlType == SQL_BIT && whole > 1 ? kMsgOutOfRange : kMsgSuccess;
+    }
+  }
+}
+
+// A bit takes 0 and 1: below 0 or from 2 on is 22003, a fraction between
+// them 22001.
+MessageId BitOf(const ExactNumber& number, std::int64_t& whole) {
+  if (number.negative) return kMsgOutOfRange;
+  const MessageId id = ExactNumberToInt64(number, 0, 1, whole);
+  return id == kMsgDataTruncated ? kMsgStringRightTruncation : id;
+}
+
 MessageId StoreInteger(ValueCell& target, const ApplicationValue& value) {
-  ExactNumber number;
-  MessageId id = ValueAsExactNumber(value, number);
-  if (id != kMsgSuccess) return id;
-  std::int64_t minimum = 0, maximum = 0, whole = 0;
-  IntegerRange(target.sqlType, minimum, maximum);
-  id = ExactNumberToInt64(number, minimum, maximum, whole);
+  std::int64_t whole = 0;
+  MessageId id = kMsgSuccess;
+  if (value.kind == Kind::kBytes) {
+    id = RawInteger(value, target.sqlType, whole);
+  } else {
+    ExactNumber number;
+    id = ValueAsExactNumber(value, number);
+    if (id != kMsgSuccess) return id;
+    std::int64_t minimum = 0, maximum = 0;
+    IntegerRange(target.sqlType, minimum, maximum);
+    id = target.sqlType == SQL_BIT ? BitOf(number, whole) : ExactNumberToInt64(number, minimum, maximum, whole);
+  }
   if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
   target.value.number = static_cast<double>(whole);
   return id;
@@ -164,14 +208,20 @@ MessageId StoreInteger(ValueCell& target, const ApplicationValue& value) {
 
 MessageId StoreDouble(ValueCell& target, const ApplicationValue& value) {
   double number = value.real;
-  if (value.kind != Kind::kReal) {
+  if (value.kind == Kind::kBytes && target.sqlType == SQL_REAL) {
+    float single = 0;
+    if (MessageId id = RawValue(value, sizeof single, &single)) return id;
+    number = single;
+  } else if (value.kind == Kind::kBytes) {
+    if (MessageId id = RawValue(value, sizeof number, &number)) return id;
+  } else if (value.kind != Kind::kReal) {
     ExactNumber exact;
     MessageId id = ValueAsExactNumber(value, exact);
     if (id == kMsgSuccess) id = ExactNumberToDouble(exact, number);
     if (id != kMsgSuccess) return id;
   }
   const double limit = target.sqlType == SQL_REAL ? FLT_MAX : DBL_MAX;
-  if (std::fabs(number) > limit) return kMsgOutOfRange;
+  if (!std::isfinite(number) || std::fabs(number) > limit) return kMsgOutOfRange;
   target.value.number = number;
   return kMsgSuccess;
 }
@@ -180,77 +230,95 @@ bool TimeIsMidnight(const SQL_TIMESTAMP_STRUCT& t) {
   return t.hour == 0 && t.minute == 0 && t.second == 0 && t.fraction == 0;
 }
 
-bool ValidTimestamp(const SQL_TIMESTAMP_STRUCT& t) {
-  return IsValidDate(t.year, t.month, t.day, true) && IsValidTimeOfDay(t.hour, t.minute, t.second) &&
-         t.fraction <= 999999999;
-}
+// A date, a time of day or a timestamp, as a timestamp with the parts it has.
+struct Moment {
+  SQL_TIMESTAMP_STRUCT t{};
+  bool hasDate = true;
+  bool hasTime = true;
+};
 
-// Text for a date target: a date literal, or a timestamp literal whose time
-// is dropped.
-MessageId TextAsTimestamp(const std::string& text, SQL_TIMESTAMP_STRUCT& timestamp, bool dateFirst) {
-  SQL_DATE_STRUCT date{};
+// Text holds any of the three literals; anything else is 22018.
+MessageId TextAsMoment(const std::string& text, Moment& m) {
   const auto length = static_cast<SQLLEN>(text.size());
-  if (!dateFirst && ParseTimestampLiteral(text.data(), length, timestamp) == kMsgSuccess) return kMsgSuccess;
+  if (ParseTimestampLiteral(text.data(), length, m.t) == kMsgSuccess) return kMsgSuccess;
+  SQL_DATE_STRUCT date{};
+  SQL_TIME_STRUCT time{};
   if (ParseDateLiteral(text.data(), length, date) == kMsgSuccess) {
-    timestamp = SQL_TIMESTAMP_STRUCT{date.year, date.month, date.day, 0, 0, 0, 0};
-    return kMsgSuccess;
+    m.t = SQL_TIMESTAMP_STRUCT{date.year, date.month, date.day, 0, 0, 0, 0};
+    m.hasTime = false;
+  } else if (ParseTimeLiteral(text.data(), length, time) == kMsgSuccess) {
+    m.t = SQL_TIMESTAMP_STRUCT{0, 0, 0, time.hour, time.minute, time.second, 0};
+    m.hasDate = false;
+  } else {
+    return kMsgAssignmentError;
   }
-  return ParseTimestampLiteral(text.data(), length, timestamp);
+  return kMsgSuccess;
 }
 
+// The application's structures, or binary data holding the target's own
+// structure (22003 for any other length).
+MessageId StructAsMoment(const ApplicationValue& value, std::int16_t targetType, Moment& m) {
+  const bool raw = value.kind == Kind::kBytes;
+  if ((raw && targetType == kValueDate) || value.kind == Kind::kDate) {
+    SQL_DATE_STRUCT date = value.date;
+    if (raw && RawValue(value, sizeof date, &date) != kMsgSuccess) return kMsgOutOfRange;
+    m.t = SQL_TIMESTAMP_STRUCT{date.year, date.month, date.day, 0, 0, 0, 0};
+    m.hasTime = false;
+  } else if ((raw && targetType == kValueTime) || value.kind == Kind::kTime) {
+    SQL_TIME_STRUCT time = value.time;
+    if (raw && RawValue(value, sizeof time, &time) != kMsgSuccess) return kMsgOutOfRange;
+    m.t = SQL_TIMESTAMP_STRUCT{0, 0, 0, time.hour, time.minute, time.second, 0};
+    m.hasDate = false;
+  } else if (raw || value.kind == Kind::kTimestamp) {
+    m.t = value.timestamp;
+    if (raw && RawValue(value, sizeof m.t, &m.t) != kMsgSuccess) return kMsgOutOfRange;
+  } else {
+    return kMsgConversionError;  // numbers have no date or time
+  }
+  const bool valid = (!m.hasDate || IsValidDate(m.t.year, m.t.month, m.t.day, true)) &&
+                     (!m.hasTime || (IsValidTimeOfDay(m.t.hour, m.t.minute, m.t.second) && m.t.fraction <= 999999999));
+  return valid ? kMsgSuccess : kMsgInvalidDatetimeFormat;
+}
+
+MessageId MomentOf(const ValueCell& target, const ApplicationValue& value, Moment& m) {
+  return value.kind == Kind::kText ? TextAsMoment(value.bytes, m) : StructAsMoment(value, target.valueType, m);
+}
+
+// The part a target needs and the value lacks: a text holding the wrong
+// literal is 22018, a value of the other type 07006.
+MessageId MissingPart(const ApplicationValue& value) {
+  return value.kind == Kind::kText ? kMsgAssignmentError : kMsgConversionError;
+}
+
+// A date target drops no time (22008).
 MessageId StoreDate(ValueCell& target, const ApplicationValue& value) {
-  SQL_TIMESTAMP_STRUCT timestamp{};
-  if (value.kind == Kind::kText) {
-    if (TextAsTimestamp(value.bytes, timestamp, true) != kMsgSuccess) return kMsgConversionError;
-  } else if (value.kind == Kind::kDate) {
-    timestamp = SQL_TIMESTAMP_STRUCT{value.date.year, value.date.month, value.date.day, 0, 0, 0, 0};
-  } else if (value.kind == Kind::kTimestamp) {
-    timestamp = value.timestamp;
-  } else {
-    return kMsgNotSupportedDetail;
-  }
-  if (!ValidTimestamp(timestamp)) return kMsgConversionError;
-  target.value.date = SQL_DATE_STRUCT{timestamp.year, timestamp.month, timestamp.day};
-  return TimeIsMidnight(timestamp) ? kMsgSuccess : kMsgDataTruncated;
+  Moment m;
+  if (MessageId id = MomentOf(target, value, m)) return id;
+  if (!m.hasDate) return MissingPart(value);
+  if (m.hasTime && !TimeIsMidnight(m.t)) return kMsgDatetimeFieldOverflow;
+  target.value.date = SQL_DATE_STRUCT{m.t.year, m.t.month, m.t.day};
+  return kMsgSuccess;
 }
 
+// A time target takes the time of a timestamp, and drops no fraction (22008).
 MessageId StoreTime(ValueCell& target, const ApplicationValue& value) {
-  SQL_TIMESTAMP_STRUCT timestamp{};
-  if (value.kind == Kind::kText) {
-    SQL_TIME_STRUCT time{};
-    const auto length = static_cast<SQLLEN>(value.bytes.size());
-    if (ParseTimeLiteral(value.bytes.data(), length, time) == kMsgSuccess) {
-      timestamp = SQL_TIMESTAMP_STRUCT{0, 0, 0, time.hour, time.minute, time.second, 0};
-    } else if (ParseTimestampLiteral(value.bytes.data(), length, timestamp) != kMsgSuccess) {
-      return kMsgConversionError;
-    }
-  } else if (value.kind == Kind::kTime) {
-    timestamp = SQL_TIMESTAMP_STRUCT{0, 0, 0, value.time.hour, value.time.minute, value.time.second, 0};
-  } else if (value.kind == Kind::kTimestamp) {
-    timestamp = value.timestamp;
-  } else {
-    return kMsgNotSupportedDetail;
-  }
-  if (!IsValidTimeOfDay(timestamp.hour, timestamp.minute, timestamp.second) || timestamp.fraction > 999999999) {
-    return kMsgConversionError;
-  }
-  target.value.time = SQL_TIME_STRUCT{timestamp.hour, timestamp.minute, timestamp.second};
-  return timestamp.fraction == 0 ? kMsgSuccess : kMsgDataTruncated;
+  Moment m;
+  if (MessageId id = MomentOf(target, value, m)) return id;
+  if (!m.hasTime) return MissingPart(value);
+  if (m.t.fraction != 0) return kMsgDatetimeFieldOverflow;
+  target.value.time = SQL_TIME_STRUCT{m.t.hour, m.t.minute, m.t.second};
+  return kMsgSuccess;
 }
 
+// A date is midnight of its day; a time of day stands on today's date.
 MessageId StoreTimestamp(ValueCell& target, const ApplicationValue& value) {
-  SQL_TIMESTAMP_STRUCT timestamp{};
-  if (value.kind == Kind::kText) {
-    if (TextAsTimestamp(value.bytes, timestamp, false) != kMsgSuccess) return kMsgConversionError;
-  } else if (value.kind == Kind::kTimestamp) {
-    timestamp = value.timestamp;
-  } else if (value.kind == Kind::kDate) {
-    timestamp = SQL_TIMESTAMP_STRUCT{value.date.year, value.date.month, value.date.day, 0, 0, 0, 0};
-  } else {
-    return kMsgNotSupportedDetail;
+  Moment m;
+  if (MessageId id = MomentOf(target, value, m)) return id;
+  if (!m.hasDate) {
+    const SQL_DATE_STRUCT today = LocalDateToday();
+    m.t = SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, m.t.hour, m.t.minute, m.t.second, 0};
   }
-  if (!ValidTimestamp(timestamp)) return kMsgConversionError;
-  target.value.timestamp = timestamp;
+  target.value.timestamp = m.t;
   return kMsgSuccess;
 }
 

@@ -197,7 +197,7 @@ MessageId ConvertSqlValueToNumeric(SQLSMALLINT sqlType, bool unsignedFlag, const
   }
   alignas(8) unsigned char scratch[sizeof(SQL_NUMERIC_STRUCT)];
   const MessageId id = DeliverNumericAt(value, precision, scale, scratch);
-  if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
+  if (!IsDeliveredValue(id)) return id;
   if (target != nullptr) std::memcpy(target, scratch, sizeof(SQL_NUMERIC_STRUCT));
   if (outLength != nullptr) *outLength = static_cast<SQLLEN>(sizeof(SQL_NUMERIC_STRUCT));
   return id;

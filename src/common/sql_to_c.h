@@ -28,19 +28,28 @@
 // character targets as their texts, binary values as upper-case hex; a
 // fixed-size C type is delivered whole and *outLength is its size.
 // Signless integer C types follow unsignedFlag; SQL_C_DEFAULT follows sqlType.
-// 0; 1002 cut (or fraction digits dropped); 1009 a pair of types without a
-// conversion, or text that is not a date or time; 1010 an unknown C type;
-// 1011 a value beyond the target's range or a number whose whole digits do
-// not fit a character buffer; 1012 text that is not a number; 1038 when a
-// piece offset shows the value was delivered completely before.
+// A time of day reaches a timestamp on today's date (LocalDateToday).
+// 0; 1002 a character or binary piece cut; 1098 fraction digits, or a
+// timestamp's time or fraction, dropped into a fixed-size value (01S07);
+// 1009 a pair of types ODBC lists no conversion for; 1010 an unknown C type;
+// 1011 a value beyond the target's range (a bit below 0 or from 2) or a
+// number whose whole digits do not fit a character buffer; 1012 text that is
+// not a number, or not the date, time or timestamp its target needs; 1038
+// when a piece offset shows the value was delivered completely before.
 MessageId ConvertSqlValueToCType(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,
                                  SQLLEN* pieceOffset, SQLSMALLINT cType, void* target, SQLLEN targetLength,
                                  SQLLEN* outLength);
 
+// The outcomes after which the target holds the value: 0, 1002 (a string
+// cut) and 1098 (a fraction, or a date's time, dropped into a C value).
+inline bool IsDeliveredValue(MessageId id) {
+  return id == kMsgSuccess || id == kMsgDataTruncated || id == kMsgFractionalTruncation;
+}
+
 // SQL_C_NUMERIC at an application descriptor's precision and scale, as ODBC
 // defines it (ConvertSqlValueToCType keeps the value's own scale). Sources
 // as above, binary ones refused (1009); a decimal or text source is read
-// exactly. 0; 1002 when fraction digits beyond the scale were cut; 1011
+// exactly. 0; 1098 when fraction digits beyond the scale were cut; 1011
 // when the whole digits need more than precision - scale places; 1012 text
 // that is no number. *outLength is the struct's size, or -1 for NULL.
 MessageId ConvertSqlValueToNumeric(SQLSMALLINT sqlType, bool unsignedFlag, const void* source, SQLLEN sourceLength,

@@ -1,8 +1,10 @@
 // UTF-8 <-> UTF-16LE conversion and cutting for SQL_C_WCHAR buffers; called by
-// the application-value and SQL-value conversions. UTF-8 cuts and counts.
+// the application-value and SQL-value conversions.
 #include "common/utf16_text.h"
 
 #include <cstdint>
+
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -12,28 +14,8 @@ std::uint16_t UnitAt(const unsigned char* bytes, std::size_t index) {
   return static_cast<std::uint16_t>(bytes[2 * index] | (bytes[2 * index + 1] << 8));
 }
 
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 bool IsHighSurrogate(std::uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(std::uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 void AppendUtf16Unit(std::string& out, std::uint32_t unit) {
   out += static_cast<char>(unit & 0xFF);
@@ -48,36 +30,6 @@ void AppendUtf16(std::string& out, char32_t code) {
   const std::uint32_t v = code - 0x10000;
   AppendUtf16Unit(out, 0xD800 | (v >> 10));
   AppendUtf16Unit(out, 0xDC00 | (v & 0x3FF));
-}
-
-std::size_t SequenceLength(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
-}
-
-// Decodes one well-formed sequence at text[pos]; 0 when it is malformed,
-// overlong, a surrogate or beyond U+10FFFF, or runs past the end.
-std::size_t DecodeUtf8At(std::string_view text, std::size_t pos, char32_t& code) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  const std::size_t length = SequenceLength(lead);
-  if (length == 0 || pos + length > text.size()) return 0;
-  if (length == 1) {
-    code = lead;
-    return 1;
-  }
-  char32_t value = lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    value = (value << 6) | (next & 0x3F);
-  }
-  static constexpr char32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (value < kMinimum[length] || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
-  code = value;
-  return length;
 }
 
 }  // namespace
@@ -131,6 +83,18 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes) {
   return cut;
 }
 
+std::size_t FindNonXmlText(std::string_view text, char32_t& code) {
+  for (std::size_t pos = 0; pos < text.size();) {
+    code = 0;
+    const std::size_t length = DecodeUtf8At(text, pos, code);
+    const bool forbidden = (code < 0x20 && code != '\t' && code != '\n' && code != '\r') || code == 0xFFFE ||
+                           code == 0xFFFF;
+    if (length == 0 || forbidden) return pos;
+    pos += length;
+  }
+  return std::string_view::npos;
+}
+
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t pos = 0; pos < text.size();) {
     char32_t code = 0;
@@ -147,23 +111,8 @@ std::size_t CutUtf8(std::string_view text, std::size_t maxBytes) {
   // Step back to the lead of the sequence the cut falls in; a sequence has at
   // most three continuation bytes, so stray ones in malformed text stop the walk.
   for (int steps = 0; steps < 3 && cut > 0; ++steps) {
-    if (!IsContinuation(text[cut])) break;
+    if (!IsUtf8Continuation(text[cut])) break;
     --cut;
   }
   return cut;
-}
-
-std::size_t CountUtf8Characters(std::string_view text) {
-  std::size_t count = 0;
-  for (char c : text) count += IsContinuation(c) ? 0 : 1;
-  return count;
-}
-
-std::size_t Utf8PrefixBytes(std::string_view text, std::size_t maxCharacters) {
-  std::size_t count = 0;
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
-    if (IsContinuation(text[pos])) continue;
-    if (count++ == maxCharacters) return pos;
-  }
-  return text.size();
 }

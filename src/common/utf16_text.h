@@ -1,6 +1,5 @@
 // UTF-8 <-> UTF-16LE for SQL_C_WCHAR buffers, which the Driver Manager hands
 // this ANSI driver unconverted; used by both value-conversion directions.
-// Also the UTF-8 cuts and counts of texts whose sizes are in characters.
 #pragma once
 
 #include <cstddef>
@@ -29,18 +28,12 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
 // surrogates or code points beyond U+10FFFF).
 bool IsValidUtf8(std::string_view text);
 
+// Where text stops being something an XML 1.0 document can carry: the offset
+// of the first malformed UTF-8 sequence (code 0) or of a character XML 1.0
+// forbids (a control other than tab, line feed and carriage return, U+FFFE,
+// U+FFFF; code that character); npos when there is none.
+std::size_t FindNonXmlText(std::string_view text, char32_t& code);
+
 // The longest prefix of at most maxBytes that does not end inside a UTF-8
 // sequence; every cut of UTF-8 text in common/ goes through it.
 std::size_t CutUtf8(std::string_view text, std::size_t maxBytes);
-
-// A character takes at most this many bytes of UTF-8: a text of n
-// characters needs room for n times as many.
-inline constexpr std::size_t kMaxUtf8CharacterBytes = 4;
-
-// The characters of a UTF-8 text: every byte that is no continuation byte
-// starts one.
-std::size_t CountUtf8Characters(std::string_view text);
-
-// The bytes of the first maxCharacters characters of text (all of it when
-// it has no more).
-std::size_t Utf8PrefixBytes(std::string_view text, std::size_t maxCharacters);

@@ -1,5 +1,5 @@
-// Connecting and disconnecting: settings from the call and odbc.ini, the
-// credential check with API_Authenticate, and the connection record.
+// Connecting: settings from the call and odbc.ini, the credential check with
+// API_Authenticate, and the connection record.
 #include "connection/connect_routine.h"
 
 #include <charconv>
@@ -8,8 +8,6 @@
 #include "common/diagnostics.h"
 #include "connection/connection_string.h"
 #include "connection/data_source_settings.h"
-#include "connection/handle_lifecycle.h"
-#include "connection/pending_writes.h"
 #include "connection/quickbase_client.h"
 #include "connection/session_settings.h"
 #include "handles/connection_record.h"
@@ -133,13 +131,7 @@ MessageId DriverConnect(ConnectionHandle& connection, const std::string& connect
   return id;
 }
 
-MessageId Disconnect(ConnectionHandle& connection) {
-  if (connection.record == nullptr) return kMsgConnectionNotOpen;
-  // Dropping held-back writes would lose them silently; the application
-  // must commit or roll back first.
-  if (HasPendingWrites(*connection.record)) return kMsgTransactionActive;
-  if (DropConnectionStatements(connection) != SQL_SUCCESS) return connection.diagnostic.messageId;
+void CloseConnectionRecord(ConnectionHandle& connection) {
   delete connection.record;
   connection.record = nullptr;
-  return kMsgSuccess;
 }

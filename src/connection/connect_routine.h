@@ -1,6 +1,6 @@
-// The connect routine behind SQLConnect and SQLDriverConnect, and the
-// disconnect behind SQLDisconnect. Each returns a message id and leaves the
-// details (a service failure's text) on the connection's diagnostic.
+// The connect routine behind SQLConnect and SQLDriverConnect. Each returns a
+// message id and leaves the details (a service failure's text) on the
+// connection's diagnostic.
 #pragma once
 
 #include <string>
@@ -21,6 +21,7 @@ MessageId DriverConnect(ConnectionHandle& connection, const std::string& connect
 // hangs the new ConnectionRecord on the connection.
 MessageId OpenConnection(ConnectionHandle& connection);
 
-// SQLDisconnect: refuses while writes are pending (1061), drops the
-// statements and deletes the connection record.
-MessageId Disconnect(ConnectionHandle& connection);
+// Lets go of the connection record with its API session and caches. The ODBC
+// layer calls it once the connection's statements, which hold on to the
+// record, are dropped.
+void CloseConnectionRecord(ConnectionHandle& connection);

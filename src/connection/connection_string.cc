@@ -2,12 +2,14 @@
 // the check that the settings it yields are text.
 #include "connection/connection_string.h"
 
+#include "common/url_credentials.h"
 #include "common/utf16_text.h"
 #include "platform/text_fold.h"
 
 namespace {
 
 constexpr const char* kSecretKeys[] = {"PWD", "APPTOKEN"};
+constexpr const char* kUrlKeys[] = {"QUICKBASESERVER", "WINHTTPPROXYNAME"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -61,6 +63,15 @@ bool ReadValue(std::string_view text, std::size_t& at, std::string& value) {
 bool IsSecretKey(const std::string& key) {
   for (const char* secret : kSecretKeys)
     if (key == secret) return true;
+  return false;
+}
+
+// A server or proxy URL with a user name and password that the data source
+// supplied stays in odbc.ini, as its PWD does: connecting again with the
+// completed string reads it from there.
+bool IsDataSourceCredential(const std::string& key, const std::string& value, const SettingsMap& applicationKeys) {
+  for (const char* urlKey : kUrlKeys)
+    if (key == urlKey) return HoldsUrlCredentials(value) && LookupSetting(applicationKeys, key).empty();
   return false;
 }
 
@@ -121,6 +132,7 @@ std::string BuildOutConnectionString(const SettingsMap& settings, const Settings
     out = "DRIVER={" + EscapeBraces(LookupSetting(settings, "DRIVER")) + "};";
   for (const auto& [key, value] : settings) {
     if (key == "DSN" || key == "DRIVER" || IsSecretKey(key) || value.empty()) continue;
+    if (IsDataSourceCredential(key, value, applicationKeys)) continue;
     out += key + "=" + BracedValue(value) + ";";
   }
   for (const char* secret : kSecretKeys) {

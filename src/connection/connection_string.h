@@ -17,7 +17,9 @@ bool ParseConnectionString(std::string_view text, SettingsMap& settings);
 // "DSN=...;" (or "DRIVER=...;" without a DSN) followed by every other
 // non-empty setting; values that need it are braced. PWD and APPTOKEN come
 // last, and only when the application's own string (applicationKeys) held
-// them: a data source's stored secrets stay in odbc.ini.
+// them: a data source's stored secrets stay in odbc.ini, and so does a
+// server or proxy URL of the data source's that holds a user name and
+// password.
 std::string BuildOutConnectionString(const SettingsMap& settings, const SettingsMap& applicationKeys);
 
 // Empty when every key and value of the settings is UTF-8 text without a NUL

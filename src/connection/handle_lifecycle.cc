@@ -4,26 +4,6 @@
 
 #include <new>
 
-#include "handles/connection_record.h"
-#include "handles/statement_handle.h"
-#include "odbc/descriptor_lifecycle.h"
-#include "odbc/statement_free.h"
-
-namespace {
-
-void UnlinkConnection(ConnectionHandle& connection) {
-  EnvironmentHandle* environment = connection.environment;
-  if (environment == nullptr) return;
-  for (ConnectionHandle** link = &environment->firstConnection; *link != nullptr; link = &(*link)->nextConnection) {
-    if (*link == &connection) {
-      *link = connection.nextConnection;
-      return;
-    }
-  }
-}
-
-}  // namespace
-
 SQLRETURN AllocEnvironmentHandle(EnvironmentHandle** out) {
   auto* environment = new (std::nothrow) EnvironmentHandle;
   if (environment == nullptr) return SQL_ERROR;
@@ -45,33 +25,15 @@ SQLRETURN AllocConnectionHandle(EnvironmentHandle& environment, ConnectionHandle
   return SQL_SUCCESS;
 }
 
-SQLRETURN DropConnectionStatements(ConnectionHandle& connection) {
-  while (StatementHandle* statement = connection.firstStatement) {
-    SQLRETURN result = FreeStatement(statement, SQL_DROP);
-    if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) continue;
-    connection.diagnostic.messageId = statement->diagnostic.messageId;
-    connection.diagnostic.detailText = statement->diagnostic.detailText;
-    connection.diagnostic.messageText = statement->diagnostic.messageText;
-    return result;
+void UnlinkConnection(ConnectionHandle& connection) {
+  EnvironmentHandle* environment = connection.environment;
+  if (environment == nullptr) return;
+  for (ConnectionHandle** link = &environment->firstConnection; *link != nullptr; link = &(*link)->nextConnection) {
+    if (*link == &connection) {
+      *link = connection.nextConnection;
+      return;
+    }
   }
-  return SQL_SUCCESS;
-}
-
-SQLRETURN ReleaseConnectionHandle(ConnectionHandle& connection) {
-  ClearDiagnostic(connection.diagnostic);
-  SQLRETURN result = DropConnectionStatements(connection);
-  if (result != SQL_SUCCESS) return result;
-  delete connection.record;
-  connection.record = nullptr;
-  FreeApplicationDescriptors(connection);
-  UnlinkConnection(connection);
-  return SQL_SUCCESS;
-}
-
-SQLRETURN FreeConnectionHandle(ConnectionHandle* connection) {
-  SQLRETURN result = ReleaseConnectionHandle(*connection);
-  if (result == SQL_SUCCESS) delete connection;
-  return result;
 }
 
 SQLRETURN FreeEnvironmentHandle(EnvironmentHandle* environment) {

@@ -3,9 +3,9 @@
 #pragma once
 
 #include "common/epoch_time.h"
+#include "connection/table_caches.h"
 #include "handles/connection_record.h"
 #include "qbapi/api_session.h"
-#include "tables/table_caches.h"
 
 struct QuickBaseClient {
   ApiSession session;

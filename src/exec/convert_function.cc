@@ -167,7 +167,11 @@ MessageId ToBinary(ScalarCall& call, Source source) {
   }
   const auto size = static_cast<std::size_t>(std::max(call.result.size, 0));
   if (bytes.size() > size) return kMsgConversionError;
-  if (call.result.sqlType == SQL_BINARY) bytes.resize(size, '\0');
+  // A text pads only to its own size in characters, so an ASCII text keeps
+  // the bytes it converts to; the room beyond holds wider characters.
+  std::size_t padded = size;
+  if (source == Source::kText && argument.size >= 0) padded = std::min(size, static_cast<std::size_t>(argument.size));
+  if (call.result.sqlType == SQL_BINARY && bytes.size() < padded) bytes.resize(padded, '\0');
   SetBinaryResult(call, std::move(bytes));
   return kMsgSuccess;
 }

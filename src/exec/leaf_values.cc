@@ -14,6 +14,7 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 #include "tables/row_values.h"
 
 namespace {

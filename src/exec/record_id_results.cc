@@ -7,7 +7,6 @@
 #include "exec/result_passes.h"
 #include "exec/result_records.h"
 #include "exec/row_sources.h"
-#include "exec/source_queries.h"
 #include "exec/table_predicates.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"

@@ -247,6 +247,15 @@ MessageId OpenJoinSource(StatementHandle& statement, ParseTree& tree, NodeIndex 
   return RunJoinLoop(loop, Procedure::kOpen);
 }
 
+MessageId OpenSourceQuery(StatementHandle& statement, ParseTree& tree, NodeIndex source) {
+  if (source == kNoNode || source >= tree.nodes.size()) return kMsgInternalError;
+  switch (tree.nodes[source].kind) {
+    case kNodeTableReference: return OpenTableSource(statement, tree, source);
+    case kNodeJoinItem: return OpenJoinSource(statement, tree, source);
+    default: return kMsgInternalError;
+  }
+}
+
 MessageId FetchNextQualifyingRow(StatementHandle& statement, ParseTree& tree, NodeIndex source, NodeIndex condition,
                                  std::uint16_t fetchFlag) {
   for (;;) {

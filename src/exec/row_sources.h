@@ -1,6 +1,6 @@
-// The rows of a statement's FROM list: a nested loop over its tables in FROM
-// order, supplying the rows of NULLs of LEFT OUTER joins. Called by the
-// executor, the result passes and cursor positioning.
+// The rows of a statement's FROM list: opening it, and a nested loop over its
+// tables in FROM order, supplying the rows of NULLs of LEFT OUTER joins.
+// Called by the executor, the result passes and cursor positioning.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,11 @@ MessageId FetchNextQualifyingRow(StatementHandle& statement, ParseTree& tree, No
 // The next row of a SELECT's FROM list that meets its WHERE: 0, 1038 (also
 // at once when the list opened without any row), or a failure.
 MessageId FetchNextSelectRow(StatementHandle& statement, ParseTree& tree, NodeIndex select);
+
+// A table reference or a join item (the FROM list from that item on). 0;
+// 1038 when a join finds no row combination; 1019 for another node; or a
+// failure of table access, posted into the statement.
+MessageId OpenSourceQuery(StatementHandle& statement, ParseTree& tree, NodeIndex source);
 
 // Opens the FROM list from a join item on, as the nested loop needs it: the
 // item's table is opened and stands on its first row for which the rest of

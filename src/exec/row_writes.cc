@@ -113,6 +113,7 @@ MessageId InsertOneRow(StatementHandle& statement, ParseTree& tree, const Insert
 MessageId CollectQualifyingRows(StatementHandle& statement, ParseTree& tree, NodeIndex table, NodeIndex where,
                                 std::vector<std::uint32_t>& recordIds) {
   statement.transactionFlags[1] = 1;
+  if (TableCursor* cursor = CursorOf(tree, table)) cursor->keepsEveryPage = true;
   const MessageId opened = OpenSourceQuery(statement, tree, table);
   if (opened == kMsgNoDataFound) return kMsgSuccess;
   if (opened != kMsgSuccess) return opened;
@@ -149,9 +150,11 @@ MessageId StoreColumnValue(ParseTree& tree, NodeIndex columnReference, NodeIndex
   const ColumnReferenceFields& c = tree.nodes[columnReference].fields.columnReference;
   TableCursor* cursor = CursorOf(tree, c.tableReference);
   if (cursor == nullptr) return kMsgInternalError;
-  const auto column = static_cast<std::uint16_t>(c.columnNumber);
-  const ValueCell& target = tree.nodes[columnReference].cell;
-  const ValueCell& source = tree.nodes[value].cell;
+  return StoreCellValue(*cursor, static_cast<std::uint16_t>(c.columnNumber), tree.nodes[columnReference].cell,
+                        tree.nodes[value].cell);
+}
+
+MessageId StoreCellValue(TableCursor& cursor, std::uint16_t column, const ValueCell& target, const ValueCell& source) {
   const bool isNull = source.nullFlag != 0;
   MessageId fitted = kMsgSuccess;
   std::int16_t type = kValueCharacter;
@@ -191,7 +194,7 @@ MessageId StoreColumnValue(ParseTree& tree, NodeIndex columnReference, NodeIndex
       break;
     default: return kMsgInternalError;
   }
-  const MessageId id = UpdateRowValues(*cursor, column, type, isNull ? nullptr : data, isNull ? SQL_NULL_DATA : length);
+  const MessageId id = UpdateRowValues(cursor, column, type, isNull ? nullptr : data, isNull ? SQL_NULL_DATA : length);
   if (id == kMsgCut) return kMsgDataTruncated;
   return id != kMsgSuccess ? id : fitted;
 }

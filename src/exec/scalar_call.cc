@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
-#include "common/utf16_text.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 
 namespace {
 

@@ -345,7 +345,6 @@ bool ReduceRuns(const SortPlan& plan, TemporaryFileHolder& source, TemporaryFile
     if (writer.failed) return false;
     runs.swap(merged);
     std::swap(source.file, spare.file);
-    std::swap(source.path, spare.path);
   }
   return true;
 }

@@ -6,7 +6,6 @@
 
 #include "common/diagnostics.h"
 #include "exec/expression_evaluation.h"
-#include "exec/row_sources.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
@@ -269,13 +268,4 @@ MessageId OpenTableSource(StatementHandle& statement, ParseTree& tree, NodeIndex
     return PostTableFailure(statement, built);
   }
   return StartTableQuery(statement, tree.nodes[tableReference].fields.tableReference);
-}
-
-MessageId OpenSourceQuery(StatementHandle& statement, ParseTree& tree, NodeIndex source) {
-  if (source == kNoNode || source >= tree.nodes.size()) return kMsgInternalError;
-  switch (tree.nodes[source].kind) {
-    case kNodeTableReference: return OpenTableSource(statement, tree, source);
-    case kNodeJoinItem: return OpenJoinSource(statement, tree, source);
-    default: return kMsgInternalError;
-  }
 }

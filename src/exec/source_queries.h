@@ -30,11 +30,6 @@ struct CriteriaEntries {
   std::uint16_t nextGroup = 1;
 };
 
-// A table reference or a join item (the FROM list from that item on). 0;
-// 1038 when a join finds no row combination; 1019 for another node; or a
-// failure of table access, posted into the statement.
-MessageId OpenSourceQuery(StatementHandle& statement, ParseTree& tree, NodeIndex source);
-
 // The table reference alone: criteria from its handed-over predicates, then
 // its query. The table's NULL-row flag is cleared and its no-row-yet flag set.
 MessageId OpenTableSource(StatementHandle& statement, ParseTree& tree, NodeIndex tableReference);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -119,5 +120,22 @@ MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writ
   f.resultFile = reopened;
   f.distinctRows = distinctRows;
   f.currentRow = kRowBeforeFirst;
+  return kMsgSuccess;
+}
+
+MessageId AppendResultRow(ParseTree& tree, NodeIndex select, std::uint32_t recordId) {
+  if (select >= tree.nodes.size() || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
+  SelectFields& f = tree.nodes[select].fields.select;
+  if (f.resultFile == kNoResultFile || f.resultFileName == kNoValue || f.resultFileName >= tree.values.size() ||
+      f.recordIdPosition < 1 || f.sortRecordLength < f.recordIdPosition - 1 + 4)
+    return kMsgInternalError;
+  std::vector<unsigned char> row(f.sortRecordLength, 0);
+  EncodeRecordId(recordId, row.data() + f.recordIdPosition - 1);
+  PlatformFile file = OpenFileForUpdate(tree.values[f.resultFileName].text);
+  const std::int64_t offset = static_cast<std::int64_t>(f.rowCount) * f.sortRecordLength;
+  const bool written = file != kNoFile && WriteWholeBufferAt(file, row.data(), row.size(), offset);
+  CloseFile(file);
+  if (!written) return kMsgUnableToCreateKeyset;
+  ++f.rowCount;
   return kMsgSuccess;
 }

@@ -107,3 +107,11 @@ std::uint32_t DecodeRecordId(const unsigned char* bytes);
 // deleted and the previous result file stays installed; 1019 when select
 // is no SELECT.
 MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writer, std::uint8_t distinctRows);
+
+// Appends a row for a record added through the cursor to the SELECT's result
+// file: zero bytes where the sort key goes, then the record id; the row
+// count grows by one, so the row's bookmark is the new count. Written through
+// a second descriptor, so the installed one keeps reading the whole file.
+// 0; 1070 when the file can't be opened or written (the rows already there
+// stay as they were); 1019 when select is no SELECT with a result file.
+MessageId AppendResultRow(ParseTree& tree, NodeIndex select, std::uint32_t recordId);

@@ -11,6 +11,7 @@
 #include "common/utf16_text.h"
 #include "exec/number_operands.h"
 #include "exec/spool_files.h"
+#include "platform/utf8_text.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "exec/statement_executor.h"
 
 #include "exec/result_passes.h"
+#include "exec/row_sources.h"
 #include "exec/row_writes.h"
 #include "exec/source_queries.h"
 #include "exec/sub_select_rows.h"

@@ -1,5 +1,6 @@
 // The string scalar functions, rows ASCII to UCASE of the scalar-function
-// table; byte-oriented, blanks are the space character only.
+// table. Lengths, positions and limits count characters (OCTET_LENGTH and
+// BIT_LENGTH bytes); blanks are the space character only.
 #include "exec/string_functions.h"
 
 #include <algorithm>
@@ -8,7 +9,8 @@
 
 #include "exec/scalar_call.h"
 #include "handles/statement_handle.h"
-#include "platform/text_fold.h"
+#include "platform/letter_case.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -31,12 +33,18 @@ std::string_view TrimTrailingBlanks(std::string_view text) {
 
 void SetLength(ScalarCall& call, std::size_t length) { SetNumberResult(call, static_cast<double>(length)); }
 
+std::int64_t Characters(std::string_view text) { return static_cast<std::int64_t>(CountUtf8Characters(text)); }
+
+// The text from character `from` (0-based) on, at most `count` characters.
+std::string_view CharacterRange(std::string_view text, std::int64_t from, std::int64_t count) {
+  const std::string_view rest = text.substr(Utf8PrefixBytes(text, static_cast<std::size_t>(from)));
+  return rest.substr(0, Utf8PrefixBytes(rest, static_cast<std::size_t>(count)));
+}
+
 MessageId Concat(ScalarCall& call) {
   const std::string_view a = ArgumentText(call, 0);
   const std::string_view b = ArgumentText(call, 1);
-  if (a.size() + b.size() > static_cast<std::size_t>(std::max(call.result.size, 0))) {
-    return kMsgConcatenationOverflow;
-  }
+  if (Characters(a) + Characters(b) > std::int64_t{std::max(call.result.size, 0)}) return kMsgConcatenationOverflow;
   std::string joined;
   joined.reserve(a.size() + b.size());
   joined.append(a).append(b);
@@ -44,19 +52,19 @@ MessageId Concat(ScalarCall& call) {
   return kMsgSuccess;
 }
 
-// INSERT(s, start, length, t): t takes the place of length bytes of s from
-// start, which must lie inside s.
+// INSERT(s, start, length, t): t takes the place of length characters of s
+// from start, which must lie inside s.
 MessageId Insert(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   const std::int64_t start = SaturatedWholeNumber(ArgumentNumber(call, 1));
   const std::int64_t length = SaturatedWholeNumber(ArgumentNumber(call, 2));
   const std::string_view t = ArgumentText(call, 3);
-  const auto size = static_cast<std::int64_t>(s.size());
+  const std::int64_t size = Characters(s);
   if (start < 1 || length < 0 || start > size) return RejectScalarArgument(call);
   const std::int64_t replaced = std::min(length, size - start + 1);
-  if (static_cast<std::int64_t>(t.size()) - replaced + size > kMaxShortText) return RejectScalarArgument(call);
-  std::string out(s.substr(0, static_cast<std::size_t>(start - 1)));
-  out.append(t).append(s.substr(static_cast<std::size_t>(start - 1 + replaced)));
+  if (Characters(t) - replaced + size > kMaxShortText) return RejectScalarArgument(call);
+  std::string out(CharacterRange(s, 0, start - 1));
+  out.append(t).append(CharacterRange(s, start - 1 + replaced, size));
   SetTextResult(call, std::move(out));
   return kMsgSuccess;
 }
@@ -64,7 +72,7 @@ MessageId Insert(ScalarCall& call) {
 MessageId Left(ScalarCall& call) {
   const std::int32_t count = SaturatedWholeNumber(ArgumentNumber(call, 1));
   if (count < 0) return RejectScalarArgument(call);
-  SetTextResult(call, std::string(ArgumentText(call, 0).substr(0, static_cast<std::size_t>(count))));
+  SetTextResult(call, std::string(CharacterRange(ArgumentText(call, 0), 0, count)));
   return kMsgSuccess;
 }
 
@@ -72,8 +80,8 @@ MessageId Right(ScalarCall& call) {
   const std::int32_t count = SaturatedWholeNumber(ArgumentNumber(call, 1));
   if (count < 0) return RejectScalarArgument(call);
   const std::string_view s = ArgumentText(call, 0);
-  const std::size_t kept = std::min(s.size(), static_cast<std::size_t>(count));
-  SetTextResult(call, std::string(s.substr(s.size() - kept)));
+  const std::int64_t size = Characters(s);
+  SetTextResult(call, std::string(CharacterRange(s, size - std::min<std::int64_t>(size, count), size)));
   return kMsgSuccess;
 }
 
@@ -86,7 +94,7 @@ MessageId LocateFrom(ScalarCall& call, std::int32_t start) {
 MessageId Repeat(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   std::int64_t count = SaturatedWholeNumber(ArgumentNumber(call, 1));
-  if (count < 0 || static_cast<std::int64_t>(s.size()) * count > kMaxShortText) return RejectScalarArgument(call);
+  if (count < 0 || Characters(s) * count > kMaxShortText) return RejectScalarArgument(call);
   if (s.empty()) count = 0;  // nothing to repeat, however often
   std::string out;
   out.reserve(s.size() * static_cast<std::size_t>(count));
@@ -97,22 +105,25 @@ MessageId Repeat(ScalarCall& call) {
 
 // Every occurrence of from, left to right, is replaced once; the search goes
 // on after the inserted text, so a replacement that contains from is not
-// replaced again.
+// replaced again. The limits count characters.
 MessageId Replace(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   const std::string_view from = ArgumentText(call, 1);
   const std::string_view to = ArgumentText(call, 2);
   if (from.empty()) return RejectScalarArgument(call);
-  if (s.size() > kMaxReplaceText) {
+  std::int64_t length = Characters(s);
+  if (length > std::int64_t{kMaxReplaceText}) {
     call.statement.diagnostic.detailText = std::string(GetScalarFunctionTable()[call.row].name) + kReplaceTooLong;
     return kMsgInvalidScalarArgument;
   }
+  const std::int64_t growth = Characters(to) - Characters(from);
   std::string out;
   std::size_t done = 0;
   for (std::size_t found = s.find(from); found != std::string_view::npos; found = s.find(from, done)) {
     out.append(s.substr(done, found - done)).append(to);
     done = found + from.size();
-    if (out.size() + (s.size() - done) > kMaxReplaceText) return RejectScalarArgument(call);
+    length += growth;
+    if (length > std::int64_t{kMaxReplaceText}) return RejectScalarArgument(call);
   }
   out.append(s.substr(done));
   SetTextResult(call, std::move(out));
@@ -130,7 +141,7 @@ MessageId Space(ScalarCall& call) {
 // s; a start before the text or a length that stays negative give ''.
 MessageId Substring(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
-  const auto size = static_cast<std::int64_t>(s.size());
+  const std::int64_t size = Characters(s);
   std::int64_t start = SaturatedWholeNumber(ArgumentNumber(call, 1));
   std::int64_t length = SaturatedWholeNumber(ArgumentNumber(call, 2));
   if (length < 0) length = length + (size - start) + 1;
@@ -140,19 +151,26 @@ MessageId Substring(ScalarCall& call) {
   }
   start = std::min(start, size + 1);
   const std::int64_t taken = std::min(length, size - start + 1);
-  SetTextResult(call, std::string(s.substr(static_cast<std::size_t>(start - 1), static_cast<std::size_t>(taken))));
+  SetTextResult(call, std::string(CharacterRange(s, start - 1, taken)));
   return kMsgSuccess;
 }
 
+// CHAR(n): the character of code point n, taken modulo 256.
 MessageId CharFromCode(ScalarCall& call) {
   const auto code = static_cast<unsigned char>(static_cast<std::uint32_t>(SaturatedWholeNumber(ArgumentNumber(call, 0))));
-  SetTextResult(call, code == 0 ? std::string() : std::string(1, static_cast<char>(code)));
+  std::string text;
+  if (code != 0) AppendUtf8(text, code);
+  SetTextResult(call, std::move(text));
   return kMsgSuccess;
 }
 
-MessageId FirstByte(ScalarCall& call) {
+// ASCII(s): the code point of the first character; a first byte that starts
+// no UTF-8 character answers its own value.
+MessageId FirstCodePoint(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
-  SetNumberResult(call, s.empty() ? 0.0 : static_cast<double>(static_cast<unsigned char>(s[0])));
+  char32_t code = 0;
+  if (!s.empty() && DecodeUtf8At(s, 0, code) == 0) code = static_cast<unsigned char>(s[0]);
+  SetNumberResult(call, static_cast<double>(code));
   return kMsgSuccess;
 }
 
@@ -160,8 +178,9 @@ MessageId MeasureText(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   switch (call.row) {
     case kFnBitLength: SetLength(call, 8 * s.size()); break;
-    case kFnLength: SetLength(call, TrimTrailingBlanks(s).size()); break;
-    default: SetLength(call, s.size()); break;
+    case kFnOctetLength: SetLength(call, s.size()); break;
+    case kFnLength: SetLength(call, CountUtf8Characters(TrimTrailingBlanks(s))); break;
+    default: SetLength(call, CountUtf8Characters(s)); break;
   }
   return kMsgSuccess;
 }
@@ -169,39 +188,43 @@ MessageId MeasureText(ScalarCall& call) {
 MessageId ReshapeText(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   switch (call.row) {
-    case kFnLCase: SetTextResult(call, LowerCopyAZ(s)); break;
-    case kFnUCase: SetTextResult(call, UpperCopyAZ(s)); break;
+    case kFnLCase: SetTextResult(call, LowerCaseUtf8(s)); break;
+    case kFnUCase: SetTextResult(call, UpperCaseUtf8(s)); break;
     case kFnLTrim: SetTextResult(call, std::string(TrimLeadingBlanks(s))); break;
     default: SetTextResult(call, std::string(TrimTrailingBlanks(s))); break;
   }
   return kMsgSuccess;
 }
 
-char SoundexClass(char c) {
-  const char upper = FoldToUpperAZ(c);
-  return upper >= 'A' && upper <= 'Z' ? kSoundexClassMap[upper - 'A'] : 'A';
-}
+bool IsLetterAZ(char c) { return c >= 'A' && c <= 'Z'; }
+
+// The class of an upper-cased character's first byte: a letter A-Z has its
+// own, everything else (a byte of any other character included) is 'A'.
+char SoundexClass(char upper) { return IsLetterAZ(upper) ? kSoundexClassMap[upper - 'A'] : 'A'; }
 
 }  // namespace
 
 std::int32_t LocateSubstring(std::string_view needle, std::string_view haystack, std::int32_t start) {
-  const auto n = static_cast<std::int64_t>(needle.size());
-  const auto h = static_cast<std::int64_t>(haystack.size());
+  const std::int64_t n = Characters(needle);
+  const std::int64_t h = Characters(haystack);
   if (n > h || start > h || std::int64_t{start} - 1 >= h - n + 1) return 0;
   if (n == 0) return start;
-  const std::size_t from = start > 1 ? static_cast<std::size_t>(start - 1) : 0;
+  const std::size_t from = start > 1 ? Utf8PrefixBytes(haystack, static_cast<std::size_t>(start - 1)) : 0;
+  // A whole needle matches only where a character starts, as its first byte
+  // starts one.
   const std::size_t found = haystack.find(needle, from);
-  return found == std::string_view::npos ? 0 : static_cast<std::int32_t>(found + 1);
+  return found == std::string_view::npos ? 0 : static_cast<std::int32_t>(Characters(haystack.substr(0, found)) + 1);
 }
 
 std::string ComputeSoundex(std::string_view text) {
+  const std::string upper = UpperCaseUtf8(text);
   std::string code;
   char previous = '0';
-  for (std::size_t i = 0; i < text.size() && code.size() < kMaxSoundexCode; ++i) {
-    const char upper = FoldToUpperAZ(text[i]);
-    const char group = SoundexClass(upper);
-    if (i == 0 && upper >= 'A' && upper <= 'Z') {
-      code.push_back(upper);
+  for (std::size_t i = 0; i < upper.size() && code.size() < kMaxSoundexCode; ++i) {
+    if (IsUtf8Continuation(upper[i])) continue;
+    const char group = SoundexClass(upper[i]);
+    if (i == 0 && IsLetterAZ(upper[i])) {
+      code.push_back(upper[i]);
     } else if (group != previous) {
       code.push_back(group);
     }
@@ -225,7 +248,7 @@ std::int32_t ComputeDifference(std::string_view first, std::string_view second) 
 
 MessageId EvaluateStringFunction(ScalarCall& call) {
   switch (call.row) {
-    case kFnAscii: return FirstByte(call);
+    case kFnAscii: return FirstCodePoint(call);
     case kFnBitLength:
     case kFnCharLength:
     case kFnCharacterLength:

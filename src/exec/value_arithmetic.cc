@@ -8,9 +8,9 @@
 #include "common/decimal_text.h"
 #include "common/epoch_time.h"
 #include "common/exact_number.h"
-#include "common/utf16_text.h"
 #include "exec/expression_evaluation.h"
 #include "exec/number_operands.h"
+#include "platform/utf8_text.h"
 
 namespace {
 

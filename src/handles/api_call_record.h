@@ -18,6 +18,10 @@ struct ApiCallRecord {
   std::string contentLength;
   std::string attachmentFileName;
   ApiFailureOrigin origin = ApiFailureOrigin::kService;
+  // The last request went out whole and no verdict came back (the connection
+  // failed, or the reply was cut, malformed or late): the service may have
+  // acted on it.
+  bool outcomeUnknown = false;
   std::uint64_t requestCount = 0;
   std::uint64_t failureCount = 0;
 };

@@ -36,6 +36,7 @@ struct ConnectionRecord {
   // The last failure: a message id, and for 999 the service's call record.
   MessageId lastMessageId = kMsgSuccess;
   ApiCallRecord lastServerError;
+  std::string lastMessageDetail;  // what fills the "%s" of a table-access failure's message
   std::string lastMessageText;
 
   // Built with the record and never null. Its type belongs to the layers

@@ -45,8 +45,8 @@ struct DescriptorHandle {
   StatementHandle* owningStatement = nullptr;  // set only on an IRD and an IPD
   DescriptorRecord* records = nullptr;
 
-  DescriptorHandle() = default;
+  DescriptorHandle() { RegisterHandle(this, kind); }
   DescriptorHandle(const DescriptorHandle&) = delete;
   DescriptorHandle& operator=(const DescriptorHandle&) = delete;
-  ~DescriptorHandle() { RetireHandleKind(kind); }
+  ~DescriptorHandle() { RetireHandle(this); }
 };

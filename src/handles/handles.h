@@ -20,12 +20,12 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <string>
 
 #include "handles/handle_diagnostic.h"
+#include "handles/handle_registry.h"
 
 struct ConnectionHandle;
 struct ConnectionRecord;
@@ -37,20 +37,10 @@ inline constexpr std::int16_t kHandleKindConnection = 2;
 inline constexpr std::int16_t kHandleKindStatement = 3;
 inline constexpr std::int16_t kHandleKindDescriptor = 4;
 
-// The kind that every handle record keeps in its first field; 0 for a null
-// handle and for a record already freed.
-inline std::int16_t HandleKind(const void* handle) {
-  if (handle == nullptr) return 0;
-  std::int16_t kind = 0;
-  std::memcpy(&kind, handle, sizeof kind);
-  return kind;
-}
-
-// Run by each record's destructor, so a freed handle handed back by a
-// careless application does not pass for a live one while its memory is
-// still unreused. The store is volatile because the compiler would
-// otherwise drop a write to an object whose lifetime ends.
-inline void RetireHandleKind(std::int16_t& kind) { *static_cast<volatile std::int16_t*>(&kind) = 0; }
+// The kind of a live handle record; 0 for a null handle, a record already
+// freed and anything that never was one. The registry answers, so the
+// memory the handle points at is not read.
+inline std::int16_t HandleKind(const void* handle) { return LiveHandleKind(handle); }
 
 // Upper-case key to value; an absent key reads as the empty text.
 using SettingsMap = std::map<std::string, std::string>;
@@ -62,10 +52,10 @@ struct EnvironmentHandle {
   HandleDiagnostic diagnostic;
   std::mutex mutex;  // the connection list and this record (see the top of this file)
 
-  EnvironmentHandle() = default;
+  EnvironmentHandle() { RegisterHandle(this, kind); }
   EnvironmentHandle(const EnvironmentHandle&) = delete;
   EnvironmentHandle& operator=(const EnvironmentHandle&) = delete;
-  ~EnvironmentHandle() { RetireHandleKind(kind); }
+  ~EnvironmentHandle() { RetireHandle(this); }
 };
 
 struct ConnectionHandle {
@@ -99,10 +89,10 @@ struct ConnectionHandle {
   // thread can tell a running call from an idle statement without waiting.
   std::atomic<const StatementHandle*> statementInCall{nullptr};
 
-  ConnectionHandle() = default;
+  ConnectionHandle() { RegisterHandle(this, kind); }
   ConnectionHandle(const ConnectionHandle&) = delete;
   ConnectionHandle& operator=(const ConnectionHandle&) = delete;
-  ~ConnectionHandle() { RetireHandleKind(kind); }
+  ~ConnectionHandle() { RetireHandle(this); }
 };
 
 // The value of a settings key, or the empty text when it is absent.

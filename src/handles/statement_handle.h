@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "handles/api_call_record.h"
@@ -15,6 +16,7 @@ struct CatalogRowWork;
 struct CatalogTableList;
 struct ConnectionHandle;
 struct ParseTree;
+struct PositionedOperation;
 struct SpecialStatement;
 struct TableCursor;
 
@@ -30,6 +32,9 @@ inline constexpr std::int32_t kStatementForeignKeys = 7;
 inline constexpr std::int32_t kStatementQueryResult = 8;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
+// The bookmark of a row added while the result has no result file: it names
+// no row to go back to.
+inline constexpr std::int64_t kAddedRowBookmark = -3;
 
 inline constexpr std::uint32_t kNoDataAtExecutionPosition = 0xFFFFFFFFu;
 inline constexpr std::int64_t kNoPieceOffset = -1;
@@ -76,7 +81,9 @@ struct StatementHandle {
   CatalogRowWork* catalogRowWork = nullptr;
   std::uint8_t prepared = 0;  // closing keeps the parse tree while set
   SpecialStatement* specialStatement = nullptr;
-  std::uint8_t dataAtExecution = 0;
+  // Written under the connection's lock like the rest; atomic so that
+  // SQLCancel can see, without that lock, whether there is data to wait for.
+  std::atomic<std::uint8_t> dataAtExecution{0};
   // The item data at execution is serving: a parameter node, or a bound
   // column of a positioned operation; and the bytes SQLPutData has delivered
   // for it (none until the first piece of the item).
@@ -104,6 +111,14 @@ struct StatementHandle {
   std::int64_t currentBookmark = 0;
   SQLUSMALLINT* rowsetStatusArray = nullptr;
   std::int64_t pendingOperation = kNoPendingOperation;
+  // The SQLSetPos or SQLBulkOperations call under way: its rows, how far it
+  // got and the values of the row waiting for data at execution. Shared
+  // ownership only so that this header needs no more than the name.
+  std::shared_ptr<PositionedOperation> positionedOperation;
+  // The rows the last positioned update, delete or add wrote, which
+  // SQLRowCount answers until the next fetch or close; -1 for none. Apart
+  // from rowCount, the result's own count.
+  std::int32_t positionedRowCount = -1;
   std::uint8_t autoIpd = 1;
   SQLPOINTER fetchBookmarkPointer = nullptr;
   std::string sqlText;
@@ -117,14 +132,16 @@ struct StatementHandle {
   // The rows the last rowset fetch asked for: the next NEXT starts that far
   // after the current rowset's first row.
   std::int64_t previousRowsetSize = 0;
+  // The rows it delivered: the rows SQLSetPos can act on.
+  std::int64_t rowsetRows = 0;
 
   // Set by SQLCancel from any thread without the connection's mutex; the
   // call running on the statement sees it before its next request to the
   // service. Every new call on the statement starts with it cleared.
   std::atomic<bool> cancelRequested{false};
 
-  StatementHandle() = default;
+  StatementHandle() { RegisterHandle(this, kind); }
   StatementHandle(const StatementHandle&) = delete;
   StatementHandle& operator=(const StatementHandle&) = delete;
-  ~StatementHandle() { RetireHandleKind(kind); }
+  ~StatementHandle() { RetireHandle(this); }
 };

@@ -6,12 +6,12 @@
 
 #include "common/diagnostics.h"
 #include "common/odbc_text.h"
-#include "common/utf16_text.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
+#include "platform/utf8_text.h"
 #include "sql/parse_tree.h"
 #include "tables/table_cursor.h"
 

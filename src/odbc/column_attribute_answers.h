@@ -35,10 +35,10 @@ SQLRETURN DeliverColumnAttribute(StatementHandle& statement, const ColumnAttribu
 // LABEL are texts; the other attributes are numbers.
 bool IsTextAttribute(std::uint16_t attribute);
 
-// The select items of the SELECT node, numbered from 1. SQL_COLUMN_COUNT
-// counts them; column 0 is the bookmark column.
-MessageId AnswerSelectItemAttribute(StatementHandle& statement, ParseTree& tree, NodeIndex select,
-                                    std::uint16_t column, std::uint16_t attribute, ColumnAttributeAnswer& answer);
+// The result columns of the tree's SELECT statement, numbered from 1.
+// SQL_COLUMN_COUNT counts them; column 0 is the bookmark column.
+MessageId AnswerSelectItemAttribute(StatementHandle& statement, ParseTree& tree, std::uint16_t column,
+                                    std::uint16_t attribute, ColumnAttributeAnswer& answer);
 
 // A catalog result's columns 1..count from its fixed table; column 0 is the
 // bookmark column.

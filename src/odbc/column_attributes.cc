@@ -26,7 +26,7 @@ MessageId AnswerPrepared(StatementHandle& statement, std::uint16_t column, std::
   const NodeIndex node = StatementNodeOf(tree);
   if (node == kNoNode || node >= tree.nodes.size()) return kMsgInternalError;
   switch (tree.nodes[node].kind) {
-    case kNodeSelect: return AnswerSelectItemAttribute(statement, tree, node, column, attribute, answer);
+    case kNodeSelect: return AnswerSelectItemAttribute(statement, tree, column, attribute, answer);
     case kNodeCreateTable:
     case kNodeInsert:
     case kNodeDelete:
@@ -95,7 +95,7 @@ MessageId AnswerColumnAttribute(StatementHandle& statement, std::uint16_t column
     const NodeIndex node = StatementNodeOf(tree);
     if (node == kNoNode || node >= tree.nodes.size() || tree.nodes[node].kind != kNodeSelect)
       return kMsgInternalError;
-    return AnswerSelectItemAttribute(statement, tree, node, column, attribute, answer);
+    return AnswerSelectItemAttribute(statement, tree, column, attribute, answer);
   }
   if (statement.statementKind != kStatementNone) return kMsgInternalError;
   return AnswerWithoutResult(statement, column, attribute, answer);

@@ -4,6 +4,7 @@
 #include "odbc/column_data.h"
 
 #include "common/c_type_rules.h"
+#include "common/sql_to_c.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/descriptor_handle.h"
@@ -34,8 +35,7 @@ MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, C
   const ParseTree& tree = *statement.parseTree;
   source.select = StatementNodeOf(statement);
   if (source.select == kNoNode || tree.nodes[source.select].kind != kNodeSelect) return kMsgInternalError;
-  NodeIndex item = tree.nodes[source.select].fields.select.selectList;
-  for (std::uint16_t n = 1; item != kNoNode && n < column; ++n) item = tree.nodes[item].fields.listItem.next;
+  const NodeIndex item = ResultColumnItem(tree, column);
   if (item == kNoNode) return kMsgInvalidColumnId;
   source.value = tree.nodes[item].fields.listItem.value;
   if (source.value == kNoNode) return kMsgInternalError;
@@ -58,43 +58,10 @@ bool HasCurrentRow(const StatementHandle& statement, const ColumnSource& source)
   return row != kRowBeforeFirst && row != kRowAfterLast;
 }
 
-// The C type the conversion works to: the ODBC version's date-time codes,
-// and SQL_C_DEFAULT replaced by the column type's own C type.
-SQLSMALLINT ResolveCType(const StatementHandle& statement, const ColumnSource& source, SQLSMALLINT cType) {
-  const SQLSMALLINT mapped = MapDateTypeForConnection(*statement.connection, cType);
-  if (mapped != SQL_C_DEFAULT) return mapped;
-  return DefaultCTypeForSqlType(source.sqlType, FindTypeInfoRow(statement, source.sqlType));
-}
-
 template <typename T>
 T* Advance(T* pointer, std::int64_t bytes) {
   if (pointer == nullptr) return nullptr;
   return reinterpret_cast<T*>(reinterpret_cast<char*>(pointer) + bytes);
-}
-
-// The row's element: by column, the arrays step by one element (a fixed-size
-// C type's own size, never the buffer length given with it, or the buffer
-// length of a character or binary type) and by one SQLLEN; by row, all step
-// by the row structure's size.
-struct Element {
-  void* data;
-  SQLLEN* octetLength;
-  SQLLEN* indicator;
-};
-
-Element PlaceElement(const ColumnBinding& binding, SQLSMALLINT cType, const RowPlacement* placement) {
-  Element e{binding.data, binding.octetLength, binding.indicator};
-  if (placement == nullptr) return e;
-  const std::int64_t r = placement->rowIndex;
-  if (placement->bindType != SQL_BIND_BY_COLUMN) {
-    const std::int64_t step = static_cast<std::int64_t>(placement->bindType) * r + placement->bindOffset;
-    return Element{Advance(e.data, step), Advance(e.octetLength, step), Advance(e.indicator, step)};
-  }
-  const std::size_t fixedSize = FixedCTypeSize(cType);
-  const std::int64_t elementSize = fixedSize != 0 ? static_cast<std::int64_t>(fixedSize) : binding.bufferLength;
-  const std::int64_t lengthStep = placement->bindOffset + r * static_cast<std::int64_t>(sizeof(SQLLEN));
-  return Element{Advance(e.data, placement->bindOffset + r * elementSize), Advance(e.octetLength, lengthStep),
-                 Advance(e.indicator, lengthStep)};
 }
 
 MessageId ReadCatalogColumn(StatementHandle& statement, const ColumnSource& source, const ValueTarget& target,
@@ -136,7 +103,7 @@ bool Finished(MessageId id, SQLSMALLINT cType) {
   return id == kMsgSuccess || FixedCTypeSize(cType) != 0 || cType == SQL_C_NUMERIC;
 }
 
-SQLRETURN Report(StatementHandle& statement, MessageId id, SQLLEN outLength, const Element& element) {
+SQLRETURN Report(StatementHandle& statement, MessageId id, SQLLEN outLength, const RowElement& element) {
   if (outLength == SQL_NULL_DATA) {
     if (element.indicator == nullptr) return Fail(statement, kMsgIndicatorRequired);
     *element.indicator = SQL_NULL_DATA;
@@ -150,6 +117,27 @@ SQLRETURN Report(StatementHandle& statement, MessageId id, SQLLEN outLength, con
 }
 
 }  // namespace
+
+SQLSMALLINT ResolveColumnCType(const StatementHandle& statement, SQLSMALLINT sqlType, SQLSMALLINT cType) {
+  const SQLSMALLINT mapped = MapDateTypeForConnection(*statement.connection, cType);
+  if (mapped != SQL_C_DEFAULT) return mapped;
+  return DefaultCTypeForSqlType(sqlType, FindTypeInfoRow(statement, sqlType));
+}
+
+RowElement PlaceRowElement(const ColumnBinding& binding, SQLSMALLINT cType, const RowPlacement* placement) {
+  RowElement e{binding.data, binding.octetLength, binding.indicator};
+  if (placement == nullptr) return e;
+  const std::int64_t r = placement->rowIndex;
+  if (placement->bindType != SQL_BIND_BY_COLUMN) {
+    const std::int64_t step = static_cast<std::int64_t>(placement->bindType) * r + placement->bindOffset;
+    return RowElement{Advance(e.data, step), Advance(e.octetLength, step), Advance(e.indicator, step)};
+  }
+  const std::size_t fixedSize = FixedCTypeSize(cType);
+  const std::int64_t elementSize = fixedSize != 0 ? static_cast<std::int64_t>(fixedSize) : binding.bufferLength;
+  const std::int64_t lengthStep = placement->bindOffset + r * static_cast<std::int64_t>(sizeof(SQLLEN));
+  return RowElement{Advance(e.data, placement->bindOffset + r * elementSize), Advance(e.octetLength, lengthStep),
+                    Advance(e.indicator, lengthStep)};
+}
 
 MessageId ResolveColumnSource(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {
   source = ColumnSource{};
@@ -170,8 +158,8 @@ MessageId ResolveColumnSource(StatementHandle& statement, std::uint16_t column, 
 SQLRETURN DeliverColumn(StatementHandle& statement, const ColumnSource& source, const ColumnBinding& binding,
                         const RowPlacement* placement) {
   if (!HasCurrentRow(statement, source)) return Fail(statement, kMsgInvalidCursorState);
-  const SQLSMALLINT cType = ResolveCType(statement, source, binding.cType);
-  const Element element = PlaceElement(binding, cType, placement);
+  const SQLSMALLINT cType = ResolveColumnCType(statement, source.sqlType, binding.cType);
+  const RowElement element = PlaceRowElement(binding, cType, placement);
   if (statement.longDataColumn != source.column) {
     statement.longDataColumn = source.column;
     statement.longDataOffset = 0;
@@ -185,7 +173,7 @@ SQLRETURN DeliverColumn(StatementHandle& statement, const ColumnSource& source, 
     statement.longDataOffset = kLongDataDone;
     return SQL_NO_DATA;
   }
-  if (id != kMsgSuccess && id != kMsgDataTruncated) return Fail(statement, id);
+  if (!IsDeliveredValue(id)) return Fail(statement, id);
   const SQLRETURN result = Report(statement, id, outLength, element);
   if (result != SQL_ERROR && (outLength == SQL_NULL_DATA || Finished(id, cType)))
     statement.longDataOffset = kLongDataDone;

@@ -34,6 +34,22 @@ struct RowPlacement {
   std::int64_t bindOffset = 0;
 };
 
+// Where one row's element of a column's buffers lies: by column, the arrays
+// step by one element (a fixed-size C type's own size, never the buffer
+// length given with it, or the buffer length of a character or binary type)
+// and by one SQLLEN; by row, all step by the row structure's size. Every
+// pointer the binding lacks stays null. Without a placement the binding's
+// own pointers.
+struct RowElement {
+  void* data;
+  SQLLEN* octetLength;
+  SQLLEN* indicator;
+};
+RowElement PlaceRowElement(const ColumnBinding& binding, SQLSMALLINT cType, const RowPlacement* placement);
+// The C type a column's conversion works to: the ODBC version's date-time
+// codes, and SQL_C_DEFAULT replaced by the column type's own C type.
+SQLSMALLINT ResolveColumnCType(const StatementHandle& statement, SQLSMALLINT sqlType, SQLSMALLINT cType);
+
 // What a column's value comes from, worked out once for all the rows of a
 // fetch. For query results: the select item's expression, and whether it is
 // read straight from its table.

@@ -114,7 +114,7 @@ MessageId ReadColumnsValue(const StatementHandle& statement, std::uint16_t colum
       if (DateTimeSubcode(d.type, subcode)) SetCatalogNumber(value, subcode);
       break;
     case 16:
-      if (HasOctetLength(d.type)) SetCatalogNumber(value, x.columnSize);
+      if (HasOctetLength(d.type)) SetCatalogNumber(value, static_cast<std::int32_t>(d.sizes.length));
       break;
     case 17: SetCatalogNumber(value, statement.catalogRow + 1); break;
     case 18: SetIsNullable(x.nullable, value); break;

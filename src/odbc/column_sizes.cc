@@ -3,6 +3,8 @@
 
 #include <sqlext.h>
 
+#include "platform/utf8_text.h"
+
 bool SizesOfType(std::int16_t type, std::int64_t size, bool unsignedFlag, ColumnSizes& out) {
   const bool u = unsignedFlag;
   const std::int64_t s = size;
@@ -15,7 +17,7 @@ bool SizesOfType(std::int16_t type, std::int64_t size, bool unsignedFlag, Column
     case SQL_BINARY: out = {s, s, 2 * s}; return true;
     case SQL_LONGVARCHAR:
     case SQL_CHAR:
-    case SQL_VARCHAR: out = {s, s, s}; return true;
+    case SQL_VARCHAR: out = {s * std::int64_t{kMaxUtf8CharacterBytes}, s, s}; return true;  // four bytes a character
     case SQL_NUMERIC:
     case SQL_DECIMAL: out = {s + 2, s, s + 2}; return true;
     case SQL_INTEGER: out = {4, 10, u ? 10 : 11}; return true;

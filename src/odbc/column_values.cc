@@ -41,7 +41,7 @@ MessageId ReadDirect(StatementHandle& statement, const ParseTree& tree, NodeInde
   const MessageId id = FromRowData(GetRowColumnData(*table.cursor, static_cast<std::uint16_t>(f.columnNumber),
                                                     target.pieceOffset, target.cType, target.data, target.length,
                                                     &outLength));
-  if (id == kMsgSuccess || id == kMsgDataTruncated) {
+  if (IsDeliveredValue(id)) {
     statement.transactionFlags[0] = 1;
   } else if (id != kMsgNoDataFound && table.cursor->connection != nullptr) {
     GetConnectionErrorText(*table.cursor->connection, statement.diagnostic.messageText);

@@ -1,7 +1,8 @@
 // The need-data cycle of parameters: SQLExecute or SQLExecDirect stops at a
 // row with data at execution, each SQLParamData announces the next such
 // parameter, SQLPutData pieces fill it, and the SQLParamData after the last
-// one runs that row and the rows after it.
+// one runs that row and the rows after it. The cycle of a positioned
+// operation is positioned_operations.cc's.
 #include "odbc/data_at_execution.h"
 
 #include <sqlext.h>
@@ -9,6 +10,7 @@
 #include "common/c_to_node.h"
 #include "handles/descriptor_handle.h"
 #include "handles/statement_handle.h"
+#include "odbc/positioned_operations.h"
 #include "odbc/statement_execution.h"
 #include "sql/parse_tree.h"
 
@@ -42,8 +44,7 @@ SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
   statement.diagnosticRowCount = 0;
   if (statement.dataAtExecution == 0 || statement.pieceOffset == kNoPieceOffset || statement.parseTree == nullptr)
     return Fail(statement, kMsgInvalidCursorState);
-  // Positioned operations with data at execution come with SQLSetPos.
-  if (statement.pendingOperation != kNoPendingOperation) return Fail(statement, kMsgInternalError);
+  if (statement.pendingOperation != kNoPendingOperation) return PositionedParamData(statement, valuePointer);
   NodeIndex next = NextWaitingParameter(statement);
   if (next == kNoNode) {
     const SQLRETURN result = ContinueParameterRows(statement);
@@ -71,7 +72,7 @@ SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN length
   if (statement.dataAtExecution == 0 || statement.dataAtExecutionPosition == kNoDataAtExecutionPosition ||
       statement.parseTree == nullptr)
     return Fail(statement, kMsgInvalidCursorState);
-  if (statement.pendingOperation != kNoPendingOperation) return Fail(statement, kMsgInternalError);
+  if (statement.pendingOperation != kNoPendingOperation) return PositionedPutData(statement, data, lengthOrIndicator);
   ParseNode& node = statement.parseTree->nodes[statement.dataAtExecutionPosition];
   const DescriptorRecord* record = FindParameterRecord(statement, node.fields.parameter.number);
   if (record == nullptr) return Fail(statement, kMsgInternalError);

@@ -1,6 +1,7 @@
-// Data at execution for parameters: SQLParamData announces each parameter
-// whose value the application sends in pieces with SQLPutData, and runs the
-// statement once the last one has arrived.
+// Data at execution: SQLParamData announces each parameter (or column of a
+// positioned operation) whose value the application sends in pieces with
+// SQLPutData, and runs the statement (or writes the row) once the last one
+// has arrived.
 #pragma once
 
 #include <sql.h>

@@ -6,6 +6,7 @@
 
 #include "connection/handle_lifecycle.h"
 #include "connection/quickbase_client.h"
+#include "odbc/connection_release.h"
 #include "odbc/statement_free.h"
 #include "platform/message_resources.h"
 
@@ -88,7 +89,7 @@ SQLRETURN GuardedConnectionFree(SQLHDBC handle) noexcept {
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   std::lock_guard<std::mutex> environmentLock(connection->environment->mutex);
   SQLRETURN result = GuardedConnectionCall(
-      handle, "SQLFreeHandle", [](ConnectionHandle& released) { return ReleaseConnectionHandle(released); });
+      handle, "SQLFreeHandle", [](ConnectionHandle& released) { return ReleaseDisconnectedConnection(released); });
   // Its own mutex is free again here, so the record can go.
   if (result == SQL_SUCCESS) delete connection;
   return result;
@@ -100,5 +101,15 @@ SQLRETURN GuardedCancel(SQLHSTMT handle) noexcept {
   statement->cancelRequested.store(true);
   // The running call holds the connection's lock and reports for itself.
   if (statement->connection->statementInCall.load() == statement) return SQL_SUCCESS;
-  return GuardedStatementCall(handle, "SQLCancel", [](StatementHandle& idle) { return CancelStatement(idle); });
+  // Another statement of the connection may hold the lock for as long as
+  // its request takes; an idle statement that waits for no data at
+  // execution has nothing to cancel and does not wait for it.
+  std::unique_lock<std::mutex> lock(statement->connection->mutex, std::try_to_lock);
+  if (!lock.owns_lock()) {
+    if (statement->dataAtExecution.load() == 0) return SQL_SUCCESS;
+    lock.lock();
+  }
+  StatementCallScope scope(*statement);
+  auto cancel = [](StatementHandle& idle) { return CancelStatement(idle); };
+  return export_detail::RunCore(*statement, "SQLCancel", cancel);
 }

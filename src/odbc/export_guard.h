@@ -170,5 +170,6 @@ SQLRETURN GuardedEnvironmentFree(SQLHENV handle) noexcept;
 SQLRETURN GuardedConnectionFree(SQLHDBC handle) noexcept;
 // SQLCancel: a call running on the statement in another thread is asked to
 // stop before its next request to the service, without waiting for the
-// connection's lock; an idle statement is cancelled at once.
+// connection's lock; an idle statement is cancelled at once, and waits for
+// the lock only to end a data-at-execution sequence.
 SQLRETURN GuardedCancel(SQLHSTMT handle) noexcept;

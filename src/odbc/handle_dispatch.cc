@@ -3,6 +3,7 @@
 
 #include "connection/handle_lifecycle.h"
 #include "handles/statement_handle.h"
+#include "odbc/connection_release.h"
 #include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/statement_free.h"
@@ -52,7 +53,12 @@ SQLRETURN AllocHandleByKind(SQLSMALLINT handleType, SQLHANDLE input, SQLHANDLE* 
 SQLRETURN FreeHandleByKind(SQLSMALLINT handleType, SQLHANDLE handle) {
   switch (handleType) {
     case SQL_HANDLE_ENV: return FreeEnvironmentHandle(static_cast<EnvironmentHandle*>(handle));
-    case SQL_HANDLE_DBC: return FreeConnectionHandle(static_cast<ConnectionHandle*>(handle));
+    case SQL_HANDLE_DBC: {
+      auto* connection = static_cast<ConnectionHandle*>(handle);
+      SQLRETURN result = ReleaseDisconnectedConnection(*connection);
+      if (result == SQL_SUCCESS) delete connection;
+      return result;
+    }
     case SQL_HANDLE_STMT: {
       // Unbinding on drop must touch the statement's own descriptors, never
       // an application descriptor another statement may share.

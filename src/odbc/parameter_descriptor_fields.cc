@@ -8,6 +8,7 @@
 #include "handles/statement_handle.h"
 #include "odbc/descriptor_type_rules.h"
 #include "odbc/parameter_binding.h"
+#include "platform/utf8_text.h"
 
 namespace {
 
@@ -39,10 +40,10 @@ std::int64_t OctetLengthOf(const Parameter& p) {
     case SQL_DOUBLE: return 8;
     case SQL_LONGVARBINARY:
     case SQL_VARBINARY:
-    case SQL_BINARY:
+    case SQL_BINARY: return p.size;
     case SQL_LONGVARCHAR:
     case SQL_CHAR:
-    case SQL_VARCHAR: return p.size;
+    case SQL_VARCHAR: return p.size * std::int64_t{kMaxUtf8CharacterBytes};  // sizes count characters
     case SQL_NUMERIC:
     case SQL_DECIMAL: return SQL_MAX_NUMERIC_LEN + 3;
     case SQL_INTEGER:

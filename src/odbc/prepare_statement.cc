@@ -7,13 +7,13 @@
 #include <string>
 
 #include "common/odbc_text.h"
-#include "common/utf16_text.h"
 #include "exec/plan_pass.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/cursor_names.h"
 #include "odbc/special_statement.h"
+#include "platform/utf8_text.h"
 #include "sql/parse_tree.h"
 #include "sql/semantic_pass.h"
 #include "sql/statement_parser.h"

@@ -13,10 +13,6 @@
 
 namespace {
 
-// The bookmark that SQLSetPos and SQLBulkOperations give a row they add to
-// a result without a result file: it names no row to go back to.
-constexpr std::int32_t kAddedRowBookmark = -3;
-
 SelectFields& SelectOf(StatementHandle& statement, const QueryRowset& rowset) {
   return statement.parseTree->nodes[rowset.select].fields.select;
 }
@@ -120,6 +116,9 @@ MessageId FinishQueryRowset(StatementHandle& statement, const QueryRowset& rowse
   // after the end.
   if (rowset.scrollable && rowsFetched > 0 && SelectOf(statement, rowset).currentRow != rowset.start - 1)
     id = PositionCursor(statement, *statement.parseTree, rowset.select, SQL_FETCH_ABSOLUTE, rowset.start);
+  // The cursor stands on its first row even when that row's record is gone;
+  // the row's status already says so.
+  if (id == kMsgNoMoreRows || id == kMsgInvalidCursorPosition) id = kMsgSuccess;
   const std::int64_t row = SelectOf(statement, rowset).currentRow;
   statement.currentBookmark = row >= 0 ? row + 1 : 0;
   return id;

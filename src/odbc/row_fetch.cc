@@ -78,7 +78,9 @@ SQLRETURN FillRowset(StatementHandle& statement, const RowsetReport& report, Mov
     SetFetched(report, rowsFetched);
     const RowDelivery row = DeliverRow(statement, bound, moved, i);
     SetStatus(report, i, StatusOf(row, moved));
-    if (row.result == SQL_ERROR && !report.extended) {
+    // A deleted row is a status of its own, not a failure of the rowset:
+    // the rows around it are still delivered.
+    if (row.result == SQL_ERROR && !report.extended && !IsLostRow(moved)) {
       MarkNoRows(report, i + 1);
       return Fail(statement, row.id);
     }
@@ -122,6 +124,7 @@ SQLRETURN FetchQueryRowset(StatementHandle& statement, std::uint16_t orientation
   std::int64_t rows = 0;
   auto move = [&statement, &rowset](std::int64_t index) { return MoveToRowsetRow(statement, rowset, index); };
   const SQLRETURN result = FillRowset(statement, report, move, rows);
+  statement.rowsetRows = rows;
   const MessageId kept = statement.diagnostic.messageId;
   id = FinishQueryRowset(statement, rowset, rows);
   if (id != kMsgSuccess) return Fail(statement, id);
@@ -137,6 +140,8 @@ SQLRETURN FetchRowset(StatementHandle& statement, std::uint16_t orientation, std
   statement.diagnosticRowCount = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
+  statement.positionedRowCount = -1;
+  statement.rowsetRows = 0;
   SetFetched(report, 0);
   MarkNoRows(report, 0);
   SQLRETURN result = SQL_NO_DATA;

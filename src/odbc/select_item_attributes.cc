@@ -23,20 +23,6 @@ struct SelectColumn {
   std::int64_t digits = 0;  // the node's decimal digits, 0 when unset
 };
 
-NodeIndex SelectItemAt(const ParseTree& tree, NodeIndex select, std::uint16_t column) {
-  NodeIndex item = tree.nodes[select].fields.select.selectList;
-  for (std::uint16_t n = 1; item != kNoNode && n < column; ++n) item = tree.nodes[item].fields.listItem.next;
-  return item;
-}
-
-std::int64_t CountSelectItems(const ParseTree& tree, NodeIndex select) {
-  std::int64_t count = 0;
-  for (NodeIndex item = tree.nodes[select].fields.select.selectList; item != kNoNode;
-       item = tree.nodes[item].fields.listItem.next)
-    ++count;
-  return count;
-}
-
 MessageId DescribeColumnReference(const ParseTree& tree, const ParseNode& node, SelectColumn& out) {
   const ColumnReferenceFields& f = node.fields.columnReference;
   if (f.tableReference == kNoNode || f.tableReference >= tree.nodes.size()) return kMsgQuickBaseError;
@@ -141,17 +127,17 @@ MessageId AnswerFor(const ParseTree& tree, const SelectColumn& c, std::uint16_t 
 
 }  // namespace
 
-MessageId AnswerSelectItemAttribute(StatementHandle& statement, ParseTree& tree, NodeIndex select,
-                                    std::uint16_t column, std::uint16_t attribute, ColumnAttributeAnswer& answer) {
+MessageId AnswerSelectItemAttribute(StatementHandle& statement, ParseTree& tree, std::uint16_t column,
+                                    std::uint16_t attribute, ColumnAttributeAnswer& answer) {
   if (attribute == SQL_COLUMN_COUNT) {
-    answer = NumberAnswer(CountSelectItems(tree, select));
+    answer = NumberAnswer(static_cast<std::int64_t>(tree.resultColumns.size()));
     return kMsgSuccess;
   }
   if (column == 0) {
     answer = BookmarkColumnAttribute(attribute);
     return kMsgSuccess;
   }
-  const NodeIndex item = SelectItemAt(tree, select, column);
+  const NodeIndex item = ResultColumnItem(tree, column);
   if (item == kNoNode) return kMsgInvalidColumnId;
   SelectColumn c;
   if (MessageId id = DescribeSelectItem(statement, tree, item, c)) return id;

@@ -8,6 +8,7 @@
 #include <sqlext.h>
 
 #include "common/c_to_node.h"
+#include "connection/table_caches.h"
 #include "exec/statement_executor.h"
 #include "handles/connection_record.h"
 #include "handles/descriptor_handle.h"
@@ -16,6 +17,7 @@
 #include "odbc/special_statement.h"
 #include "odbc/transactions.h"
 #include "sql/parse_tree.h"
+#include "tables/pending_writes.h"
 
 namespace {
 
@@ -118,14 +120,38 @@ bool ConnectionCommits(const StatementHandle& statement) {
          connection->record->transactionCapability != 0;
 }
 
+// The parameter rows whose writes a failed commit did not finish.
+void MarkUnfinishedRows(StatementHandle& statement, const ConnectionRecord& record) {
+  const std::int64_t rows = statement.paramsetSize < 1 ? 1 : statement.paramsetSize;
+  for (std::int32_t row : UnfinishedWriteRows(record))
+    if (row >= 0 && row < rows) SetStatus(statement, row, SQL_PARAM_ERROR);
+}
+
+// Under autocommit each statement is a transaction of its own: what the
+// service did not take is dropped with the failure, so that later statements
+// and the disconnect are not held up by writes the application was told
+// failed. The rows the service did take stay: its API has no rollback.
 MessageId CommitUnderAutocommit(StatementHandle& statement) {
+  // The execution's writes are all queued; later ones belong to no row.
+  if (statement.connection->record != nullptr) SetHeldWriteSource(*statement.connection->record, kNoWriteSource);
   if (!ConnectionCommits(statement) || !IsWritingStatement(StatementKindOf(statement))) return kMsgSuccess;
   ConnectionHandle& connection = *statement.connection;
   const SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
   if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) return kMsgSuccess;
+  MarkUnfinishedRows(statement, *connection.record);
+  EndConnectionTransaction(connection, false);
   statement.diagnostic.detailText = connection.diagnostic.detailText;
   statement.diagnostic.messageText = connection.diagnostic.messageText;
   return connection.diagnostic.messageId;
+}
+
+// Under autocommit a statement left without an open result has no
+// transaction any more: a finished or failed read holds up no data
+// definition.
+void EndReadTransaction(StatementHandle& statement) {
+  if (!ConnectionCommits(statement) || statement.statementKind == kStatementQueryResult) return;
+  statement.transactionFlags[0] = 0;
+  statement.transactionFlags[1] = 0;
 }
 
 // The statement answered by prepare ("select @@identity") reports its own
@@ -167,6 +193,16 @@ SQLRETURN Finish(StatementHandle& statement, MessageId remembered, std::int64_t 
   return remembered != kMsgSuccess && IsInformational(remembered) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
+// A row that failed is reported; so is a commit of the rows before it that
+// failed, which concerns more rows and wins the one diagnostic.
+SQLRETURN FailRow(StatementHandle& statement, std::int64_t row, MessageId id) {
+  SetStatus(statement, row, SQL_PARAM_ERROR);
+  statement.dataAtExecution = 0;
+  const MessageId commit = CommitUnderAutocommit(statement);
+  EndReadTransaction(statement);
+  return Fail(statement, commit != kMsgSuccess ? commit : id);
+}
+
 // currentRowLoaded: the current row's values are in place already (its data
 // at execution has just arrived).
 SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
@@ -185,23 +221,15 @@ SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
     SetStatus(statement, row, SQL_PARAM_SUCCESS);
     MessageId id = currentRowLoaded ? kMsgSuccess : LoadParameterRow(statement, row);
     currentRowLoaded = false;
-    if (id != kMsgSuccess && id != kMsgDataTruncated) {
-      SetStatus(statement, row, SQL_PARAM_ERROR);
-      statement.dataAtExecution = 0;
-      CommitUnderAutocommit(statement);
-      return Fail(statement, id);
-    }
+    if (id != kMsgSuccess && id != kMsgDataTruncated) return FailRow(statement, row, id);
     if (statement.dataAtExecution != 0) {
       statement.pendingOperation = kNoPendingOperation;
       return SQL_NEED_DATA;
     }
+    SetHeldWriteSource(*statement.connection->record, static_cast<std::int32_t>(row));
     MessageId ran = RunOnce(statement);
     if (id == kMsgDataTruncated && ran == kMsgSuccess) ran = id;
-    if (ran != kMsgSuccess && !IsInformational(ran)) {
-      SetStatus(statement, row, SQL_PARAM_ERROR);
-      CommitUnderAutocommit(statement);
-      return Fail(statement, ran);
-    }
+    if (ran != kMsgSuccess && !IsInformational(ran)) return FailRow(statement, row, ran);
     if (ran != kMsgSuccess) {
       SetStatus(statement, row, SQL_PARAM_SUCCESS_WITH_INFO);
       remembered = ran;
@@ -211,7 +239,9 @@ SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
     // A result set ends the array: its cursor stays open for fetching.
     if (selected) return Finish(statement, remembered, statement.rowCount, kind);
   }
-  if (MessageId id = CommitUnderAutocommit(statement)) return Fail(statement, id);
+  const MessageId commit = CommitUnderAutocommit(statement);
+  EndReadTransaction(statement);
+  if (commit != kMsgSuccess) return Fail(statement, commit);
   return Finish(statement, remembered, affected, kind);
 }
 

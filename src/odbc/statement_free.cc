@@ -43,6 +43,16 @@ void ReleaseParseState(StatementHandle& statement) {
   statement.specialStatement = nullptr;
 }
 
+// An attachment's file lasts no longer than the cursor that read it, also
+// when a prepared statement keeps its tables open for its next execution.
+void ReleaseAttachmentFiles(StatementHandle& statement) {
+  if (statement.parseTree == nullptr) return;
+  for (ParseNode& node : statement.parseTree->nodes) {
+    if (node.kind == kNodeTableReference && node.fields.tableReference.cursor != nullptr)
+      node.fields.tableReference.cursor->attachments.Close();
+  }
+}
+
 void ResetExecutionState(StatementHandle& statement) {
   statement.dataAtExecution = 0;
   statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
@@ -50,6 +60,15 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
+  statement.positionedRowCount = -1;
+  statement.rowsetRows = 0;
+}
+
+// Under autocommit a read's transaction ends when its cursor closes, so that
+// data definition after a finished SELECT is not refused.
+bool ClosingEndsRead(const StatementHandle& statement) {
+  const ConnectionHandle& connection = *statement.connection;
+  return connection.record != nullptr && connection.autocommit != 0;
 }
 
 SQLRETURN CloseStatement(StatementHandle& statement) {
@@ -63,10 +82,15 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
     }
   }
   ReleaseCatalogState(statement);
+  ReleaseAttachmentFiles(statement);
   if (statement.parseTree != nullptr && statement.prepared == 0) ReleaseParseState(statement);
   ResetExecutionState(statement);
   statement.longDataColumn = 0;
   statement.longDataOffset = 0;
+  if (ClosingEndsRead(statement)) {
+    statement.transactionFlags[0] = 0;
+    statement.transactionFlags[1] = 0;
+  }
   return SQL_SUCCESS;
 }
 

@@ -4,7 +4,6 @@
 #include "odbc/transactions.h"
 
 #include "common/diagnostics.h"
-#include "connection/pending_writes.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
@@ -12,6 +11,7 @@
 #include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
 #include "sql/parse_tree.h"
+#include "tables/pending_writes.h"
 
 namespace {
 
@@ -56,6 +56,7 @@ MessageId EndConnectionTransaction(ConnectionHandle& connection, bool commit) {
   MessageId id = commit ? CommitHeldWrites(*record) : DiscardHeldWrites(*record);
   if (id != kMsgSuccess) {
     GetConnectionErrorText(*record, connection.diagnostic.messageText);
+    if (id != kMsgServerError) connection.diagnostic.detailText = record->lastMessageDetail;
     return id;
   }
   for (StatementHandle* statement = connection.firstStatement; statement != nullptr;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,14 +19,25 @@ PlatformFile CreateTemporaryFile(std::string& path) {
   std::string pattern = TemporaryDirectory();
   if (pattern.back() != '/') pattern += '/';
   pattern += "LEMXXXXXX";
-  // mkstemp creates the file with mode 0600 and O_EXCL, so no other user can
-  // read the rows spooled into it.
-  int fd = mkstemp(pattern.data());
+  // mkostemp creates the file with mode 0600 and O_EXCL, so no other user
+  // can read the rows spooled into it.
+  int fd = mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) {
     path.clear();
     return kNoFile;
   }
   path = pattern;
+  return fd;
+}
+
+PlatformFile CreateUnnamedTemporaryFile() {
+  // Where the file system can't make a file without a name, the name goes
+  // the moment the file exists.
+  int fd = open(TemporaryDirectory().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  if (fd >= 0) return fd;
+  std::string path;
+  fd = CreateTemporaryFile(path);
+  if (fd != kNoFile) unlink(path.c_str());
   return fd;
 }
 
@@ -125,8 +137,4 @@ bool DeleteFile(const std::string& path) {
   return !path.empty() && unlink(path.c_str()) == 0;
 }
 
-TemporaryFileHolder::~TemporaryFileHolder() {
-  if (keep) return;
-  CloseFile(file);
-  DeleteFile(path);
-}
+int OpenSocket(int family, int type, int protocol) { return socket(family, type | SOCK_CLOEXEC, protocol); }

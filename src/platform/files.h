@@ -14,9 +14,16 @@ inline constexpr PlatformFile kNoFile = -1;
 // The directory for temporary files: $TMPDIR when set and not empty, else /tmp.
 std::string TemporaryDirectory();
 
+// Every descriptor this layer opens is closed on exec, so a program the
+// application starts inherits none of the driver's files or connections.
+
 // Creates a new, empty temporary file (prefix "LEM", mode 0600) and returns it
 // open for reading and writing with its path; kNoFile when it can't be made.
+// For files that are opened again by name; the owner deletes it.
 PlatformFile CreateTemporaryFile(std::string& path);
+// The same without a name: the file lives only as long as its descriptor,
+// so nothing is left behind even when the process is killed.
+PlatformFile CreateUnnamedTemporaryFile();
 
 // Opens an existing file for reading and writing (or reading only).
 PlatformFile OpenFileForUpdate(const std::string& path);
@@ -40,18 +47,17 @@ bool TruncateFile(PlatformFile file, std::int64_t size);
 void CloseFile(PlatformFile& file);
 bool DeleteFile(const std::string& path);
 
-// Owns a temporary file: closes and deletes it when it goes out of scope,
-// unless Keep() handed the file to another owner.
+// A socket for libcurl's connections, closed on exec like every file.
+int OpenSocket(int family, int type, int protocol);
+
+// Owns an unnamed temporary file and closes it when it goes out of scope.
 struct TemporaryFileHolder {
   PlatformFile file = kNoFile;
-  std::string path;
-  bool keep = false;
 
   TemporaryFileHolder() = default;
   TemporaryFileHolder(const TemporaryFileHolder&) = delete;
   TemporaryFileHolder& operator=(const TemporaryFileHolder&) = delete;
-  ~TemporaryFileHolder();
+  ~TemporaryFileHolder() { CloseFile(file); }
 
-  bool Create() { file = CreateTemporaryFile(path); return file != kNoFile; }
-  void Keep() { keep = true; }
+  bool Create() { file = CreateUnnamedTemporaryFile(); return file != kNoFile; }
 };

@@ -16,7 +16,7 @@ bool IsDigits(const std::string& text) {
 
 MessageId ApiDownloadAttachment(ApiSession& session, ApiCallRecord& call, const std::string& tableDbid,
                                 const std::string& rid, const std::string& fid, PlatformFile file,
-                                std::uint64_t& bytes) {
+                                std::uint64_t maxBytes, std::uint64_t& bytes) {
   bytes = 0;
   if (!IsPlausibleDbid(tableDbid) || !IsDigits(rid) || !IsDigits(fid)) {
     return RecordServiceFailure(call, "2", "Invalid attachment reference", tableDbid + " r" + rid + " e" + fid);
@@ -27,5 +27,5 @@ MessageId ApiDownloadAttachment(ApiSession& session, ApiCallRecord& call, const 
     if (id != kMsgSuccess) return id;
   }
   std::string path = "/up/" + tableDbid + "/a/r" + rid + "/e" + fid + "/v0";
-  return HttpDownloadToFile(session.transport, path, session.ticket, file, bytes, call);
+  return HttpDownloadToFile(session.transport, path, session.ticket, file, maxBytes, bytes, call);
 }

@@ -1,20 +1,30 @@
 // The request/reply cycle of every API action and the ticket renewal.
 #include "qbapi/api_exchange.h"
 
+#include <string_view>
+
 #include "qbapi/api_operations.h"
 #include "qbapi/query_reply_reader.h"
+#include "qbapi/reply_envelope.h"
 
 namespace {
 
-bool IsDecimalInteger(const std::string& text) {
-  std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
-  if (text.size() == start) return false;
-  for (std::size_t i = start; i < text.size(); ++i)
-    if (text[i] < '0' || text[i] > '9') return false;
-  return true;
+std::string ActionPath(const std::string& dbid) { return dbid.empty() ? "/db/main" : "/db/" + dbid; }
+
+// Every action that changes nothing on the service; any other is a write.
+RequestKind KindOfAction(std::string_view action) {
+  static constexpr std::string_view kReads[] = {"API_Authenticate", "API_GetUserInfo", "API_GrantedDBs",
+                                                "API_FindDBByName", "API_GetSchema",   "API_DoQuery",
+                                                "API_GenResultsTable"};
+  for (std::string_view read : kReads)
+    if (action == read) return RequestKind::kRead;
+  return RequestKind::kWrite;
 }
 
-std::string ActionPath(const std::string& dbid) { return dbid.empty() ? "/db/main" : "/db/" + dbid; }
+// A refusal at the door: the server turned the request away without acting
+// on it (4xx, or 503 overloaded or down for maintenance). Any other status,
+// such as a gateway's 502 or 504, may come after the service acted.
+bool StatusProvesNothingDone(long status) { return (status >= 400 && status < 500) || status == 503; }
 
 // Posts the request; 0 only for an HTTP 200 reply, whose content type and
 // length go to the call record.
@@ -23,11 +33,14 @@ MessageId PostRequest(ApiSession& session, ApiCallRecord& call, const std::strin
   if (!dbid.empty() && !IsPlausibleDbid(dbid))
     return RecordServiceFailure(call, "14", "Invalid dbid", dbid);
   std::string body = WrapXmlRequest(credentials, params);
-  MessageId id = HttpPostXml(session.transport, ActionPath(dbid), action, body, reply, call);
+  MessageId id = HttpPostXml(session.transport, ActionPath(dbid), action, body, KindOfAction(action), reply, call);
   if (id != kMsgSuccess) return id;
-  if (reply.status != 200)
-    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+  if (reply.status != 200) {
+    RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
+                           "HTTP status " + std::to_string(reply.status), action + " " + ActionPath(dbid));
+    call.outcomeUnknown = !StatusProvesNothingDone(reply.status);
+    return kMsgServerError;
+  }
   call.contentType = reply.contentType;
   call.contentLength = std::to_string(reply.body.size());
   return kMsgSuccess;
@@ -67,6 +80,7 @@ MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, con
   call.errtext = text;
   call.errdetail = detail;
   call.origin = ApiFailureOrigin::kService;
+  call.outcomeUnknown = false;
   ++call.failureCount;
   return kMsgServerError;
 }
@@ -75,41 +89,6 @@ bool IsPlausibleDbid(const std::string& dbid) {
   // The service never issues 0, 1, l or o, nor capitals.
   static constexpr std::string_view kAlphabet = "abcdefghijkmnpqrstuvwxyz23456789";
   return dbid.size() >= 6 && dbid.size() <= 13 && dbid.find_first_not_of(kAlphabet) == std::string::npos;
-}
-
-MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail) {
-  return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Malformed reply from the service", detail);
-}
-
-MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call) {
-  if (envelope.rootName != "qdbapi")
-    return RecordMalformedReply(call, "unexpected root element <" + envelope.rootName + ">");
-  if (!envelope.hasErrcode || !IsDecimalInteger(envelope.errcode))
-    return RecordMalformedReply(call, "reply without a numeric errcode");
-  call.errcode = envelope.errcode;
-  call.errtext = envelope.errtext;
-  call.errdetail = envelope.errdetail;
-  call.origin = ApiFailureOrigin::kService;
-  if (call.errcode == "0") return kMsgSuccess;
-  ++call.failureCount;
-  return kMsgServerError;
-}
-
-MessageId ReadReplyEnvelope(const XmlElement& root, ApiCallRecord& call) {
-  ReplyEnvelope envelope;
-  envelope.rootName = root.name;
-  const XmlElement* errcode = FindChild(root, "errcode");
-  envelope.hasErrcode = errcode != nullptr;
-  if (errcode != nullptr) envelope.errcode = errcode->text;
-  envelope.errtext = ChildText(root, "errtext");
-  envelope.errdetail = ChildText(root, "errdetail");
-  return CheckReplyEnvelope(envelope, call);
-}
-
-MessageId InterpretXmlReply(const std::string& body, XmlElement& root, ApiCallRecord& call) {
-  std::string error;
-  if (!ParseXmlDocument(body, root, error)) return RecordMalformedReply(call, error);
-  return ReadReplyEnvelope(root, call);
 }
 
 MessageId ApiExchangeWithCredentials(ApiSession& session, ApiCallRecord& call, const std::string& dbid,

@@ -37,30 +37,6 @@ struct QueryPage;
 MessageId ApiExchangeQueryPage(ApiSession& session, ApiCallRecord& call, const std::string& dbid,
                                const XmlRequest& params, QueryPage& page);
 
-// The envelope of a reply as a reader without an element tree saw it: the
-// root element's name and the first errcode, errtext and errdetail in it.
-struct ReplyEnvelope {
-  std::string rootName;
-  bool hasErrcode = false;
-  std::string errcode;
-  std::string errtext;
-  std::string errdetail;
-};
-
-// The envelope's verdict, with the same rules as ReadReplyEnvelope.
-MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call);
-// Records a reply that could not be read (transport origin); returns 999.
-MessageId RecordMalformedReply(ApiCallRecord& call, const std::string& detail);
-
-// Reads errcode, errtext and errdetail of a parsed reply into the call
-// record: 0 for errcode "0", 999 otherwise (a missing or non-numeric errcode
-// or a foreign root element is a malformed reply).
-MessageId ReadReplyEnvelope(const XmlElement& root, ApiCallRecord& call);
-
-// Parses a reply body and reads its envelope; a body that is not XML is a
-// malformed reply (transport origin).
-MessageId InterpretXmlReply(const std::string& body, XmlElement& root, ApiCallRecord& call);
-
 // Records a request refused before it was sent, as the service would report
 // it (origin kService); returns 999.
 MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, const std::string& text,

@@ -129,7 +129,8 @@ MessageId ApiSetFieldProperties(ApiSession& session, ApiCallRecord& call, const 
                                 const std::string& fid,
                                 const std::vector<std::pair<std::string, std::string>>& properties);
 MessageId ApiSetKeyField(ApiSession& session, ApiCallRecord& call, const std::string& dbid, const std::string& fid);
-// Downloads one attachment into an open file; bytes counts what was written.
+// Downloads one attachment of at most maxBytes into an open file; bytes
+// counts what was written.
 MessageId ApiDownloadAttachment(ApiSession& session, ApiCallRecord& call, const std::string& tableDbid,
                                 const std::string& rid, const std::string& fid, PlatformFile file,
-                                std::uint64_t& bytes);
+                                std::uint64_t maxBytes, std::uint64_t& bytes);

@@ -1,6 +1,7 @@
 // API_Authenticate and API_GetUserInfo: who the session's user is.
 #include "qbapi/api_exchange.h"
 #include "qbapi/api_operations.h"
+#include "qbapi/reply_envelope.h"
 
 MessageId ApiAuthenticate(ApiSession& session, ApiCallRecord& call) {
   XmlRequest credentials;
@@ -11,6 +12,9 @@ MessageId ApiAuthenticate(ApiSession& session, ApiCallRecord& call) {
   MessageId id =
       ApiExchangeWithCredentials(session, call, "", "API_Authenticate", credentials.fragment, XmlRequest{}, root);
   if (id != kMsgSuccess) return id;
+  // Without a ticket every later request would fail as signed out.
+  if (FindChild(root, "ticket") == nullptr || ChildText(root, "ticket").empty())
+    return RecordMalformedReply(call, "sign-in reply without <ticket>");
   session.ticket = ChildText(root, "ticket");
   const std::string& userId = ChildText(root, "userid");
   if (!userId.empty()) session.userId = userId;

@@ -44,6 +44,16 @@ struct ExpatHandlers {
   XML_CharacterDataHandler text;
 };
 
+// The service's replies declare no document type. A reply that does is
+// refused as it starts the declaration, before any entity it declares can
+// be expanded: nested internal entities turn a small reply into gigabytes.
+template <typename Reader>
+void RefuseDocumentType(void* data, const XML_Char*, const XML_Char*, const XML_Char*, int) {
+  auto* reader = static_cast<Reader*>(data);
+  if (reader->error.empty()) reader->error = "reply declares a document type";
+  XML_StopParser(reader->parser, XML_FALSE);
+}
+
 // Parses one document, given in consecutive pieces, with the reader as the
 // handlers' user data. The reader holds `XML_Parser parser` (set here, for
 // handlers that stop the parse) and `std::string error`: a handler that
@@ -61,6 +71,7 @@ bool RunExpatReader(Reader& reader, const ExpatHandlers& handlers, const std::st
   XML_SetUserData(holder.parser, &reader);
   XML_SetElementHandler(holder.parser, handlers.start, handlers.end);
   XML_SetCharacterDataHandler(holder.parser, handlers.text);
+  XML_SetStartDoctypeDeclHandler(holder.parser, RefuseDocumentType<Reader>);
   bool parsed = true;
   for (std::size_t i = 0; parsed && i < count; ++i) parsed = FeedExpat(holder.parser, pieces[i], i + 1 == count);
   if (parsed && count == 0) parsed = FeedExpat(holder.parser, std::string_view(), true);

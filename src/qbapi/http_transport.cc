@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "common/url_credentials.h"
 #include "platform/text_fold.h"
 
 namespace {
@@ -26,28 +27,22 @@ long RequestDeadlineMs(const TransportSettings& settings) {
   return settings.sendTimeoutMs + settings.receiveTimeoutMs;
 }
 
-// Everything between "scheme://" and the last '@' of a URL is the user's
-// name and password (a password may itself hold '@' or '/').
-bool HoldsCredentials(const std::string& url) {
-  std::size_t scheme = url.find("://");
-  return scheme != std::string::npos && url.find('@', scheme + 3) != std::string::npos;
-}
-
-std::string WithoutCredentials(const std::string& url) {
-  if (!HoldsCredentials(url)) return url;
-  return url.substr(0, url.find("://") + 3) + url.substr(url.rfind('@') + 1);
-}
-
 // libcurl's own words about a failure may quote the host part of a URL it
 // misread, credentials and all; with credentials about, only its generic
 // text for the code is used.
 bool CurlWordsAreSafe(const TransportSettings& settings) {
-  return !HoldsCredentials(settings.baseUrl) && !HoldsCredentials(settings.proxyName);
+  return !HoldsUrlCredentials(settings.baseUrl) && !HoldsUrlCredentials(settings.proxyName);
 }
 
 void InitialiseCurlOnce() {
   static const bool initialised = (curl_global_init(CURL_GLOBAL_DEFAULT), true);
   (void)initialised;
+}
+
+// libcurl 7.88 makes its sockets without close-on-exec, so every program
+// the application starts would inherit the service's connections.
+curl_socket_t OpenTransportSocket(void*, curlsocktype, curl_sockaddr* address) {
+  return OpenSocket(address->family, address->socktype, address->protocol);
 }
 
 struct CurlHeaderList {
@@ -70,11 +65,14 @@ struct TransferState {
   CURL* curl = nullptr;
   PlatformFile file = kNoFile;  // set for downloads, which bypass reply->body
   std::uint64_t bytesWritten = 0;
+  std::uint64_t maxFileBytes = 0;
   bool fileFailed = false;
-  bool tooLarge = false;
+  std::string cutShort;  // why one of the driver's own bounds ended the transfer
   long sendTimeoutMs = 0;
   long receiveTimeoutMs = 0;
-  Clock::time_point lastActivity = Clock::now();
+  long deadlineMs = 0;  // downloads only: the whole transfer, as libcurl bounds the other requests
+  Clock::time_point start = Clock::now();
+  Clock::time_point lastActivity = start;
   curl_off_t lastDown = -1;
   curl_off_t lastUp = -1;
   bool timedOut = false;
@@ -92,7 +90,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   std::string& body = state->reply->body;
   if (state->file == kNoFile) {
     if (body.size() + bytes > kMaxReplyBytes) {
-      state->tooLarge = true;
+      state->cutShort = kReplyTooLargeText;
       return 0;  // anything but bytes ends the transfer
     }
     body.append(data, bytes);
@@ -103,6 +101,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
     // into the attachment file.
     if (body.size() < 4096) body.append(data, bytes);
     return bytes;
+  }
+  if (state->bytesWritten + bytes > state->maxFileBytes) {
+    state->cutShort = "Attachment larger than " + std::to_string(state->maxFileBytes) + " bytes";
+    return 0;
   }
   if (!WriteWholeBuffer(state->file, data, bytes)) {
     state->fileFailed = true;
@@ -132,13 +134,21 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
   return bytes;
 }
 
-// A stall is judged by progress, not by total time, so a large reply that
-// keeps flowing is never cut off.
+long MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count());
+}
+
+// A stall is judged by progress, not by total time; the whole of a download
+// by its deadline, so that a server trickling bytes can't hold it for ever.
 int WatchProgress(void* user, curl_off_t downloadTotal, curl_off_t downloaded, curl_off_t uploadTotal,
                   curl_off_t uploaded) {
   (void)downloadTotal;
   auto* state = static_cast<TransferState*>(user);
   Clock::time_point now = Clock::now();
+  if (state->deadlineMs > 0 && MillisecondsBetween(state->start, now) >= state->deadlineMs) {
+    state->cutShort = "Attachment download took longer than " + std::to_string(state->deadlineMs) + " ms";
+    return 1;
+  }
   if (downloaded != state->lastDown || uploaded != state->lastUp) {
     state->lastDown = downloaded;
     state->lastUp = uploaded;
@@ -148,8 +158,7 @@ int WatchProgress(void* user, curl_off_t downloadTotal, curl_off_t downloaded, c
   bool sending = uploadTotal > 0 && uploaded < uploadTotal;
   long limit = sending ? state->sendTimeoutMs : state->receiveTimeoutMs;
   if (limit <= 0) return 0;
-  auto idle = std::chrono::duration_cast<std::chrono::milliseconds>(now - state->lastActivity).count();
-  if (idle < limit) return 0;
+  if (MillisecondsBetween(state->lastActivity, now) < limit) return 0;
   state->timedOut = true;
   return 1;
 }
@@ -158,6 +167,7 @@ void SetCommonOptions(CURL* curl, const TransportSettings& settings, const std::
                       char* errorBuffer) {
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenTransportSocket);
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, settings.userAgent.c_str());
@@ -196,9 +206,10 @@ bool PrepareHandle(HttpTransport& transport) {
 MessageId RecordCurlFailure(CURLcode result, const TransferState& state, const char* errorBuffer,
                             const TransportSettings& settings, const std::string& url, ApiCallRecord& call) {
   std::string code = std::to_string(static_cast<int>(result));
-  const std::string shownUrl = WithoutCredentials(url);
+  const std::string shownUrl = WithoutUrlCredentials(url);
   const bool curlWords = errorBuffer[0] != '\0' && CurlWordsAreSafe(settings);
-  if (state.tooLarge) return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, kReplyTooLargeText, shownUrl);
+  if (!state.cutShort.empty())
+    return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, state.cutShort, shownUrl);
   if (state.timedOut || result == CURLE_OPERATION_TIMEDOUT) {
     std::string detail = curlWords && !state.timedOut ? std::string(errorBuffer)
                                                       : "no reply from " + shownUrl + " in time";
@@ -219,10 +230,22 @@ MessageId RecordCancel(ApiCallRecord& call) {
   return RecordTransportFailure(call, ApiFailureOrigin::kCanceled, "-1", "Operation canceled", "");
 }
 
+// Whether the service can have received the whole request: every byte of
+// the body was handed to the connection.
+bool RequestWentOut(CURL* curl, curl_off_t bodySize) {
+  curl_off_t uploaded = 0;
+  curl_easy_getinfo(curl, CURLINFO_SIZE_UPLOAD_T, &uploaded);
+  return uploaded >= bodySize;
+}
+
 MessageId PerformTransfer(HttpTransport& transport, const std::string& url, TransferState& state,
-                          const char* errorBuffer, ApiCallRecord& call) {
+                          const char* errorBuffer, ApiCallRecord& call, curl_off_t bodySize) {
   CURLcode result = curl_easy_perform(transport.curl.handle);
-  if (result != CURLE_OK) return RecordCurlFailure(result, state, errorBuffer, transport.settings, url, call);
+  if (result != CURLE_OK) {
+    RecordCurlFailure(result, state, errorBuffer, transport.settings, url, call);
+    call.outcomeUnknown = bodySize > 0 && RequestWentOut(transport.curl.handle, bodySize);
+    return kMsgServerError;
+  }
   curl_easy_getinfo(transport.curl.handle, CURLINFO_RESPONSE_CODE, &state.reply->status);
   char* contentType = nullptr;
   curl_easy_getinfo(transport.curl.handle, CURLINFO_CONTENT_TYPE, &contentType);
@@ -247,7 +270,8 @@ MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, c
 }
 
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
-                      const std::string& body, HttpReply& reply, ApiCallRecord& call) {
+                      const std::string& body, RequestKind kind, HttpReply& reply, ApiCallRecord& call) {
+  call.outcomeUnknown = false;
   std::string keptBody = std::move(reply.body);
   keptBody.clear();
   reply = HttpReply{};
@@ -256,13 +280,13 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   CurlHeaderList headers;
   // "Expect:" stops libcurl from waiting for 100-continue before larger bodies.
   if (!headers.Add("Content-Type: application/xml; charset=utf-8") || !headers.Add("QUICKBASE-ACTION: " + action) ||
       !headers.Add("Expect:"))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Out of memory building the request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   TransferState state;
   state.reply = &reply;
   char errorBuffer[CURL_ERROR_SIZE] = {0};
@@ -274,23 +298,27 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
   if (long deadline = RequestDeadlineMs(transport.settings); deadline > 0)
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, deadline);
+  if (kind == RequestKind::kWrite) curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
   ++call.requestCount;
-  return PerformTransfer(transport, url, state, errorBuffer, call);
+  return PerformTransfer(transport, url, state, errorBuffer, call, static_cast<curl_off_t>(body.size()));
 }
 
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
-                             PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call) {
+                             PlatformFile file, std::uint64_t maxBytes, std::uint64_t& bytesWritten,
+                             ApiCallRecord& call) {
   bytesWritten = 0;
   if (CancelRequested(transport)) return RecordCancel(call);
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutCredentials(url));
+                                  WithoutUrlCredentials(url));
   HttpReply reply;
   TransferState state;
   state.reply = &reply;
   state.curl = transport.curl.handle;
   state.file = file;
+  state.maxFileBytes = maxBytes;
+  state.deadlineMs = RequestDeadlineMs(transport.settings);
   char errorBuffer[CURL_ERROR_SIZE] = {0};
   CURL* curl = transport.curl.handle;
   SetCommonOptions(curl, transport.settings, url, state, errorBuffer);
@@ -298,11 +326,11 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   if (!ticket.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, cookie.c_str());
   curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
   ++call.requestCount;
-  MessageId id = PerformTransfer(transport, url, state, errorBuffer, call);
+  MessageId id = PerformTransfer(transport, url, state, errorBuffer, call, 0);
   bytesWritten = state.bytesWritten;
   if (id != kMsgSuccess) return id;
   if (reply.status != 200)
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), WithoutCredentials(url));
+                                  "HTTP status " + std::to_string(reply.status), WithoutUrlCredentials(url));
   return kMsgSuccess;
 }

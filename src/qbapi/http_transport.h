@@ -1,6 +1,6 @@
 // The HTTPS transport of an ApiSession on libcurl: one reusable easy handle,
-// timeouts, proxy choice and certificate verification. The API exchange and
-// the attachment download call it.
+// timeouts, proxy choice, certificate verification and a connection of its
+// own for every write. The API exchange and the attachment download call it.
 #pragma once
 
 #include <curl/curl.h>
@@ -57,20 +57,28 @@ struct HttpReply {
   std::string ticketCookie;  // the TICKET cookie, when the reply set one
 };
 
+// How a request may travel. A write goes out on a connection of its own:
+// libcurl sends a request once more by itself when a reused connection dies
+// before any answer, and the first copy may already have been acted on.
+enum class RequestKind : std::uint8_t { kRead, kWrite };
+
 // POSTs an XML body to baseUrl + path with the QUICKBASE-ACTION header.
 // 0 when an HTTP reply arrived (any status); otherwise 999 with the call
 // record describing the transport failure (origin kHttp, kTimeout or
-// kCanceled): a reply body above 64 MiB or a request running past the sum of
-// the send and receive timeouts ends it. The reply is reset, but its body's
-// capacity is kept for the new body.
+// kCanceled), its outcomeUnknown set when the whole request had gone out: a
+// reply body above 64 MiB or a request running past the sum of the send and
+// receive timeouts ends it. The reply is reset, but its body's capacity is
+// kept for the new body.
 MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const std::string& action,
-                      const std::string& body, HttpReply& reply, ApiCallRecord& call);
+                      const std::string& body, RequestKind kind, HttpReply& reply, ApiCallRecord& call);
 
 // GETs baseUrl + path with the TICKET cookie into an open file. 0 on a 200
-// reply; otherwise 999 with the call record filled. Only stalls end it, so a
-// large attachment still arrives.
+// reply; otherwise 999 with the call record filled. A stall ends it as it
+// ends any request; a file growing past maxBytes or a transfer running past
+// the sum of the send and receive timeouts is cut short (origin kHttp).
 MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, const std::string& ticket,
-                             PlatformFile file, std::uint64_t& bytesWritten, ApiCallRecord& call);
+                             PlatformFile file, std::uint64_t maxBytes, std::uint64_t& bytesWritten,
+                             ApiCallRecord& call);
 
 // Records a transport failure: errcode, errtext, errdetail and origin.
 MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, const std::string& code,

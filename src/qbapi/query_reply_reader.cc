@@ -7,8 +7,8 @@
 #include <cstring>
 #include <limits>
 
-#include "qbapi/api_exchange.h"
 #include "qbapi/expat_parser.h"
+#include "qbapi/reply_envelope.h"
 
 namespace {
 
@@ -307,6 +307,9 @@ MessageId ReadPieces(const std::string_view* pieces, std::size_t count, QueryPag
   if (!RunExpatReader(reader, {OnStart, OnEnd, OnText}, pieces, count, error)) id = RecordMalformedReply(call, error);
   else if (reader.envelope.rootName.empty()) id = RecordMalformedReply(call, "reply holds no XML element");
   else id = CheckReplyEnvelope(reader.envelope, call);
+  // A page without its records would read as the end of the data.
+  if (id == kMsgSuccess && !(reader.tableSeen && reader.recordsSeen))
+    id = RecordMalformedReply(call, reader.tableSeen ? "reply without <records>" : "reply without <table>");
   if (id != kMsgSuccess) ClearPage(page);
   return id;
 }

@@ -3,11 +3,11 @@
 // evaluation writes into.
 #include <sqlext.h>
 
-#include "common/utf16_text.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 #include "sql/bind_machine.h"
 #include "sql/operand_types.h"
 #include "sql/plan_text.h"
@@ -413,7 +413,8 @@ MessageId StepLiteral(BindMachine& m, BindFrame& frame) {
       const ConnectionRecord* record = m.statement.connection != nullptr ? m.statement.connection->record : nullptr;
       cell.valueType = kValueCharacter;
       cell.sqlType = SQL_VARCHAR;
-      cell.size = record != nullptr ? static_cast<std::int32_t>(GetConnectionUserName(*record).size()) : 0;
+      const std::size_t characters = record != nullptr ? CountUtf8Characters(GetConnectionUserName(*record)) : 0;
+      cell.size = static_cast<std::int32_t>(characters);
       cell.digits = kNoDigits;
       return kMsgSuccess;
     }

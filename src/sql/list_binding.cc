@@ -4,11 +4,11 @@
 
 #include "connection/type_info.h"
 #include "common/diagnostics.h"
-#include "common/utf16_text.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "platform/text_fold.h"
+#include "platform/utf8_text.h"
 #include "sql/bind_machine.h"
 #include "sql/node_defaults.h"
 #include "sql/operand_types.h"

@@ -36,6 +36,10 @@ struct SubSelectRows {
 // The kept sub-select rows, by SELECT node, hold for one execution.
 struct ParseTree {
   std::vector<ParseNode> nodes;
+  // The statement's result columns: the select items of its SELECT by
+  // column number - 1, so describing or reading column n never walks the
+  // list. Set by the semantic pass once the star forms are expanded.
+  std::vector<NodeIndex> resultColumns;
   std::vector<ValueBuffer> values;
   std::map<NodeIndex, SubSelectRows> subSelectRows;
 };
@@ -55,6 +59,11 @@ ValueIndex AddValueBuffer(ParseTree& tree, std::uint64_t size);
 ValueIndex InternString(ParseTree& tree, std::string_view text);
 inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) {
   return tree.values[index].text;
+}
+
+// The select item of result column n (1-based), or kNoNode beyond the list.
+inline NodeIndex ResultColumnItem(const ParseTree& tree, std::uint16_t column) {
+  return column >= 1 && column <= tree.resultColumns.size() ? tree.resultColumns[column - 1u] : kNoNode;
 }
 
 // Releases what execution attached to the tree (ReleasePlan from the root),

@@ -96,6 +96,14 @@ MessageId DecimalSize(const ValueCell& argument, ValueCell& result) {
   return kMsgSuccess;
 }
 
+// A text of p characters takes up to four bytes a character as bytes; the
+// room stays within what a bounded binary value holds, and never below p,
+// so an ASCII text of any size still converts whole.
+std::int32_t TextAsBytesSize(std::int32_t p) {
+  const std::int64_t bytes = std::int64_t{p} * 4;
+  return static_cast<std::int32_t>(std::max<std::int64_t>(p, std::min<std::int64_t>(bytes, kMaxHexTextSize)));
+}
+
 struct RenderedSizes {
   std::int32_t binary;
   std::int32_t character;
@@ -113,7 +121,7 @@ bool RenderedSizesOf(std::int16_t sqlType, std::int32_t p, RenderedSizes& sizes)
     case SQL_VARBINARY:
     case SQL_BINARY: sizes = {p, std::min(2 * p, kMaxHexTextSize)}; break;
     case SQL_CHAR:
-    case SQL_VARCHAR: sizes = {p, p}; break;
+    case SQL_VARCHAR: sizes = {TextAsBytesSize(p), p}; break;
     case SQL_INTEGER: sizes = {4, 11}; break;
     case SQL_SMALLINT: sizes = {2, 6}; break;
     case SQL_FLOAT:

@@ -10,24 +10,26 @@
 
 namespace {
 
+// Lengths and positions answer INTEGER: a long text of 65534 characters has
+// more of them, and eight times as many bits, than a SMALLINT holds.
 // clang-format off
 constexpr ScalarFunctionEntry kRows[] = {
-    {"ASCII", kValueInteger, SQL_TINYINT, 3, 0, 1, {kValueCharacter}},  // 0
-    {"BIT_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 1
+    {"ASCII", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 0
+    {"BIT_LENGTH", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 1
     {"CHAR", kValueCharacter, SQL_CHAR, 1, 0, 1, {kValueInteger}},  // 2
-    {"CHAR_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 3
-    {"CHARACTER_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 4
+    {"CHAR_LENGTH", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 3
+    {"CHARACTER_LENGTH", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 4
     {"CONCAT", kValueCharacter, SQL_VARCHAR, kSizeOfFirstArgument, 0, 2, {kValueCharacter, kValueCharacter}},  // 5
     {"DIFFERENCE", kValueInteger, SQL_INTEGER, 10, 0, 2, {kValueCharacter, kValueCharacter}},  // 6
     {"INSERT", kValueCharacter, SQL_VARCHAR, 255, 0, 4, {kValueCharacter, kValueInteger, kValueInteger, kValueCharacter}},  // 7
     {"LCASE", kValueCharacter, kSqlTypeOfFirstArgument, kSizeOfFirstArgument, 0, 1, {kValueCharacter}},  // 8
     {"LEFT", kValueCharacter, SQL_VARCHAR, kSizeOfFirstArgument, 0, 2, {kValueCharacter, kValueInteger}},  // 9
-    {"LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 10
-    {"LOCATE", kValueInteger, SQL_SMALLINT, 5, 0, 2, {kValueCharacter, kValueCharacter}},  // 11
-    {"LOCATE", kValueInteger, SQL_SMALLINT, 5, 0, 3, {kValueCharacter, kValueCharacter, kValueInteger}},  // 12
+    {"LENGTH", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 10
+    {"LOCATE", kValueInteger, SQL_INTEGER, 10, 0, 2, {kValueCharacter, kValueCharacter}},  // 11
+    {"LOCATE", kValueInteger, SQL_INTEGER, 10, 0, 3, {kValueCharacter, kValueCharacter, kValueInteger}},  // 12
     {"LTRIM", kValueCharacter, SQL_VARCHAR, kSizeOfFirstArgument, 0, 1, {kValueCharacter}},  // 13
-    {"OCTET_LENGTH", kValueInteger, SQL_SMALLINT, 5, 0, 1, {kValueCharacter}},  // 14
-    {"POSITION", kValueInteger, SQL_SMALLINT, 5, 0, 2, {kValueCharacter, kValueCharacter}},  // 15
+    {"OCTET_LENGTH", kValueInteger, SQL_INTEGER, 10, 0, 1, {kValueCharacter}},  // 14
+    {"POSITION", kValueInteger, SQL_INTEGER, 10, 0, 2, {kValueCharacter, kValueCharacter}},  // 15
     {"REPEAT", kValueCharacter, SQL_VARCHAR, 255, 0, 2, {kValueCharacter, kValueInteger}},  // 16
     {"REPLACE", kValueCharacter, SQL_VARCHAR, 65535, 0, 3, {kValueCharacter, kValueCharacter, kValueCharacter}},  // 17
     {"RIGHT", kValueCharacter, SQL_VARCHAR, kSizeOfFirstArgument, 0, 2, {kValueCharacter, kValueInteger}},  // 18

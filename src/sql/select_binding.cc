@@ -175,6 +175,13 @@ MessageId PrepareLists(BindMachine& m, BindFrame& frame) {
   return ExpandQualifierStars(m, frame);
 }
 
+void IndexResultColumns(ParseTree& tree, NodeIndex select) {
+  tree.resultColumns.clear();
+  for (NodeIndex item = tree.nodes[select].fields.select.selectList; item != kNoNode;
+       item = tree.nodes[item].fields.listItem.next)
+    tree.resultColumns.push_back(item);
+}
+
 }  // namespace
 
 MessageId StepSelect(BindMachine& m, BindFrame& frame) {
@@ -206,6 +213,9 @@ MessageId StepSelect(BindMachine& m, BindFrame& frame) {
     case kBindHaving:
       frame.phase = kLayOut;
       return m.Bind(m.Fields(frame.node).select.having, ListContext(frame, grouped));
-    default: frame.phase = kFrameDone; return LayOutSelect(m.statement, m.tree, frame.node);
+    default:
+      frame.phase = kFrameDone;
+      if (frame.node == m.tree.nodes[0].fields.root.statementNode) IndexResultColumns(m.tree, frame.node);
+      return LayOutSelect(m.statement, m.tree, frame.node);
   }
 }

@@ -5,9 +5,9 @@
 
 #include <sqlext.h>
 
-#include "common/utf16_text.h"
 #include "handles/statement_handle.h"
 #include "platform/files.h"
+#include "platform/utf8_text.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // stack of frames that dispatches each node to the step of its kind.
 #include "sql/semantic_pass.h"
 
-#include "common/utf16_text.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 #include "sql/bind_machine.h"
 
 namespace {

@@ -6,6 +6,7 @@
 
 #include "common/ascii_text.h"
 #include "handles/statement_handle.h"
+#include "platform/utf8_text.h"
 #include "sql/sql_keywords.h"
 
 namespace {
@@ -245,8 +246,7 @@ std::string NearText(SqlCursor c) {
   std::size_t pos = 0;
   unsigned characters = 0;
   while (pos < c.remaining && c.text[pos] != '\0') {
-    bool continuation = (static_cast<unsigned char>(c.text[pos]) & 0xC0) == 0x80;
-    if (!continuation && characters++ == 24) break;
+    if (!IsUtf8Continuation(c.text[pos]) && characters++ == 24) break;
     ++pos;
   }
   return std::string(c.text, pos);

@@ -1,11 +1,11 @@
 // Binding of the statement nodes: the root, data definition, INSERT, UPDATE,
 // DELETE, the index statements and the SQL pseudo-statement.
-#include "common/utf16_text.h"
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "platform/text_fold.h"
+#include "platform/utf8_text.h"
 #include "sql/bind_machine.h"
 #include "sql/operand_types.h"
 #include "sql/semantic_pass.h"

@@ -2,6 +2,7 @@
 // statement's parser, parses the top-level ORDER BY and checks what follows.
 #include "sql/statement_parser.h"
 
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -99,6 +100,13 @@ MessageId ParseStatement(StatementHandle& statement, ConnectionRecord* connectio
   statement.passThrough = 0;
   statement.remainingBatch.clear();
   statement.rowLimit = statement.maxRows > 0 ? statement.maxRows : kNoRowLimit;
+  // A NUL inside the length would end the text early and silently drop what
+  // follows it, a WHERE clause say.
+  if (const void* nul = text == nullptr ? nullptr : std::memchr(text, '\0', length)) {
+    statement.diagnostic.detailText =
+        "at offset " + std::to_string(static_cast<const char*>(nul) - text) + " of " + std::to_string(length);
+    return kMsgNulInStatementText;
+  }
   try {
     std::string token;
     token.reserve(kTokenBufferBytes);

@@ -10,7 +10,8 @@ struct StatementHandle;
 struct ConnectionRecord;
 struct ParseTree;
 
-// Parses the first statement of text (length bytes; a NUL ends it early).
+// Parses the first statement of text (length bytes; a NUL among them is
+// refused with 1094 before anything is parsed).
 // Any tree the holder held is released first. On success the holder holds
 // the new tree, whose root records connection and names the statement node.
 // On failure the holder is empty and the statement's detail text says what

@@ -1,4 +1,5 @@
-// Downloading attachments for reading and handing their bytes out in pieces.
+// Downloading attachments for reading, handing their bytes out in pieces,
+// and releasing them.
 #include "tables/attachment_files.h"
 
 #include <algorithm>
@@ -13,48 +14,53 @@
 
 namespace {
 
-std::string AttachmentKey(const std::string& tableId, std::uint32_t recordId, const std::string& fieldId) {
-  return tableId + '/' + std::to_string(recordId) + '/' + fieldId;
-}
-
 const std::string& Setting(const TableCursor& cursor, const char* key) {
   static const std::string empty;
   const ConnectionHandle* handle = cursor.connection->connection;
   return handle == nullptr ? empty : LookupSetting(handle->settings, key);
 }
 
-// Opens the file the attachment goes to: a temporary file, or the named
-// file under FILEPATH, which stays after the connection closes.
-PlatformFile OpenTarget(const TableCursor& cursor, const std::string& fileName, AttachmentFile& entry) {
+// Opens the file the attachment goes to: an unnamed temporary file, or the
+// named file under FILEPATH, which stays after the connection closes.
+PlatformFile OpenTarget(const TableCursor& cursor, const std::string& fileName, std::string& keptPath) {
   const std::string& folder = Setting(cursor, "FILEPATH");
-  if (folder.empty()) {
-    entry.temporary = true;
-    return CreateTemporaryFile(entry.path);
-  }
-  entry.temporary = false;
-  entry.path = folder;
-  if (entry.path.back() != '/') entry.path += '/';
-  entry.path += SafeAttachmentName(fileName);
-  return CreateOrTruncateFile(entry.path);
+  if (folder.empty()) return CreateUnnamedTemporaryFile();
+  keptPath = folder;
+  if (keptPath.back() != '/') keptPath += '/';
+  keptPath += SafeAttachmentName(fileName);
+  return CreateOrTruncateFile(keptPath);
 }
 
+// A download that failed or was cut short leaves no part of the file
+// behind, in the temporary folder or in FILEPATH.
 MessageId Download(TableCursor& cursor, const ColumnDescriptor& column, const std::string& fileName,
                    AttachmentFile& entry) {
   ConnectionRecord& record = *cursor.connection;
-  PlatformFile file = OpenTarget(cursor, fileName, entry);
-  if (file == kNoFile) return RecordTableFailure(record, kMsgAttachmentError, entry.path);
+  std::string keptPath;
+  entry.file = OpenTarget(cursor, fileName, keptPath);
+  if (entry.file == kNoFile) return RecordTableFailure(record, kMsgAttachmentError, keptPath);
   std::uint64_t bytes = 0;
+  const auto maxBytes = static_cast<std::uint64_t>(column.columnSize);
   MessageId id = ApiDownloadAttachment(record.client->session, cursor.callRecord, cursor.tableId,
-                                       std::to_string(cursor.recordId), column.fieldIdText, file, bytes);
-  CloseFile(file);
+                                       std::to_string(cursor.recordId), column.fieldIdText, entry.file, maxBytes,
+                                       bytes);
   if (id == kMsgSuccess) return kMsgSuccess;
-  DeleteFile(entry.path);
-  entry.path.clear();
-  if (IsSettingOn(Setting(cursor, "IGNOREMISSINGFILE"))) {
-    entry.missing = true;
-    return kMsgSuccess;
-  }
+  CloseFile(entry.file);
+  if (!keptPath.empty()) DeleteFile(keptPath);
+  if (IsSettingOn(Setting(cursor, "IGNOREMISSINGFILE"))) return kMsgSuccess;
   return PostTableServiceFailure(record, cursor.callRecord);
+}
+
+// Only the current row's files are kept; the others are closed.
+void DropOtherRows(AttachmentFiles& files, std::uint32_t recordId) {
+  for (auto entry = files.files.begin(); entry != files.files.end();) {
+    if (entry->recordId == recordId) {
+      ++entry;
+      continue;
+    }
+    CloseFile(entry->file);
+    entry = files.files.erase(entry);
+  }
 }
 
 MessageId DeliverBinaryPiece(PlatformFile file, std::int64_t size, SQLLEN* pieceOffset, void* target,
@@ -82,43 +88,41 @@ std::string SafeAttachmentName(const std::string& fileName) {
 }
 
 MessageId FetchAttachmentFile(TableCursor& cursor, const ColumnDescriptor& column, const std::string& fileName,
-                              std::string& path) {
-  AttachmentFiles& files = cursor.connection->client->caches.attachments;
-  std::string key = AttachmentKey(cursor.tableId, cursor.recordId, column.fieldIdText);
-  auto found = files.files.find(key);
+                              PlatformFile& file) {
+  AttachmentFiles& files = cursor.attachments;
+  DropOtherRows(files, cursor.recordId);
+  auto found = std::find_if(files.files.begin(), files.files.end(),
+                            [&](const AttachmentFile& entry) { return entry.fieldId == column.fieldIdText; });
   if (found == files.files.end()) {
     AttachmentFile entry;
+    entry.recordId = cursor.recordId;
+    entry.fieldId = column.fieldIdText;
     MessageId id = Download(cursor, column, fileName, entry);
     if (id != kMsgSuccess) return id;
-    found = files.files.emplace(key, entry).first;
+    files.files.push_back(entry);
+    found = files.files.end() - 1;
   }
-  path = found->second.missing ? std::string() : found->second.path;
+  file = found->file;
   return kMsgSuccess;
 }
 
-MessageId DeliverAttachment(const std::string& path, SQLLEN* pieceOffset, SQLSMALLINT cType, void* target,
+MessageId DeliverAttachment(PlatformFile file, SQLLEN* pieceOffset, SQLSMALLINT cType, void* target,
                             SQLLEN targetLength, SQLLEN* outLength) {
-  PlatformFile file = OpenFileForReading(path);
-  if (file == kNoFile) return kMsgAttachmentError;
   std::int64_t size = FileSize(file);
-  MessageId id = kMsgAttachmentError;
-  if (size >= 0 && cType == SQL_C_BINARY) {
-    id = DeliverBinaryPiece(file, size, pieceOffset, target, targetLength, outLength);
-  } else if (size >= 0) {
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (ReadFullBufferAt(file, bytes.data(), bytes.size(), 0) == size)
-      id = ConvertSqlValueToCType(SQL_LONGVARBINARY, false, bytes.data(), static_cast<SQLLEN>(bytes.size()),
-                                  pieceOffset, cType, target, targetLength, outLength);
-  }
-  CloseFile(file);
-  return id;
+  if (size < 0) return kMsgAttachmentError;
+  if (cType == SQL_C_BINARY) return DeliverBinaryPiece(file, size, pieceOffset, target, targetLength, outLength);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (ReadFullBufferAt(file, bytes.data(), bytes.size(), 0) != size) return kMsgAttachmentError;
+  return ConvertSqlValueToCType(SQL_LONGVARBINARY, false, bytes.data(), static_cast<SQLLEN>(bytes.size()),
+                                pieceOffset, cType, target, targetLength, outLength);
 }
 
-void ForgetAttachment(QuickBaseClient& client, const std::string& tableId, std::uint32_t recordId,
-                      const std::string& fieldId) {
-  AttachmentFiles& files = client.caches.attachments;
-  auto found = files.files.find(AttachmentKey(tableId, recordId, fieldId));
-  if (found == files.files.end()) return;
-  if (found->second.temporary && !found->second.path.empty()) DeleteFile(found->second.path);
-  files.files.erase(found);
+void ForgetAttachment(TableCursor& cursor, std::uint32_t recordId, const std::string& fieldId) {
+  std::vector<AttachmentFile>& files = cursor.attachments.files;
+  auto found = std::find_if(files.begin(), files.end(), [&](const AttachmentFile& entry) {
+    return entry.recordId == recordId && entry.fieldId == fieldId;
+  });
+  if (found == files.end()) return;
+  CloseFile(found->file);
+  files.erase(found);
 }

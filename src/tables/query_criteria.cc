@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "handles/connection_record.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/row_values.h"
-#include "tables/table_select.h"
 #include "tables/write_values.h"
 
 namespace {
@@ -229,11 +229,6 @@ bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::
                           const void* value, SQLLEN length) {
   return column < cursor.columns.size() &&
          EntryOnlyNarrows(cursor, Entry{&cursor.columns[column], op, valueType, value, length});
-}
-
-bool TableHasPendingWrites(const TableCursor& cursor) {
-  const TableWrites* writes = PendingWritesOf(cursor);
-  return writes != nullptr && HasQueuedWrites(*writes);
 }
 
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,

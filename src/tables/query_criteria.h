@@ -53,6 +53,3 @@ bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::
 // Count 0 clears the sort. 0, or 3 when the service can't sort so.
 MessageId BuildSortList(TableCursor& cursor, std::uint16_t keyCount, const std::uint16_t* columnIndexes,
                         const std::uint8_t* directions);
-
-// True while the table has writes that the service has not seen.
-bool TableHasPendingWrites(const TableCursor& cursor);

@@ -116,12 +116,12 @@ MessageId DeliverOther(const TableCursor& cursor, const ColumnDescriptor& column
 MessageId DeliverFile(TableCursor& cursor, const ColumnDescriptor& column, const std::string& fileName,
                       const Delivery& out) {
   if (IsBlankText(fileName)) return DeliverNull(out);
-  std::string path;
-  MessageId id = FetchAttachmentFile(cursor, column, fileName, path);
+  PlatformFile file = kNoFile;
+  MessageId id = FetchAttachmentFile(cursor, column, fileName, file);
   if (id != kMsgSuccess) return id;
-  if (path.empty()) return DeliverNull(out);
+  if (file == kNoFile) return DeliverNull(out);
   return AsRowDataResult(
-      DeliverAttachment(path, out.pieceOffset, out.cType, out.target, out.targetLength, out.outLength));
+      DeliverAttachment(file, out.pieceOffset, out.cType, out.target, out.targetLength, out.outLength));
 }
 
 MessageId DeliverValue(TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,

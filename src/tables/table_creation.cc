@@ -77,20 +77,26 @@ std::string FindApplicationId(const TableAccessCaches& caches, const std::string
 MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableName, TableCursor*& out) {
   out = nullptr;
   TableAccessCaches& caches = record.client->caches;
-  if (!caches.grantedTablesLoaded) {
-    MessageId id = LoadGrantedTables(record);
-    if (id != kMsgSuccess) return id;
-  }
+  // A fresh list: a table another connection made since the last one counts.
+  if (MessageId id = LoadGrantedTables(record)) return id;
   std::string appId = FindApplicationId(caches, tableName);
   if (appId.empty()) return RecordTableFailure(record, kMsgQuickBaseTableNotFound, tableName);
+  std::string appName;
+  for (const GrantedDatabase& entry : caches.grantedTables)
+    if (entry.dbid == appId) appName = entry.name;
   std::string name = TablePart(tableName);
+  std::string grantedName = appName + ": " + name;
+  // The service would make a second table of the same name, and neither
+  // could then be found by it.
+  const std::string key = TableNameKey(grantedName);
+  for (const GrantedDatabase& entry : caches.grantedTables)
+    if (TableNameKey(entry.name) == key) return RecordTableFailure(record, kMsgTableExists, grantedName);
   std::string newId;
   ApiCallRecord call;
   if (ApiCreateTable(record.client->session, call, appId, name, name, newId) != kMsgSuccess)
     return PostTableServiceFailure(record, call);
   // The new table is known at once, without listing the granted tables again.
-  for (const GrantedDatabase& entry : caches.grantedTables)
-    if (entry.dbid == appId) caches.grantedTables.push_back(GrantedDatabase{entry.name + ": " + name, newId});
+  caches.grantedTables.push_back(GrantedDatabase{grantedName, newId});
   MessageId id = OpenTable(record, newId, 0, out);
   if (id == kMsgSuccess) out->tableName = tableName;
   return id;

@@ -14,8 +14,8 @@
 #include <sqlext.h>
 
 #include "common/message_ids.h"
+#include "connection/table_caches.h"
 #include "qbapi/api_call_record.h"
-#include "tables/table_caches.h"
 
 struct ConnectionRecord;
 struct QuickBaseClient;
@@ -91,6 +91,9 @@ struct TableCursor {
   std::string sortOrders;     // one A or D per slist field
   std::shared_ptr<QueryResult> result;  // the rows of the running query
   std::int64_t rowIndex = -1;           // position in the result; -1 before the first row
+  // The query keeps every page, so that the rows can be positioned on again
+  // without a request each (the rows an UPDATE or DELETE collected).
+  bool keepsEveryPage = false;
   bool onPendingInsert = false;         // the current row exists only in the write cache
   bool onLoneRow = false;               // positioned on a row fetched by itself
   std::unique_ptr<CachedRow> loneRow;
@@ -98,6 +101,8 @@ struct TableCursor {
   // buffers instead of growing fresh ones.
   QueryPage replyPage;
   RowUnderConstruction pending;
+  // Released when the statement closes its cursor, and with the cursor.
+  AttachmentFiles attachments;
   std::int64_t pseudoRow = -1;                // settings or identity row
   std::vector<std::string> settingsKeys;      // the settings rows, in order
 

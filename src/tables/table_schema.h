@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "common/message_ids.h"
+#include "connection/table_caches.h"
 #include "qbapi/api_operations.h"
-#include "tables/table_caches.h"
 #include "tables/table_cursor.h"
 
 struct ConnectionRecord;

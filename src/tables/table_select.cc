@@ -4,8 +4,9 @@
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
+#include "tables/added_row_ids.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/pseudo_tables.h"
-#include "tables/query_criteria.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -33,7 +34,7 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
 
 bool SequentialPaging(const TableCursor& cursor) {
   const ConnectionHandle* handle = cursor.connection->connection;
-  return handle != nullptr && handle->sequentialPaging != 0;
+  return handle != nullptr && handle->sequentialPaging != 0 && !cursor.keepsEveryPage;
 }
 
 // The record id ends every sort, so that pages stay stable while skipping.
@@ -115,7 +116,7 @@ bool IsPendingDeletion(const TableCursor& cursor, std::uint32_t recordId) {
 
 bool IsPendingInsert(const TableCursor& cursor, std::uint32_t recordId) {
   const TableWrites* writes = PendingWritesOf(cursor);
-  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->overlay.count(recordId) != 0;
+  return writes != nullptr && recordId >= kFirstProvisionalRecordId && writes->rows.count(recordId) != 0;
 }
 
 void StandOnRow(TableCursor& cursor, std::uint32_t recordId, bool pendingInsert) {
@@ -147,6 +148,15 @@ const CachedRow* RowAt(const QueryResult& result, std::int64_t index) {
   return &result.rows[static_cast<std::size_t>(local)];
 }
 
+// A record gone for this connection leaves the cursor on no row, so that
+// nothing reads the values of the row it stood on before.
+MessageId LeaveRow(TableCursor& cursor) {
+  cursor.onPendingInsert = false;
+  cursor.onLoneRow = true;
+  cursor.loneRow.reset();
+  return kMsgInvalidCursorPosition;
+}
+
 MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   ConnectionRecord& record = *cursor.connection;
   TableCache& table = record.client->caches.tables[cursor.tableId];
@@ -156,7 +166,7 @@ MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   QueryPage page;
   if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
-  if (page.records.empty()) return kMsgInvalidCursorPosition;
+  if (page.records.empty()) return LeaveRow(cursor);
   cursor.loneRow = std::make_unique<CachedRow>();
   FillCachedRow(page, page.records.front(), *cursor.loneRow);
   cursor.loneRow->recordId = recordId;
@@ -177,14 +187,6 @@ bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& r
 }
 
 }  // namespace
-
-const TableWrites* PendingWritesOf(const TableCursor& cursor) {
-  if (cursor.connection == nullptr) return nullptr;
-  const WriteCache& writes = cursor.connection->client->caches.writes;
-  if (writes.tables.empty()) return nullptr;
-  auto found = writes.tables.find(cursor.tableId);
-  return found == writes.tables.end() ? nullptr : &found->second;
-}
 
 MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.rowIndex = -1;
@@ -241,10 +243,16 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (cursor.pseudoTable != PseudoTable::kNone) return PositionOnPseudoRow(cursor, recordId);
   cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
   if (recordId >= kFirstProvisionalRecordId) {
-    if (!IsPendingInsert(cursor, recordId)) return kMsgInvalidCursorPosition;
-    StandOnRow(cursor, recordId, true);
-    return kMsgSuccess;
+    if (IsPendingInsert(cursor, recordId)) {
+      StandOnRow(cursor, recordId, true);
+      return kMsgSuccess;
+    }
+    // A row added under this id that has since been sent has the service's id.
+    recordId = SentRowId(cursor.connection->client->caches.writes, recordId);
+    if (recordId == 0) return LeaveRow(cursor);
   }
+  // A row deleted in the open transaction is gone for this connection.
+  if (IsPendingDeletion(cursor, recordId)) return LeaveRow(cursor);
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
   if (table.lastResult && table.lastResult->generation == table.generation &&
@@ -261,10 +269,10 @@ bool CursorHasRow(const TableCursor& cursor) {
 
 const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescriptor& column) {
   if (const TableWrites* writes = PendingWritesOf(cursor)) {
-    auto edited = writes->overlay.find(cursor.recordId);
-    if (edited != writes->overlay.end()) {
-      auto value = edited->second.find(column.fieldIdText);
-      if (value != edited->second.end()) return &value->second;
+    auto edited = writes->rows.find(cursor.recordId);
+    if (edited != writes->rows.end()) {
+      auto value = edited->second.values.find(column.fieldIdText);
+      if (value != edited->second.values.end()) return &value->second;
       if (cursor.onPendingInsert) return nullptr;
     }
   }

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/message_ids.h"
-#include "tables/table_caches.h"
+#include "connection/table_caches.h"
 #include "tables/table_cursor.h"
 
 inline constexpr std::int64_t kPageSize = 1000;
@@ -33,6 +33,3 @@ const std::string* CurrentFieldText(const TableCursor& cursor, const ColumnDescr
 MessageId GetCursorRecordId(TableCursor& cursor, std::uint32_t& out);
 // True while the cursor stands on a row.
 bool CursorHasRow(const TableCursor& cursor);
-
-// The pending writes of the cursor's table, or nullptr.
-const TableWrites* PendingWritesOf(const TableCursor& cursor);

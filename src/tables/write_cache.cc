@@ -8,6 +8,7 @@
 #include "common/service_text.h"
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
+#include "tables/added_row_ids.h"
 #include "tables/attachment_files.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_failures.h"
@@ -17,66 +18,81 @@
 
 namespace {
 
-TableWrites& WritesOf(TableCursor& cursor) { return cursor.connection->client->caches.writes.tables[cursor.tableId]; }
+TableWrites& WritesOf(TableCursor& cursor) {
+  TableWrites& writes = cursor.connection->client->caches.writes.tables[cursor.tableId];
+  if (writes.tableName.empty()) writes.tableName = cursor.tableName;
+  return writes;
+}
+
+std::int32_t CurrentSource(const TableCursor& cursor) { return cursor.connection->client->caches.writes.source; }
 
 std::vector<std::string> FieldListOf(const std::map<std::string, std::string>& values) {
   std::vector<std::string> fields;
+  fields.reserve(values.size());
   for (const auto& entry : values)
     if (entry.first != "3") fields.push_back(entry.first);
   return fields;
 }
 
-// Joins the last batch only: joining an earlier one could put a value
-// behind a later batch that writes the same field of the same row.
-void AppendToBatches(TableWrites& writes, PendingRow row) {
+// A record goes out in the batch of its field list; batches of different
+// lists touch different records, so they may go out in any order.
+void PlaceInBatch(TableWrites& writes, std::uint32_t recordId, PendingRow& row) {
   std::vector<std::string> fields = FieldListOf(row.values);
-  if (writes.batches.empty() || writes.batches.back().fieldIds != fields) {
+  auto [entry, added] = writes.batchOfFields.try_emplace(fields, writes.batches.size());
+  if (added) {
     writes.batches.emplace_back();
     writes.batches.back().fieldIds = std::move(fields);
   }
-  writes.batches.back().rows.push_back(std::move(row));
+  CsvBatch& batch = writes.batches[entry->second];
+  row.batch = entry->second;
+  row.slot = batch.recordIds.size();
+  batch.recordIds.push_back(recordId);
+  ++batch.rowCount;
 }
 
-// Takes a pending insert out of its batch (dropping a batch left empty).
-bool TakePendingInsert(TableWrites& writes, std::uint32_t recordId, PendingRow& taken) {
-  for (auto batch = writes.batches.begin(); batch != writes.batches.end(); ++batch) {
-    auto row = std::find_if(batch->rows.begin(), batch->rows.end(),
-                            [&](const PendingRow& r) { return r.recordId == recordId; });
-    if (row == batch->rows.end()) continue;
-    taken = std::move(*row);
-    batch->rows.erase(row);
-    if (batch->rows.empty()) writes.batches.erase(batch);
-    return true;
-  }
-  return false;
+void AddSource(PendingRow& row, std::int32_t source) {
+  if (row.sources.empty() || row.sources.back() != source) row.sources.push_back(source);
+}
+
+// Drops a record's pending write (a pending insert deleted, an edit made
+// moot by a deletion); false when it had none.
+bool DropPendingRow(TableWrites& writes, std::uint32_t recordId) {
+  auto found = writes.rows.find(recordId);
+  if (found == writes.rows.end()) return false;
+  --writes.batches[found->second.batch].rowCount;
+  writes.rows.erase(found);
+  return true;
 }
 
 void QueueInsert(TableCursor& cursor, std::map<std::string, std::string> values) {
   WriteCache& cache = cursor.connection->client->caches.writes;
   TableWrites& writes = WritesOf(cursor);
   std::uint32_t recordId = cache.nextProvisionalId++;
-  writes.overlay[recordId] = values;
+  PendingRow& row = writes.rows[recordId];
+  row.values = std::move(values);
+  AddSource(row, cache.source);
+  PlaceInBatch(writes, recordId, row);
   writes.inserts.push_back(recordId);
-  AppendToBatches(writes, PendingRow{recordId, std::move(values)});
   cursor.recordId = recordId;
 }
 
-// A pending insert that changes again is re-queued whole, so that no edit
-// ever names a record id the service has not given out.
-void QueueEditOfPendingInsert(TableCursor& cursor, const std::map<std::string, std::string>& values) {
+// The changed fields join the record's pending write. A pending insert thus
+// stays one add, so no edit ever names a record id the service has not
+// given out; a record edited twice goes out once, with its last values.
+void QueueChange(TableCursor& cursor, std::uint32_t recordId, const std::map<std::string, std::string>& values) {
   TableWrites& writes = WritesOf(cursor);
-  PendingRow row;
-  if (!TakePendingInsert(writes, cursor.pending.recordId, row)) return;
-  for (const auto& entry : values) row.values[entry.first] = entry.second;
-  writes.overlay[row.recordId] = row.values;
-  AppendToBatches(writes, std::move(row));
-}
-
-void QueueEdit(TableCursor& cursor, const std::map<std::string, std::string>& values) {
-  TableWrites& writes = WritesOf(cursor);
-  std::map<std::string, std::string>& shown = writes.overlay[cursor.pending.recordId];
-  for (const auto& entry : values) shown[entry.first] = entry.second;
-  AppendToBatches(writes, PendingRow{cursor.pending.recordId, values});
+  auto [found, added] = writes.rows.try_emplace(recordId);
+  PendingRow& row = found->second;
+  bool newFields = added;
+  for (const auto& entry : values) {
+    auto [value, inserted] = row.values.insert_or_assign(entry.first, entry.second);
+    (void)value;
+    newFields = newFields || inserted;
+  }
+  AddSource(row, CurrentSource(cursor));
+  if (!newFields) return;
+  if (!added) --writes.batches[row.batch].rowCount;
+  PlaceInBatch(writes, recordId, row);
 }
 
 std::vector<RecordField> AttachmentFields(const TableCursor& cursor) {
@@ -91,8 +107,9 @@ std::vector<RecordField> AttachmentFields(const TableCursor& cursor) {
 }
 
 // A row with a new attachment: an add goes out whole at once; an edit sends
-// only its files at once and batches the rest behind earlier changes.
-MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::string>& batchedValues) {
+// only its files at once and queues the rest.
+MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::string>& batchedValues,
+                            std::uint32_t& sentRecordId) {
   ConnectionRecord& record = *cursor.connection;
   std::vector<RecordField> fields = AttachmentFields(cursor);
   RecordWriteOptions options;
@@ -108,9 +125,10 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
     id = ApiEditRecord(record.client->session, cursor.callRecord, cursor.tableId,
                        std::to_string(cursor.pending.recordId), "", fields, options, reply);
   }
-  if (id != kMsgSuccess) return PostTableServiceFailure(record, cursor.callRecord);
+  if (id != kMsgSuccess) return PostWriteFailure(record, cursor.callRecord, WritesOf(cursor).tableName, 1, "written");
+  sentRecordId = ParseRecordId(reply.rid);
   for (const auto& entry : cursor.pending.attachments)
-    ForgetAttachment(*record.client, cursor.tableId, cursor.pending.recordId, entry.first);
+    ForgetAttachment(cursor, cursor.pending.recordId, entry.first);
   return kMsgSuccess;
 }
 
@@ -118,7 +136,8 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
 std::map<std::string, std::string> MergedPendingInsert(TableCursor& cursor,
                                                        const std::map<std::string, std::string>& values) {
   TableWrites& writes = WritesOf(cursor);
-  std::map<std::string, std::string> merged = writes.overlay[cursor.pending.recordId];
+  std::map<std::string, std::string> merged;
+  if (auto found = writes.rows.find(cursor.pending.recordId); found != writes.rows.end()) merged = found->second.values;
   for (const auto& entry : values) merged[entry.first] = entry.second;
   return merged;
 }
@@ -131,15 +150,11 @@ MessageId StartEditOfCurrentRow(TableCursor& cursor) {
   return kMsgSuccess;
 }
 
-void DeletePendingInsert(TableCursor& cursor, std::uint32_t recordId) {
-  TableWrites& writes = WritesOf(cursor);
-  PendingRow dropped;
-  TakePendingInsert(writes, recordId, dropped);
-  writes.overlay.erase(recordId);
-  writes.inserts.erase(std::remove(writes.inserts.begin(), writes.inserts.end(), recordId), writes.inserts.end());
-}
-
 }  // namespace
+
+void SetWriteSource(ConnectionRecord& record, std::int32_t parameterRow) {
+  record.client->caches.writes.source = parameterRow;
+}
 
 MessageId NewInsertRow(TableCursor& cursor) {
   cursor.pending = RowUnderConstruction{};
@@ -172,29 +187,33 @@ MessageId WriteRow(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return WritePseudoRow(cursor);
   if (!cursor.pending.active) return kMsgSuccess;
   std::map<std::string, std::string> values = std::move(cursor.pending.values);
-  bool provisional = cursor.pending.recordId >= kFirstProvisionalRecordId;
+  const std::uint32_t recordId = cursor.pending.recordId;
+  bool provisional = recordId >= kFirstProvisionalRecordId;
   if (!cursor.pending.attachments.empty()) {
     // A pending insert that gains a file goes out whole; it leaves the batch
-    // only once the service has it.
+    // once the service has it, or may have it.
     if (provisional) values = MergedPendingInsert(cursor, values);
+    const bool newRow = cursor.pending.isInsert;
     cursor.pending.isInsert = cursor.pending.isInsert || provisional;
-    MessageId id = SendAttachmentRow(cursor, values);
+    std::uint32_t sentRecordId = 0;
+    MessageId id = SendAttachmentRow(cursor, values, sentRecordId);
+    if (provisional && (id == kMsgSuccess || id == kMsgOutcomeUnknown)) DropPendingRow(WritesOf(cursor), recordId);
     if (id != kMsgSuccess) return id;
-    if (provisional) DeletePendingInsert(cursor, cursor.pending.recordId);
+    if (provisional) NoteSentRowId(cursor.connection->client->caches.writes, recordId, sentRecordId);
+    // The new row's id, as a queued add leaves its provisional one.
+    if (newRow) cursor.recordId = sentRecordId;
   }
-  if (cursor.pending.isInsert && !values.empty()) {
+  if (cursor.pending.isInsert && (!values.empty() || cursor.pending.attachments.empty())) {
     QueueInsert(cursor, std::move(values));
-  } else if (cursor.pending.isInsert && cursor.pending.attachments.empty()) {
-    QueueInsert(cursor, {});
-  } else if (provisional) {
-    QueueEditOfPendingInsert(cursor, values);
   } else if (!values.empty()) {
-    QueueEdit(cursor, values);
+    QueueChange(cursor, recordId, values);
   }
   cursor.pending = RowUnderConstruction{};
   RenewTableCache(*cursor.connection->client, cursor.tableId);
   return kMsgSuccess;
 }
+
+void DiscardRowUnderConstruction(TableCursor& cursor) { cursor.pending = RowUnderConstruction{}; }
 
 MessageId DeleteCurrentRow(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return DeletePseudoRow(cursor);
@@ -202,12 +221,11 @@ MessageId DeleteCurrentRow(TableCursor& cursor) {
   cursor.pending = RowUnderConstruction{};
   if (buildingInsert) return kMsgSuccess;
   if (!CursorHasRow(cursor)) return kMsgInvalidCursorPosition;
-  if (cursor.recordId >= kFirstProvisionalRecordId) {
-    DeletePendingInsert(cursor, cursor.recordId);
-  } else {
-    TableWrites& writes = WritesOf(cursor);
-    if (writes.deleted.insert(cursor.recordId).second) writes.deletions.push_back(cursor.recordId);
-  }
+  TableWrites& writes = WritesOf(cursor);
+  // A deleted record's pending edit would only be undone by the purge.
+  DropPendingRow(writes, cursor.recordId);
+  if (cursor.recordId < kFirstProvisionalRecordId && writes.deleted.insert(cursor.recordId).second)
+    writes.deletions.push_back(PendingDeletion{cursor.recordId, CurrentSource(cursor)});
   RenewTableCache(*cursor.connection->client, cursor.tableId);
   return kMsgSuccess;
 }

@@ -11,6 +11,8 @@
 #include "common/message_ids.h"
 #include "tables/table_cursor.h"
 
+struct ConnectionRecord;
+
 MessageId NewInsertRow(TableCursor& cursor);
 // Stores one value (type code -2, 1, 8, 9, 10 or 11; length -1 for NULL)
 // into the row being built. 0, 2 when a text was cut to the column's size,
@@ -21,3 +23,10 @@ MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_
 MessageId WriteRow(TableCursor& cursor);
 // Drops a row being built, or queues the current row for deletion.
 MessageId DeleteCurrentRow(TableCursor& cursor);
+// Forgets the new or changed row being built, so that a write that failed
+// half-way leaves nothing for the cursor's next write to pick up.
+void DiscardRowUnderConstruction(TableCursor& cursor);
+// The parameter row whose writes are queued from now on (kNoWriteSource
+// outside a parameter array), so that a failed flush can say which rows it
+// did not finish.
+void SetWriteSource(ConnectionRecord& record, std::int32_t parameterRow);

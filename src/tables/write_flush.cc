@@ -1,11 +1,15 @@
-// Flushing and discarding the write cache. A batch leaves the cache only
-// after the service accepted it, so a failed flush neither loses nor repeats
-// a row: the failed batch and the later ones wait for the next flush.
+// Flushing and discarding the write cache. A record leaves the cache only
+// once the service accepted it, or once it may have (the request went out and
+// no verdict came back): so a failed flush never loses a row silently and no
+// row is ever sent twice.
 #include "tables/write_flush.h"
 
+#include <algorithm>
+
 #include "connection/quickbase_client.h"
+#include "connection/table_caches.h"
 #include "handles/connection_record.h"
-#include "tables/table_caches.h"
+#include "tables/added_row_ids.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -27,94 +31,146 @@ std::string BatchFieldList(const CsvBatch& batch) {
   return clist;
 }
 
-// The front batch of a table goes out; on success it leaves the cache.
-MessageId SendFrontBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
-  const CsvBatch& batch = writes.batches.front();
-  ImportOptions options;
-  options.msInUtc = true;
-  options.decimalPercent = true;
-  ImportReply reply;
-  ApiCallRecord call;
-  if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(batch), BatchFieldList(batch), options,
-                       reply) != kMsgSuccess) {
-    record.lastImportRecordId = 0;
-    return PostTableServiceFailure(record, call);
+// A record that goes out in a batch, with its pending write.
+using BatchRecord = std::pair<std::uint32_t, const PendingRow*>;
+
+// The records that still go out in the batch, in order of queueing. Looked
+// up once: a table of 100,000 pending rows no longer fits the caches.
+std::vector<BatchRecord> RecordsOfBatch(const TableWrites& writes, std::size_t batchIndex) {
+  const CsvBatch& batch = writes.batches[batchIndex];
+  std::vector<BatchRecord> records;
+  records.reserve(batch.rowCount);
+  for (std::size_t slot = 0; slot < batch.recordIds.size(); ++slot) {
+    auto found = writes.rows.find(batch.recordIds[slot]);
+    if (found != writes.rows.end() && found->second.batch == batchIndex && found->second.slot == slot)
+      records.emplace_back(found->first, &found->second);
   }
-  record.lastImportRecordId = reply.rids.empty() ? 0 : ParseRecordId(reply.rids.back());
-  for (const PendingRow& row : batch.rows)
-    if (row.recordId >= kFirstProvisionalRecordId) std::erase(writes.inserts, row.recordId);
-  writes.batches.erase(writes.batches.begin());
-  RebuildPendingOverlay(writes);
-  return kMsgSuccess;
+  return records;
 }
 
-std::string PurgeQuery(const std::vector<std::uint32_t>& recordIds, std::size_t first, std::size_t count) {
-  std::string query;
-  for (std::size_t i = first; i < first + count; ++i) {
-    if (!query.empty()) query += "OR";
-    query += "{3.EX.'" + std::to_string(recordIds[i]) + "'}";
+std::vector<std::uint32_t> BatchRecordIds(const std::vector<BatchRecord>& records) {
+  std::vector<std::uint32_t> recordIds;
+  recordIds.reserve(records.size());
+  for (const auto& entry : records) recordIds.push_back(entry.first);
+  return recordIds;
+}
+
+// The records_csv text: record id first (empty for an add, quoted so that a
+// row without fields is not a blank line), every value quoted.
+std::string BuildBatchCsv(const CsvBatch& batch, const std::vector<BatchRecord>& records) {
+  // Room for every row at once: a text of megabytes grown by doubling would
+  // be copied and touched twice over.
+  std::size_t size = 0;
+  for (const auto& [recordId, row] : records) {
+    size += 12 + 3 * batch.fieldIds.size();
+    for (const auto& entry : row->values) size += entry.second.size();
   }
-  return query;
-}
-
-// Groups of at most 100 record ids; a group leaves the list once purged.
-MessageId SendDeletions(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
-  while (!writes.deletions.empty()) {
-    std::size_t count = std::min(kPurgeGroupSize, writes.deletions.size());
-    std::string query = PurgeQuery(writes.deletions, 0, count);
-    ApiCallRecord call;
-    std::int64_t deleted = 0;
-    if (ApiPurgeRecords(record.client->session, call, tableId, query, deleted) != kMsgSuccess)
-      return PostTableServiceFailure(record, call);
-    for (std::size_t i = 0; i < count; ++i) writes.deleted.erase(writes.deletions[i]);
-    writes.deletions.erase(writes.deletions.begin(), writes.deletions.begin() + static_cast<std::ptrdiff_t>(count));
-  }
-  return kMsgSuccess;
-}
-
-MessageId SendBatches(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
-  while (!writes.batches.empty()) {
-    MessageId id = SendFrontBatch(record, tableId, writes);
-    RenewTableCache(*record.client, tableId);
-    if (id != kMsgSuccess) return id;
-  }
-  return kMsgSuccess;
-}
-
-void DropEmptyTables(WriteCache& cache) {
-  std::erase_if(cache.tables, [](const auto& entry) {
-    const TableWrites& writes = entry.second;
-    return writes.batches.empty() && writes.deletions.empty() && writes.inserts.empty() && writes.overlay.empty();
-  });
-}
-
-}  // namespace
-
-std::string BuildBatchCsv(const CsvBatch& batch) {
   std::string csv;
-  for (const PendingRow& row : batch.rows) {
-    // An add leaves the record id empty (quoted, so that a row without
-    // fields is not a blank line); an edit names its record.
-    if (row.recordId < kFirstProvisionalRecordId)
-      csv += std::to_string(row.recordId);
+  csv.reserve(size);
+  for (const auto& [recordId, row] : records) {
+    if (recordId < kFirstProvisionalRecordId)
+      csv += std::to_string(recordId);
     else
       csv += "\"\"";
     for (const std::string& fid : batch.fieldIds) {
       csv += ',';
-      auto value = row.values.find(fid);
-      AppendCsvValue(csv, value == row.values.end() ? std::string() : value->second);
+      auto value = row->values.find(fid);
+      AppendCsvValue(csv, value == row->values.end() ? std::string() : value->second);
     }
     csv += '\n';
   }
   return csv;
 }
 
-void RebuildPendingOverlay(TableWrites& writes) {
-  writes.overlay.clear();
-  for (const CsvBatch& batch : writes.batches)
-    for (const PendingRow& row : batch.rows)
-      for (const auto& entry : row.values) writes.overlay[row.recordId][entry.first] = entry.second;
+// The batch's records leave the cache; those the service may or may not have
+// taken are noted by their parameter rows.
+void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector<BatchRecord>& records,
+                  std::vector<std::int32_t>* unsettled) {
+  if (unsettled != nullptr)
+    for (const auto& [recordId, row] : records) unsettled->insert(unsettled->end(), row->sources.begin(), row->sources.end());
+  // Most often one batch holds every pending row of its table.
+  if (records.size() == writes.rows.size())
+    writes.rows.clear();
+  else
+    for (const auto& [recordId, row] : records) writes.rows.erase(recordId);
+  writes.batches[batchIndex].recordIds.clear();
+  writes.batches[batchIndex].rowCount = 0;
 }
+
+MessageId SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes,
+                    std::size_t batchIndex) {
+  const std::vector<BatchRecord> records = RecordsOfBatch(writes, batchIndex);
+  if (records.empty()) {
+    ReleaseBatch(writes, batchIndex, records, nullptr);
+    return kMsgSuccess;
+  }
+  const CsvBatch& batch = writes.batches[batchIndex];
+  ImportOptions options;
+  options.msInUtc = true;
+  options.decimalPercent = true;
+  ImportReply reply;
+  ApiCallRecord call;
+  if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(batch, records),
+                       BatchFieldList(batch), options, reply) != kMsgSuccess) {
+    record.lastImportRecordId = 0;
+    if (call.outcomeUnknown) ReleaseBatch(writes, batchIndex, records, &record.client->caches.writes.unsettledSources);
+    return PostWriteFailure(record, call, writes.tableName, records.size(), "written");
+  }
+  record.lastImportRecordId = reply.rids.empty() ? 0 : ParseRecordId(reply.rids.back());
+  NoteSentRowIds(record.client->caches.writes, BatchRecordIds(records), reply.rids);
+  ReleaseBatch(writes, batchIndex, records, nullptr);
+  return kMsgSuccess;
+}
+
+MessageId SendBatches(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
+  MessageId id = kMsgSuccess;
+  for (std::size_t i = 0; i < writes.batches.size() && id == kMsgSuccess; ++i) {
+    if (writes.batches[i].recordIds.empty()) continue;
+    id = SendBatch(record, tableId, writes, i);
+    RenewTableCache(*record.client, tableId);
+  }
+  std::erase_if(writes.inserts, [&](std::uint32_t recordId) { return writes.rows.count(recordId) == 0; });
+  return id;
+}
+
+std::string PurgeQuery(const std::vector<PendingDeletion>& deletions, std::size_t first, std::size_t count) {
+  std::string query;
+  for (std::size_t i = first; i < first + count; ++i) {
+    if (!query.empty()) query += "OR";
+    query += "{3.EX.'" + std::to_string(deletions[i].recordId) + "'}";
+  }
+  return query;
+}
+
+// Groups of at most 100 record ids; a group leaves the list once purged, or
+// once it may have been.
+MessageId SendDeletions(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
+  std::size_t done = 0;
+  MessageId id = kMsgSuccess;
+  while (done < writes.deletions.size()) {
+    const std::size_t count = std::min(kPurgeGroupSize, writes.deletions.size() - done);
+    ApiCallRecord call;
+    std::int64_t deleted = 0;
+    if (ApiPurgeRecords(record.client->session, call, tableId, PurgeQuery(writes.deletions, done, count), deleted) !=
+        kMsgSuccess) {
+      id = PostWriteFailure(record, call, writes.tableName, count, "deleted");
+      if (!call.outcomeUnknown) break;
+      for (std::size_t i = done; i < done + count; ++i)
+        record.client->caches.writes.unsettledSources.push_back(writes.deletions[i].source);
+    }
+    for (std::size_t i = done; i < done + count; ++i) writes.deleted.erase(writes.deletions[i].recordId);
+    done += count;
+    if (id != kMsgSuccess) break;
+  }
+  writes.deletions.erase(writes.deletions.begin(), writes.deletions.begin() + static_cast<std::ptrdiff_t>(done));
+  return id;
+}
+
+void DropEmptyTables(WriteCache& cache) {
+  std::erase_if(cache.tables, [](const auto& entry) { return !HasQueuedWrites(entry.second); });
+}
+
+}  // namespace
 
 void RenewTableCache(QuickBaseClient& client, const std::string& tableId) {
   TableCache& table = client.caches.tables[tableId];
@@ -125,8 +181,9 @@ void RenewTableCache(QuickBaseClient& client, const std::string& tableId) {
 MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId) {
   WriteCache& cache = record.client->caches.writes;
   auto found = cache.tables.find(tableId);
-  if (found == cache.tables.end() || found->second.batches.empty())
+  if (found == cache.tables.end() || found->second.rows.empty())
     return RecordTableFailure(record, kMsgCacheNotFound, tableId);
+  cache.unsettledSources.clear();
   MessageId id = SendBatches(record, tableId, found->second);
   DropEmptyTables(cache);
   return id;
@@ -134,6 +191,7 @@ MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId
 
 MessageId FlushPendingWrites(ConnectionRecord& record) {
   WriteCache& cache = record.client->caches.writes;
+  cache.unsettledSources.clear();
   MessageId id = kMsgSuccess;
   for (auto& entry : cache.tables) {
     id = SendBatches(record, entry.first, entry.second);
@@ -152,6 +210,19 @@ MessageId FlushPendingWrites(ConnectionRecord& record) {
 MessageId DiscardPendingWrites(ConnectionRecord& record) {
   TableAccessCaches& caches = record.client->caches;
   caches.writes.tables.clear();
+  caches.writes.unsettledSources.clear();
   for (const auto& entry : caches.tables) RenewTableCache(*record.client, entry.first);
   return kMsgSuccess;
+}
+
+std::vector<std::int32_t> SourcesOfUnfinishedWrites(const ConnectionRecord& record) {
+  const WriteCache& cache = record.client->caches.writes;
+  std::vector<std::int32_t> sources = cache.unsettledSources;
+  for (const auto& [tableId, writes] : cache.tables) {
+    for (const auto& [recordId, row] : writes.rows) sources.insert(sources.end(), row.sources.begin(), row.sources.end());
+    for (const PendingDeletion& deletion : writes.deletions) sources.push_back(deletion.source);
+  }
+  std::sort(sources.begin(), sources.end());
+  sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
+  return sources;
 }

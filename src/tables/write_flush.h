@@ -1,27 +1,30 @@
-// Sending and dropping the connection's pending writes: the CSV batches in
-// order, then the purge lists. Called at commit and rollback, and by the
-// flush command of the settings pseudo-table.
+// Sending and dropping the connection's pending writes: each table's imports,
+// one per field list, then the purge lists. Called at commit and rollback,
+// and by the flush command of the settings pseudo-table.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/message_ids.h"
 
 struct ConnectionRecord;
 struct QuickBaseClient;
 
-// Every pending batch, then every pending deletion. A failure stops at once:
-// the failed batch and everything after it stay pending. 0, or 999 posted.
+// Every pending import, then every pending deletion. A failure stops at once:
+// what the service refused and everything not yet sent stay pending; rows
+// whose request went out without a verdict leave the cache (1096, naming
+// them). 0, 999 posted or 1096.
 MessageId FlushPendingWrites(ConnectionRecord& record);
 // Drops every pending write and the row caches; 0.
 MessageId DiscardPendingWrites(ConnectionRecord& record);
-// The pending batches of one table (the flush command). 0, 1042 when the
-// table has none, 999 posted.
+// The pending imports of one table (the flush command). 0, 1042 when the
+// table has none, 999 posted or 1096.
 MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId);
+// The parameter rows whose writes the service has not surely taken since the
+// last flush began: those still pending and those whose outcome is unknown.
+std::vector<std::int32_t> SourcesOfUnfinishedWrites(const ConnectionRecord& record);
 
 // The rows of the table may have changed: no earlier result is reused.
 void RenewTableCache(QuickBaseClient& client, const std::string& tableId);
-// Recomputes what reads must show from the batches still pending.
-void RebuildPendingOverlay(struct TableWrites& writes);
-// The records_csv text of a batch: record id first, every value quoted.
-std::string BuildBatchCsv(const struct CsvBatch& batch);

@@ -2,14 +2,18 @@
 #include "tables/write_values.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include "common/datetime_text.h"
 #include "common/epoch_time.h"
 #include "common/service_text.h"
+#include "common/utf16_text.h"
+#include "common/value_cell.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
-#include "tables/query_criteria.h"
+#include "platform/utf8_text.h"
+#include "tables/table_failures.h"
 
 namespace {
 
@@ -80,15 +84,29 @@ MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, cons
   return kMsgSuccess;
 }
 
-// Cuts a text to the column's size without splitting a UTF-8 sequence.
+// Cuts a text to the column's size, which counts characters.
 MessageId FitText(const ColumnDescriptor& column, std::string& text) {
-  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0 ||
-      text.size() <= static_cast<std::size_t>(column.columnSize))
-    return kMsgSuccess;
-  std::size_t cut = static_cast<std::size_t>(column.columnSize);
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  text.resize(cut);
+  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0) return kMsgSuccess;
+  const std::size_t kept = Utf8PrefixBytes(text, static_cast<std::size_t>(column.columnSize));
+  if (kept == text.size()) return kMsgSuccess;
+  text.resize(kept);
   return kMsgCut;
+}
+
+// The service's requests are XML 1.0, which can carry neither most control
+// characters (not even as references) nor bytes that are not UTF-8: such a
+// value would be refused with the whole import, or stored as something else.
+MessageId CheckStorableText(ConnectionRecord& record, const ColumnDescriptor& column, const std::string& text) {
+  char32_t code = 0;
+  const std::size_t at = FindNonXmlText(text, code);
+  if (at == std::string::npos) return kMsgSuccess;
+  char reason[96];
+  if (code == 0 && text[at] != '\0')
+    std::snprintf(reason, sizeof reason, "holds bytes that are not UTF-8 at byte %zu", at);
+  else
+    std::snprintf(reason, sizeof reason, "holds U+%04X at byte %zu, which the service can't store",
+                  static_cast<unsigned>(code), at);
+  return RecordTableFailure(record, kMsgUnstorableCharacter, "'" + column.name + "': the value " + reason);
 }
 
 }  // namespace
@@ -121,6 +139,8 @@ MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& co
       return RenderCheckbox(cursor, valueType, value, length, text);
     default: {
       MessageId id = FormatServiceText(cursor, valueType, value, length, text);
+      if (id == kMsgSuccess && cursor.pseudoTable == PseudoTable::kNone)
+        id = CheckStorableText(*cursor.connection, column, text);
       return id == kMsgSuccess ? FitText(column, text) : id;
     }
   }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "common/datetime_text.h"
+#include "common/epoch_time.h"
 #include "handles/statement_handle.h"
 
 namespace {
@@ -34,6 +35,9 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
   const SQLSMALLINT small = 300;
   const double pi = 3.25;
   const float tenth = 0.1f;
+  const double half = 0.5;
+  const unsigned char one = 1;
+  const SQL_DATE_STRUCT date{2024, 2, 29};
   SQL_NUMERIC_STRUCT numeric{};
   numeric.precision = 5;
   numeric.scale = 2;
@@ -55,8 +59,10 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
       {"char cut at size", Cell(1, 12, 3), SQL_C_CHAR, "hello", 5, kMsgDataTruncated, "hel", 0},
       {"size counts characters", Cell(1, 12, 2), SQL_C_CHAR, "a\xC3\xA9" "b", SQL_NTS, kMsgDataTruncated, "a\xC3\xA9", 0},
       {"long to varchar", Cell(1, 12, 10), SQL_C_LONG, &minusSeven, 0, 0, "-7", 0},
-      {"double to short varchar cuts fraction", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, kMsgDataTruncated, "3.2", 0},
-      {"long too wide for varchar", Cell(1, 12, 1), SQL_C_SLONG, &minusSeven, 0, kMsgOutOfRange, "", 0},
+      {"double too long for varchar", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, kMsgStringRightTruncation, "", 0},
+      {"long too wide for varchar", Cell(1, 12, 1), SQL_C_SLONG, &minusSeven, 0, kMsgStringRightTruncation, "", 0},
+      {"date too long for varchar", Cell(1, 12, 9), SQL_C_TYPE_DATE, &date, 0, kMsgStringRightTruncation, "", 0},
+      {"date to varchar", Cell(1, 12, 10), SQL_C_TYPE_DATE, &date, 0, 0, "2024-02-29", 0},
       {"float keeps its own digits", Cell(1, 12), SQL_C_FLOAT, &tenth, 0, 0, "0.1", 0},
       {"char to numeric", Cell(2, 2, 6, 2), SQL_C_CHAR, " 12.5 ", SQL_NTS, 0, "12.50", 0},
       {"numeric cuts fraction", Cell(2, 2, 6, 2), SQL_C_CHAR, "1.239", SQL_NTS, kMsgDataTruncated, "1.23", 0},
@@ -69,13 +75,19 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
       {"smallint range", Cell(4, 5), SQL_C_SSHORT, &small, 0, 0, "", 300},
       {"tinyint range", Cell(4, -6), SQL_C_SSHORT, &small, 0, kMsgOutOfRange, "", 0},
       {"bit range", Cell(4, -7), SQL_C_CHAR, "2", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"bit below 0", Cell(4, -7), SQL_C_CHAR, "-0.5", SQL_NTS, kMsgOutOfRange, "", 0},
+      {"bit between 0 and 2", Cell(4, -7), SQL_C_DOUBLE, &half, 0, kMsgStringRightTruncation, "", 0},
+      {"bit from a bit", Cell(4, -7), SQL_C_BIT, &one, 0, 0, "", 1},
+      {"integer from its own bytes", Cell(4, 4), SQL_C_BINARY, &minusSeven, 4, 0, "", -7},
+      {"integer from other bytes", Cell(4, 5), SQL_C_BINARY, &minusSeven, 4, kMsgOutOfRange, "", 0},
       {"char to double", Cell(8, 8), SQL_C_CHAR, "1e3", SQL_NTS, 0, "", 1000},
       {"real range", Cell(8, 7), SQL_C_CHAR, "1e39", SQL_NTS, kMsgOutOfRange, "", 0},
       {"hex to binary", Cell(-2, -3, 10), SQL_C_CHAR, "00fFa0", SQL_NTS, 0, std::string("\x00\xFF\xA0", 3), 0},
       {"odd hex", Cell(-2, -3, 10), SQL_C_CHAR, "abc", SQL_NTS, kMsgAssignmentError, "", 0},
       {"binary cut", Cell(-2, -3, 2), SQL_C_BINARY, "\x01\x02\x03", 3, kMsgDataTruncated, "\x01\x02", 0},
-      {"long to binary is raw", Cell(-2, -3, 10), SQL_C_SLONG, &minusSeven, 0, 0, "\xF9\xFF\xFF\xFF", 0},
-      {"date into integer", Cell(4, 4), SQL_C_DATE, "\0\0\0\0\0\0", 0, kMsgNotSupportedDetail, "", 0},
+      {"long to binary has no conversion", Cell(-2, -3, 10), SQL_C_SLONG, &minusSeven, 0, kMsgConversionError, "", 0},
+      {"date into integer", Cell(4, 4), SQL_C_DATE, "\0\0\0\0\0\0", 0, kMsgConversionError, "", 0},
+      {"date into numeric", Cell(2, 2, 6, 2), SQL_C_DATE, &date, 0, kMsgConversionError, "", 0},
       {"untyped target", Cell(0, 0), SQL_C_CHAR, "x", SQL_NTS, kMsgNotSupportedDetail, "", 0},
       {"interval C type", Cell(1, 12), SQL_C_INTERVAL_DAY, "x", SQL_NTS, kMsgNotSupportedDetail, "", 0},
       {"bad length", Cell(1, 12), SQL_C_CHAR, "x", -5, kMsgConversionError, "", 0},
@@ -100,7 +112,9 @@ TEST(CToNode, StoresDatesTimesAndTimestamps) {
   const SQL_DATE_STRUCT date{2024, 2, 29};
   const SQL_DATE_STRUCT badDate{2023, 2, 29};
   const SQL_TIME_STRUCT time{10, 11, 12};
+  const SQL_TIME_STRUCT badTime{24, 0, 0};
   const SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 10, 11, 12, 5000};
+  const SQL_TIMESTAMP_STRUCT whole{2024, 2, 29, 10, 11, 12, 0};
   struct Case {
     const char* name;
     std::int16_t valueType;
@@ -111,15 +125,21 @@ TEST(CToNode, StoresDatesTimesAndTimestamps) {
   };
   const Case cases[] = {
       {"date struct", 9, SQL_C_TYPE_DATE, &date, 0, "2024-02-29"},
-      {"invalid date struct", 9, SQL_C_DATE, &badDate, kMsgConversionError, ""},
+      {"invalid date struct", 9, SQL_C_DATE, &badDate, kMsgInvalidDatetimeFormat, ""},
       {"date text", 9, SQL_C_CHAR, "{d '2024-02-29'}", 0, "2024-02-29"},
-      {"timestamp text drops time", 9, SQL_C_CHAR, "2024-02-29 10:00:00", kMsgDataTruncated, "2024-02-29"},
-      {"bad date text", 9, SQL_C_CHAR, "2023-02-29", kMsgConversionError, ""},
-      {"timestamp struct into date", 9, SQL_C_TIMESTAMP, &stamp, kMsgDataTruncated, "2024-02-29"},
-      {"time into date", 9, SQL_C_TIME, &time, kMsgNotSupportedDetail, ""},
+      {"timestamp text at midnight", 9, SQL_C_CHAR, "2024-02-29 00:00:00", 0, "2024-02-29"},
+      {"timestamp text with a time", 9, SQL_C_CHAR, "2024-02-29 10:00:00", kMsgDatetimeFieldOverflow, ""},
+      {"bad date text", 9, SQL_C_CHAR, "2023-02-29", kMsgAssignmentError, ""},
+      {"time text into date", 9, SQL_C_CHAR, "10:11:12", kMsgAssignmentError, ""},
+      {"timestamp struct into date", 9, SQL_C_TIMESTAMP, &stamp, kMsgDatetimeFieldOverflow, ""},
+      {"time into date", 9, SQL_C_TIME, &time, kMsgConversionError, ""},
+      {"date from its own bytes", 9, SQL_C_BINARY, &date, 0, "2024-02-29"},
       {"time struct", 10, SQL_C_TIME, &time, 0, "10:11:12"},
       {"time text", 10, SQL_C_CHAR, "{t '10:11:12'}", 0, "10:11:12"},
-      {"timestamp into time", 10, SQL_C_TYPE_TIMESTAMP, &stamp, kMsgDataTruncated, "10:11:12"},
+      {"timestamp into time", 10, SQL_C_TYPE_TIMESTAMP, &stamp, kMsgDatetimeFieldOverflow, ""},
+      {"timestamp into time without a fraction", 10, SQL_C_TYPE_TIMESTAMP, &whole, 0, "10:11:12"},
+      {"date into time", 10, SQL_C_TYPE_DATE, &date, kMsgConversionError, ""},
+      {"invalid time struct", 10, SQL_C_TYPE_TIME, &badTime, kMsgInvalidDatetimeFormat, ""},
       {"timestamp struct", 11, SQL_C_TIMESTAMP, &stamp, 0, "2024-02-29 10:11:12.000"},
       {"date into timestamp", 11, SQL_C_DATE, &date, 0, "2024-02-29 00:00:00.000"},
       {"date text into timestamp", 11, SQL_C_CHAR, "2024-02-29", 0, "2024-02-29 00:00:00.000"},
@@ -128,13 +148,23 @@ TEST(CToNode, StoresDatesTimesAndTimestamps) {
   };
   for (const Case& c : cases) {
     ValueCell cell = Cell(c.valueType, c.valueType);
-    EXPECT_EQ(Convert(cell, c.cType, c.data, SQL_NTS), c.id) << c.name;
+    EXPECT_EQ(Convert(cell, c.cType, c.data, c.cType == SQL_C_BINARY ? 6 : SQL_NTS), c.id) << c.name;
     if (c.id != kMsgSuccess && c.id != kMsgDataTruncated) continue;
     char text[24];
     if (c.valueType == 9) FormatDateText(cell.value.date, text);
     if (c.valueType == 10) FormatTimeText(cell.value.time, text);
     if (c.valueType == 11) FormatTimestampText(cell.value.timestamp, text);
     EXPECT_STREQ(text, c.expected) << c.name;
+  }
+  // A time of day, as a structure or a text, stands on today's date.
+  const SQL_DATE_STRUCT today = LocalDateToday();
+  for (const auto& [cType, data] : {std::pair<SQLSMALLINT, const void*>{SQL_C_TYPE_TIME, &time},
+                                     std::pair<SQLSMALLINT, const void*>{SQL_C_CHAR, "10:11:12"}}) {
+    ValueCell cell = Cell(11, 11);
+    ASSERT_EQ(Convert(cell, cType, data, SQL_NTS), kMsgSuccess);
+    const SQL_TIMESTAMP_STRUCT& t = cell.value.timestamp;
+    EXPECT_TRUE(t.year == today.year && t.month == today.month && t.day == today.day);
+    EXPECT_TRUE(t.hour == 10 && t.minute == 11 && t.second == 12 && t.fraction == 0);
   }
 }
 

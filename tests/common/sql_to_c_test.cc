@@ -10,10 +10,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <limits>
 #include <string>
 #include <vector>
+
+#include "common/epoch_time.h"
 
 namespace {
 
@@ -101,7 +102,7 @@ TEST(SqlToC, NumberTargets) {
       {"negative to ulong", SQL_INTEGER, &negative, 4, SQL_C_ULONG, false, kMsgOutOfRange, 0},
       {"unsigned source", SQL_INTEGER, &negative, 4, SQL_C_UBIGINT, true, 0, 4294967295LL},
       {"signless follows the flag", SQL_INTEGER, &negative, 4, SQL_C_LONG, false, 0, -1},
-      {"double fraction dropped", SQL_DOUBLE, &real, 8, SQL_C_SLONG, false, kMsgDataTruncated, 2},
+      {"double fraction dropped", SQL_DOUBLE, &real, 8, SQL_C_SLONG, false, kMsgFractionalTruncation, 2},
       {"text to sbigint exactly", SQL_VARCHAR, "9007199254740993", SQL_NTS, SQL_C_SBIGINT, false, 0,
        9007199254740993LL},
       {"bigint text", SQL_BIGINT, "-9223372036854775808", SQL_NTS, SQL_C_SBIGINT, false, 0, INT64_MIN},
@@ -110,12 +111,17 @@ TEST(SqlToC, NumberTargets) {
       {"text not a number", SQL_CHAR, "abc", SQL_NTS, SQL_C_SLONG, false, kMsgAssignmentError, 0},
       {"bit from text", SQL_CHAR, "1", SQL_NTS, SQL_C_BIT, false, 0, 1},
       {"bit overflow", SQL_INTEGER, &integer, 4, SQL_C_BIT, false, kMsgOutOfRange, 0},
+      {"bit between 0 and 2 drops the fraction", SQL_DECIMAL, "1.5", SQL_NTS, SQL_C_BIT, false,
+       kMsgFractionalTruncation, 1},
+      {"bit of a fraction below 1", SQL_VARCHAR, " 0.25 ", SQL_NTS, SQL_C_BIT, false, kMsgFractionalTruncation, 0},
+      {"bit below 0", SQL_DECIMAL, "-0.5", SQL_NTS, SQL_C_BIT, false, kMsgOutOfRange, 0},
+      {"text fraction dropped", SQL_VARCHAR, "-7.9", SQL_NTS, SQL_C_SSHORT, false, kMsgFractionalTruncation, -7},
       {"date to integer", SQL_DATE, "\0\0\0\0\0\0", 6, SQL_C_SLONG, false, kMsgConversionError, 0},
   };
   for (const Case& c : cases) {
     const Result r = Convert(c.sqlType, c.source, c.sourceLength, c.cType, 0, c.unsignedFlag);
     EXPECT_EQ(r.id, c.id) << c.name;
-    if (c.id != kMsgSuccess && c.id != kMsgDataTruncated) {
+    if (!IsDeliveredValue(c.id)) {
       EXPECT_EQ(r.buffer[0], 'x') << "untouched: " << c.name;
       continue;
     }
@@ -189,8 +195,8 @@ TEST(SqlToC, NumericAtDescriptorPrecisionAndScale) {
     SQLCHAR sign;
   } const cases[] = {
       {"scale padded", SQL_NUMERIC, "12.5", SQL_NTS, 10, 3, kMsgSuccess, 12500, 1},
-      {"scale 0 cuts the fraction", SQL_DECIMAL, "-123.45", SQL_NTS, 19, 0, kMsgDataTruncated, 123, 0},
-      {"fraction cut to the scale", SQL_VARCHAR, "0.129", SQL_NTS, 5, 2, kMsgDataTruncated, 12, 1},
+      {"scale 0 cuts the fraction", SQL_DECIMAL, "-123.45", SQL_NTS, 19, 0, kMsgFractionalTruncation, 123, 0},
+      {"fraction cut to the scale", SQL_VARCHAR, "0.129", SQL_NTS, 5, 2, kMsgFractionalTruncation, 12, 1},
       {"whole digits beyond precision - scale", SQL_NUMERIC, "1234", SQL_NTS, 5, 2, kMsgOutOfRange, 0, 1},
       {"a double", SQL_DOUBLE, &real, 8, 4, 2, kMsgSuccess, 250, 1},
       {"an integer", SQL_INTEGER, &integer, 4, 3, 1, kMsgSuccess, 70, 0},
@@ -227,12 +233,7 @@ TEST(SqlToC, DateTimeTargets) {
   const SQL_DATE_STRUCT date{2024, 2, 29};
   const SQL_TIME_STRUCT time{1, 2, 3};
   const SQL_TIMESTAMP_STRUCT stamp{2024, 2, 29, 1, 2, 3, 0};
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  char today[16];
-  std::strftime(today, sizeof today, "%Y-%m-%d", &local);
-  const std::string todayAt = std::string(today) + " 01:02:03.000";
+  const SQL_TIMESTAMP_STRUCT fraction{2024, 2, 29, 0, 0, 0, 5};
   struct Case {
     const char* name;
     SQLSMALLINT sqlType;
@@ -244,12 +245,19 @@ TEST(SqlToC, DateTimeTargets) {
   };
   const Case cases[] = {
       {"date to timestamp", SQL_DATE, &date, 6, SQL_C_TYPE_TIMESTAMP, 0, "2024-02-29 00:00:00.000"},
-      {"timestamp to date", SQL_TIMESTAMP, &stamp, 16, SQL_C_DATE, kMsgDataTruncated, "2024-02-29"},
+      {"timestamp to date drops the time", SQL_TIMESTAMP, &stamp, 16, SQL_C_DATE, kMsgFractionalTruncation,
+       "2024-02-29"},
       {"timestamp to time", SQL_TYPE_TIMESTAMP, &stamp, 16, SQL_C_TIME, 0, "01:02:03"},
+      {"timestamp to time drops the fraction", SQL_TYPE_TIMESTAMP, &fraction, 16, SQL_C_TYPE_TIME,
+       kMsgFractionalTruncation, "00:00:00"},
       {"time to date", SQL_TIME, &time, 6, SQL_C_DATE, kMsgConversionError, ""},
-      {"time to timestamp, on today's date", SQL_TIME, &time, 6, SQL_C_TIMESTAMP, 0, todayAt.c_str()},
+      {"date to time", SQL_TYPE_DATE, &date, 6, SQL_C_TYPE_TIME, kMsgConversionError, ""},
       {"text to date", SQL_VARCHAR, "{d '2024-02-29'}", SQL_NTS, SQL_C_TYPE_DATE, 0, "2024-02-29"},
-      {"bad text to date", SQL_VARCHAR, "2023-02-29", SQL_NTS, SQL_C_DATE, kMsgConversionError, ""},
+      {"timestamp text to date", SQL_VARCHAR, "2024-02-29 00:00:01", SQL_NTS, SQL_C_TYPE_DATE,
+       kMsgFractionalTruncation, "2024-02-29"},
+      {"bad text to date", SQL_VARCHAR, "2023-02-29", SQL_NTS, SQL_C_DATE, kMsgAssignmentError, ""},
+      {"time text to date", SQL_VARCHAR, "12:00:00", SQL_NTS, SQL_C_DATE, kMsgAssignmentError, ""},
+      {"date text to time", SQL_VARCHAR, "2024-02-29", SQL_NTS, SQL_C_TYPE_TIME, kMsgAssignmentError, ""},
       {"text to time", SQL_CHAR, "23:00:01", SQL_NTS, SQL_C_TIME, 0, "23:00:01"},
       {"number to date", SQL_INTEGER, "\0\0\0\0", 4, SQL_C_DATE, kMsgConversionError, ""},
       {"default of date", SQL_TYPE_DATE, &date, 6, SQL_C_DEFAULT, 0, "2024-02-29"},
@@ -257,14 +265,14 @@ TEST(SqlToC, DateTimeTargets) {
   for (const Case& c : cases) {
     const Result r = Convert(c.sqlType, c.source, c.sourceLength, c.cType, 16);
     EXPECT_EQ(r.id, c.id) << c.name;
-    if (c.id != kMsgSuccess && c.id != kMsgDataTruncated) continue;
+    if (!IsDeliveredValue(c.id)) continue;
     char text[80];
     if (c.cType == SQL_C_TYPE_TIMESTAMP || c.cType == SQL_C_TIMESTAMP) {
       SQL_TIMESTAMP_STRUCT t;
       std::memcpy(&t, r.buffer, sizeof t);
       std::snprintf(text, sizeof text, "%04d-%02u-%02u %02u:%02u:%02u.%03u", t.year, t.month, t.day, t.hour, t.minute,
                     t.second, t.fraction / 1000000);
-    } else if (c.cType == SQL_C_TIME) {
+    } else if (c.cType == SQL_C_TIME || c.cType == SQL_C_TYPE_TIME) {
       SQL_TIME_STRUCT t;
       std::memcpy(&t, r.buffer, sizeof t);
       std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.hour, t.minute, t.second);
@@ -274,6 +282,16 @@ TEST(SqlToC, DateTimeTargets) {
       std::snprintf(text, sizeof text, "%04d-%02u-%02u", d.year, d.month, d.day);
     }
     EXPECT_STREQ(text, c.expected) << c.name;
+  }
+  // A time of day, as a value or a text, stands on today's date.
+  const SQL_DATE_STRUCT today = LocalDateToday();
+  for (const Result& r : {Convert(SQL_TIME, &time, 6, SQL_C_TYPE_TIMESTAMP, 16),
+                          Convert(SQL_VARCHAR, "01:02:03", SQL_NTS, SQL_C_TIMESTAMP, 16)}) {
+    ASSERT_EQ(r.id, kMsgSuccess);
+    SQL_TIMESTAMP_STRUCT t;
+    std::memcpy(&t, r.buffer, sizeof t);
+    EXPECT_TRUE(t.year == today.year && t.month == today.month && t.day == today.day);
+    EXPECT_TRUE(t.hour == 1 && t.minute == 2 && t.second == 3 && t.fraction == 0);
   }
 }
 
@@ -441,25 +459,19 @@ struct SweepDigest {
   void AddNumber(std::int64_t value) { Add(&value, sizeof value); }
 };
 
-// A time of day delivered as a timestamp stands on the current date, which
-// the digest must not hold.
+// A time of day reaches a timestamp on today's date, which changes daily.
 void MaskToday(SQLSMALLINT cType, unsigned char* buffer) {
-  if (cType != SQL_C_TIMESTAMP && cType != SQL_C_TYPE_TIMESTAMP) return;
-  SQL_TIMESTAMP_STRUCT t;
-  std::memcpy(&t, buffer, sizeof t);
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  if (t.year != local.tm_year + 1900 || t.month != local.tm_mon + 1 || t.day != local.tm_mday) return;
-  t.year = 0;
-  t.month = t.day = 0;
-  std::memcpy(buffer, &t, sizeof t);
+  const SQL_DATE_STRUCT today = LocalDateToday();
+  if ((cType == SQL_C_TIMESTAMP || cType == SQL_C_TYPE_TIMESTAMP) && std::memcmp(buffer, &today, sizeof today) == 0)
+    std::memset(buffer, 0, sizeof today);
 }
 
 // Every source into every C type at buffer sizes around the fixed texts'
 // widths, piece after piece, digesting ids, lengths, offsets and every byte
 // of the buffer. The digest was recorded from the conversions' first form,
-// which built each display text as a string.
+// which built each display text as a string, and recorded again when
+// ODBC's fractional truncation, 22018 for texts that are no date or time,
+// times on today's date and whole decimals into binary buffers came in.
 TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
   SweepDigest digest;
   for (const SweepSource& source : SweepSources()) {
@@ -472,10 +484,10 @@ TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
           SQLLEN outLength = 12345;
           const MessageId id = ConvertSqlValueToCType(source.sqlType, source.unsignedFlag, source.bytes.data(),
                                                       source.length, &piece, cType, buffer, targetLength, &outLength);
-          MaskToday(cType, buffer);
           digest.AddNumber(id);
           digest.AddNumber(outLength);
           digest.AddNumber(piece);
+          MaskToday(cType, buffer);
           digest.Add(buffer, sizeof buffer);
           if (id != kMsgDataTruncated) break;
         }
@@ -486,7 +498,7 @@ TEST(SqlToC, SweepOfSourcesTypesAndBufferSizesMatchesTheRecordedDigest) {
       digest.AddNumber(outLength);
     }
   }
-  EXPECT_EQ(digest.hash, 400220214147563958ull);
+  EXPECT_EQ(digest.hash, 6642630731878565211ull);
 }
 
 }  // namespace

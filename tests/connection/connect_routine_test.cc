@@ -1,6 +1,6 @@
 // The connect routine against a loopback server: credentials checked at
 // once, the service's refusal carried to the connection's diagnostic, and
-// handles released (or kept when a statement cannot be dropped).
+// the environment's list of connections.
 #include <gtest/gtest.h>
 
 #include "common/diagnostics.h"
@@ -8,8 +8,6 @@
 #include "connection/handle_lifecycle.h"
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
-#include "fake_statement_free.h"
-#include "handles/statement_handle.h"
 #include "qbapi/canned_http_server.h"
 
 namespace {
@@ -22,8 +20,9 @@ struct Handles {
     AllocConnectionHandle(*environment, &connection);
   }
   ~Handles() {
-    connection->firstStatement = nullptr;  // what the fake leaves behind
-    FreeConnectionHandle(connection);
+    CloseConnectionRecord(*connection);
+    UnlinkConnection(*connection);
+    delete connection;
     FreeEnvironmentHandle(environment);
   }
 };
@@ -66,9 +65,6 @@ TEST(ConnectRoutine, SuccessKeepsTicketAndReportsCompletedString) {
   EXPECT_NE(out.find("PWD={p;w};"), std::string::npos) << out;
   EXPECT_NE(out.find("UID=alice;"), std::string::npos) << out;
   EXPECT_EQ(DriverConnect(*handles.connection, in, out), kMsgFunctionSequence);
-  EXPECT_EQ(Disconnect(*handles.connection), kMsgSuccess);
-  EXPECT_EQ(handles.connection->record, nullptr);
-  EXPECT_EQ(Disconnect(*handles.connection), kMsgConnectionNotOpen);
 }
 
 TEST(ConnectRoutine, ServiceRefusalCarriesItsText) {
@@ -158,7 +154,7 @@ TEST(ConnectRoutine, AutocommitChosenBeforeConnectingIsKept) {
     std::string in = "UID=alice;PWD=pw;QUICKBASESERVER=" + server.Url();
     ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
     EXPECT_EQ(handles.connection->autocommit, chosen);
-    ASSERT_EQ(Disconnect(*handles.connection), kMsgSuccess);
+    CloseConnectionRecord(*handles.connection);
     ASSERT_EQ(DriverConnect(*handles.connection, in, out), kMsgSuccess);
     EXPECT_EQ(handles.connection->autocommit, chosen);
   }
@@ -171,24 +167,14 @@ TEST(HandleLifecycle, EnvironmentWithConnectionsIsNotFreed) {
   EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }
 
-TEST(HandleLifecycle, ConnectionListsAndFailedDrop) {
+TEST(HandleLifecycle, ConnectionLists) {
   Handles handles;
   ConnectionHandle* second = nullptr;
   ASSERT_EQ(AllocConnectionHandle(*handles.environment, &second), SQL_SUCCESS);
   EXPECT_EQ(handles.environment->firstConnection, second);
   EXPECT_EQ(second->nextConnection, handles.connection);
-
-  auto* kept = new StatementHandle;
-  kept->connection = second;
-  kept->statementKind = kRefuseDrop;
-  second->firstStatement = kept;
-  EXPECT_EQ(FreeConnectionHandle(second), SQL_ERROR);
-  EXPECT_EQ(second->diagnostic.messageId, kMsgServerError);
-  EXPECT_EQ(second->diagnostic.messageText, "S1000 HY000 [Tarvox][QuickBase]flush failed");
-  EXPECT_EQ(handles.environment->firstConnection, second);
-
-  kept->statementKind = 0;
-  EXPECT_EQ(FreeConnectionHandle(second), SQL_SUCCESS);
+  UnlinkConnection(*second);
+  delete second;
   EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }
 

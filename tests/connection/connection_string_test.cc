@@ -88,9 +88,14 @@ TEST(ConnectionString, LongStringsParseInOnePass) {
   }
 }
 
-// Secrets come back only when the application gave them, and last.
+// Secrets come back only when the application gave them, and last; a
+// server or proxy URL of the data source's that holds a user name and
+// password stays out whole.
 TEST(ConnectionString, OutStringRepeatsOnlyTheApplicationsSecrets) {
-  const SettingsMap merged{{"DSN", "demo"}, {"UID", "u"}, {"PWD", "stored"}, {"APPTOKEN", "t0k"}, {"CAFILE", "/a"}};
+  const SettingsMap merged{{"DSN", "demo"},        {"UID", "u"},
+                           {"PWD", "stored"},      {"APPTOKEN", "t0k"},
+                           {"CAFILE", "/a"},       {"QUICKBASESERVER", "http://bob:s3@cr3t@127.0.0.1:9"},
+                           {"WINHTTPPROXYNAME", "bob:s3/cr3t@proxy:3128"}};
   struct {
     const char* label;
     SettingsMap applicationKeys;
@@ -100,6 +105,8 @@ TEST(ConnectionString, OutStringRepeatsOnlyTheApplicationsSecrets) {
       {"password given", {{"DSN", "demo"}, {"PWD", "given"}}, "DSN=demo;CAFILE=/a;UID=u;PWD=given;"},
       {"both given", {{"DSN", "demo"}, {"APPTOKEN", "t;k"}, {"PWD", "p"}},
        "DSN=demo;CAFILE=/a;UID=u;PWD=p;APPTOKEN={t;k};"},
+      {"server given", {{"DSN", "demo"}, {"QUICKBASESERVER", "http://bob:s3@cr3t@127.0.0.1:9"}},
+       "DSN=demo;CAFILE=/a;QUICKBASESERVER=http://bob:s3@cr3t@127.0.0.1:9;UID=u;"},
   };
   for (const auto& c : cases) EXPECT_EQ(BuildOutConnectionString(merged, c.applicationKeys), c.out) << c.label;
 }

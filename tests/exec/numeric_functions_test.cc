@@ -76,6 +76,7 @@ TEST(NumericFunctions, Results) {
       {"{fn TRUNCATE(-1.25E0, 1)}", "-1.2"},
       {"{fn TRUNCATE(-1.2E0, 1)}", "-1.2"},
       {"{fn TRUNCATE(1.99E0, 0)}", "1"},
+      {"{fn TRUNCATE(0.5E0, 0)}", "0"},
       {"{fn TRUNCATE(-1.25, 1)}", "'-1.20'"},
       {"{fn TRUNCATE(1.99, 0)}", "'1.00'"},
       {"{fn TRUNCATE(-1299, -2)}", "-1200"},

@@ -311,6 +311,27 @@ TEST_F(SpoolFilesTest, RecordIdsAreLittleEndianAndMarkNullRows) {
   EXPECT_EQ(DecodeRecordId(bytes + 4), kNullRowRecordId);
 }
 
+// A row added through the cursor goes after the rows there, past any rows a
+// row limit cut off, and the installed file reads it; a file that can't be
+// written keeps its rows and count.
+TEST_F(SpoolFilesTest, AnAddedRowIsAppendedAfterTheCountedRows) {
+  ASSERT_EQ(InstallRows(std::string("k1") + "\x01\0\0\0" + "k2" + "\x02\0\0\0" + "k3" + "\x03\0\0\0", 6),
+            kMsgSuccess);
+  Select().recordIdPosition = 3;
+  Select().rowCount = 2;
+  ASSERT_EQ(AppendResultRow(tree_, select_, 0xF0000001u), kMsgSuccess);
+  EXPECT_EQ(Select().rowCount, 3u);
+  unsigned char bytes[6] = {1, 1, 1, 1, 1, 1};
+  ASSERT_EQ(ReadFullBufferAt(Select().resultFile, bytes, 6, 12), 6);
+  const unsigned char expected[6] = {0, 0, 0x01, 0, 0, 0xF0};
+  EXPECT_EQ(std::memcmp(bytes, expected, 6), 0);
+
+  fs::remove(InstalledName());
+  fs::create_directory(InstalledName());
+  EXPECT_EQ(AppendResultRow(tree_, select_, 4), kMsgUnableToCreateKeyset);
+  EXPECT_EQ(Select().rowCount, 3u);
+}
+
 // A row past 4 GiB: its offset only fits 64 bits. The file is sparse.
 TEST_F(SpoolFilesTest, RowsBeyondFourGibibytesAreReachable) {
   SpoolWriter writer;

@@ -26,7 +26,7 @@ TEST(StringFunctions, ResultsAndBadArguments) {
   const Case cases[] = {
       {"{fn ASCII('A')}", "65"},
       {"{fn ASCII('')}", "0"},
-      {"{fn ASCII('\xC3\xA9')}", "195"},
+      {"{fn ASCII('\xC3\xA9')}", "233"},
       {"{fn BIT_LENGTH('abc')}", "24"},
       {"{fn CHAR(65)}", "'A'"},
       {"{fn CHAR(0)}", "''"},
@@ -47,8 +47,8 @@ TEST(StringFunctions, ResultsAndBadArguments) {
       {"{fn INSERT('abc', 0, 1, 'X')}", "error 1059"},
       {"{fn INSERT('abc', -1, 1, 'X')}", "error 1059"},
       {"{fn INSERT('abc', 1, -1, 'X')}", "error 1059"},
-      {"{fn LCASE('AbC\xC3\x89')}", "'abc\xC3\x89'"},
-      {"{fn UCASE('aBc\xC3\xA9')}", "'ABC\xC3\xA9'"},
+      {"{fn LCASE('AbC\xC3\x89')}", "'abc\xC3\xA9'"},
+      {"{fn UCASE('aBc\xC3\xA9')}", "'ABC\xC3\x89'"},
       {"{fn LEFT('abc', 5)}", "'abc'"},
       {"{fn LEFT('abc', 0)}", "''"},
       {"{fn LEFT('abc', -1)}", "error 1059"},
@@ -90,6 +90,44 @@ TEST(StringFunctions, ResultsAndBadArguments) {
       {"{fn SUBSTRING('abc', 5, 2)}", "''"},
       {"{fn SUBSTRING('abc', 2, 65537)}", "'bc'"},
       {"{fn SUBSTRING('abc', 999999999, -999999999)}", "''"},
+  };
+  for (const Case& c : cases) {
+    ScalarCallFixture f;
+    EXPECT_EQ(f.Run(c.call).Text(), c.expected) << c.call;
+  }
+}
+
+// Lengths, positions and limits count characters of one to four bytes;
+// OCTET_LENGTH and BIT_LENGTH count bytes; case changes every letter.
+TEST(StringFunctions, CountCharactersNotBytes) {
+  const Case cases[] = {
+      {"{fn LENGTH('東京商事  ')}", "4"},
+      {"{fn CHAR_LENGTH('aé東😀')}", "4"},
+      {"{fn OCTET_LENGTH('aé東😀')}", "10"},
+      {"{fn BIT_LENGTH('é')}", "16"},
+      {"{fn LEFT('Müller GmbH', 2)}", "'Mü'"},
+      {"{fn LEFT('東京商事', 2)}", "'東京'"},
+      {"{fn RIGHT('Café Zoë', 3)}", "'Zoë'"},
+      {"{fn SUBSTRING('Müller', 2, 2)}", "'ül'"},
+      {"{fn SUBSTRING('😀😁😂', 2, -1)}", "'😁'"},
+      {"{fn LOCATE('ü', 'Grüße aus Düsseldorf', 4)}", "12"},
+      {"{fn POSITION('商' IN '東京商事')}", "3"},
+      {"{fn LOCATE('事', '東京商事', 5)}", "0"},
+      {"{fn INSERT('東京商事', 2, 2, 'Ω')}", "'東Ω事'"},
+      {"{fn INSERT('東京商事', 5, 1, 'x')}", "error 1059"},
+      {"{fn REPEAT('é', 255)}", Quoted(Repeated("é", 255))},
+      {"{fn REPEAT('é', 256)}", "error 1059"},
+      {"{fn REPLACE('Straße', 'ß', 'ss')}", "'Strasse'"},
+      {"{fn CONCAT('Zoë', '東')}", "'Zoë東'"},
+      {"{fn ASCII('😀')}", "128512"},
+      {"{fn ASCII('東京')}", "26481"},
+      {"{fn CHAR(233)}", "'é'"},
+      {"{fn CHAR(511)}", "'ÿ'"},
+      {"{fn UCASE('Müller straße ǆ')}", "'MÜLLER STRAßE Ǆ'"},
+      {"{fn UCASE('αβγ ως ђ ӏ')}", "'ΑΒΓ ΩΣ Ђ Ӏ'"},
+      {"{fn LCASE('ÀÉÎ ŸŁ ΣΆ ЖЩ İ')}", "'àéî ÿł σά жщ i'"},
+      {"{fn SOUNDEX('ſmith')}", "'SMADA'"},
+      {"{fn SOUNDEX('Ærø')}", "'ARA'"},
   };
   for (const Case& c : cases) {
     ScalarCallFixture f;

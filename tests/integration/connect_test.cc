@@ -86,6 +86,24 @@ TEST_F(ConnectTest, OutStringRepeatsOnlyTheApplicationsSecrets) {
   }
 }
 
+// A data source's server and proxy URLs that hold a user name and password
+// stay in odbc.ini too. (no_proxy lets the connection past the proxy.)
+TEST_F(ConnectTest, OutStringLeavesOutTheDataSourcesUrlCredentials) {
+  const std::string server = "http://bob:s3cr3t@" + emulator->HttpUrl().substr(7);
+  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + server, "WINHTTPPROXYNAME=bob:s3/cr3t@proxy.invalid:3128",
+                          "UID=alice", "PWD=wonderland"});
+  setenv("no_proxy", "127.0.0.1", 1);
+  OdbcHandles handles;
+  std::string out;
+  EXPECT_EQ(handles.DriverConnect("DSN=demo", &out), SQL_SUCCESS) << handles.ConnectionDiagnostic().text;
+  EXPECT_EQ(out, "DSN=demo;UID=alice;");
+  OdbcHandles again;
+  EXPECT_EQ(again.DriverConnect("DSN=demo;QUICKBASESERVER=" + server, &out), SQL_SUCCESS)
+      << again.ConnectionDiagnostic().text;
+  EXPECT_EQ(out, "DSN=demo;QUICKBASESERVER=" + server + ";UID=alice;");
+  unsetenv("no_proxy");
+}
+
 TEST_F(ConnectTest, WrongPasswordCarriesServiceText) {
   std::string errtext = RunCommand("/usr/bin/python3 -c 'import sys; sys.path.insert(0, \"" +
                                    std::string(HELVANE_EMULATOR_DIR) +

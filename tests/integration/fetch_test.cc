@@ -1,10 +1,16 @@
 // Describing and fetching query results through the unixODBC Driver Manager
 // to the emulator: column descriptions under ODBC 3 and ODBC 2 at the widths
-// ODBC gives them, TOP through every fetch function, bound rowsets, and long
-// values read in pieces byte for byte.
+// ODBC gives them, TOP through every fetch function, bound rowsets, long
+// values read in pieces byte for byte, and attachment files that last no
+// longer than their cursor or their process.
 #include <gtest/gtest.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -213,6 +219,86 @@ TEST_F(FetchTest, LongValuesInPieces) {
   };
   EXPECT_EQ(readAll(1, SQL_C_CHAR, 8192), LongText());
   EXPECT_EQ(readAll(2, SQL_C_BINARY, 8192), AttachmentBytes());
+}
+
+// The files a process holds open in a folder (a file without a name still
+// shows its folder).
+int OpenFilesIn(pid_t process, const std::string& folder) {
+  int count = 0;
+  const std::string fds = "/proc/" + std::to_string(process) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(fds)) {
+    std::error_code ignored;
+    if (std::filesystem::read_symlink(entry.path(), ignored).string().rfind(folder + "/", 0) == 0) ++count;
+  }
+  return count;
+}
+
+bool IsEmptyFolder(const std::string& folder) { return std::filesystem::is_empty(folder); }
+
+constexpr const char* kReadLogo = "SELECT Logo FROM \"Sales: Customers\" WHERE \"Record ID_\" = 1";
+
+// Positions on the first logo and reads one byte of it, so that its file is
+// held while the cursor stays there.
+SQLRETURN ReadLogoByte(SQLHSTMT statement) {
+  if (!SQL_SUCCEEDED(SQLFetch(statement))) return SQL_ERROR;
+  char byte[1];
+  SQLLEN length = 0;
+  return SQLGetData(statement, 1, SQL_C_BINARY, byte, sizeof byte, &length);
+}
+
+// An attachment's file is held no longer than the cursor that read it:
+// closing the cursor of a prepared statement or freeing the statement lets
+// it go, and the temporary folder never shows a name for it.
+TEST_F(FetchTest, AttachmentFilesGoWithTheirCursor) {
+  TmpDir tmp;
+  Connect(SQL_OV_ODBC3);
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)kReadLogo, SQL_NTS), SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  for (const char* release : {"SQLCloseCursor", "SQLFreeHandle"}) {
+    SCOPED_TRACE(release);
+    ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << State();
+    ASSERT_EQ(ReadLogoByte(statement), SQL_SUCCESS_WITH_INFO) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+    EXPECT_EQ(OpenFilesIn(getpid(), tmp.path()), 1);
+    EXPECT_TRUE(IsEmptyFolder(tmp.path()));
+    if (release == std::string("SQLCloseCursor")) {
+      ASSERT_EQ(SQLCloseCursor(statement), SQL_SUCCESS);
+    } else {
+      ASSERT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, statement), SQL_SUCCESS);
+      statement = SQL_NULL_HSTMT;
+    }
+    EXPECT_EQ(OpenFilesIn(getpid(), tmp.path()), 0);
+  }
+}
+
+// A process killed while it holds an attachment leaves nothing in the
+// temporary folder.
+TEST_F(FetchTest, KilledReaderOfAnAttachmentLeavesNoFile) {
+  TmpDir tmp;
+  Connect(SQL_OV_ODBC3);
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    close(ready[0]);
+    OdbcHandles own;
+    SQLHSTMT s = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(own.Connect("demo")) || SQLAllocHandle(SQL_HANDLE_STMT, own.connection, &s) != SQL_SUCCESS ||
+        !SQL_SUCCEEDED(SQLExecDirect(s, (SQLCHAR*)kReadLogo, SQL_NTS)) || !SQL_SUCCEEDED(ReadLogoByte(s)))
+      _exit(1);
+    if (write(ready[1], "r", 1) != 1) _exit(1);
+    for (;;) pause();
+  }
+  close(ready[1]);
+  pollfd wait{ready[0], POLLIN, 0};
+  char signal = 0;
+  const bool holding = poll(&wait, 1, 20000) == 1 && read(ready[0], &signal, 1) == 1;
+  close(ready[0]);
+  const int held = holding ? OpenFilesIn(child, tmp.path()) : -1;
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
+  ASSERT_TRUE(holding) << "the child did not read the attachment";
+  EXPECT_EQ(held, 1);
+  EXPECT_TRUE(IsEmptyFolder(tmp.path()));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ cleanup() {
   rm -rf "$dir"
 }
 trap cleanup EXIT
-port=$(/usr/bin/python3 "$emulator/emuctl.py" start --pidfile "$dir/emulator.pid" -- \
+port=$(/usr/bin/python3 "$emulator/emuctl.py" start --pidfile "$dir/emulator.pid" --owner $$ -- \
   --host 127.0.0.1 --fixture "$emulator/fixtures/demo.json") || exit 1
 cat >"$dir/odbcinst.ini" <<INI
 [Tarvox ODBC for QuickBase]

@@ -30,6 +30,17 @@ inline std::string RunCommand(const std::string& command) {
   return output;
 }
 
+// A command's output as its lines, without their line feeds.
+inline std::vector<std::string> OutputLines(const std::string& output) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
+    lines.push_back(output.substr(start, end - start));
+    start = end + 1;
+  }
+  return lines;
+}
+
 struct TempFolder {
   std::string path;
   TempFolder() {
@@ -46,10 +57,20 @@ struct TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 };
 
+// A temporary folder of the test's own as $TMPDIR, for as long as it lives.
+struct TmpDir {
+  TempFolder folder;
+  TmpDir() { setenv("TMPDIR", folder.path.c_str(), 1); }
+  ~TmpDir() { unsetenv("TMPDIR"); }
+  TmpDir(const TmpDir&) = delete;
+  TmpDir& operator=(const TmpDir&) = delete;
+  const std::string& path() const { return folder.path; }
+};
+
 inline std::string DemoFixture() { return std::string(HELVANE_EMULATOR_DIR) + "/fixtures/demo.json"; }
 
 // A background emulator with a fixture, the demo's unless told; stopped when
-// it goes away.
+// it goes away, and by itself when the test program is gone without that.
 struct Emulator {
   std::string pidFile;
   int port = 0;
@@ -57,7 +78,8 @@ struct Emulator {
            const std::string& fixture = DemoFixture()) {
     pidFile = folder.path + "/emulator.pid";
     std::string command = std::string("/usr/bin/python3 ") + HELVANE_EMULATOR_DIR + "/emuctl.py start --pidfile " +
-                          pidFile + " --log " + folder.path + "/emulator.log -- --host 127.0.0.1 --fixture '" +
+                          pidFile + " --owner " + std::to_string(getpid()) + " --log " + folder.path +
+                          "/emulator.log -- --host 127.0.0.1 --fixture '" +
                           fixture + "' " + extraArguments;
     port = std::atoi(RunCommand(command).c_str());
   }
@@ -86,13 +108,27 @@ inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const s
       RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log" + (action.empty() ? "" : "?action=" + action) +
                  "' | /usr/bin/python3 -c 'import json, sys\nfor e in json.load(sys.stdin)[\"entries\"]: "
                  "print(json.dumps(str(e.get(\"" + field + "\", \"\")))[1:-1])'");
-  std::vector<std::string> values;
-  std::size_t start = 0;
-  for (std::size_t end = output.find('\n'); end != std::string::npos; end = output.find('\n', start)) {
-    values.push_back(output.substr(start, end - start));
-    start = end + 1;
-  }
-  return values;
+  return OutputLines(output);
+}
+
+// The judge of what reached the service: the given fields (a clist such as
+// "7.8") of every record of a table that matches the query, read from the
+// emulator as the demo's alice. One line per record, its values joined by tabs.
+inline std::vector<std::string> ServiceRecords(const Emulator& emulator, const std::string& dbid,
+                                               const std::string& clist, const std::string& query = "") {
+  const std::string program = R"PY(import sys, urllib.request, xml.etree.ElementTree as ET
+from xml.sax.saxutils import escape
+url, clist, query = sys.argv[1:4]
+body = "<qdbapi><usertoken>b7d2c9_demo_alice_token</usertoken><query>%s</query><clist>%s</clist>" \
+       "<fmt>structured</fmt></qdbapi>" % (escape(query), clist)
+request = urllib.request.Request(url, body.encode(), {"QUICKBASE-ACTION": "API_DoQuery"})
+for record in ET.fromstring(urllib.request.urlopen(request).read()).iter("record"):
+    print("\t".join(record.findtext("f[@id=\"%s\"]" % f) or "" for f in clist.split(".")))
+)PY";
+  const std::string output = RunCommand("PYTHONIOENCODING=utf-8 /usr/bin/python3 -c '" + program + "' \"" +
+                                        emulator.HttpUrl() + "/db/" + dbid + "\" \"" + clist + "\" \"" + query +
+                                        "\"");
+  return OutputLines(output);
 }
 
 // Registers the driver and writes one data source "demo" with the given keys;

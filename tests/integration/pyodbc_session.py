@@ -1,9 +1,10 @@
 """pyodbc through the Driver Manager with its defaults (autocommit off, text
 read as wide characters): it connects (asking the driver what it supports on
 the way), commits, rolls back, switches autocommit both ways, holds writes
-back when autocommit was switched off before connecting, and reads rows of
-every field type, non-ASCII text included, and lists tables, columns,
-keys, relationships and types with the catalog functions. Run by CTest:
+back when autocommit was switched off before connecting, reads every column
+of every table (a time of day included) and rows of every field type,
+non-ASCII text included, and lists tables, columns, keys, relationships
+and types with the catalog functions. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import datetime
 import json
@@ -51,6 +52,7 @@ def client():
     cnxn.close()
 
     read_rows(pyodbc.connect("DSN=demo"), check)
+    read_every_column(pyodbc.connect("DSN=demo;APPTOKEN=demo_archive_apptoken"), check)
     # The application token opens the Archive application's table too.
     read_catalog(pyodbc.connect("DSN=demo;APPTOKEN=demo_archive_apptoken"), check)
 
@@ -94,6 +96,19 @@ def read_rows(cnxn, check):
 
     cursor.execute('SELECT Product FROM "Sales: Order Lines" WHERE Product LIKE ?', "%code%")
     check("a non-ASCII text found by a wide parameter", cursor.fetchone()[0] == "\u00dcn\u00efcode Thing")
+    cnxn.close()
+
+
+def read_every_column(cnxn, check):
+    """Every column of every table, read with the C types pyodbc chooses
+    itself (a time of day as a timestamp, text as wide characters)."""
+    cursor = cnxn.cursor()
+    for table in ("Sales: Customers", "Sales: Orders", "Sales: Order Lines", "Archive: Old Orders"):
+        cursor.execute(f'SELECT * FROM "{table}"')
+        rows = cursor.fetchall()
+        check(f"every column of {table}", rows and all(len(row) == len(cursor.description) for row in rows))
+    cursor.execute('SELECT "Delivery Time" FROM "Sales: Orders"')
+    check("a time of day", cursor.fetchone()[0] == datetime.time(9, 7))
     cnxn.close()
 
 
@@ -149,7 +164,8 @@ def main(library, emulator, sanitizer_runtime):
     with tempfile.TemporaryDirectory(prefix="helvane-pyodbc-") as folder:
         pidfile = os.path.join(folder, "emulator.pid")
         port = subprocess.run(
-            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile, "--",
+            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile,
+             "--owner", str(os.getpid()), "--",
              "--host", "127.0.0.1", "--fixture", os.path.join(emulator, "fixtures", "demo.json")],
             capture_output=True, text=True, check=True).stdout.split()[0]
         try:

@@ -192,3 +192,25 @@ TEST_F(QueryTest, ABindingFailureSendsOnlySchemaRequests) {
 }
 
 }  // namespace
+
+namespace {
+
+// A page reply without its records is a broken reply, never the end of the
+// data: the 1,000 rows already read must not pass for the whole result.
+TEST_F(QueryTest, APageWithoutItsRecordsIsAFailureNotTheEnd) {
+  const std::string dbid = "bfhfj2jkz";  // Order Lines
+  emulator.Admin("generate", R"({"table": ")" + dbid + R"(", "rows": 1500, "seed": 1})");
+  Query(std::string("SELECT Product FROM ") + kLines);  // the schema is cached by now
+  emulator.Admin("faults", R"([{"action": "API_DoQuery", "delay": 0.01}, {"action": "API_DoQuery", "omit": "records"}])");
+  ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)(std::string("SELECT Product FROM ") + kLines).c_str(), SQL_NTS),
+            SQL_SUCCESS)
+      << StatementText(statement);
+  SQLRETURN result = SQL_SUCCESS;
+  int rows = 0;
+  while ((result = SQLFetch(statement)) == SQL_SUCCESS) ++rows;
+  EXPECT_EQ(rows, 1000);
+  EXPECT_EQ(result, SQL_ERROR);
+  EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_STMT, statement).state, "08S01");
+}
+
+}  // namespace

@@ -373,3 +373,115 @@ TEST_F(WritesTest, AStatementThatFailsToParseSendsNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr const char* kOrdersDbid = "bjf9xufbz";
+constexpr const char* kLinesDbid = "bfhfj2jkz";
+
+// Text that can't travel changes nothing: a NUL inside the length the
+// application passed (which would end the text early and drop the WHERE
+// clause) is refused before anything is parsed or sent, and a value the
+// service's XML can't carry is refused at the execution that supplied it,
+// naming the column. Neither holds up the next statement or the disconnect.
+TEST_F(WritesTest, TextThatCannotTravelIsRefusedAndChangesNothing) {
+  const std::string nul = std::string("UPDATE ") + kLines + " SET Quantity = 77" + '\0' + " WHERE Product = 'none'";
+  ClearLog();
+  EXPECT_EQ(SQLExecDirect(statement, (SQLCHAR*)nul.data(), static_cast<SQLINTEGER>(nul.size())), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "42000");
+  EXPECT_EQ(SQLPrepare(statement, (SQLCHAR*)nul.data(), static_cast<SQLINTEGER>(nul.size())), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "42000");
+  SQLCHAR native[256];
+  SQLINTEGER nativeLength = 0;
+  EXPECT_EQ(SQLNativeSql(Handles().connection, (SQLCHAR*)nul.data(), static_cast<SQLINTEGER>(nul.size()), native,
+                         sizeof native, &nativeLength),
+            SQL_ERROR);
+  EXPECT_EQ(Handles().ConnectionDiagnostic().state, "42000");
+  EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
+
+  for (const char* value : {"p\x01", "tab\tok but \x1f is not", "\xff\xfe"}) {
+    const std::string insert = std::string("INSERT INTO ") + kLines + " (Product) VALUES ('" + value + "')";
+    EXPECT_EQ(Direct(insert), SQL_ERROR) << value;
+    const Diagnostic refused = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+    EXPECT_EQ(refused.state, "22018") << value;
+    EXPECT_NE(refused.text.find("'Product'"), std::string::npos) << refused.text;
+  }
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
+  ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('after')"), SQL_SUCCESS);
+  EXPECT_EQ(ServiceRecords(emulator, kLinesDbid, "7", "{7.EX.'after'}").size(), 1u);
+  SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  statement = SQL_NULL_HSTMT;
+  EXPECT_EQ(SQLDisconnect(Handles().connection), SQL_SUCCESS);
+  Handles().connected = false;
+}
+
+// A text column holds its size in characters: a value of exactly that size is
+// stored whole, a longer one is cut to it with 01004. "Order No" is unique
+// and 12 long.
+TEST_F(WritesTest, ValuesAtTheColumnSize) {
+  struct {
+    const char* value;
+    SQLRETURN result;
+    const char* stored;
+  } cases[] = {
+      {"ABCDEFGHIJKL", SQL_SUCCESS, "ABCDEFGHIJKL"},
+      {"MNOPQRSTUVWXY", SQL_SUCCESS_WITH_INFO, "MNOPQRSTUVWX"},
+      {"\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC",
+       SQL_SUCCESS, "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC"},
+  };
+  for (const auto& c : cases) {
+    const SQLRETURN result = Direct(std::string("INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES ('") + c.value + "')");
+    EXPECT_EQ(result, c.result) << c.value << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+    if (result == SQL_SUCCESS_WITH_INFO) {
+      EXPECT_EQ(StatementState(), "01004");
+    }
+    EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.stored + "'}").size(), 1u)
+        << c.value;
+  }
+}
+
+// A two-row parameter array whose first row arrives by data at execution and
+// whose second is a plain value: each row inserts its own value.
+TEST_F(WritesTest, DataAtExecutionThenAPlainValue) {
+  constexpr int kRows = 2;
+  char products[kRows][16] = {"unused", "plain"};
+  SQLLEN lengths[kRows] = {SQL_LEN_DATA_AT_EXEC(0), SQL_NTS};
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
+  const std::string sql = std::string("INSERT INTO ") + kLines + " (Product) VALUES (?)";
+  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 50, 0, products, 16, lengths);
+  SQLPOINTER token = nullptr;
+  ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA) << StatementState();
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA);
+  ASSERT_EQ(SQLPutData(statement, (SQLPOINTER) "streamed", SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << StatementState();
+  for (const char* product : {"streamed", "plain"})
+    EXPECT_EQ(ServiceRecords(emulator, kLinesDbid, "7", std::string("{7.EX.'") + product + "'}").size(), 1u) << product;
+}
+
+// Data definition: three tables on one connection, each found by its name at
+// once; a name the application already has is refused before anything is
+// sent. Under autocommit a read ends its transaction when its cursor closes.
+TEST_F(WritesTest, CreateTableAfterReadsAndTwice) {
+  SQLHSTMT reader = SQL_NULL_HSTMT;
+  ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, Handles().connection, &reader), SQL_SUCCESS);
+  const std::string read = "SELECT \"Order No\" FROM \"Sales: Orders\"";
+  ASSERT_EQ(SQLExecDirect(reader, (SQLCHAR*)read.c_str(), SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLFetch(reader), SQL_SUCCESS);
+  // The open cursor still holds its read.
+  EXPECT_EQ(Direct("CREATE TABLE \"Sales: Later\" (Code VARCHAR(10))"), SQL_ERROR);
+  EXPECT_NE(ReadDiagnostic(SQL_HANDLE_STMT, statement).text.find("within a transaction"), std::string::npos);
+  ASSERT_EQ(SQLCloseCursor(reader), SQL_SUCCESS);
+  SQLFreeHandle(SQL_HANDLE_STMT, reader);
+  for (const char* table : {"Later", "Later Still", "Latest"}) {
+    ASSERT_EQ(Direct(std::string("CREATE TABLE \"Sales: ") + table + "\" (Code VARCHAR(10))"), SQL_SUCCESS)
+        << table << ": " << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+    EXPECT_EQ(Direct(std::string("INSERT INTO \"Sales: ") + table + "\" (Code) VALUES ('c')"), SQL_SUCCESS) << table;
+  }
+  ClearLog();
+  EXPECT_EQ(Direct("CREATE TABLE \"sales : later still\" (Code VARCHAR(10))"), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "42S01");
+  EXPECT_EQ(LoggedRequests(emulator, "API_CreateTable").size(), 0u);
+}
+
+}  // namespace

@@ -306,7 +306,7 @@ TEST(DescriptorFields, ParameterDescriptorFromThePreparedStatement) {
     SQLLEN number;
   } numbers[] = {
       {SQL_DESC_CONCISE_TYPE, SQL_VARCHAR}, {SQL_DESC_TYPE, SQL_VARCHAR},
-      {SQL_DESC_LENGTH, 254},               {SQL_DESC_OCTET_LENGTH, 254},
+      {SQL_DESC_LENGTH, 254},               {SQL_DESC_OCTET_LENGTH, 1016},  // four bytes a character
       {SQL_DESC_PRECISION, 254},            {SQL_DESC_SCALE, 0},
       {SQL_DESC_NULLABLE, SQL_NULLABLE},    {SQL_DESC_CASE_SENSITIVE, 1},
       {SQL_DESC_NUM_PREC_RADIX, 0},         {SQL_DESC_UNSIGNED, 0},

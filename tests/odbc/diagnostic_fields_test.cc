@@ -9,6 +9,7 @@
 #include "common/diagnostics.h"
 #include "connection/handle_lifecycle.h"
 #include "handles/statement_handle.h"
+#include "odbc/connection_release.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/statement_allocation.h"
 #include "qbapi/api_call_record.h"

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "connection/handle_lifecycle.h"
+#include "odbc/connection_release.h"
 #include "odbc/environment_attributes.h"
 #include "odbc/export_guard.h"
 

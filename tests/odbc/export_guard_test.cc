@@ -1,7 +1,8 @@
 // The wrapper helpers every export goes through: SQLCancel from another
 // thread reaches a running statement call without waiting for its lock, an
-// idle cancel leaves nothing behind for the next call, and a record that has
-// been destroyed no longer passes for a handle of its kind.
+// idle cancel neither waits for another statement's call nor leaves
+// anything behind for the next call, and a record that has been destroyed
+// no longer passes for a handle of its kind.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -10,7 +11,9 @@
 #include <thread>
 
 #include "common/diagnostics.h"
+#include "connection/connect_routine.h"
 #include "connection/quickbase_client.h"
+#include "odbc/connection_release.h"
 #include "odbc/export_guard.h"
 #include "odbc_test_handles.h"
 #include "qbapi/api_operations.h"
@@ -94,23 +97,30 @@ TEST(ExportGuard, IdleCancelEndsDataAtExecutionAndLeavesNothingBehind) {
   EXPECT_EQ(served.RequestOn(statement), SQL_SUCCESS);
 }
 
-// Cancelling one statement while another statement of the same connection
-// runs waits for that call (the lock is the connection's) and then cancels
-// the idle one; the running call is not disturbed.
-TEST(ExportGuard, CancelOfAnIdleStatementLeavesTheRunningOneAlone) {
-  ServedConnection served({Envelope("0")});
+// Cancelling an idle statement while another statement of the same
+// connection waits for a delayed reply returns at once: it does not wait for
+// the connection's lock, and the running call is not disturbed.
+TEST(ExportGuard, CancelOfAnIdleStatementReturnsWhileAnotherOneRuns) {
+  CannedReply delayed = Envelope("0");
+  delayed.delayMs = 1500;
+  ServedConnection served({delayed});
   StatementHandle* busy = served.handles.NewStatement();
   StatementHandle* idle = served.handles.NewStatement();
   std::atomic<bool> running{false};
+  std::atomic<bool> busyDone{false};
+  bool returnedWhileBusy = false;
+  SQLRETURN cancelResult = SQL_ERROR;
   std::thread canceller([&] {
-    if (AwaitFlag(running)) GuardedCancel(idle);
+    if (!AwaitFlag(running)) return;
+    cancelResult = GuardedCancel(idle);
+    returnedWhileBusy = !busyDone.load();
   });
-  SQLRETURN result = served.RequestOn(busy, [&] {
-    running = true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  });
+  SQLRETURN result = served.RequestOn(busy, [&] { running = true; });
+  busyDone = true;
   canceller.join();
   EXPECT_EQ(result, SQL_SUCCESS);
+  EXPECT_EQ(cancelResult, SQL_SUCCESS);
+  EXPECT_TRUE(returnedWhileBusy) << "SQLCancel waited for the other statement's call";
   EXPECT_EQ(served.server.Requests().size(), 1u);
 }
 
@@ -121,6 +131,23 @@ std::int16_t KindAfterDestruction() {
   EXPECT_NE(HandleKind(storage), 0);
   record->~Record();
   return HandleKind(storage);
+}
+
+// SQLFreeHandle of a connection still connected answers HY010, as the Driver
+// Manager would, and drops nothing; once disconnected the handle goes.
+TEST(ExportGuard, AConnectedConnectionIsNotFreed) {
+  Connection handles;
+  ConnectionHandle* connected = nullptr;
+  ASSERT_EQ(AllocConnectionHandle(*handles.environment, &connected), SQL_SUCCESS);
+  MarkConnected(*connected);
+  EXPECT_EQ(GuardedConnectionFree(connected), SQL_ERROR);
+  EXPECT_EQ(RenderDiagnostic(connected->diagnostic).odbc3State, "HY010");
+  ASSERT_NE(connected->record, nullptr);
+  ASSERT_EQ(Disconnect(*connected), kMsgSuccess);
+  EXPECT_EQ(connected->record, nullptr);
+  EXPECT_EQ(Disconnect(*connected), kMsgConnectionNotOpen);
+  EXPECT_EQ(GuardedConnectionFree(connected), SQL_SUCCESS);
+  EXPECT_EQ(handles.environment->firstConnection, handles.connection);
 }
 
 TEST(ExportGuard, DestroyedRecordsLoseTheirKind) {

@@ -12,6 +12,7 @@
 #include "connection/handle_lifecycle.h"
 #include "handles/connection_record.h"
 #include "handles/statement_handle.h"
+#include "odbc/connection_release.h"
 #include "odbc/descriptor_lifecycle.h"
 #include "odbc/statement_allocation.h"
 

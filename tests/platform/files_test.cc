@@ -1,10 +1,13 @@
-// Temporary files: where they are made, who may read them, and that large
+// Temporary files: where they are made, who may read them, that unnamed ones
+// leave nothing behind and no descriptor outlives an exec, and that large
 // offsets and whole reads and writes behave.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -28,22 +31,36 @@ struct ScopedTmpDir {
   }
 };
 
+bool ClosedOnExec(PlatformFile file) { return (fcntl(file, F_GETFD) & FD_CLOEXEC) != 0; }
+
+std::ptrdiff_t EntriesIn(const std::string& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+}
+
 }  // namespace
 
-TEST(TemporaryFiles, AreCreatedInTmpDirPrivateAndDeletedByTheirHolder) {
+TEST(TemporaryFiles, NamedOnesArePrivateUnnamedOnesLeaveNothingInTmpDir) {
   ScopedTmpDir tmp("/tmp/helvane-files-test");
   std::string path;
+  PlatformFile named = CreateTemporaryFile(path);
+  ASSERT_NE(named, kNoFile);
+  EXPECT_EQ(path.rfind("/tmp/helvane-files-test/LEM", 0), 0u) << path;
+  struct stat info {};
+  ASSERT_EQ(stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+  EXPECT_TRUE(ClosedOnExec(named));
+  CloseFile(named);
+  EXPECT_TRUE(DeleteFile(path));
   {
     TemporaryFileHolder holder;
     ASSERT_TRUE(holder.Create());
-    path = holder.path;
-    EXPECT_EQ(path.rfind("/tmp/helvane-files-test/LEM", 0), 0u) << path;
-    struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_TRUE(ClosedOnExec(holder.file));
+    ASSERT_TRUE(WriteWholeBuffer(holder.file, "rows", 4));
+    EXPECT_EQ(EntriesIn(tmp.dir), 0);
   }
-  struct stat gone {};
-  EXPECT_NE(stat(path.c_str(), &gone), 0);
+  PlatformFile reopened = OpenFileForReading("/tmp/helvane-files-test");
+  EXPECT_TRUE(ClosedOnExec(reopened));
+  CloseFile(reopened);
 }
 
 TEST(TemporaryFiles, FailInAMissingDirectoryWithoutLeavingAName) {

@@ -38,7 +38,8 @@ struct ReceivedRequest {
 class CannedHttpServer {
  public:
   explicit CannedHttpServer(std::vector<CannedReply> replies) : replies_(replies.begin(), replies.end()) {
-    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    // Close-on-exec like the driver's own, so tests can tell those apart.
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int on = 1;
     setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
@@ -66,7 +67,7 @@ class CannedHttpServer {
  private:
   void Serve() {
     while (!stopping_) {
-      int client = accept(listener_, nullptr, nullptr);
+      int client = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
       if (client < 0) return;
       Answer(client);
       close(client);

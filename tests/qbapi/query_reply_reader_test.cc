@@ -61,7 +61,6 @@ std::vector<ValueCase> ValueCases() {
        "<records><note>n</note><record rid=\"5\"><f id=\"6\">a<b>skip</b>c</f><x>y</x><f>no id</f>"
        "<f id=\"x7\">bad id</f><f id=\"7\">z</f></record></records></table><extra><record rid=\"9\"/></extra>",
        "[5/] 6=ac 7=z\n"},
-      {"no table", "", ""},
       {"records without fields or rid",
        "<table><records><record/><record rid=\"8\" update_id=\"1\"></record></records></table>", "[/]\n[8/1]\n"},
   };
@@ -157,6 +156,12 @@ TEST(QueryReplyReader, MalformedRepliesYieldNoRows) {
       "</table></qdbapi>",
       "<?xml version=\"1.0\" encoding=\"x-unknown\"?><qdbapi><errcode>0</errcode></qdbapi>",
       "<qdbapi><errcode>0</errcode></qdbapi><qdbapi/>",
+      // Without its records a page would read as the end of the data.
+      "<qdbapi><errcode>0</errcode></qdbapi>",
+      "<qdbapi><errcode>0</errcode><table><name>T</name></table></qdbapi>",
+      // A document type is refused before anything it declares is used.
+      "<!DOCTYPE q [<!ENTITY a \"x\">]><qdbapi><errcode>0</errcode><table><records><record rid=\"1\">"
+      "<f id=\"6\">&a;</f></record></records></table></qdbapi>",
   };
   for (const std::string& body : cases) ExpectMalformed(body, body.substr(0, 70));
 }

@@ -2,7 +2,7 @@
 // diagnostic, and well-formed values must arrive as UTF-8 unchanged.
 #include <gtest/gtest.h>
 
-#include "qbapi/api_exchange.h"
+#include "qbapi/reply_envelope.h"
 #include "qbapi/xml_reply.h"
 
 namespace {
@@ -27,6 +27,10 @@ TEST(XmlReply, MalformedRepliesAreTransportFailures) {
       "<?xml version=\"1.0\" encoding=\"x-unknown\"?><qdbapi/>",
       "<qdbapi><errcode>0</errcode>\xff\xfe</qdbapi>",
       Nested(500),
+      // Document types are refused before any entity is declared or used.
+      "<!DOCTYPE qdbapi [<!ENTITY a \"x\"><!ENTITY b \"&a;&a;\">]><qdbapi><errcode>0</errcode><v>&b;</v></qdbapi>",
+      "<?xml version=\"1.0\"?><!DOCTYPE qdbapi SYSTEM \"qdbapi.dtd\"><qdbapi><errcode>0</errcode></qdbapi>",
+      "<!DOCTYPE qdbapi><qdbapi><errcode>0</errcode></qdbapi>",
   };
   for (const std::string& body : cases) {
     XmlElement root;

@@ -103,8 +103,8 @@ TEST(ScalarFunctionResolution, NamesAndOverloads) {
   const CallCase cases[] = {
       {"{fn ucase(name)}", 0, kFnUCase, Varchar(40)},
       {"{fn NoSuch(name)}", kNotFound, 0, {}, "NoSuch"},
-      {"{fn LOCATE('a', name)}", 0, kFnLocate, kSmallint},
-      {"{fn LOCATE('a', name, 3)}", 0, kFnLocateFrom, kSmallint},
+      {"{fn LOCATE('a', name)}", 0, kFnLocate, kInteger},
+      {"{fn LOCATE('a', name, 3)}", 0, kFnLocateFrom, kInteger},
       {"{fn locate(name)}", kInvalid, 0, {}, "locate"},
       {"{fn ABS('x')}", kInvalid, 0, {}, "ABS"},
       {"{fn ABS(price)}", 0, kFnAbsNumeric, Numeric(10, 2)},

@@ -42,8 +42,8 @@ void ExpectConvert(const ConvertCase& c) {
 TEST(ScalarFunctionResultTypes, ConvertTypeWords) {
   const ConvertCase cases[] = {
       {"SQL_BIGINT", kText40, 0, {kValueNumeric, SQL_BIGINT, 20, 0}},
-      {"SQL_BINARY", kText40, 0, {kValueBinary, SQL_BINARY, 40, kNone}},
-      {"SQL_VARBINARY", kText40, 0, {kValueBinary, SQL_VARBINARY, 40, kNone}},
+      {"SQL_BINARY", kText40, 0, {kValueBinary, SQL_BINARY, 160, kNone}},
+      {"SQL_VARBINARY", kText40, 0, {kValueBinary, SQL_VARBINARY, 160, kNone}},
       {"SQL_BIT", kText40, 0, kBit},
       {"SQL_CHAR", kText40, 0, {kValueCharacter, SQL_CHAR, 40, kNone}},
       {"SQL_VARCHAR", kText40, 0, kText40},
@@ -93,12 +93,14 @@ struct RenderedCase {
 };
 
 // A decimal's text holds its digits, the sign and the point whatever its
-// scale, so NUMERIC(10,2) needs 12 characters, not 11.
+// scale, so NUMERIC(10,2) needs 12 characters, not 11. A text's bytes take
+// up to four a character, within a bounded binary value's 255.
 TEST(ScalarFunctionResultTypes, ConvertToTextAndBytesSizedByArgumentSqlType) {
   const RenderedCase cases[] = {
       {kBit, 1, 1},           {kTinyint, 1, 4},          {kBigint, 21, 21},
       {kNumeric10_2, 12, 12}, {kDecimal10_0, 12, 12},    {kBinary16, 16, 32},
-      {kVarbinary200, 200, 255}, {kChar10, 10, 10},      {kText40, 40, 40},
+      {kVarbinary200, 200, 255}, {kChar10, 40, 10},      {kText40, 160, 40},
+      {Varchar(200), 255, 200}, {Varchar(254), 255, 254},
       {kInteger, 4, 11},      {kSmallint, 2, 6},         {kFloat, 8, 22},
       {kDouble, 8, 22},       {kReal, 4, 13},            {kDate, 6, 10},
       {kTypeDate, 6, 10},     {kTime, 6, 8},             {kTypeTime, 6, 8},

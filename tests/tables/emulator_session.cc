@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <regex>
 
+#include <unistd.h>
+
 #include "connection/connect_routine.h"
 #include "connection/quickbase_client.h"
 #include "platform/files.h"
@@ -77,7 +79,8 @@ bool EmulatorSession::Start(const std::string& fixture, const std::string& extra
   CloseFile(file);
   pidFile = path;
   std::string out = RunCommand("timeout 30 python3 " HELVANE_SOURCE_DIR "/emulator/emuctl.py start --pidfile " +
-                               pidFile + " -- --fixture " HELVANE_SOURCE_DIR "/" + fixture);
+                               pidFile + " --owner " + std::to_string(getpid()) +
+                               " -- --fixture " HELVANE_SOURCE_DIR "/" + fixture);
   port = std::atoi(out.c_str());
   if (port <= 0) return false;
   connection.environment = &environment;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "emulator_session.h"
+#include "tables/cursor_pending_writes.h"
 #include "tables/query_criteria.h"
 #include "tables/row_values.h"
 #include "tables/table_select.h"
@@ -66,7 +67,7 @@ TEST_F(WriteFlushTest, AFlushFailingPartWaySendsEveryBatchExactlyOnce) {
   SetText(cursor, "Name", "second");
   SetText(cursor, "Qty", "2");  // batch 2: Name, Qty
   ASSERT_EQ(WriteRow(cursor), kMsgSuccess);
-  Insert(cursor, "third");  // batch 3: Name again
+  Insert(cursor, "third");  // batch 1 again
   // The first import goes through, the second is refused.
   emulator.InjectFault("[{\"action\": \"API_ImportFromCSV\", \"count\": 1, \"delay\": 0.01},"
                        " {\"action\": \"API_ImportFromCSV\", \"count\": 1, \"errcode\": 77}]");
@@ -80,6 +81,45 @@ TEST_F(WriteFlushTest, AFlushFailingPartWaySendsEveryBatchExactlyOnce) {
     EXPECT_EQ(std::count(names.begin(), names.end(), name), 1) << name;
   EXPECT_EQ(names.size(), 7u);
   EXPECT_EQ(emulator.Record().lastImportRecordId, 7u);
+}
+
+// Rows go out one import per field list however their lists alternate; a
+// record written twice goes out once, with its last values, and an edit
+// that adds a field takes its record to that field list's import.
+TEST_F(WriteFlushTest, OneImportPerFieldListAndOneRowPerRecord) {
+  CursorHolder holder;
+  Open("Shop: Items", holder);
+  TableCursor& cursor = *holder.cursor;
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_EQ(NewInsertRow(cursor), kMsgSuccess);
+    SetText(cursor, "Name", "row" + std::to_string(i));
+    if (i % 2 == 1) SetText(cursor, "Qty", std::to_string(i));
+    ASSERT_EQ(WriteRow(cursor), kMsgSuccess);
+  }
+  ASSERT_EQ(PositionOnRow(cursor, cursor.recordId), kMsgSuccess);  // the pending insert "row5"
+  SetText(cursor, "Qty", "40");
+  ASSERT_EQ(WriteRow(cursor), kMsgSuccess);
+  for (const char* name : {"first try", "pear"}) {
+    ASSERT_EQ(PositionOnRow(cursor, 1), kMsgSuccess);
+    SetText(cursor, "Name", name);
+    ASSERT_EQ(WriteRow(cursor), kMsgSuccess);
+  }
+  ASSERT_EQ(PositionOnRow(cursor, 1), kMsgSuccess);
+  SetText(cursor, "Qty", "7");  // the record's pending edit gains a field
+  ASSERT_EQ(WriteRow(cursor), kMsgSuccess);
+  emulator.ClearLog();
+  ASSERT_EQ(FlushPendingWrites(emulator.Record()), kMsgSuccess);
+  std::vector<LoggedRequest> imports = emulator.Log("API_ImportFromCSV");
+  ASSERT_EQ(imports.size(), 2u);
+  for (const char* name : {"row0", "row2", "row4"})
+    EXPECT_NE(imports[0].body.find(name), std::string::npos) << imports[0].body;
+  EXPECT_NE(imports[1].body.find("<clist>3.6.7</clist>"), std::string::npos) << imports[1].body;
+  for (const char* row : {"\"row5\",\"40\"", "1,\"pear\",\"7\""})
+    EXPECT_NE(imports[1].body.find(row), std::string::npos) << row << " in " << imports[1].body;
+  EXPECT_EQ(imports[1].body.find("first try"), std::string::npos);
+  std::vector<std::string> names = Names();
+  EXPECT_EQ(names.size(), 10u);
+  EXPECT_EQ(names[0], "pear");
 }
 
 TEST_F(WriteFlushTest, AnEditSendsOnlyTheFieldsItChanged) {

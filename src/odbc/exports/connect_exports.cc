@@ -4,6 +4,7 @@
 
 #include "common/odbc_text.h"
 #include "connection/connect_routine.h"
+#include "odbc/connection_release.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
 

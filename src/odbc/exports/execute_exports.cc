@@ -24,8 +24,10 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT StatementHandle, SQLCHAR
 HELVANE_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT StatementHandle, SQLPOINTER* ValuePtrPtr) {
   return GuardedStatementCall(StatementHandle, "SQLParamData", [&](::StatementHandle& statement) {
     // A statement that came from SQLExecDirect is not prepared: once its data
-    // has arrived and it ran, it finishes as a direct execution does.
-    const bool direct = statement.prepared == 0 && statement.dataAtExecution != 0;
+    // has arrived and it ran, it finishes as a direct execution does. Data
+    // for a positioned operation leaves the result as it is.
+    const bool direct = statement.prepared == 0 && statement.dataAtExecution != 0 &&
+                        statement.pendingOperation == kNoPendingOperation;
     const SQLRETURN result = ParamDataCore(statement, ValuePtrPtr);
     if (!direct || result == SQL_NEED_DATA) return result;
     return FinishDirectExecution(statement, result);
@@ -41,7 +43,8 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT StatementHandle, SQLPOINTER
 HELVANE_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT StatementHandle, SQLLEN* RowCountPtr) {
   return GuardedStatementCall(StatementHandle, "SQLRowCount", [&](::StatementHandle& statement) {
     statement.diagnosticRowCount = 0;
-    if (RowCountPtr != nullptr) *RowCountPtr = static_cast<SQLLEN>(statement.rowCount);
+    const std::int32_t rows = statement.positionedRowCount >= 0 ? statement.positionedRowCount : statement.rowCount;
+    if (RowCountPtr != nullptr) *RowCountPtr = static_cast<SQLLEN>(rows);
     return kMsgSuccess;
   });
 }

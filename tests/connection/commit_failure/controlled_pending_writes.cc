@@ -1,10 +1,10 @@
-// Held-back writes under the test's control, replacing the connection
-// layer's hooks: a failing commit posts a service error as a real flush does.
+// Held-back writes under the test's control, replacing table access's
+// hooks: a failing commit posts a service error as a real flush does.
 #include "controlled_pending_writes.h"
 
 #include "common/diagnostics.h"
-#include "connection/pending_writes.h"
 #include "handles/connection_record.h"
+#include "tables/pending_writes.h"
 
 ControlledWrites& Writes() {
   static ControlledWrites writes;
@@ -31,3 +31,7 @@ MessageId DiscardHeldWrites(ConnectionRecord&) {
   Writes().pending = false;
   return kMsgSuccess;
 }
+
+void SetHeldWriteSource(ConnectionRecord&, std::int32_t) {}
+
+std::vector<std::int32_t> UnfinishedWriteRows(const ConnectionRecord&) { return {}; }

@@ -5,11 +5,11 @@
 
 #include <sqlext.h>
 
-#include "connection/connect_routine.h"
 #include "connection/handle_lifecycle.h"
 #include "handles/connection_record.h"
 #include "controlled_pending_writes.h"
 #include "handles/statement_handle.h"
+#include "odbc/connection_release.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/handle_dispatch.h"
 #include "odbc/statement_allocation.h"
@@ -41,10 +41,10 @@ struct Connected {
   }
 };
 
-std::string MessageOf(StatementHandle* statement) {
+std::string MessageOf(SQLHANDLE handle, SQLSMALLINT handleType = SQL_HANDLE_STMT) {
   SQLCHAR state[6] = {0};
   SQLCHAR text[300] = {0};
-  GetDiagnosticRecord(SQL_HANDLE_STMT, statement, 1, state, nullptr, text, sizeof text, nullptr);
+  GetDiagnosticRecord(handleType, handle, 1, state, nullptr, text, sizeof text, nullptr);
   return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(text);
 }
 
@@ -72,6 +72,16 @@ TEST(DropAfterFailedCommit, StatementAndWritesAreKept) {
     EXPECT_EQ(Writes().rollbacks, 0) << c.label;
     EXPECT_EQ(Disconnect(*f.connection), kMsgTransactionActive) << c.label;
   }
+}
+
+// Freeing a connection drops its statements first: one that refuses keeps
+// the connection, on its environment's list, with the statement's message.
+TEST(DropAfterFailedCommit, ConnectionWithARefusedDropIsKept) {
+  Connected f;
+  EXPECT_EQ(FreeConnectionHandle(f.connection), SQL_ERROR);
+  EXPECT_EQ(MessageOf(f.connection, SQL_HANDLE_DBC), "HY000 [Tarvox][QuickBase]Request limit exceeded");
+  EXPECT_EQ(f.connection->firstStatement, f.statement);
+  EXPECT_EQ(f.environment->firstConnection, f.connection);
 }
 
 TEST(DropAfterFailedCommit, ReadOnlyResultDoesNotCommit) {

@@ -49,7 +49,7 @@ SELECT {fn INSERT(Text, 0, 1, 'x')} FROM "Fn: Values"
 #: INSERT past the end is refused
 SELECT {fn INSERT('abc', 4, 1, 'X')} FROM "Fn: Values"
 =====
-#: LCASE folds A-Z only
+#: LCASE lowers every letter, not only A-Z
 SELECT {fn LCASE('ÀBC Déf')} FROM "Fn: Values"
 =====
 #: LCASE of a column
@@ -669,6 +669,9 @@ SELECT {fn CONVERT({fn CONVERT(Padded, SQL_CHAR)}, SQL_VARCHAR)} FROM "Fn: Value
 #: CONVERT a text column to BINARY
 SELECT {fn CONVERT(Padded, SQL_BINARY)} FROM "Fn: Values"
 =====
+#: CONVERT a text of wider characters to BINARY keeps every byte
+SELECT {fn CONVERT('Müller', SQL_BINARY)} FROM "Fn: Values"
+=====
 #: CONVERT binary to CHAR as hexadecimal
 SELECT {fn CONVERT({fn CONVERT(Padded, SQL_BINARY)}, SQL_CHAR)} FROM "Fn: Values"
 =====
@@ -682,7 +685,7 @@ SELECT {fn CONVERT({fn CONVERT(258, SQL_BINARY)}, SQL_SMALLINT)} FROM "Fn: Value
 SELECT {fn CONVERT({fn CONVERT({fn CHAR(2)}, SQL_BINARY)}, SQL_BIT)} FROM "Fn: Values"
 =====
 #: CONVERT one byte to TINYINT
-SELECT {fn CONVERT({fn CONVERT({fn CHAR(200)}, SQL_BINARY)}, SQL_TINYINT)} FROM "Fn: Values"
+SELECT {fn CONVERT({fn CONVERT({fn CONVERT(-56, SQL_TINYINT)}, SQL_BINARY)}, SQL_TINYINT)} FROM "Fn: Values"
 =====
 #: CONVERT a long text to INTEGER is not supported
 SELECT {fn CONVERT(Memo, SQL_INTEGER)} FROM "Fn: Values"
@@ -719,3 +722,69 @@ SELECT {fn IDENTITY()} FROM "Fn: Values"
 =====
 #: LASTERROR without a message
 SELECT {fn LASTERROR()} FROM "Fn: Values"
+=====
+#: LENGTH of 80 characters of one byte
+SELECT {fn LENGTH("Latin 80")} FROM "Fn: Values"
+=====
+#: LENGTH of 80 characters of two bytes
+SELECT {fn LENGTH("Greek 80")} FROM "Fn: Values"
+=====
+#: CHAR_LENGTH of 80 characters of three bytes
+SELECT {fn CHAR_LENGTH("Kanji 80")} FROM "Fn: Values"
+=====
+#: CHARACTER_LENGTH of 80 characters of four bytes
+SELECT {fn CHARACTER_LENGTH("Emoji 80")} FROM "Fn: Values"
+=====
+#: OCTET_LENGTH counts the bytes of a mix
+SELECT {fn OCTET_LENGTH("Mixed 80")} FROM "Fn: Values"
+=====
+#: BIT_LENGTH counts bits of the bytes
+SELECT {fn BIT_LENGTH("Kanji 80")} FROM "Fn: Values"
+=====
+#: LEFT takes whole characters
+SELECT {fn LEFT("Mixed 80", 3)} FROM "Fn: Values"
+=====
+#: RIGHT takes whole characters
+SELECT {fn RIGHT("Emoji 80", 2)} FROM "Fn: Values"
+=====
+#: SUBSTRING near the end of 80 characters
+SELECT {fn SUBSTRING("Kanji 80", 79, 5)} FROM "Fn: Values"
+=====
+#: SUBSTRING with a negative length counts characters back
+SELECT {fn SUBSTRING("Greek 80", 3, -75)} FROM "Fn: Values"
+=====
+#: LOCATE answers a character position
+SELECT {fn LOCATE('😀', "Mixed 80", 5)} FROM "Fn: Values"
+=====
+#: POSITION in a text of three-byte characters
+SELECT {fn POSITION('名古屋' IN "Kanji 80")} FROM "Fn: Values"
+=====
+#: INSERT replaces characters
+SELECT {fn INSERT("Emoji 80", 2, 77, 'Ω')} FROM "Fn: Values"
+=====
+#: REPEAT limits characters, not bytes
+SELECT {fn REPEAT({fn LEFT("Mixed 80", 4)}, 63)} FROM "Fn: Values"
+=====
+#: CONCAT of 80 four-byte characters and nothing keeps all 80
+SELECT {fn CONCAT("Emoji 80", '')} FROM "Fn: Values"
+=====
+#: CONCAT of 80 characters and one more holds all 81
+SELECT {fn CONCAT("Mixed 80", 'x')} FROM "Fn: Values"
+=====
+#: UCASE of Greek letters
+SELECT {fn UCASE("Greek 80")} FROM "Fn: Values"
+=====
+#: LCASE of the upper-cased Greek letters
+SELECT {fn LCASE({fn UCASE("Greek 80")})} FROM "Fn: Values"
+=====
+#: UCASE of Cyrillic and accented Latin letters
+SELECT {fn UCASE('Müller ґрунт ǆ')} FROM "Fn: Values"
+=====
+#: ASCII of a four-byte character is its code point
+SELECT {fn ASCII("Emoji 80")} FROM "Fn: Values"
+=====
+#: CHAR above 127 is a character
+SELECT {fn CHAR(252)} FROM "Fn: Values"
+=====
+#: SOUNDEX upper-cases every letter
+SELECT {fn SOUNDEX('ſmith')} FROM "Fn: Values"

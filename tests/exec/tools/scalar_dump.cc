@@ -25,6 +25,7 @@
 #include "connection/quickbase_client.h"
 #include "handles/statement_handle.h"
 #include "platform/local_time.h"
+#include "platform/utf8_text.h"
 #include "sql/parse_tree.h"
 #include "sql/scalar_function_table.h"
 #include "sql/semantic_pass.h"
@@ -64,7 +65,8 @@ MessageId LoadColumn(ParseTree& tree, NodeIndex node) {
   TableCursor* cursor = tree.nodes[f.tableReference].fields.tableReference.cursor;
   if (cursor == nullptr) return kMsgInternalError;
   const SQLSMALLINT cType = CTypeFor(cell.valueType);
-  std::vector<char> buffer(static_cast<std::size_t>(std::max(cell.size, 0)) + 32);
+  // A text's size counts characters of up to four bytes.
+  std::vector<char> buffer(static_cast<std::size_t>(std::max(cell.size, 0)) * kMaxUtf8CharacterBytes + 32);
   SQLLEN offset = 0;
   SQLLEN length = 0;
   MessageId id = GetRowColumnData(*cursor, static_cast<std::uint16_t>(f.columnNumber), &offset, cType, buffer.data(),
@@ -102,7 +104,7 @@ MessageId PositionTables(ParseTree& tree) {
 std::string TranscriptValue(const ValueCell& cell) {
   const std::string text = ShowValue(cell);
   if (text.size() <= 300) return text;
-  return text.substr(0, 60) + "... (" + std::to_string(cell.bytes.size()) + " bytes)";
+  return text.substr(0, Utf8PrefixBytes(text, 60)) + "... (" + std::to_string(cell.bytes.size()) + " bytes)";
 }
 
 std::string ErrorLine(const StatementHandle& statement, MessageId id) {

@@ -126,7 +126,11 @@ std::string ShownValue(SQLSMALLINT type, const ColumnValue& value) {
   const std::string shown =
       IsBinaryType(type) ? Hex(value.bytes) : IsQuotedType(type) ? "'" + value.bytes + "'" : value.bytes;
   if (shown.size() <= 300) return shown;
-  return shown.substr(0, 60) + "... (" + std::to_string(value.bytes.size()) + " bytes)";
+  // Sixty characters, cut where the sixty-first starts.
+  std::size_t cut = 0;
+  for (int characters = 0; cut < shown.size(); ++cut)
+    if ((static_cast<unsigned char>(shown[cut]) & 0xC0) != 0x80 && characters++ == 60) break;
+  return shown.substr(0, cut) + "... (" + std::to_string(value.bytes.size()) + " bytes)";
 }
 
 std::int64_t WallSecondsNow(const std::string* offsetDirective) {

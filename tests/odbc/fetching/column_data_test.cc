@@ -125,7 +125,7 @@ TEST(ColumnData, ArdTypeAndNumericPrecisionAndScale) {
   EXPECT_EQ(GetData(s, 3, SQL_ARD_TYPE, &numeric, sizeof numeric, &length), SQL_SUCCESS);
   EXPECT_EQ(numeric.scale, 3);
   EXPECT_EQ(GetData(s, 1, SQL_C_NUMERIC, &numeric, sizeof numeric, &length), SQL_SUCCESS_WITH_INFO);
-  EXPECT_EQ(s.diagnostic.messageId, kMsgDataTruncated);
+  EXPECT_EQ(s.diagnostic.messageId, kMsgFractionalTruncation);
   EXPECT_EQ(numeric.scale, 0);
   EXPECT_EQ(numeric.precision, kDefaultNumericPrecision);
   EXPECT_EQ(numeric.val[0] | numeric.val[1] << 8, 1622);

@@ -13,6 +13,7 @@
 #include "controlled_pending_writes.h"
 #include "handles/statement_handle.h"
 #include "odbc/connection_attributes.h"
+#include "odbc/connection_release.h"
 #include "odbc/descriptor_lifecycle.h"
 #include "odbc/diagnostic_fields.h"
 #include "odbc/odbc_test_handles.h"

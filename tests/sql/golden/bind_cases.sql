@@ -592,5 +592,8 @@ SELECT {fn CONVERT(Since, SQL_BIGINT)} FROM "Shop: Customers"
 #: IFNULL of text and a date
 SELECT {fn IFNULL(Name, Since)} FROM "Shop: Customers"
 =====
+#: LIKE with a pattern of exactly 255 characters
+SELECT Name FROM "Shop: Customers" WHERE Name LIKE 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx%'
+=====
 #: SUM over a checkbox counts the checked rows as an INTEGER
 SELECT SUM(Active) FROM "Shop: Customers"

@@ -724,11 +724,11 @@ SELECT * FROM t WHERE a = 1 garbage
 #: extra string
 SELECT * FROM t WHERE a = 'x' 'y'
 =====
-#: a NUL ends the text
+#: a NUL inside the text's length is refused before parsing
 #! nul 15
 SELECT * FROM t WHERE
 =====
-#: a batch continues past a NUL in the text length
+#: also in a later statement of a batch
 #! nul 16
 SELECT * FROM t;X
 =====

@@ -1,6 +1,8 @@
 // The per-connection caches of table access, kept in the QuickBaseClient:
-// schemas, fields to fetch, query results (the row cache), the write cache,
-// downloaded attachments and the granted-databases lists.
+// schemas, fields to fetch, query results (the row cache), the write cache
+// and the granted-databases lists; and the attachments a cursor downloaded.
+// Plain records, here with the client that holds them; table access fills
+// and reads them.
 #pragma once
 
 #include <charconv>
@@ -84,51 +86,79 @@ struct QueryResult {
   std::vector<std::uint32_t> pendingInserts;  // provisional ids appended after the service's rows
 };
 
-// One CSV batch: rows sharing exactly the same field list (3 first, so an
-// empty record id is an add and a filled one an edit).
-struct PendingRow {
-  std::uint32_t recordId = 0;  // provisional (>= 0xF0000000) for an add
-  std::map<std::string, std::string> values;
-};
-
-struct CsvBatch {
-  std::vector<std::string> fieldIds;  // without 3
-  std::vector<PendingRow> rows;
-};
-
 inline constexpr std::uint32_t kFirstProvisionalRecordId = 0xF0000000u;
+// The parameter row of a write made outside any statement's parameter array.
+inline constexpr std::int32_t kNoWriteSource = -1;
+
+// A record's pending write: every value of an add (provisional record id)
+// or the changed fields of an edit. A later change of the same record merges
+// into it, so each record goes out once, with its last values; reads of the
+// table show these values until then.
+struct PendingRow {
+  std::map<std::string, std::string> values;  // field id to service text
+  std::size_t batch = 0;                      // its batch in TableWrites::batches
+  std::size_t slot = 0;                       // its place in that batch's recordIds
+  std::vector<std::int32_t> sources;          // parameter rows whose writes it holds
+};
+
+// The records whose pending writes have the same field list (3 first, so an
+// empty record id is an add and a filled one an edit): one import.
+struct CsvBatch {
+  std::vector<std::string> fieldIds;     // without 3
+  std::vector<std::uint32_t> recordIds;  // in order of queueing; a slot whose record moved to another batch is stale
+  std::size_t rowCount = 0;              // records that still go out in this batch
+};
+
+struct PendingDeletion {
+  std::uint32_t recordId = 0;
+  std::int32_t source = kNoWriteSource;
+};
 
 struct TableWrites {
-  std::vector<CsvBatch> batches;
-  std::vector<std::uint32_t> deletions;  // record ids queued for API_PurgeRecords
-  // What a read of the table must show before the writes reach the service.
-  std::map<std::uint32_t, std::map<std::string, std::string>> overlay;  // record id to changed values
+  std::string tableName;  // as the application named the table, for diagnostics
+  std::vector<CsvBatch> batches;  // one per field list, in order of first use
+  std::map<std::vector<std::string>, std::size_t> batchOfFields;
+  std::unordered_map<std::uint32_t, PendingRow> rows;  // by record id
+  std::vector<PendingDeletion> deletions;              // queued for API_PurgeRecords
   std::set<std::uint32_t> deleted;
-  std::vector<std::uint32_t> inserts;  // provisional ids, in order of insertion
+  // Provisional ids in order of insertion; an id no longer in rows is stale.
+  std::vector<std::uint32_t> inserts;
 };
 
 struct WriteCache {
   std::map<std::string, TableWrites> tables;  // by table id
   std::uint32_t nextProvisionalId = kFirstProvisionalRecordId;
+  // Provisional ids that a result file names, to the ids the service gave
+  // their rows (0 until sent); see added_row_ids.h.
+  std::unordered_map<std::uint32_t, std::uint32_t> followedRowIds;
+  // The parameter row whose writes are being queued.
+  std::int32_t source = kNoWriteSource;
+  // Parameter rows of writes that left the cache without a verdict from the
+  // service since the last flush began.
+  std::vector<std::int32_t> unsettledSources;
 };
 
-// An attachment downloaded for reading, kept until the connection closes.
+// An attachment downloaded for reading, held open while its cursor stays on
+// the row: a temporary copy has no name, so it goes with its descriptor even
+// when the process is killed; a FILEPATH copy stays in that folder.
 struct AttachmentFile {
-  std::string path;
-  bool temporary = true;  // deleted with the cache; a FILEPATH copy stays
-  bool missing = false;   // IGNOREMISSINGFILE turned a failed download into NULL
+  std::uint32_t recordId = 0;
+  std::string fieldId;
+  PlatformFile file = kNoFile;  // none when IGNOREMISSINGFILE turned a failed download into NULL
 };
 
+// A cursor's attachments, of its current row only: a scan over many rows
+// holds a handful of descriptors, not one per row read.
 struct AttachmentFiles {
-  std::map<std::string, AttachmentFile> files;  // "dbid/rid/fid"
+  std::vector<AttachmentFile> files;
   AttachmentFiles() = default;
   AttachmentFiles(const AttachmentFiles&) = delete;
   AttachmentFiles& operator=(const AttachmentFiles&) = delete;
-  // Inline, so that every layer that destroys a connection record links
-  // without table access.
-  ~AttachmentFiles() {
-    for (auto& entry : files)
-      if (entry.second.temporary && !entry.second.path.empty()) DeleteFile(entry.second.path);
+  ~AttachmentFiles() { Close(); }
+  // Closes every file (a FILEPATH copy stays in its folder).
+  void Close() {
+    for (AttachmentFile& entry : files) CloseFile(entry.file);
+    files.clear();
   }
 };
 
@@ -146,13 +176,10 @@ struct TableAccessCaches {
   bool grantedTablesLoaded = false;
   std::vector<GrantedDatabase> grantedApplications;
   WriteCache writes;
-  AttachmentFiles attachments;
 };
 
 // True while CSV batches or deletions of the table wait to be sent.
-inline bool HasQueuedWrites(const TableWrites& writes) {
-  return !writes.batches.empty() || !writes.deletions.empty();
-}
+inline bool HasQueuedWrites(const TableWrites& writes) { return !writes.rows.empty() || !writes.deletions.empty(); }
 
 // The same for any table.
 inline bool HasQueuedWrites(const WriteCache& writes) {

@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "tables/table_caches.h"
+#include "connection/table_caches.h"
 
 namespace {
 

@@ -1,0 +1,146 @@
+// Reading a rowset row's bound values for a positioned write, and the bookmark
+// column's values, at the element the fetch would fill for that row.
+#include "odbc/positioned_values.h"
+
+#include <sqlext.h>
+
+#include <cstring>
+
+#include "common/c_to_node.h"
+#include "exec/number_operands.h"
+#include "handles/descriptor_handle.h"
+#include "handles/statement_handle.h"
+#include "odbc/column_data.h"
+#include "odbc/column_values.h"
+
+namespace {
+
+bool BindsNothing(const DescriptorRecord& r) {
+  return r.dataPointer == nullptr && r.lengthPointer == nullptr && r.indicatorPointer == nullptr;
+}
+
+// The row's element of a record's buffers, by the stride rule of the fetch.
+RowElement ElementOf(const StatementHandle& statement, const DescriptorRecord& r, SQLSMALLINT cType,
+                     std::int64_t rowIndex) {
+  const DescriptorHandle& ard = *statement.currentArd;
+  const ColumnBinding binding{r.cType, r.precision, r.scale, r.dataPointer, r.bufferLength, r.lengthPointer,
+                              r.indicatorPointer};
+  const RowPlacement placement{rowIndex, ard.bindType, *ard.bindOffsetPointer};
+  return PlaceRowElement(binding, cType, &placement);
+}
+
+// NULL from the indicator, else the octet length, else a NUL-terminated text.
+SQLLEN LengthOf(const RowElement& element) {
+  if (element.indicator != nullptr && *element.indicator == SQL_NULL_DATA) return SQL_NULL_DATA;
+  return element.octetLength != nullptr ? *element.octetLength : SQL_NTS;
+}
+
+bool IsDeferred(SQLLEN length) { return length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET; }
+
+NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number) {
+  const ParseTree& tree = *statement.parseTree;
+  NodeIndex item = tree.nodes[tree.nodes[0].fields.root.statementNode].fields.select.selectList;
+  for (std::uint16_t n = 1; item != kNoNode && n < number; ++n) item = tree.nodes[item].fields.listItem.next;
+  return item == kNoNode ? kNoNode : tree.nodes[item].fields.listItem.value;
+}
+
+// The column's value area typed as its select item, NULL and empty, ready
+// for a value or for pieces.
+GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number, PendingColumnValue& pending) {
+  const ParseTree& tree = *statement.parseTree;
+  pending.column = SelectItemValue(statement, number);
+  if (pending.column == kNoNode) return {kMsgInvalidColumnId, true};
+  if (tree.nodes[pending.column].kind != kNodeColumnReference) return {kMsgAssignToExpression, true};
+  const ValueCell& item = tree.nodes[pending.column].cell;
+  if (!IsKnownValueType(item.valueType)) return {kMsgNotSupportedDetail, true};
+  pending.value = ValueCell{};
+  pending.value.valueType = item.valueType;
+  pending.value.sqlType = item.sqlType;
+  pending.value.size = item.size;
+  pending.value.digits = item.digits;
+  SetNullValue(pending.value);
+  return {};
+}
+
+const DescriptorRecord* BookmarkRecord(const StatementHandle& statement) {
+  for (const DescriptorRecord* r = statement.currentArd->records; r != nullptr; r = r->nextRecord)
+    if (r->number == 0) return r;
+  return nullptr;
+}
+
+}  // namespace
+
+GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex, GatheredRow& row) {
+  row = GatheredRow{};
+  for (const DescriptorRecord* r = statement.currentArd->records; r != nullptr; r = r->nextRecord) {
+    if (r->number == 0 || BindsNothing(*r)) continue;
+    PendingColumnValue pending;
+    pending.number = r->number;
+    if (GatherFailure failure = StartValue(statement, r->number, pending); failure.id != kMsgSuccess) return failure;
+    pending.cType = ResolveColumnCType(statement, pending.value.sqlType, r->cType);
+    pending.bufferLength = r->bufferLength;
+    const RowElement element = ElementOf(statement, *r, pending.cType, rowIndex);
+    const SQLLEN length = LengthOf(element);
+    if (length == SQL_COLUMN_IGNORE) continue;
+    pending.data = element.data;
+    if (IsDeferred(length)) {
+      pending.awaitingData = true;
+      row.deferred = true;
+    } else {
+      const MessageId id = ConvertCValueToNodeValue(&statement, pending.value, nullptr, pending.cType, element.data,
+                                                    length, 0, r->bufferLength);
+      if (id == kMsgDataTruncated) row.warning = id;
+      else if (id != kMsgSuccess) return {id, false};
+    }
+    row.columns.push_back(std::move(pending));
+  }
+  return {};
+}
+
+bool BookmarkColumnBound(const StatementHandle& statement) {
+  const DescriptorRecord* r = BookmarkRecord(statement);
+  return r != nullptr && r->lengthPointer != nullptr;
+}
+
+MessageId ReadRowBookmark(StatementHandle& statement, std::int64_t rowIndex, std::int64_t& bookmark) {
+  const DescriptorRecord* r = BookmarkRecord(statement);
+  if (r == nullptr || r->lengthPointer == nullptr) return kMsgInvalidAttribute;
+  const SQLSMALLINT cType = ResolveColumnCType(statement, SQL_INTEGER, r->cType);
+  const RowElement element = ElementOf(statement, *r, cType, rowIndex);
+  const SQLLEN length = LengthOf(element);
+  if (length == SQL_NULL_DATA || element.data == nullptr) return kMsgInvalidAttribute;
+  std::int32_t value = 0;
+  if (cType == SQL_C_BINARY) {
+    // A variable-length bookmark holds the 4 bytes the fetch delivered.
+    if (length < static_cast<SQLLEN>(sizeof value)) return kMsgInvalidAttribute;
+    std::memcpy(&value, element.data, sizeof value);
+  } else {
+    ValueCell cell;
+    cell.valueType = kValueInteger;
+    cell.sqlType = SQL_INTEGER;
+    if (ConvertCValueToNodeValue(&statement, cell, nullptr, cType, element.data, length, 0, r->bufferLength) !=
+            kMsgSuccess ||
+        cell.nullFlag != 0)
+      return kMsgInvalidAttribute;
+    value = static_cast<std::int32_t>(cell.value.number);
+  }
+  if (value == kAddedRowBookmark) return kMsgPositionOnAddedRow;
+  bookmark = value;
+  return kMsgSuccess;
+}
+
+MessageId DeliverRowBookmark(StatementHandle& statement, std::int64_t rowIndex, std::int64_t bookmark) {
+  const DescriptorRecord* r = BookmarkRecord(statement);
+  if (r == nullptr || r->dataPointer == nullptr) return kMsgSuccess;
+  const SQLSMALLINT cType = ResolveColumnCType(statement, SQL_INTEGER, r->cType);
+  const RowElement element = ElementOf(statement, *r, cType, rowIndex);
+  const auto value = static_cast<std::int32_t>(bookmark);
+  SQLLEN offset = 0;
+  SQLLEN outLength = 0;
+  const ValueTarget target{cType, r->precision, r->scale, element.data, r->bufferLength, &offset};
+  const MessageId id = ConvertColumnValue(statement, SQL_INTEGER, &value, sizeof value, target, outLength);
+  if (id != kMsgSuccess) return id;
+  if (element.indicator != nullptr) *element.indicator = 0;
+  if (element.octetLength != nullptr) *element.octetLength = outLength;
+  return kMsgSuccess;
+}

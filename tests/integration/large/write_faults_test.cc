@@ -1,0 +1,184 @@
+// Every write reaches the service exactly once, or the application is told:
+// 5,000 rows inserted, updated and deleted with autocommit on and off, under
+// each fault of the write request, then retried once as an application
+// would. The judge is what the emulator's table holds, never the driver's
+// own reads.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../odbc_test_support.h"
+
+namespace {
+
+constexpr int kRows = 5000;
+constexpr const char* kLines = "\"Sales: Order Lines\"";
+constexpr const char* kLinesDbid = "bfhfj2jkz";
+
+enum class Action { kInsert, kUpdate, kDelete };
+
+struct Fault {
+  const char* name;
+  const char* json;   // the fault's kinds, for the first request of the write action
+  const char* state;  // what the failed attempt answers
+};
+
+// A receive stall of 3 s ends a request: the late reply comes after 6 s.
+const Fault kFaults[] = {
+    {"refused", R"("errcode": 77)", "HY000"},
+    {"HTTP 503", R"("http_status": 503)", "08S01"},
+    {"closed before applying", R"("drop": true)", "08007"},
+    {"closed after applying", R"("drop_after": true)", "08007"},
+    {"reply cut after its headers", R"("cut": true)", "08007"},
+    {"malformed reply", R"("malformed": true)", "08007"},
+    {"late reply", R"("late": 6)", "08007"},
+};
+
+std::string ProductOf(int row) {
+  char text[16];
+  std::snprintf(text, sizeof text, "w-%04d", row);
+  return text;
+}
+
+// Product to the Quantity of each record holding it, read from the emulator.
+std::map<std::string, std::vector<std::string>> TableContent(const Emulator& emulator) {
+  std::map<std::string, std::vector<std::string>> content;
+  for (const std::string& record : ServiceRecords(emulator, kLinesDbid, "7.8", "{7.SW.'w-'}")) {
+    const std::size_t tab = record.find('\t');
+    content[record.substr(0, tab)].push_back(tab == std::string::npos ? "" : record.substr(tab + 1));
+  }
+  return content;
+}
+
+// How many rows an 08007 diagnostic says the service may or may not have taken.
+long RowsNamedUnknown(const Diagnostic& diagnostic) {
+  const std::size_t at = diagnostic.text.find("may or may not have ");
+  if (diagnostic.state != "08007" || at == std::string::npos) return 0;
+  const std::size_t number = diagnostic.text.find(' ', at + 20);
+  return std::atol(diagnostic.text.c_str() + number + 1);
+}
+
+struct WriteFaultsTest : ::testing::TestWithParam<Action> {
+  TempFolder folder;
+  Emulator emulator{folder};
+  std::unique_ptr<OdbcHandles> handles;
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+  std::vector<char> products = std::vector<char>(kRows * 8);
+  std::vector<SQLLEN> lengths = std::vector<SQLLEN>(kRows, SQL_NTS);
+  std::vector<SQLUSMALLINT> statuses = std::vector<SQLUSMALLINT>(kRows);
+
+  void SetUp() override {
+    ASSERT_NE(emulator.port, 0);
+    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland",
+                            "WINHTTPTIMEOUTS=5000,5000,5000,3000"});
+    for (int i = 0; i < kRows; ++i) std::snprintf(&products[i * 8], 8, "%s", ProductOf(i).c_str());
+  }
+
+  void Connect(bool autocommit) {
+    emulator.Admin("reset", R"({"path": ")" + DemoFixture() + R"("})");
+    handles = std::make_unique<OdbcHandles>();
+    ASSERT_EQ(handles->Connect("demo"), SQL_SUCCESS) << handles->ConnectionDiagnostic().text;
+    SQLSetConnectAttr(handles->connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(autocommit ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                      0);
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+  }
+
+  void Disconnect() {
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    // Nothing the application was told about may linger as pending.
+    EXPECT_EQ(SQLDisconnect(handles->connection), SQL_SUCCESS) << handles->ConnectionDiagnostic().text;
+    handles->connected = false;
+    handles.reset();
+  }
+
+  // The action's statement; the insert is one parameter array of every row.
+  SQLRETURN Execute(Action action) {
+    SQLFreeStmt(statement, SQL_CLOSE);
+    const SQLULEN rows = action == Action::kInsert ? kRows : 1;
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(rows), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, statuses.data(), 0);
+    SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, products.data(), 8,
+                     lengths.data());
+    const std::string sql =
+        action == Action::kInsert   ? std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES (?, 1)"
+        : action == Action::kUpdate ? std::string("UPDATE ") + kLines + " SET Quantity = 2 WHERE Product LIKE 'w-%'"
+                                    : std::string("DELETE FROM ") + kLines + " WHERE Product LIKE 'w-%'";
+    return SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
+  }
+
+  // The write that meets the fault: the statement itself under autocommit,
+  // else the commit after it.
+  SQLRETURN Write(Action action, bool autocommit, Diagnostic& diagnostic) {
+    if (autocommit) {
+      const SQLRETURN result = Execute(action);
+      diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+      return result;
+    }
+    const SQLRETURN result = SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT);
+    diagnostic = handles->ConnectionDiagnostic();
+    return result;
+  }
+};
+
+TEST_P(WriteFaultsTest, EveryRowExactlyOnceOrTheApplicationIsTold) {
+  const Action action = GetParam();
+  for (bool autocommit : {true, false}) {
+    for (const Fault& fault : kFaults) {
+      SCOPED_TRACE(std::string(fault.name) + (autocommit ? ", autocommit" : ", manual commit"));
+      Connect(autocommit);
+      if (action != Action::kInsert) {
+        ASSERT_TRUE(SQL_SUCCEEDED(Execute(Action::kInsert)));
+        ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT), SQL_SUCCESS);
+      }
+      if (!autocommit) {
+        ASSERT_TRUE(SQL_SUCCEEDED(Execute(action))) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+      }
+      const std::string target = action == Action::kDelete ? "API_PurgeRecords" : "API_ImportFromCSV";
+      emulator.Admin("faults", R"({"action": ")" + target + R"(", )" + fault.json + "}");
+
+      Diagnostic first;
+      ASSERT_EQ(Write(action, autocommit, first), SQL_ERROR);
+      EXPECT_EQ(first.state, fault.state) << first.text;
+      long unknown = RowsNamedUnknown(first);
+      // No row of the array reached the service for sure.
+      if (autocommit && action == Action::kInsert) {
+        EXPECT_EQ(std::count(statuses.begin(), statuses.end(), SQL_PARAM_ERROR), kRows);
+      }
+      // One retry: a commit never sends a row twice, and a statement may run
+      // again unless it inserts rows whose fate is unknown.
+      if (!autocommit || action != Action::kInsert || first.state != "08007") {
+        Diagnostic second;
+        EXPECT_TRUE(SQL_SUCCEEDED(Write(action, autocommit, second))) << second.text;
+      }
+      Disconnect();
+
+      const auto content = TableContent(emulator);
+      long missing = 0;
+      for (int i = 0; i < kRows; ++i) {
+        const auto found = content.find(ProductOf(i));
+        const std::size_t copies = found == content.end() ? 0 : found->second.size();
+        ASSERT_LE(copies, 1u) << ProductOf(i);
+        const bool done = action == Action::kDelete ? copies == 0
+                          : action == Action::kUpdate ? copies == 1 && found->second[0] == "2"
+                                                      : copies == 1;
+        missing += done ? 0 : 1;
+      }
+      EXPECT_LE(missing, unknown);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, WriteFaultsTest,
+                         ::testing::Values(Action::kInsert, Action::kUpdate, Action::kDelete),
+                         [](const ::testing::TestParamInfo<Action>& info) {
+                           return info.param == Action::kInsert   ? "Insert"
+                                  : info.param == Action::kUpdate ? "Update"
+                                                                  : "Delete";
+                         });
+
+}  // namespace

@@ -1,0 +1,580 @@
+// Positioned writes through the Driver Manager: SQLSetPos and
+// SQLBulkOperations over static and keyset cursors with rowsets bound by row
+// and by column, checked against what reached the emulator at each commit.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "odbc_test_support.h"
+
+namespace {
+
+constexpr const char* kLines = "\"Sales: Order Lines\"";
+constexpr const char* kFirstLines =
+    "SELECT \"Record ID_\", Product, Quantity FROM \"Sales: Order Lines\" WHERE \"Record ID_\" <= 5";
+
+// A bound column's buffers; a fixed-size type binds with buffer length 0, as
+// applications do.
+struct Column {
+  SQLUSMALLINT number;
+  SQLSMALLINT cType;
+  SQLLEN size;
+  bool fixed;
+};
+
+// Columns 0 to 3 of kFirstLines: bookmark, record id, product, quantity.
+const std::vector<Column> kLineColumns = {{0, SQL_C_VARBOOKMARK, 4, false},
+                                          {1, SQL_C_SLONG, sizeof(SQLINTEGER), true},
+                                          {2, SQL_C_CHAR, 32, false},
+                                          {3, SQL_C_DOUBLE, sizeof(double), true}};
+
+// The rowset's buffers, laid out by row (one structure a row) or by column
+// (one array a column and one of lengths).
+struct Rowset {
+  std::vector<Column> columns;
+  bool byRow;
+  int rows;
+  std::vector<SQLLEN> valueOffsets;  // by row: within the row; by column: the array's start
+  std::vector<SQLLEN> lengthOffsets;
+  SQLLEN rowSize = 0;
+  std::vector<char> bytes;
+
+  Rowset(std::vector<Column> boundColumns, bool rowWise, int rowCount)
+      : columns(std::move(boundColumns)), byRow(rowWise), rows(rowCount) {
+    SQLLEN at = 0;
+    for (const Column& c : columns) {
+      const SQLLEN values = (c.size + 7) / 8 * 8;
+      valueOffsets.push_back(at);
+      at += byRow ? values : values * rows;
+      lengthOffsets.push_back(at);
+      at += byRow ? sizeof(SQLLEN) : sizeof(SQLLEN) * rows;
+    }
+    rowSize = at;
+    bytes.assign(static_cast<std::size_t>(byRow ? at * rows : at), '\0');
+  }
+  std::size_t Index(SQLUSMALLINT number) const {
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      if (columns[i].number == number) return i;
+    return 0;
+  }
+  char* Value(SQLUSMALLINT number, int row) {
+    const std::size_t c = Index(number);
+    return bytes.data() + (byRow ? row * rowSize + valueOffsets[c] : valueOffsets[c] + row * columns[c].size);
+  }
+  SQLLEN& Length(SQLUSMALLINT number, int row) {
+    const std::size_t c = Index(number);
+    char* at = bytes.data() + (byRow ? row * rowSize + lengthOffsets[c] : lengthOffsets[c] + row * sizeof(SQLLEN));
+    return *reinterpret_cast<SQLLEN*>(at);
+  }
+  SQLINTEGER Integer(SQLUSMALLINT number, int row) {
+    SQLINTEGER value = 0;
+    std::memcpy(&value, Value(number, row), sizeof value);
+    return value;
+  }
+  void SetText(SQLUSMALLINT number, int row, const std::string& text) {
+    std::memcpy(Value(number, row), text.c_str(), text.size() + 1);
+    Length(number, row) = SQL_NTS;
+  }
+  void Bind(SQLHSTMT statement) {
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE,
+                   reinterpret_cast<SQLPOINTER>(byRow ? static_cast<SQLULEN>(rowSize) : SQL_BIND_BY_COLUMN), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rows)), 0);
+    for (const Column& c : columns)
+      ASSERT_EQ(SQLBindCol(statement, c.number, c.cType, Value(c.number, 0), c.fixed ? 0 : c.size,
+                           &Length(c.number, 0)),
+                SQL_SUCCESS);
+  }
+};
+
+std::size_t Count(const std::string& text, const std::string& piece) {
+  std::size_t n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + piece.size())) ++n;
+  return n;
+}
+
+bool Holds(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
+
+struct PositionedTest : ::testing::Test {
+  TempFolder folder;
+  Emulator emulator{folder};
+  std::unique_ptr<OdbcHandles> handles;
+  SQLHSTMT statement = SQL_NULL_HSTMT;
+  std::vector<SQLUSMALLINT> statuses = std::vector<SQLUSMALLINT>(8, 99);
+  SQLULEN fetched = 0;
+
+  void SetUp() override {
+    ASSERT_NE(emulator.port, 0);
+    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+    handles = std::make_unique<OdbcHandles>();
+    ASSERT_TRUE(SQL_SUCCEEDED(handles->Connect("demo"))) << handles->ConnectionDiagnostic().text;
+    Autocommit(false);
+    NewStatement();
+  }
+  void TearDown() override { FreeStatement(); }
+  void FreeStatement() {
+    if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    statement = SQL_NULL_HSTMT;
+  }
+  void NewStatement() {
+    FreeStatement();
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+  }
+  void Autocommit(bool on) {
+    SQLSetConnectAttr(handles->connection, SQL_ATTR_AUTOCOMMIT,
+                      reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
+                      0);
+  }
+  // Executes with the cursor type and concurrency given, bookmarks on and
+  // the row status and rows-fetched buffers set.
+  SQLRETURN Open(const std::string& sql, SQLULEN cursorType = SQL_CURSOR_STATIC,
+                 SQLULEN concurrency = SQL_CONCUR_LOCK) {
+    SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(cursorType), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(concurrency), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_USE_BOOKMARKS, reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, statuses.data(), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    return SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
+  }
+  SQLLEN RowCount() {
+    SQLLEN rows = -7;
+    SQLRowCount(statement, &rows);
+    return rows;
+  }
+  void ClearLog() { emulator.Admin("log/clear", "{}"); }
+  void Fault(const std::string& json) { emulator.Admin("faults", json); }
+  std::vector<std::string> Imports() { return LoggedRequests(emulator, "API_ImportFromCSV"); }
+  std::vector<std::string> Purges() { return LoggedRequests(emulator, "API_PurgeRecords"); }
+  SQLRETURN Commit() { return SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT); }
+  Diagnostic Problem() { return ReadDiagnostic(SQL_HANDLE_STMT, statement); }
+  // The product of a record, read afresh on a statement of its own.
+  std::string ProductOf(int recordId) {
+    SQLHSTMT other = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &other);
+    const std::string sql =
+        std::string("SELECT Product FROM ") + kLines + " WHERE \"Record ID_\" = " + std::to_string(recordId);
+    char product[64] = "(none)";
+    SQLLEN length = 0;
+    if (SQL_SUCCEEDED(SQLExecDirect(other, (SQLCHAR*)sql.c_str(), SQL_NTS)) && SQLFetch(other) != SQL_SUCCESS)
+      std::strcpy(product, "(no row)");
+    else
+      SQLGetData(other, 1, SQL_C_CHAR, product, sizeof product, &length);
+    SQLFreeHandle(SQL_HANDLE_STMT, other);
+    return product;
+  }
+};
+
+// Every layout and cursor: the rowset's rows get new products, the quantity
+// is left alone with SQL_COLUMN_IGNORE, the unchanged record id (read-only)
+// stays out of the write, and on a rowset of five one row is ignored through
+// the row operation array. The commit sends one import of the changed field.
+TEST_F(PositionedTest, UpdateThroughBoundColumnsSendsOnlyTheChangedFields) {
+  struct Case {
+    SQLULEN cursorType;
+    bool byRow;
+    int rows;
+  };
+  const Case cases[] = {{SQL_CURSOR_STATIC, true, 1},        {SQL_CURSOR_STATIC, false, 1},
+                        {SQL_CURSOR_STATIC, true, 5},        {SQL_CURSOR_STATIC, false, 5},
+                        {SQL_CURSOR_KEYSET_DRIVEN, true, 5}, {SQL_CURSOR_KEYSET_DRIVEN, false, 5}};
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.cursorType) + (c.byRow ? " by row, " : " by column, ") + std::to_string(c.rows));
+    ++round;
+    NewStatement();
+    Rowset rowset(kLineColumns, c.byRow, c.rows);
+    rowset.Bind(statement);
+    std::vector<SQLUSMALLINT> operations(c.rows, SQL_ROW_PROCEED);
+    if (c.rows == 5) operations[2] = SQL_ROW_IGNORE;
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_OPERATION_PTR, operations.data(), 0);
+    ASSERT_EQ(Open(kFirstLines, c.cursorType), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0), SQL_SUCCESS) << Problem().text;
+    for (int i = 0; i < c.rows; ++i) {
+      rowset.SetText(2, i, "Changed " + std::to_string(round) + "." + std::to_string(i + 1));
+      rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+    }
+    ClearLog();
+    ASSERT_EQ(SQLSetPos(statement, c.rows == 1 ? 1 : 0, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    const int written = c.rows == 5 ? 4 : 1;
+    EXPECT_EQ(RowCount(), written);
+    EXPECT_EQ(fetched, static_cast<SQLULEN>(written));
+    for (int i = 0; i < c.rows; ++i) EXPECT_EQ(statuses[i], i == 2 && c.rows == 5 ? SQL_ROW_SUCCESS : SQL_ROW_UPDATED) << i;
+    EXPECT_TRUE(Imports().empty());
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    const std::vector<std::string> imports = Imports();
+    ASSERT_EQ(imports.size(), 1u);
+    EXPECT_TRUE(Holds(imports[0], "<clist>3.7</clist>")) << imports[0];
+    EXPECT_EQ(Count(imports[0], "Changed " + std::to_string(round) + "."), static_cast<std::size_t>(written));
+    EXPECT_FALSE(Holds(imports[0], "Changed " + std::to_string(round) + ".3") && c.rows == 5);
+    EXPECT_EQ(ProductOf(1), "Changed " + std::to_string(round) + ".1");
+  }
+}
+
+// One row of kFirstLines bound by row, fetched at the absolute position.
+struct OneLine : PositionedTest {
+  Rowset rowset{kLineColumns, true, 1};
+  void OpenAt(SQLLEN row) {
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(kFirstLines), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, row), SQL_SUCCESS) << Problem().text;
+  }
+  SQLRETURN UpdateProduct(const std::string& product) {
+    rowset.SetText(2, 0, product);
+    rowset.Length(3, 0) = SQL_COLUMN_IGNORE;
+    return SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE);
+  }
+};
+
+// Until the commit the connection reads its own writes: a refresh shows the
+// pending edit and a deleted row reads as deleted; the commit sends one
+// import and one purge.
+TEST_F(OneLine, RefreshAndDeleteReadTheConnectionsOwnWrites) {
+  OpenAt(2);
+  ClearLog();
+  ASSERT_EQ(UpdateProduct("Edited"), SQL_SUCCESS) << Problem().text;
+  rowset.SetText(2, 0, "overwritten");
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_STREQ(rowset.Value(2, 0), "Edited");
+  EXPECT_EQ(statuses[0], SQL_ROW_SUCCESS);
+
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS);
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_DELETE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  EXPECT_EQ(RowCount(), 1);
+  EXPECT_EQ(SQLSetPos(statement, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(Problem().state, "HY109");
+  EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  EXPECT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  char product[64] = {0};
+  SQLLEN length = 0;
+  EXPECT_EQ(SQLGetData(statement, 2, SQL_C_CHAR, product, sizeof product, &length), SQL_ERROR) << product;
+  EXPECT_TRUE(Imports().empty());
+  EXPECT_TRUE(Purges().empty());
+
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  const std::vector<std::string> imports = Imports();
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_TRUE(Holds(imports[0], R"(2,\"Edited\")")) << imports[0];
+  const std::vector<std::string> purges = Purges();
+  ASSERT_EQ(purges.size(), 1u);
+  EXPECT_TRUE(Holds(purges[0], "{3.EX.&apos;3&apos;}")) << purges[0];
+  EXPECT_EQ(ProductOf(3), "(no row)");
+}
+
+// A rollback sends nothing; the row read again has its old value.
+TEST_F(OneLine, RollbackSendsNothing) {
+  OpenAt(2);
+  ClearLog();
+  ASSERT_EQ(UpdateProduct("Never sent"), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_ROLLBACK), SQL_SUCCESS);
+  ASSERT_EQ(Open(kFirstLines), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 2), SQL_SUCCESS);
+  EXPECT_STREQ(rowset.Value(2, 0), "Sprocket");
+  EXPECT_TRUE(Imports().empty());
+}
+
+// Under autocommit the result's writes are one transaction, sent when its
+// cursor closes.
+TEST_F(OneLine, UnderAutocommitTheWritesGoWhenTheCursorCloses) {
+  Autocommit(true);
+  OpenAt(2);
+  ClearLog();
+  ASSERT_EQ(UpdateProduct("At close"), SQL_SUCCESS) << Problem().text;
+  EXPECT_TRUE(Imports().empty());
+  ASSERT_EQ(SQLCloseCursor(statement), SQL_SUCCESS);
+  ASSERT_EQ(Imports().size(), 1u);
+  EXPECT_EQ(ProductOf(2), "At close");
+}
+
+// A failed commit keeps the writes; the retry sends them once.
+TEST_F(OneLine, AFailedCommitKeepsTheWritesForItsRetry) {
+  OpenAt(2);
+  ASSERT_EQ(UpdateProduct("Retried"), SQL_SUCCESS) << Problem().text;
+  ClearLog();
+  Fault(R"({"action": "API_ImportFromCSV", "errcode": 77})");
+  EXPECT_EQ(Commit(), SQL_ERROR);
+  ASSERT_EQ(Imports().size(), 1u);
+  ClearLog();
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  const std::vector<std::string> imports = Imports();
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_EQ(Count(imports[0], "Retried"), 1u);
+  EXPECT_EQ(ProductOf(2), "Retried");
+}
+
+// A value sent in three pieces, on each of two rows in turn: each row's data
+// is complete before the next row asks for its own.
+TEST_F(PositionedTest, DataAtExecutionGoesRowByRow) {
+  Rowset rowset(kLineColumns, true, 2);
+  rowset.Bind(statement);
+  ASSERT_EQ(Open(kFirstLines), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0), SQL_SUCCESS);
+  for (int i = 0; i < 2; ++i) {
+    rowset.Length(2, i) = SQL_LEN_DATA_AT_EXEC(0);
+    rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+  }
+  ASSERT_EQ(SQLSetPos(statement, 0, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_NEED_DATA) << Problem().text;
+  SQLPOINTER token = nullptr;
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << Problem().text;
+  EXPECT_EQ(token, rowset.Value(2, 0));
+  for (const char* piece : {"three ", "little ", "pieces"})
+    ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece, SQL_NTS), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << Problem().text;
+  EXPECT_EQ(token, rowset.Value(2, 1));
+  ASSERT_EQ(SQLPutData(statement, (SQLPOINTER) "whole", SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_UPDATED);
+  EXPECT_EQ(statuses[1], SQL_ROW_UPDATED);
+  EXPECT_EQ(RowCount(), 2);
+  ClearLog();
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  const std::vector<std::string> imports = Imports();
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_TRUE(Holds(imports[0], R"(1,\"three little pieces\")")) << imports[0];
+  EXPECT_TRUE(Holds(imports[0], R"(2,\"whole\")")) << imports[0];
+}
+
+// An added row gets the next bookmark and is reached by it, before its row
+// is sent and after: the flush that sends it (here the settings table's
+// flush command, which leaves the cursor open) follows the provisional
+// record id to the one the service gave the row.
+TEST_F(OneLine, AnAddedRowIsReachedByItsBookmarkBeforeAndAfterItIsSent) {
+  OpenAt(1);
+  rowset.Length(1, 0) = SQL_NULL_DATA;  // the record id is the service's to give
+  rowset.SetText(2, 0, "Added");
+  *reinterpret_cast<double*>(rowset.Value(3, 0)) = 7;
+  rowset.Length(3, 0) = 0;
+  ClearLog();
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
+  EXPECT_EQ(RowCount(), 1);
+  SQLINTEGER bookmark = rowset.Integer(0, 0);
+  EXPECT_EQ(bookmark, 6);
+  SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0);
+  // Until it is sent the row has a provisional record id, beyond SQL_C_SLONG.
+  SQLBIGINT recordId = 0;
+  SQLBindCol(statement, 1, SQL_C_SBIGINT, &recordId, 0, nullptr);
+  auto readAdded = [&] {
+    rowset.SetText(2, 0, "");
+    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_SUCCESS) << Problem().text;
+    EXPECT_STREQ(rowset.Value(2, 0), "Added");
+    EXPECT_EQ(*reinterpret_cast<double*>(rowset.Value(3, 0)), 7);
+  };
+  readAdded();
+  EXPECT_GE(recordId, 0xF0000000LL);
+  EXPECT_TRUE(Imports().empty());
+
+  SQLHSTMT settings = SQL_NULL_HSTMT;
+  SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &settings);
+  const char* flush = "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, qVALUE) VALUES "
+                      "('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', 'Sales: Order Lines')";
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(settings, (SQLCHAR*)flush, SQL_NTS)));
+  SQLFreeHandle(SQL_HANDLE_STMT, settings);
+  ASSERT_EQ(Imports().size(), 1u);
+  readAdded();
+  EXPECT_EQ(recordId, 31);
+}
+
+// The bookmark operations over a rowset of two bound by column: update,
+// fetch and delete each row by its own bookmark, then add two rows.
+TEST_F(PositionedTest, BookmarkOperationsActOnEveryRowOfTheRowset) {
+  Rowset rowset(kLineColumns, false, 2);
+  rowset.Bind(statement);
+  ASSERT_EQ(Open(kFirstLines), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 2), SQL_SUCCESS);
+  for (int i = 0; i < 2; ++i) {
+    rowset.SetText(2, i, "By bookmark " + std::to_string(i));
+    rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+  }
+  ClearLog();
+  ASSERT_EQ(SQLBulkOperations(statement, SQL_UPDATE_BY_BOOKMARK), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(RowCount(), 2);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(statuses[i], SQL_ROW_UPDATED) << i;
+
+  for (int i = 0; i < 2; ++i) rowset.SetText(2, i, "");
+  ASSERT_EQ(SQLBulkOperations(statement, SQL_FETCH_BY_BOOKMARK), SQL_SUCCESS) << Problem().text;
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_STREQ(rowset.Value(2, i), ("By bookmark " + std::to_string(i)).c_str());
+    EXPECT_EQ(rowset.Integer(1, i), i + 2);
+    EXPECT_EQ(statuses[i], SQL_ROW_SUCCESS);
+  }
+
+  ASSERT_EQ(SQLBulkOperations(statement, SQL_DELETE_BY_BOOKMARK), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(RowCount(), 2);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(statuses[i], SQL_ROW_DELETED) << i;
+  // A rowset holding a deleted row still delivers the rows beside it.
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS_WITH_INFO) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_DELETED);
+  EXPECT_EQ(statuses[1], SQL_ROW_SUCCESS);
+  EXPECT_EQ(rowset.Integer(1, 1), 4);
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 2), SQL_SUCCESS_WITH_INFO) << Problem().text;
+
+  for (int i = 0; i < 2; ++i) {
+    rowset.Length(1, i) = SQL_NULL_DATA;
+    rowset.SetText(2, i, "Bulk " + std::to_string(i));
+  }
+  ASSERT_EQ(SQLBulkOperations(statement, SQL_ADD), SQL_SUCCESS) << Problem().text;
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(statuses[i], SQL_ROW_ADDED) << i;
+    EXPECT_EQ(rowset.Integer(0, i), 6 + i);
+  }
+  // The cursor stays where the fetch left it.
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_NEXT, 0), SQL_SUCCESS);
+  EXPECT_EQ(rowset.Integer(1, 0), 4);
+  EXPECT_TRUE(Imports().empty());
+  EXPECT_TRUE(Purges().empty());
+
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  std::string sent;
+  for (const std::string& body : Imports()) sent += body;
+  EXPECT_TRUE(Holds(sent, R"(\"\",\"Bulk 0\")")) << sent;
+  EXPECT_TRUE(Holds(sent, R"(\"\",\"Bulk 1\")")) << sent;
+  const std::vector<std::string> purges = Purges();
+  ASSERT_EQ(purges.size(), 1u);
+  EXPECT_TRUE(Holds(purges[0], "{3.EX.&apos;2&apos;}OR{3.EX.&apos;3&apos;}")) << purges[0];
+}
+
+// The refusals, each case breaking the rules from its own onwards, so that
+// only the first check in the order may answer.
+TEST_F(PositionedTest, RefusalsComeInTheirOrder) {
+  const std::string join = "SELECT l.Product FROM \"Sales: Order Lines\" l INNER JOIN \"Sales: Orders\" o ON "
+                           "l.\"Related Order\" = o.\"Record ID_\" WHERE l.\"Record ID_\" <= 2";
+  const std::string grouped = "SELECT l.Product FROM \"Sales: Order Lines\" l, \"Sales: Orders\" o WHERE "
+                              "l.\"Related Order\" = o.\"Record ID_\" AND l.\"Record ID_\" <= 2 GROUP BY l.Product";
+  struct Case {
+    const char* name;
+    std::string sql;
+    SQLULEN cursorType;
+    SQLULEN concurrency;
+    SQLSETPOSIROW row;
+    SQLUSMALLINT lock;
+    SQLSMALLINT bulkOperation;  // 0: SQLSetPos(row, SQL_UPDATE, lock)
+    const char* text;
+  };
+  const Case cases[] = {
+      {"lock type", grouped, SQL_CURSOR_STATIC, SQL_CONCUR_READ_ONLY, 2, SQL_LOCK_EXCLUSIVE, 0, "Driver not capable"},
+      {"GROUP BY", grouped, SQL_CURSOR_STATIC, SQL_CONCUR_READ_ONLY, 2, SQL_LOCK_NO_CHANGE, 0, "Not supported"},
+      {"row 2", join, SQL_CURSOR_STATIC, SQL_CONCUR_READ_ONLY, 2, SQL_LOCK_NO_CHANGE, 0, "Row value out of range"},
+      {"read-only", join, SQL_CURSOR_STATIC, SQL_CONCUR_READ_ONLY, 1, SQL_LOCK_NO_CHANGE, 0, "Cursor is read-only"},
+      {"join", join, SQL_CURSOR_STATIC, SQL_CONCUR_LOCK, 1, SQL_LOCK_NO_CHANGE, 0, "Driver not capable"},
+      {"expression", "SELECT Quantity * 2 FROM \"Sales: Order Lines\"", SQL_CURSOR_STATIC, SQL_CONCUR_LOCK, 1,
+       SQL_LOCK_NO_CHANGE, 0, "Cannot assign value to an expression"},
+      {"bookmarks, forward-only", kFirstLines, SQL_CURSOR_FORWARD_ONLY, SQL_CONCUR_LOCK, 1, SQL_LOCK_NO_CHANGE,
+       SQL_UPDATE_BY_BOOKMARK, "Invalid attribute identifier"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewStatement();
+    char value[64] = "";
+    SQLLEN length = 0;
+    SQLINTEGER bookmark = 0;
+    SQLLEN bookmarkLength = 0;
+    ASSERT_EQ(Open(c.sql, c.cursorType, c.concurrency), SQL_SUCCESS) << Problem().text;
+    SQLBindCol(statement, 0, SQL_C_VARBOOKMARK, &bookmark, sizeof bookmark, &bookmarkLength);
+    SQLBindCol(statement, 1, SQL_C_CHAR, value, sizeof value, &length);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    ClearLog();
+    const SQLRETURN result = c.bulkOperation != 0 ? SQLBulkOperations(statement, c.bulkOperation)
+                                                  : SQLSetPos(statement, c.row, SQL_UPDATE, c.lock);
+    EXPECT_EQ(result, SQL_ERROR);
+    EXPECT_TRUE(Holds(Problem().text, c.text)) << Problem().text;
+    EXPECT_EQ(LoggedRequests(emulator, "").size(), 0u);
+  }
+}
+
+// A bound formula field holding its own value stays out of the write; any
+// other value in it fails the row with 1044's text.
+TEST_F(PositionedTest, AFormulaFieldIsWrittenOnlyWhenUnchanged) {
+  const char* orders = "SELECT \"Order No\", \"Net Amount\" FROM \"Sales: Orders\" WHERE \"Record ID_\" = 1";
+  const std::vector<Column> columns = {{1, SQL_C_CHAR, 16, false}, {2, SQL_C_DOUBLE, sizeof(double), true}};
+  Rowset rowset(columns, true, 1);
+  rowset.Bind(statement);
+  ASSERT_EQ(Open(orders), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0), SQL_SUCCESS);
+  rowset.SetText(1, 0, "SO-0001-A");
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(statuses[0], SQL_ROW_UPDATED);
+
+  *reinterpret_cast<double*>(rowset.Value(2, 0)) += 1;
+  EXPECT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_ERROR);
+  EXPECT_EQ(statuses[0], SQL_ROW_ERROR);
+  EXPECT_TRUE(Holds(Problem().text, "Field 'Net Amount' cannot be written.")) << Problem().text;
+  ClearLog();
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  const std::vector<std::string> imports = Imports();
+  ASSERT_EQ(imports.size(), 1u);
+  EXPECT_TRUE(Holds(imports[0], R"(1,\"SO-0001-A\")")) << imports[0];
+  EXPECT_TRUE(Holds(imports[0], "<clist>3.6</clist>")) << imports[0];
+}
+
+// Rows with a new attachment go to the service at once, each on its own:
+// one that the service refuses fails alone; a refused add appends nothing
+// and hands out no bookmark.
+TEST_F(PositionedTest, AttachmentsGoAtOnceAndARefusedRowFailsAlone) {
+  const char* orders = "SELECT \"Order No\", Invoice FROM \"Sales: Orders\" WHERE \"Record ID_\" <= 3";
+  const std::vector<Column> columns = {
+      {0, SQL_C_VARBOOKMARK, 4, false}, {1, SQL_C_CHAR, 16, false}, {2, SQL_C_BINARY, 16, false}};
+  Rowset rowset(columns, false, 3);
+  rowset.Bind(statement);
+  ASSERT_EQ(Open(orders), SQL_SUCCESS) << Problem().text;
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0))) << Problem().text;
+  for (int i = 0; i < 3; ++i) {
+    rowset.Length(1, i) = SQL_COLUMN_IGNORE;
+    std::memcpy(rowset.Value(2, i), "new invoice", 11);
+    rowset.Length(2, i) = 11;
+  }
+  ClearLog();
+  Fault(R"({"action": "API_EditRecord", "errcode": 77})");
+  EXPECT_EQ(SQLSetPos(statement, 0, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS_WITH_INFO);
+  const SQLUSMALLINT expected[] = {SQL_ROW_ERROR, SQL_ROW_UPDATED, SQL_ROW_UPDATED};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(statuses[i], expected[i]) << i;
+  EXPECT_EQ(RowCount(), 2);
+  EXPECT_EQ(LoggedRequests(emulator, "API_EditRecord").size(), 3u);
+
+  rowset.SetText(1, 0, "SO-9999");
+  const SQLINTEGER untouched = -1;
+  std::memcpy(rowset.Value(0, 0), &untouched, sizeof untouched);
+  Fault(R"({"action": "API_AddRecord", "errcode": 77})");
+  EXPECT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_ERROR);
+  EXPECT_EQ(statuses[0], SQL_ROW_ERROR);
+  EXPECT_EQ(rowset.Integer(0, 0), untouched);
+  SQLINTEGER fourth = 4;  // the bookmark the refused row did not get
+  SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &fourth, 0);
+  EXPECT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_ERROR);
+  EXPECT_TRUE(Holds(Problem().text, "Invalid bookmark value")) << Problem().text;
+
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0)));
+  rowset.SetText(1, 0, "SO-9999");
+  std::memcpy(rowset.Value(2, 0), "new invoice", 11);
+  rowset.Length(2, 0) = 11;
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(rowset.Integer(0, 0), 4);
+
+  // A row added without a file waits in the write cache; once it gains one
+  // it goes out whole at once, and its bookmark still reaches it.
+  rowset.SetText(1, 0, "SO-9998");
+  rowset.Length(2, 0) = SQL_COLUMN_IGNORE;
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(rowset.Integer(0, 0), 5);
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0))) << Problem().text;
+  EXPECT_STREQ(rowset.Value(1, 0), "SO-9999");
+  ASSERT_EQ(fetched, 2u);
+  rowset.Length(1, 1) = SQL_COLUMN_IGNORE;
+  std::memcpy(rowset.Value(2, 1), "late invoice", 12);
+  rowset.Length(2, 1) = 12;
+  SQLUSMALLINT onlySecond[] = {SQL_ROW_IGNORE, SQL_ROW_PROCEED, SQL_ROW_IGNORE};
+  SQLSetStmtAttr(statement, SQL_ATTR_ROW_OPERATION_PTR, onlySecond, 0);
+  ASSERT_EQ(SQLSetPos(statement, 0, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  EXPECT_EQ(LoggedRequests(emulator, "API_AddRecord").size(), 3u);
+  rowset.SetText(1, 1, "");
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0))) << Problem().text;
+  EXPECT_EQ(statuses[1], SQL_ROW_SUCCESS);
+  EXPECT_STREQ(rowset.Value(1, 1), "SO-9998");
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  EXPECT_TRUE(Imports().empty());
+}
+
+}  // namespace
