@@ -157,6 +157,13 @@ MessageId EpochMsToTimestamp(std::int64_t ms, const TimeZoneRule& rule, SQL_TIME
   return kMsgSuccess;
 }
 
+bool OffsetSteadyAround(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRule& rule) {
+  if (rule.fixedOffset) return true;
+  std::int64_t ms = 0;
+  if (TimestampToEpochMs(timestamp, rule, ms) != kMsgSuccess) return false;
+  return OffsetForUtc(ms - kMillisecondsPerDay, rule) == OffsetForUtc(ms + kMillisecondsPerDay, rule);
+}
+
 MessageId TimeToDayMs(const SQL_TIME_STRUCT& time, std::int64_t& ms) {
   if (!IsValidTimeOfDay(time.hour, time.minute, time.second)) return kMsgConversionError;
   ms = (std::int64_t{time.hour} * 3600 + time.minute * 60 + time.second) * 1000;

@@ -68,6 +68,13 @@ MessageId EpochMsToDate(std::int64_t ms, SQL_DATE_STRUCT& date);
 MessageId TimestampToEpochMs(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRule& rule, std::int64_t& ms);
 MessageId EpochMsToTimestamp(std::int64_t ms, const TimeZoneRule& rule, SQL_TIMESTAMP_STRUCT& timestamp);
 
+// Whether the rule's offset is the same a day before and after the
+// timestamp's instant, so that near it wall-clock order is the order of UTC
+// instants. Not so where the process zone's clocks go back (an hour comes
+// twice) or forward: a wall-clock comparison there keeps instants on both
+// sides of the UTC one. A fixed offset is always steady.
+bool OffsetSteadyAround(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRule& rule);
+
 // Today's date in the process's time zone: the date ODBC gives a time of
 // day that becomes a timestamp.
 SQL_DATE_STRUCT LocalDateToday();

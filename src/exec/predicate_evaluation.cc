@@ -78,15 +78,22 @@ MessageId FetchSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFie
 }
 
 // ALL is decided by the first comparison that fails, ANY by the first that
-// holds; a NULL row is remembered and decides nothing.
+// holds; a NULL row is remembered and decides nothing. A NULL left operand
+// makes every comparison unknown, so its first row decides ALL and ANY.
 MessageId WeighSubSelectRow(EvalMachine& m, EvalFrame& frame, const PredicateFields& f, const ValueCell& item,
                             bool& decided) {
+  ValueCell& result = m.Cell(frame.node);
   decided = false;
+  if (m.Cell(f.left).nullFlag != 0) {
+    frame.sawNull = 1;
+    decided = f.quantifier != kQuantifierSubSelect;
+    if (decided) SetUnknown(result);
+    return kMsgSuccess;
+  }
   if (item.nullFlag != 0) {
     frame.sawNull = 1;
     return kMsgSuccess;
   }
-  ValueCell& result = m.Cell(frame.node);
   if (MessageId id = CompareValues(result, m.Cell(f.left), f.op, item)) return id;
   const bool holds = IsTrue(result);
   decided = (f.quantifier == kQuantifierAll && !holds) || (f.quantifier == kQuantifierAny && holds);
@@ -105,13 +112,11 @@ MessageId WeighKeptRows(EvalMachine& m, EvalFrame& frame, const PredicateFields&
   return FinishQuantified(m, frame, f);
 }
 
-// A single-row comparison needs two rows at most to know its answer.
+// A single-row comparison needs two rows at most to know its answer. A
+// NULL left operand still reads the sub-select: over no row, ALL holds and
+// ANY fails whatever the operand, so x NOT IN (an empty result) is true.
 MessageId StartSubSelect(EvalMachine& m, EvalFrame& frame, const PredicateFields& f) {
   if (f.quantifier > kQuantifierSubSelect || !IsSelectNode(m.tree, f.second)) return kMsgInternalError;
-  if (m.Cell(f.left).nullFlag != 0) {
-    SetUnknown(m.Cell(frame.node));
-    return Finish(frame);
-  }
   const NodeIndex item = FirstSelectItem(m.tree, f.second);
   if (item != kNoNode) {
     const SubSelectRows* kept = nullptr;

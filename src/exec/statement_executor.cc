@@ -19,8 +19,11 @@ namespace {
 inline constexpr std::uint32_t kUnknownRowCount = 0xFFFFFFFFu;
 inline constexpr std::uint16_t kForwardOnly = 0;
 
+// Without its result file a SELECT reads its rows from the sources again, so
+// its values no longer come from DISTINCT records either.
 void DiscardResultFile(ParseTree& tree, NodeIndex select) {
   SelectFields& f = tree.nodes[select].fields.select;
+  f.distinctRows = 0;
   if (f.resultFile == kNoResultFile) return;
   PlatformFile file = f.resultFile;
   CloseFile(file);

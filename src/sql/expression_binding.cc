@@ -240,6 +240,12 @@ MessageId TypeAggregate(BindMachine& m, NodeIndex node) {
   cell.size = argument.size;
   cell.digits = argument.digits;
   if (f.code == kAggregateSum && type == kValueNumeric) WidenNumericSum(cell);
+  // A sum of checkboxes counts them: no BIT, TINYINT or SMALLINT holds it.
+  if (f.code == kAggregateSum && type == kValueInteger && cell.sqlType != SQL_INTEGER) {
+    cell.sqlType = SQL_INTEGER;
+    cell.size = 10;
+    cell.digits = 0;
+  }
   return kMsgSuccess;
 }
 

@@ -3,11 +3,13 @@
 #include "tables/query_criteria.h"
 
 #include <charconv>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
 #include "handles/connection_record.h"
 #include "tables/cursor_pending_writes.h"
+#include "tables/row_values.h"
 #include "tables/write_values.h"
 
 namespace {
@@ -174,6 +176,19 @@ bool HasByteAbove127(std::string_view text) {
 // emptiness the two read apart, and an ordering of texts splits a common
 // start its own way (a tab sorts before the blank here, after the end there).
 bool EntryOnlyNarrows(const TableCursor& cursor, const Entry& entry) {
+  // A time of day reads here without its milliseconds, which the service
+  // keeps: 12:00:00.500 equals 12:00:00 here but not there.
+  if (entry.column->fieldKind == FieldKind::kTimeOfDay && entry.length != -1 && entry.value != nullptr)
+    return entry.op != kCriterionEx && entry.op != kCriterionLte;
+  // Wall-clock timestamps compare here, UTC instants there: where the zone's
+  // clocks go back, 01:30 in the hour that comes twice is earlier than 01:45
+  // here whichever instant it is, but not there.
+  if (entry.column->fieldKind == FieldKind::kTimestamp && entry.valueType == kValueTimestamp &&
+      entry.length != -1 && entry.value != nullptr) {
+    SQL_TIMESTAMP_STRUCT timestamp{};
+    std::memcpy(&timestamp, entry.value, sizeof timestamp);
+    return OffsetSteadyAround(timestamp, CursorTimeZoneRule(cursor));
+  }
   if (entry.column->fieldKind != FieldKind::kText && entry.column->fieldKind != FieldKind::kUser) return true;
   if (entry.length == -1 || entry.value == nullptr)
     return entry.op == kCriterionEx && cursor.connection != nullptr && cursor.connection->emptyTextIsNull != 0;

@@ -48,17 +48,6 @@ MessageId DeliverFixed(SQLSMALLINT sqlType, const Value& value, const Delivery& 
                  out.outLength);
 }
 
-TimeZoneRule RuleOf(TableCursor& cursor) {
-  TimeZoneRule rule;
-  rule.memo = &cursor.connection->client->localOffsetMemo;
-  const ConnectionHandle* handle = cursor.connection->connection;
-  if (handle != nullptr && handle->timezoneOffsetSet) {
-    rule.fixedOffset = true;
-    rule.offsetMinutes = handle->timezoneOffsetMinutes;
-  }
-  return rule;
-}
-
 double DurationMultiplier(const TableCursor& cursor) {
   const ConnectionHandle* handle = cursor.connection->connection;
   return handle == nullptr ? 1.0 : handle->durationMultiplier;
@@ -98,7 +87,7 @@ MessageId DeliverDateTime(TableCursor& cursor, const ColumnDescriptor& column, c
     if (id == kMsgSuccess && !isNull) return DeliverFixed(SQL_DATE, date, out);
   } else if (column.fieldKind == FieldKind::kTimestamp) {
     SQL_TIMESTAMP_STRUCT timestamp{};
-    id = ReadServiceTimestamp(text, RuleOf(cursor), timestamp, isNull);
+    id = ReadServiceTimestamp(text, CursorTimeZoneRule(cursor), timestamp, isNull);
     if (id == kMsgSuccess && !isNull) return DeliverFixed(SQL_TIMESTAMP, timestamp, out);
   } else {
     SQL_TIME_STRUCT time{};
@@ -155,6 +144,18 @@ MessageId DeliverValue(TableCursor& cursor, const ColumnDescriptor& column, cons
 }
 
 }  // namespace
+
+TimeZoneRule CursorTimeZoneRule(const TableCursor& cursor) {
+  TimeZoneRule rule;
+  if (cursor.connection == nullptr) return rule;
+  if (cursor.connection->client != nullptr) rule.memo = &cursor.connection->client->localOffsetMemo;
+  const ConnectionHandle* handle = cursor.connection->connection;
+  if (handle != nullptr && handle->timezoneOffsetSet) {
+    rule.fixedOffset = true;
+    rule.offsetMinutes = handle->timezoneOffsetMinutes;
+  }
+  return rule;
+}
 
 MessageId GetRowColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength) {

@@ -8,6 +8,7 @@
 
 #include <sqltypes.h>
 
+#include "common/epoch_time.h"
 #include "common/message_ids.h"
 #include "tables/table_cursor.h"
 
@@ -20,3 +21,7 @@ inline constexpr MessageId kRowDataExhausted = 100;
 // remaining from the offset, or SQL_NULL_DATA.
 MessageId GetRowColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pieceOffset, SQLSMALLINT cType,
                            void* target, SQLLEN targetLength, SQLLEN* outLength);
+
+// The rule by which the cursor's timestamps read as wall-clock time: its
+// connection's TIMEZONEOFFSET, else the process's zone.
+TimeZoneRule CursorTimeZoneRule(const TableCursor& cursor);

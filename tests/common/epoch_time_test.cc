@@ -125,6 +125,23 @@ TEST(EpochTime, TimestampsFollowTheProcessZone) {
   }
 }
 
+// Near a change of the zone's clocks, wall-clock order and UTC order part.
+TEST(EpochTime, OffsetIsSteadyOnlyAwayFromClockChanges) {
+  const ScopedZone zone("America/New_York");
+  const struct {
+    SQL_TIMESTAMP_STRUCT wall;
+    bool steady;
+  } cases[] = {
+      {{2020, 11, 1, 1, 30, 0, 0}, false},  // the hour that comes twice
+      {{2020, 10, 31, 12, 0, 0, 0}, false},  // a day before it
+      {{2020, 3, 8, 2, 30, 0, 0}, false},   // the hour that never comes
+      {{2020, 11, 3, 12, 0, 0, 0}, true},
+      {{2020, 1, 20, 12, 0, 0, 0}, true},
+  };
+  for (const auto& c : cases) EXPECT_EQ(OffsetSteadyAround(c.wall, TimeZoneRule{}), c.steady) << c.wall.month;
+  EXPECT_TRUE(OffsetSteadyAround(SQL_TIMESTAMP_STRUCT{2020, 11, 1, 1, 30, 0, 0}, TimeZoneRule{true, -300}));
+}
+
 // The memo may only save questions to the C library, never change an answer:
 // instants on both sides of the New York transitions, repeated and
 // interleaved with more distinct instants than the memo holds, convert as

@@ -74,19 +74,32 @@ struct ResultPassesTest : ::testing::Test {
     unsetenv("TMPDIR");
   }
   std::string Diagnostic() { return ReadDiagnostic(SQL_HANDLE_STMT, statement).text; }
+  // A prepared statement takes no new cursor type.
+  void NewStatement() {
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+  }
 
-  // Every row as text, NULL as "NULL"; the cursor is closed afterwards.
+  // Every row as text, NULL as "NULL"; the cursor is closed afterwards. The
+  // statement is prepared and run twice, as applications run it again, and
+  // must give the same rows both times.
   Rows Query(const std::string& sql) {
-    Rows rows;
-    SQLRETURN result = SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
-    EXPECT_EQ(result, SQL_SUCCESS) << sql << ": " << Diagnostic();
-    if (!SQL_SUCCEEDED(result)) return rows;
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(statement, &columns);
-    while ((result = SQLFetch(statement)) == SQL_SUCCESS) rows.push_back(RowText(columns));
-    EXPECT_EQ(result, SQL_NO_DATA) << sql << ": " << Diagnostic();
-    SQLCloseCursor(statement);
-    return rows;
+    Rows first;
+    EXPECT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS) << sql << ": " << Diagnostic();
+    for (int run = 0; run < 2; ++run) {
+      Rows rows;
+      SQLRETURN result = SQLExecute(statement);
+      EXPECT_EQ(result, SQL_SUCCESS) << sql << " (run " << run << "): " << Diagnostic();
+      if (!SQL_SUCCEEDED(result)) return first;
+      SQLSMALLINT columns = 0;
+      SQLNumResultCols(statement, &columns);
+      while ((result = SQLFetch(statement)) == SQL_SUCCESS) rows.push_back(RowText(columns));
+      EXPECT_EQ(result, SQL_NO_DATA) << sql << ": " << Diagnostic();
+      SQLCloseCursor(statement);
+      if (run == 0) first = rows;
+      else EXPECT_EQ(rows, first) << sql << " run again";
+    }
+    return first;
   }
   std::vector<std::string> RowText(SQLSMALLINT columns) {
     std::vector<std::string> row;
@@ -174,6 +187,7 @@ TEST_F(ResultPassesTest, AggregatesOverNoRowsAndSumsBeyondTheirField) {
      {{"-18000000000000000000"}}},
   });
   // A static cursor needs a result file even when no row came out.
+  NewStatement();
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0), SQL_SUCCESS);
   ExpectRows(*this, {
     {"groups of no rows, static", "SELECT Grp, COUNT(*) FROM \"Stats: Values\" WHERE Num > 100 GROUP BY Grp", {}},
@@ -215,6 +229,7 @@ TEST_F(ResultPassesTest, KeysetOverAnOuterJoinScrolledEveryWay) {
                     "\"Sales: Orders\" o ON o.\"Related Customer\" = c.\"Record ID_\"";
   const Rows all = Query(sql);
   ASSERT_EQ(all.size(), 20u);
+  NewStatement();
   constexpr SQLULEN kRowset = 3;
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, (SQLPOINTER)SQL_CURSOR_STATIC, 0), SQL_SUCCESS);
   ASSERT_EQ(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, (SQLPOINTER)kRowset, 0), SQL_SUCCESS);

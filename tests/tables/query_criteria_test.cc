@@ -17,11 +17,12 @@ ColumnDescriptor Column(const char* fid, FieldKind kind, std::uint16_t rank) {
   return column;
 }
 
-// Columns: 0 record id, 1 text, 2 number, 3 date, 4 timestamp, 5 duration (never sent).
+// Columns: 0 record id, 1 text, 2 number, 3 date, 4 timestamp, 5 duration (never sent), 6 time of day.
 void OpenTestTable(TableCursor& cursor) {
   cursor.columns = {Column("3", FieldKind::kRecordId, 4), Column("6", FieldKind::kText, 1),
                     Column("7", FieldKind::kNumeric, 2), Column("8", FieldKind::kDate, 2),
-                    Column("9", FieldKind::kTimestamp, 2), Column("10", FieldKind::kDuration, 0)};
+                    Column("9", FieldKind::kTimestamp, 2), Column("10", FieldKind::kDuration, 0),
+                    Column("11", FieldKind::kTimeOfDay, 2)};
 }
 
 struct Criterion {
@@ -112,6 +113,11 @@ TEST(QueryCriteria, RendersOrRefusesEachSet) {
       {"NULL equality", {{2, kCriterionEx, kValueDouble, "", 0, true}}, 0, kMsgSuccess, "{7.EX.''}"},
       {"NULL ordering is not sent", {{2, kCriterionLt, kValueDouble, "", 0, true}}, 0, kMsgNotSupported, ""},
       {"rank 0 column", {{5, kCriterionEx, kValueDouble, "", 1}}, 0, kMsgNotSupported, ""},
+      // The service's times of day keep milliseconds that the SQL value drops.
+      {"time of day: = and <= stay local, < and >= are sent",
+       {{6, kCriterionEx, kValueCharacter, "43200000"}, {6, kCriterionLte, kValueCharacter, "43200000"},
+        {6, kCriterionLt, kValueCharacter, "43200000"}, {6, kCriterionGte, kValueCharacter, "43200000"}},
+       kCriteriaJoinAnd, kMsgSuccess, "{11.LT.'43200000'}AND{11.GTE.'43200000'}"},
       {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, kMsgNotSupported, ""},
   };
   for (const CriteriaCase& c : cases) {

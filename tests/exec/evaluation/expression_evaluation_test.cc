@@ -375,8 +375,7 @@ TEST(EvaluateRowExpression, SubSelectQuantifiers) {
 }
 
 // What the executor answers: an empty result (1038) is no row, a warning
-// (1002) comes back after a decided result, failures end the evaluation,
-// and a NULL left operand needs no sub-select at all.
+// (1002) comes back after a decided result, and failures end the evaluation.
 TEST(EvaluateRowExpression, SubSelectExecutionResults) {
   const std::string sub = "(SELECT IDENTITY" + std::string(kIdentity) + ")";
   struct Case {
@@ -394,7 +393,12 @@ TEST(EvaluateRowExpression, SubSelectExecutionResults) {
       {"EXISTS " + sub, {}, kMsgDataTruncated, 0, kMsgDataTruncated, "T", 1},
       {"5 > ANY " + sub, {}, kMsgUnableToOrderBy, 0, kMsgUnableToOrderBy, "", 1},
       {"5 > ANY " + sub, {}, 0, kMsgInvalidCursorState, kMsgInvalidCursorState, "", 1},
-      {"? > ALL " + sub, {std::nullopt}, 0, 0, 0, "U", 0},
+      // A NULL operand decides nothing over rows, but ALL holds and ANY fails over none.
+      {"? > ALL " + sub, {std::nullopt}, 0, 0, 0, "U", 1},
+      {"? > ALL " + sub, {std::nullopt}, kMsgNoDataFound, 0, 0, "T", 1},
+      {"? NOT IN " + sub, {std::nullopt}, kMsgNoDataFound, 0, 0, "T", 1},
+      {"? > ANY " + sub, {std::nullopt}, kMsgNoDataFound, 0, 0, "F", 1},
+      {"? = " + sub, {std::nullopt}, kMsgNoDataFound, 0, 0, "U", 1},
   };
   for (const Case& c : cases) {
     PseudoStatement s;

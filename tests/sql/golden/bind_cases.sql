@@ -594,3 +594,6 @@ SELECT {fn IFNULL(Name, Since)} FROM "Shop: Customers"
 =====
 #: LIKE with a pattern of exactly 255 characters
 SELECT Name FROM "Shop: Customers" WHERE Name LIKE 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx%'
+=====
+#: SUM over a checkbox counts the checked rows as an INTEGER
+SELECT SUM(Active) FROM "Shop: Customers"
