@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "exec/sort_engine.h"
+#include "exec/sort_engine_records.h"
 #include "exec/sort_keys.h"
 #include "platform/text_fold.h"
 
@@ -142,17 +143,6 @@ std::size_t UncoveredLength(const SortSpec& order) {
   return length;
 }
 
-// Adjacent segments are joined, so each duplicate test is as few memcmp
-// calls as possible.
-void AddSegment(std::vector<KeySegment>& segments, std::uint32_t offset, std::uint32_t length) {
-  if (length == 0) return;
-  if (!segments.empty() && segments.back().offset + segments.back().length == offset) {
-    segments.back().length += length;
-  } else {
-    segments.push_back({offset, length});
-  }
-}
-
 int Sign(bool below, bool above) { return below ? -1 : (above ? 1 : 0); }
 
 int CompareCharacterKey(const unsigned char* a, const unsigned char* b, std::size_t length) {
@@ -240,7 +230,26 @@ int CompareKey(const SortKey& key, const unsigned char* a, const unsigned char* 
   return key.descending ? -result : result;
 }
 
+// A wide text key is mostly the blanks that pad it to four bytes a
+// character, so it is normalized in a packed form instead: chunks of
+// kChunkLength normalized bytes, each followed by a byte that tells whether
+// the rest of the key is all blanks, or else whether its first byte that is
+// not a blank lies below or above one. The chunks stop where the rest is all
+// blanks. Compared with memcmp, that orders and equates exactly as the key's
+// whole blank-padded bytes do, and no packed key is a prefix of another.
+constexpr std::size_t kPackedKeyMinLength = 32;
+constexpr std::size_t kChunkLength = 32;
+constexpr unsigned char kPad = ' ';
+constexpr unsigned char kRestBelowPad = 1;
+constexpr unsigned char kRestIsPad = 2;
+constexpr unsigned char kRestAbovePad = 3;
+
+bool IsPackedKey(const SortKey& key) { return key.type == 'C' && key.length >= kPackedKeyMinLength; }
+
+std::size_t ChunkCount(std::size_t length) { return (length + kChunkLength - 1) / kChunkLength; }
+
 std::size_t NormalizedValueLength(const SortKey& key) {
+  if (IsPackedKey(key)) return ChunkCount(key.length) * (kChunkLength + 1);
   switch (key.type) {
     case 'C':
     case 'B': return key.length;
@@ -251,6 +260,8 @@ std::size_t NormalizedValueLength(const SortKey& key) {
   }
 }
 
+// The most bytes the key's normalized form takes; fixed-length keys always
+// take that many.
 std::size_t NormalizedLength(const SortKey& key) { return NormalizedValueLength(key) + key.nullable; }
 
 void PutBigEndian(std::uint64_t value, int bytes, unsigned char* out) {
@@ -264,6 +275,87 @@ void NormalizeCharacter(const unsigned char* text, std::size_t length, unsigned 
   std::size_t i = 0;
   for (; i < length && text[i] != 0; ++i) out[i] = static_cast<unsigned char>(FoldToLowerAZ(static_cast<char>(text[i])));
   std::memset(out + i, 0, length - i);
+}
+
+// Kept out of line: inlined, g++ 12 does not turn the loop into vector
+// instructions.
+[[gnu::noinline]] void FoldInPlace(unsigned char* bytes, std::size_t length) {
+  for (std::size_t i = 0; i < length; ++i) {
+    bytes[i] = static_cast<unsigned char>(FoldToLowerAZ(static_cast<char>(bytes[i])));
+  }
+}
+
+// A text key's normalized bytes, as NormalizeCharacter writes them but not
+// yet folded: the text up to folded, zeros from its first NUL up to
+// value_end, blanks after that.
+struct PackedText {
+  const unsigned char* text;
+  std::size_t folded;
+  std::size_t value_end;
+  std::size_t next_not_pad = 0;  // where the last search for the rest's first non-blank stopped
+
+  // The chunk of bytes from begin.
+  void Chunk(std::size_t begin, unsigned char* out) const {
+    if (begin + kChunkLength <= folded) {
+      std::memcpy(out, text + begin, kChunkLength);
+      return;
+    }
+    std::memset(out, kPad, kChunkLength);
+    if (value_end > begin) std::memset(out, 0, std::min(value_end - begin, kChunkLength));
+    if (folded > begin) std::memcpy(out, text + begin, folded - begin);
+  }
+
+  // How the normalized bytes from `from` on compare with blanks; the
+  // searches only move forward, so a key costs one pass however many chunks.
+  unsigned char RestAfter(std::size_t from) {
+    if (from >= value_end) return kRestIsPad;
+    std::size_t at = std::max(next_not_pad, from);
+    while (at < folded && text[at] == kPad) ++at;
+    next_not_pad = at;
+    // Folding leaves every byte on its side of the blank; past the text come
+    // the zeros after a NUL, and one of them at least, since value_end > from.
+    return at < folded && text[at] > kPad ? kRestAbovePad : kRestBelowPad;
+  }
+};
+
+// The text's length without its trailing blanks. When the record's runs are
+// known, a run of blanks over the text's last byte says where they start
+// (the byte before a run differs from it), and without one they are too few
+// to be worth more than a byte at a time; else they are read.
+std::size_t SignificantLength(const unsigned char* text, std::size_t begin, std::size_t length,
+                              const std::vector<ByteRun>* runs) {
+  if (runs == nullptr) return length - TrailingRunLength(text, length, kPad);
+  std::size_t end = length;
+  for (const ByteRun& run : *runs) {
+    if (run.begin >= begin + length) break;
+    if (run.end >= begin + length && run.value == kPad) {
+      end = run.begin > begin ? run.begin - begin : 0;
+      break;
+    }
+  }
+  while (end > 0 && text[end - 1] == kPad) --end;
+  return end;
+}
+
+// text is the key's length bytes at begin in the record.
+std::size_t PackCharacter(const unsigned char* text, std::size_t begin, std::size_t length,
+                          const std::vector<ByteRun>* runs, unsigned char* out) {
+  const std::size_t significant = SignificantLength(text, begin, length, runs);
+  const auto* nul = static_cast<const unsigned char*>(std::memchr(text, 0, significant));
+  PackedText packed{text, nul != nullptr ? static_cast<std::size_t>(nul - text) : significant,
+                    nul != nullptr ? length : significant};
+  const std::size_t chunks = std::max<std::size_t>(1, ChunkCount(packed.value_end));
+  unsigned char* at = out;
+  for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+    const std::size_t begin = chunk * kChunkLength;
+    packed.Chunk(begin, at);
+    at[kChunkLength] = packed.RestAfter(begin + kChunkLength);
+    at += kChunkLength + 1;
+  }
+  // The markers, blanks and zeros are no letters: folding everything folds
+  // the text.
+  FoldInPlace(out, static_cast<std::size_t>(at - out));
+  return static_cast<std::size_t>(at - out);
 }
 
 // Sign, then the integer width, then the text; a negative number's width and
@@ -298,6 +390,47 @@ void NormalizeValue(const SortKey& key, const unsigned char* value, unsigned cha
     case 'W': PutBigEndian(ReadRecordId(value), 4, out); break;
     default: break;
   }
+}
+
+// Writes one key's normalized bytes and returns how many.
+std::size_t NormalizeKey(const SortKey& key, const unsigned char* record, const std::vector<ByteRun>* runs,
+                         unsigned char* out) {
+  const unsigned char* value = record + key.position;
+  unsigned char* at = out;
+  const bool is_null = key.nullable && IsNullMarker(value[key.length]);
+  if (key.nullable) *at++ = is_null ? 0 : 1;
+  if (is_null) {
+    // A packed NULL is its marker alone: NULLs are equal whatever follows.
+    const std::size_t rest = IsPackedKey(key) ? 0 : NormalizedValueLength(key);
+    std::memset(at, 0, rest);
+    at += rest;
+  } else if (IsPackedKey(key)) {
+    at += PackCharacter(value, key.position, key.length, runs, at);
+  } else {
+    NormalizeValue(key, value, at);
+    at += NormalizedValueLength(key);
+  }
+  if (key.descending) {
+    for (unsigned char* byte = out; byte < at; ++byte) *byte = static_cast<unsigned char>(~*byte);
+  }
+  return static_cast<std::size_t>(at - out);
+}
+
+// memcmp, which must not see a null pointer even for no bytes.
+bool SameBytes(const unsigned char* a, const unsigned char* b, std::size_t length) {
+  return length == 0 || std::memcmp(a, b, length) == 0;
+}
+
+// The length of one key's normalized bytes at normalized.
+std::size_t NormalizedKeyBytes(const SortKey& key, const unsigned char* normalized) {
+  if (!IsPackedKey(key)) return NormalizedLength(key);
+  const unsigned char flip = key.descending ? 0xFF : 0;
+  std::size_t length = 0;
+  if (key.nullable && (normalized[length++] ^ flip) == 0) return 1;
+  do {
+    length += kChunkLength + 1;
+  } while ((normalized[length - 1] ^ flip) != kRestIsPad);
+  return length;
 }
 
 }  // namespace
@@ -351,49 +484,48 @@ std::size_t NormalizedKeyLength(const SortSpec& order) {
   return length;
 }
 
-void NormalizeSortKeys(const SortSpec& order, const unsigned char* record, unsigned char* out) {
-  for (int i = 0; i < order.key_count; ++i) {
-    const SortKey& key = order.keys[i];
-    std::size_t length = NormalizedLength(key);
-    unsigned char* segment = out;
-    const unsigned char* value = record + key.position;
-    if (key.nullable) {
-      bool is_null = IsNullMarker(value[key.length]);
-      *segment = is_null ? 0 : 1;
-      if (is_null) {
-        std::memset(segment + 1, 0, length - 1);
-      } else {
-        NormalizeValue(key, value, segment + 1);
-      }
-    } else {
-      NormalizeValue(key, value, segment);
-    }
-    if (key.descending) {
-      for (std::size_t j = 0; j < length; ++j) segment[j] = static_cast<unsigned char>(~segment[j]);
-    }
-    out += length;
-  }
+std::size_t PackSortKeys(const SortSpec& order, const unsigned char* record, const std::vector<ByteRun>* runs,
+                         unsigned char* out) {
+  unsigned char* at = out;
+  for (int i = 0; i < order.key_count; ++i) at += NormalizeKey(order.keys[i], record, runs, at);
   for (int i = 0; i < order.uncovered_count; ++i) {
     const RecordRange& range = order.uncovered[i];
-    std::memcpy(out, record + range.position, range.length);
-    out += range.length;
+    std::memcpy(at, record + range.position, range.length);
+    at += range.length;
   }
+  return static_cast<std::size_t>(at - out);
 }
 
-std::vector<KeySegment> DuplicateKeySegments(const SortSpec& order) {
-  std::vector<KeySegment> segments;
-  std::uint32_t offset = 0;
-  std::uint32_t range_begin = order.duplicate_position;
-  std::uint32_t range_end = range_begin + order.duplicate_length;
+void NormalizeSortKeys(const SortSpec& order, const unsigned char* record, unsigned char* out) {
+  const std::size_t length = PackSortKeys(order, record, nullptr, out);
+  std::memset(out + length, 0, NormalizedKeyLength(order) - length);
+}
+
+DuplicateRule DuplicateRuleOf(const SortSpec& order) {
+  DuplicateRule rule;
+  const std::uint32_t range_begin = order.duplicate_position;
+  const std::uint32_t range_end = range_begin + order.duplicate_length;
   for (int i = 0; i < order.key_count; ++i) {
     const SortKey& key = order.keys[i];
-    auto length = static_cast<std::uint32_t>(NormalizedLength(key));
-    std::uint32_t key_begin = key.position;
-    std::uint32_t key_end = key_begin + key.length + key.nullable;
-    if (key_begin < range_end && range_begin < key_end) AddSegment(segments, offset, length);
-    offset += length;
+    const std::uint32_t key_begin = key.position;
+    const std::uint32_t key_end = key_begin + key.length + key.nullable;
+    if (key_begin < range_end && range_begin < key_end) rule.key_mask |= std::uint32_t{1} << i;
   }
-  // The uncovered bytes follow every key in the normalized form.
-  AddSegment(segments, offset, static_cast<std::uint32_t>(UncoveredLength(order)));
-  return segments;
+  rule.every_key = rule.key_mask == (std::uint32_t{1} << order.key_count) - 1;
+  return rule;
+}
+
+bool SameDuplicateKeys(const SortSpec& order, const DuplicateRule& rule, const unsigned char* a,
+                       std::size_t a_length, const unsigned char* b, std::size_t b_length) {
+  if (rule.every_key) return a_length == b_length && SameBytes(a, b, a_length);
+  for (int i = 0; i < order.key_count; ++i) {
+    const std::size_t length = NormalizedKeyBytes(order.keys[i], a);
+    const std::size_t other = NormalizedKeyBytes(order.keys[i], b);
+    const bool decides = (rule.key_mask >> i & 1) != 0;
+    if (decides && (length != other || !SameBytes(a, b, length))) return false;
+    a += length;
+    b += other;
+  }
+  // The uncovered bytes follow every key.
+  return SameBytes(a, b, UncoveredLength(order));
 }

@@ -3,6 +3,7 @@
 // CompareSortRecords.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -109,14 +110,37 @@ TEST(ParseSortSpec, RefusesWhatCannotBeSorted) {
   }
 }
 
-// Minus, equal or plus as memcmp says, for two records' normalized keys.
+int Sign(int value) { return (value > 0) - (value < 0); }
+
+// Minus, equal or plus as memcmp says, for two records' normalized keys,
+// compared whole as the group pass does; the packed form, compared over the
+// shorter, must say the same and be equal only when both are the same bytes.
 int NormalizedOrder(const SortSpec& order, const std::string& a, const std::string& b) {
   std::size_t length = NormalizedKeyLength(order);
   std::vector<unsigned char> x(length + 1), y(length + 1);
   NormalizeSortKeys(order, reinterpret_cast<const unsigned char*>(a.data()), x.data());
   NormalizeSortKeys(order, reinterpret_cast<const unsigned char*>(b.data()), y.data());
-  int result = std::memcmp(x.data(), y.data(), length);
-  return (result > 0) - (result < 0);
+  const int whole = Sign(std::memcmp(x.data(), y.data(), length));
+  const auto* record_a = reinterpret_cast<const unsigned char*>(a.data());
+  const std::size_t x_length = PackSortKeys(order, record_a, nullptr, x.data());
+  const std::size_t y_length = PackSortKeys(order, reinterpret_cast<const unsigned char*>(b.data()), nullptr, y.data());
+  // The record's runs only spare reading padding; the bytes are the same.
+  std::vector<ByteRun> runs;
+  FindRecordRuns(record_a, a.size(), runs);
+  std::vector<unsigned char> hinted(length + 1);
+  EXPECT_EQ(PackSortKeys(order, record_a, &runs, hinted.data()), x_length);
+  EXPECT_TRUE(std::equal(x.begin(), x.begin() + x_length, hinted.begin()));
+  const int packed = Sign(std::memcmp(x.data(), y.data(), std::min(x_length, y_length)));
+  EXPECT_EQ(packed, whole);
+  if (packed == 0) {
+    EXPECT_EQ(x_length, y_length);
+  }
+  return whole;
+}
+
+std::string Wide(std::string text, std::size_t width) {
+  text.resize(width, ' ');
+  return text;
 }
 
 int CompareOrder(const SortSpec& order, const std::string& a, const std::string& b) {
@@ -129,6 +153,7 @@ int CompareOrder(const SortSpec& order, const std::string& a, const std::string&
 TEST(SortCompareRecords, OrdersEachKeyType) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
+  const std::string k32 = "0123456789abcdef0123456789ABCDEF";
   struct Case {
     const char* order;
     std::string a;
@@ -184,6 +209,22 @@ TEST(SortCompareRecords, OrdersEachKeyType) {
       {"S(1,3,C,A)DUPO(B4,1,4)F(FIX,4)", "   N", "    ", 1},
       {"S(1,3,C,A)DUPO(B4,1,4)F(FIX,4)", "abcN", "ABCN", 0},
       {"S(1,4,Q,A)F(FIX,4)", "abcd", "wxyz", 0},
+      // Wide text keys: where one text ends, the other's next byte meets
+      // the padding blank; a NUL ends a text below it; texts that end on
+      // and just past 32 and 64 bytes.
+      {"S(1,40,C,A)F(FIX,40)", Wide("abc", 40), Wide("abc\t", 40), 1},
+      {"S(1,40,C,A)F(FIX,40)", Wide("abc", 40), Wide("ABC", 40), 0},
+      {"S(1,40,C,A)F(FIX,40)", Wide("abc", 40), Wide(std::string("abc\0xyz", 7), 40), 1},
+      {"S(1,40,C,A)F(FIX,40)", Wide(std::string("ab\0x", 4), 40), Wide(std::string("ab\0y", 4), 40), 0},
+      {"S(1,80,C,A)F(FIX,80)", Wide(k32, 80), Wide(k32 + "\x01", 80), 1},
+      {"S(1,80,C,A)F(FIX,80)", Wide(k32, 80), Wide(k32 + std::string(40, ' ') + "!", 80), -1},
+      {"S(1,80,C,A)F(FIX,80)", Wide(k32 + k32, 80), Wide(k32 + k32.substr(0, 31), 80), 1},
+      {"S(1,40,C,A)F(FIX,40)", Wide("a", 40), Wide("a" + std::string(30, ' ') + "\x01", 40), 1},
+      {"S(1,40,C,A)F(FIX,40)", std::string(40, 'x'), std::string(39, 'x') + " ", 1},
+      {"S(1,40,C,D)F(FIX,40)", Wide("abc", 40), Wide("abcd", 40), 1},
+      {"S(1,40,c,A)F(FIX,41)", Wide("", 40) + "N", Wide("", 40) + " ", -1},
+      {"S(1,40,c,D)F(FIX,41)", Wide("abc", 40) + "N", Wide("", 40) + " ", 1},
+      {"S(1,40,c,A,42,1,C,A)F(FIX,42)", Wide("abc", 40) + "Nb", Wide("", 40) + "Na", 1},
       {"S(1,1,C,A,2,1,C,D)F(FIX,2)", "aa", "ab", 1},
       {"", "a", "b", 0},
   };

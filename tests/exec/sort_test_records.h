@@ -1,6 +1,7 @@
 // Random sort keys and sort texts shared by the sort tests: few byte
 // values per key, so that ties, shared prefixes, NULs, signs, NaNs and NULL
-// markers meet often.
+// markers meet often; wide text keys are mostly blank padding, as writers
+// leave a text of n characters in 4n bytes.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,9 @@
 
 #include "exec/sort_engine.h"
 
+// Text keys from this width on are generated as padded texts.
+inline constexpr int kWideTextKey = 32;
+
 inline std::string DoubleBytes(double value) {
   std::string bytes(8, '\0');
   std::memcpy(bytes.data(), &value, 8);
@@ -22,6 +26,21 @@ inline std::string RecordIdBytes(std::uint32_t id) {
   std::string bytes(4, '\0');
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>(id >> (8 * i));
   return bytes;
+}
+
+// Texts of one- to four-byte characters, often short enough to repeat, now
+// and then cut by a NUL, blank-padded to width. Bytes below, at and above
+// the blank meet where one text ends and another goes on.
+inline std::string WideTextBytes(std::size_t width, std::mt19937& random) {
+  static const char* const kPieces[] = {"a", "A", "b", " ", "\t", "\x01", "\xC3\xA9", "\xE6\x9D\xB1",
+                                        "\xF0\x9F\x98\x80", "z", "  "};
+  const std::size_t length = random() % 3 == 0 ? random() % 4 : random() % (width + 1);
+  std::string text;
+  while (text.size() < length) text += kPieces[random() % std::size(kPieces)];
+  text.resize(length);
+  if (!text.empty() && random() % 8 == 0) text[random() % text.size()] = '\0';
+  text.resize(width, ' ');
+  return text;
 }
 
 // The key's bytes, and its NULL marker when it has one.
@@ -36,6 +55,12 @@ inline std::string RandomKeyBytes(const SortKey& key, std::mt19937& random) {
   switch (key.type) {
     case 'E': bytes = DoubleBytes(kDoubles[random() % std::size(kDoubles)]); break;
     case 'W': bytes = RecordIdBytes(kIds[random() % std::size(kIds)]); break;
+    case 'C':
+      if (key.length >= kWideTextKey) {
+        bytes = WideTextBytes(key.length, random);
+        break;
+      }
+      [[fallthrough]];
     default:
       for (int i = 0; i < key.length; ++i) bytes += kText[random() % std::size(kText)];
   }
@@ -54,6 +79,7 @@ inline std::string RandomSortText(std::mt19937& random, int payload_length, bool
   for (int k = 0; k < count; ++k) {
     char type = kTypes[random() % std::size(kTypes)];
     int length = type == 'E' || type == 'e' ? 8 : (type == 'W' ? 4 : 1 + static_cast<int>(random() % 4));
+    if ((type == 'C' || type == 'c') && random() % 3 == 0) length = kWideTextKey + static_cast<int>(random() % 64);
     keys += (k ? "," : "") + std::to_string(position) + "," + std::to_string(length) + "," + type + "," +
             (random() % 2 ? "A" : "D");
     position += length + (type == 'c' || type == 'b' || type == 'n' || type == 'e' ? 1 : 0);
