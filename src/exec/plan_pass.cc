@@ -17,8 +17,6 @@ constexpr std::uint32_t kRecordIdBytes = 4;
 // The statement's cursor type as the attribute functions keep it.
 constexpr std::uint16_t kForwardOnlyCursor = 0;
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 bool IsPlannableKind(std::uint16_t kind) { return kind >= kNodeCreateTable && kind <= kNodeKindLast; }
 
 void PushIfPresent(std::vector<NodeIndex>& stack, NodeIndex node) {

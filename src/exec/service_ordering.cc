@@ -4,8 +4,6 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 NodeIndex JoinItemOfTable(const ParseTree& tree, NodeIndex select, NodeIndex table) {
   for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next) {

@@ -12,8 +12,6 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 // Whether the SELECT statement is select itself or nested in it.
 bool LiesWithin(const ParseTree& tree, NodeIndex statement, NodeIndex select) {
   for (NodeIndex s = statement; IsNode(tree, s) && tree.nodes[s].kind == kNodeSelect;

@@ -31,8 +31,6 @@ struct Collection {
   TableReferenceFields& Table() { return tree.nodes[table].fields.tableReference; }
 };
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 std::uint16_t KindOf(const ParseTree& tree, NodeIndex node) {
   return IsNode(tree, node) ? tree.nodes[node].kind : kNodeNone;
 }

@@ -61,6 +61,9 @@ inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) 
   return tree.values[index].text;
 }
 
+// Whether node is a node of the tree; kNoNode never is.
+inline bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
+
 // The select item of result column n (1-based), or kNoNode beyond the list.
 inline NodeIndex ResultColumnItem(const ParseTree& tree, std::uint16_t column) {
   return column >= 1 && column <= tree.resultColumns.size() ? tree.resultColumns[column - 1u] : kNoNode;

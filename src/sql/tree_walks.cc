@@ -10,10 +10,6 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) {
-  return node != kNoNode && node < tree.nodes.size();
-}
-
 bool ListContainsAggregate(const ParseTree& tree, NodeIndex item) {
   for (; IsNode(tree, item); item = tree.nodes[item].fields.listItem.next) {
     if (ContainsAggregate(tree, tree.nodes[item].fields.listItem.value)) return true;
