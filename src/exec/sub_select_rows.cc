@@ -85,4 +85,10 @@ MessageId KeptSubSelectRows(StatementHandle& statement, ParseTree& tree, NodeInd
   return kept->truncated ? kMsgDataTruncated : kMsgSuccess;
 }
 
-void ForgetSubSelectRows(ParseTree& tree) { tree.subSelectRows.clear(); }
+void ForgetSubSelectRows(ParseTree& tree) {
+  for (auto& entry : tree.subSelectRows) {
+    const bool correlated = entry.second.correlated;
+    entry.second = SubSelectRows{};
+    entry.second.correlated = correlated;
+  }
+}

@@ -33,7 +33,8 @@ struct SubSelectRows {
 // Nodes only grow and are addressed by index: the array moves when it grows,
 // so a builder re-fetches a node by index after every append. The value
 // buffers live beside the nodes rather than behind a pointer in the root.
-// The kept sub-select rows, by SELECT node, hold for one execution.
+// The kept sub-select rows, by SELECT node, hold for one execution; their
+// correlation flags for the tree's life.
 struct ParseTree {
   std::vector<ParseNode> nodes;
   // The statement's result columns: the select items of its SELECT by
