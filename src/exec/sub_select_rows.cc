@@ -14,7 +14,7 @@ namespace {
 
 // Whether the SELECT statement is select itself or nested in it.
 bool LiesWithin(const ParseTree& tree, NodeIndex statement, NodeIndex select) {
-  for (NodeIndex s = statement; IsNode(tree, s) && tree.nodes[s].kind == kNodeSelect;
+  for (NodeIndex s = statement; IsTreeNode(tree, s) && tree.nodes[s].kind == kNodeSelect;
        s = tree.nodes[s].fields.select.enclosingSelect) {
     if (s == select) return true;
   }
@@ -27,7 +27,7 @@ bool IsCorrelated(const ParseTree& tree, NodeIndex select) {
   std::set<NodeIndex> ownTables;
   for (NodeIndex node = 0; node < tree.nodes.size(); ++node) {
     if (tree.nodes[node].kind != kNodeSelect || !LiesWithin(tree, node, select)) continue;
-    for (NodeIndex item = tree.nodes[node].fields.select.fromList; IsNode(tree, item);
+    for (NodeIndex item = tree.nodes[node].fields.select.fromList; IsTreeNode(tree, item);
          item = tree.nodes[item].fields.joinItem.next)
       ownTables.insert(tree.nodes[item].fields.joinItem.tableReference);
   }

@@ -63,7 +63,7 @@ inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) 
 }
 
 // Whether node is a node of the tree; kNoNode never is.
-inline bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
+inline bool IsTreeNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
 
 // The select item of result column n (1-based), or kNoNode beyond the list.
 inline NodeIndex ResultColumnItem(const ParseTree& tree, std::uint16_t column) {
