@@ -314,10 +314,7 @@ MessageId StoreTime(ValueCell& target, const ApplicationValue& value) {
 MessageId StoreTimestamp(ValueCell& target, const ApplicationValue& value) {
   Moment m;
   if (MessageId id = MomentOf(target, value, m)) return id;
-  if (!m.hasDate) {
-    const SQL_DATE_STRUCT today = LocalDateToday();
-    m.t = SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, m.t.hour, m.t.minute, m.t.second, 0};
-  }
+  if (!m.hasDate) m.t = TimeOfDayToday(m.t);
   target.value.timestamp = m.t;
   return kMsgSuccess;
 }
