@@ -11,9 +11,8 @@
 #include "common/odbc_text.h"
 #include "handles/statement_handle.h"
 #include "odbc/prepare_statement.h"
-#include "odbc/special_statement.h"
 #include "odbc/statement_execution.h"
-#include "sql/parse_tree.h"
+#include "odbc/statement_free.h"
 
 namespace {
 
@@ -24,10 +23,7 @@ bool IsBlankText(const std::string& text) {
 }
 
 void DropStatementTree(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  statement.prepared = 0;
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
+  ReleasePreparedState(statement);
   statement.dataAtExecution = 0;
   statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
   statement.pieceOffset = kNoPieceOffset;

@@ -13,6 +13,7 @@
 #include "handles/statement_handle.h"
 #include "odbc/cursor_names.h"
 #include "odbc/special_statement.h"
+#include "odbc/statement_free.h"
 #include "platform/utf8_text.h"
 #include "sql/parse_tree.h"
 #include "sql/semantic_pass.h"
@@ -30,13 +31,6 @@ constexpr std::uint64_t kBinaryLengthBytes = 8;
 SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   statement.diagnostic.messageId = id;
   return SQL_ERROR;
-}
-
-void ReleasePreparedState(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-  statement.prepared = 0;
 }
 
 // What the previous statement left: its tree, its special statement, its

@@ -37,12 +37,6 @@ void ReleaseCatalogState(StatementHandle& statement) {
   statement.catalogRowWork = nullptr;
 }
 
-void ReleaseParseState(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-}
-
 // An attachment's file lasts no longer than the cursor that read it, also
 // when a prepared statement keeps its tables open for its next execution.
 void ReleaseAttachmentFiles(StatementHandle& statement) {
@@ -83,7 +77,7 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
   }
   ReleaseCatalogState(statement);
   ReleaseAttachmentFiles(statement);
-  if (statement.parseTree != nullptr && statement.prepared == 0) ReleaseParseState(statement);
+  if (statement.parseTree != nullptr && statement.prepared == 0) ReleasePreparedState(statement);
   ResetExecutionState(statement);
   statement.longDataColumn = 0;
   statement.longDataOffset = 0;
@@ -107,8 +101,7 @@ void ForgetAsCurrentStatement(StatementHandle& statement) {
 SQLRETURN DropStatement(StatementHandle* statement) {
   SQLRETURN result = CloseStatement(*statement);
   if (result != SQL_SUCCESS) return result;
-  ReleaseParseState(*statement);
-  statement->prepared = 0;
+  ReleasePreparedState(*statement);
   ResetExecutionState(*statement);
   // The rows-fetched buffer is left alone: the application may already have
   // released it, and nothing can read the count of a freed statement.
@@ -159,4 +152,11 @@ SQLRETURN CloseStatementCursor(StatementHandle& statement) {
     return SQL_ERROR;
   }
   return FreeStatement(&statement, SQL_CLOSE);
+}
+
+void ReleasePreparedState(StatementHandle& statement) {
+  FreeParseTree(statement.parseTree);
+  FreeSpecialStatement(statement.specialStatement);
+  statement.specialStatement = nullptr;
+  statement.prepared = 0;
 }
