@@ -272,10 +272,15 @@ SQLRETURN CallResult(StatementHandle& statement, const RowTally& tally) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
+// The cursor goes back to its rowset and the rows acted on are counted.
+void LeaveRows(StatementHandle& statement, const PositionedOperation& op) {
   if (op.moved) ReturnToRowset(statement);
   statement.rowsetRowIndex = 0;
   ReportRows(statement, op);
+}
+
+SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
+  LeaveRows(statement, op);
   const SQLRETURN result = CallResult(statement, op.tally);
   EndPositionedOperation(statement);
   return result;
@@ -283,9 +288,7 @@ SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
 
 SQLRETURN EndCall(StatementHandle& statement, PositionedOperation& op, MessageId id) {
   const HandleDiagnostic failure = statement.diagnostic;
-  if (op.moved) ReturnToRowset(statement);
-  statement.rowsetRowIndex = 0;
-  ReportRows(statement, op);
+  LeaveRows(statement, op);
   EndPositionedOperation(statement);
   statement.diagnostic = failure;
   return Fail(statement, id);
