@@ -10,6 +10,7 @@
 
 #include "common/odbc_text.h"
 #include "handles/statement_handle.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/prepare_statement.h"
 #include "odbc/statement_execution.h"
 #include "odbc/statement_free.h"
@@ -24,9 +25,7 @@ bool IsBlankText(const std::string& text) {
 
 void DropStatementTree(StatementHandle& statement) {
   ReleasePreparedState(statement);
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
 }
 
 void ResetAfterFailure(StatementHandle& statement) {

@@ -12,6 +12,7 @@
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/cursor_names.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
 #include "platform/utf8_text.h"
@@ -37,9 +38,7 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
 // data-at-execution sequence and the state of its results.
 void ForgetPreviousStatement(StatementHandle& statement) {
   ReleasePreparedState(statement);
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.rowCount = -1;
   // Nothing has been fetched for the new statement; the buffer is an
   // SQLULEN, written whole.

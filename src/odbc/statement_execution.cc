@@ -14,6 +14,7 @@
 #include "handles/descriptor_handle.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/transactions.h"
 #include "sql/parse_tree.h"
@@ -314,8 +315,6 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
 }
 
 SQLRETURN ContinueParameterRows(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   return RunParameterRows(statement, true);
 }

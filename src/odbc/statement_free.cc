@@ -7,6 +7,7 @@
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/catalog_request.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/transactions.h"
@@ -48,9 +49,7 @@ void ReleaseAttachmentFiles(StatementHandle& statement) {
 }
 
 void ResetExecutionState(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
@@ -137,9 +136,7 @@ SQLRETURN CancelStatement(StatementHandle& statement) {
   statement.diagnostic.messageId = kMsgSuccess;
   if (statement.dataAtExecution == 0) return SQL_SUCCESS;
   if (statement.pendingOperation == kNoPendingOperation) return FreeStatement(&statement, SQL_CLOSE);
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.pendingOperation = kNoPendingOperation;
   return SQL_SUCCESS;
 }
