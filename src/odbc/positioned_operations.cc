@@ -64,12 +64,8 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-NodeIndex SelectNode(const StatementHandle& statement) {
-  return statement.parseTree->nodes[0].fields.root.statementNode;
-}
-
 SelectFields& SelectOf(StatementHandle& statement) {
-  return statement.parseTree->nodes[SelectNode(statement)].fields.select;
+  return statement.parseTree->nodes[RootStatementNode(*statement.parseTree)].fields.select;
 }
 
 bool WritesRows(std::uint16_t operation) {
@@ -115,7 +111,7 @@ std::vector<RowTarget> BulkRows(const StatementHandle& statement) {
 // is still there.
 MessageId PositionOnResultRow(StatementHandle& statement, std::int64_t row) {
   ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = SelectNode(statement);
+  const NodeIndex select = RootStatementNode(*statement.parseTree);
   const SelectFields& f = tree.nodes[select].fields.select;
   if (f.resultFile != kNoResultFile) return PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, row);
   if (row != f.currentRow + 1) return kMsgInvalidCursorPosition;
@@ -238,7 +234,7 @@ void EndPositionedOperation(StatementHandle& statement) {
 
 void ReturnToRowset(StatementHandle& statement) {
   if (statement.currentBookmark <= 0 || SelectOf(statement).resultFile == kNoResultFile) return;
-  PositionCursor(statement, *statement.parseTree, SelectNode(statement), SQL_FETCH_BOOKMARK,
+  PositionCursor(statement, *statement.parseTree, RootStatementNode(*statement.parseTree), SQL_FETCH_BOOKMARK,
                  statement.currentBookmark);
 }
 

@@ -71,7 +71,7 @@ MessageId ParseBindAndPlan(StatementHandle& statement, ConnectionRecord& record,
   ParseTree& tree = *statement.parseTree;
   id = BindStatementTree(statement, tree, 0, 0, 0, kNoNode, kNoNode);
   if (id != kMsgSuccess) return id;
-  return PlanStatementTree(statement, tree, tree.nodes[0].fields.root.statementNode);
+  return PlanStatementTree(statement, tree, RootStatementNode(tree));
 }
 
 // A text or binary buffer holds what the parameter's column can hold, so a
@@ -117,7 +117,7 @@ MessageId ReserveParameterBuffers(StatementHandle& statement) {
 
 bool IsSelect(const StatementHandle& statement) {
   const ParseTree& tree = *statement.parseTree;
-  const NodeIndex node = tree.nodes[0].fields.root.statementNode;
+  const NodeIndex node = RootStatementNode(tree);
   return node != kNoNode && tree.nodes[node].kind == kNodeSelect;
 }
 

@@ -28,7 +28,7 @@ bool IsInformational(MessageId id) {
 }
 
 NodeIndex StatementNode(const StatementHandle& statement) {
-  return statement.parseTree->nodes[0].fields.root.statementNode;
+  return RootStatementNode(*statement.parseTree);
 }
 
 std::uint16_t StatementKindOf(const StatementHandle& statement) {
