@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/integration/odbc_test_support.h"
+#include "bench_emulator.h"
 
 namespace {
 
@@ -152,10 +152,7 @@ double RowsPerSecond(const Connection& c, Mode mode, long& rows) {
 }
 
 long ServiceQueries(const Emulator& emulator) {
-  const std::string log = RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log?action=API_DoQuery'");
-  long count = 0;
-  for (std::size_t at = log.find("\"seq\""); at != std::string::npos; at = log.find("\"seq\"", at + 1)) ++count;
-  return count;
+  return static_cast<long>(LoggedRequests(emulator, "API_DoQuery").size());
 }
 
 }  // namespace
@@ -163,13 +160,7 @@ long ServiceQueries(const Emulator& emulator) {
 int main() {
   TempFolder folder;
   Emulator emulator(folder);
-  if (emulator.port == 0) {
-    std::fprintf(stderr, "could not start the emulator\n");
-    return 1;
-  }
-  emulator.Admin("fixture", kFixture);
-  emulator.Admin("generate", "{\"table\": \"bbenchrwz\", \"rows\": " + std::to_string(kRows) + ", \"seed\": 11}");
-  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+  if (!ServeBenchTable(folder, emulator, kFixture, "bbenchrwz", kRows, 11)) return 1;
   std::ofstream(folder.path + "/odbcinst.ini", std::ios::app) << "[SQLite3]\nDriver=" << kSqliteDriver << "\n";
 
   Connection ours("DSN=demo");

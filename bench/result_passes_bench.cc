@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/integration/odbc_test_support.h"
+#include "bench_emulator.h"
 
 namespace {
 
@@ -170,15 +170,9 @@ std::size_t ServiceQueries(const Emulator& emulator) { return LoggedRequests(emu
 int main() {
   TempFolder folder;
   Emulator emulator(folder);
-  if (emulator.port == 0) {
-    std::fprintf(stderr, "could not start the emulator\n");
-    return 1;
-  }
-  emulator.Admin("fixture", kFixture);
   auto start = std::chrono::steady_clock::now();
-  emulator.Admin("generate", "{\"table\": \"bbenchbgz\", \"rows\": " + std::to_string(kRows) + ", \"seed\": 7}");
+  if (!ServeBenchTable(folder, emulator, kFixture, "bbenchbgz", kRows, 7)) return 1;
   std::printf("generated %d rows in the emulator in %.1f s\n", kRows, Seconds(start));
-  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
   setenv("TMPDIR", folder.path.c_str(), 1);
 
   Driver driver;

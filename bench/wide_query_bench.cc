@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "../tests/integration/odbc_test_support.h"
+#include "bench_emulator.h"
 
 namespace {
 
@@ -113,13 +113,7 @@ Timing RunOnce(SQLHDBC connection, const std::string& sql, int width, Reading re
 int main() {
   TempFolder folder;
   Emulator emulator(folder);
-  if (emulator.port == 0) {
-    std::fprintf(stderr, "could not start the emulator\n");
-    return 1;
-  }
-  emulator.Admin("fixture", kFixture);
-  emulator.Admin("generate", "{\"table\": \"bbenchwdz\", \"rows\": " + std::to_string(kRows) + ", \"seed\": 5}");
-  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+  if (!ServeBenchTable(folder, emulator, kFixture, "bbenchwdz", kRows, 5)) return 1;
   OdbcHandles handles;
   if (!SQL_SUCCEEDED(handles.Connect("demo"))) {
     std::fprintf(stderr, "connect failed: %s\n", handles.ConnectionDiagnostic().text.c_str());

@@ -296,10 +296,7 @@ MessageId DeliverDateTime(const SqlSourceView& value, SQLSMALLINT cType, void* t
     return t.fraction == 0 ? kMsgSuccess : kMsgFractionalTruncation;
   }
   // A time of day stands on today's date.
-  if (!hasDate) {
-    const SQL_DATE_STRUCT today = LocalDateToday();
-    t = SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, t.hour, t.minute, t.second, 0};
-  }
+  if (!hasDate) t = TimeOfDayToday(t);
   StoreAs(target, t);
   return kMsgSuccess;
 }

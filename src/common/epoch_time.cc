@@ -190,3 +190,8 @@ SQL_DATE_STRUCT LocalDateToday() {
   if (EpochMsToTimestamp(ms, TimeZoneRule{}, now) != kMsgSuccess) return SQL_DATE_STRUCT{1970, 1, 1};
   return SQL_DATE_STRUCT{now.year, now.month, now.day};
 }
+
+SQL_TIMESTAMP_STRUCT TimeOfDayToday(const SQL_TIMESTAMP_STRUCT& time) {
+  const SQL_DATE_STRUCT today = LocalDateToday();
+  return SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, time.hour, time.minute, time.second, 0};
+}

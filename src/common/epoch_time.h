@@ -78,6 +78,9 @@ bool OffsetSteadyAround(const SQL_TIMESTAMP_STRUCT& timestamp, const TimeZoneRul
 // Today's date in the process's time zone: the date ODBC gives a time of
 // day that becomes a timestamp.
 SQL_DATE_STRUCT LocalDateToday();
+// The time of day of a timestamp (its date and fraction ignored) on today's
+// date, as such a time becomes a timestamp.
+SQL_TIMESTAMP_STRUCT TimeOfDayToday(const SQL_TIMESTAMP_STRUCT& time);
 
 // Times of day: milliseconds since midnight. 1009 for an invalid time; 1011
 // for milliseconds outside one day. Milliseconds below a second are dropped.

@@ -52,13 +52,14 @@ std::string ValueText(const ApplicationValue& value) {
 MessageId StoreCharacter(ValueCell& target, const ApplicationValue& value, bool append) {
   const std::string text = ValueText(value);
   const std::size_t limit = SizeLimit(target);
-  std::string stored = append ? target.bytes : std::string();
-  const std::size_t held = CountUtf8Characters(stored);
+  // Later pieces of a long text join it in place, and only a size limit
+  // needs the characters already held counted.
+  const std::size_t held = append && limit != SIZE_MAX ? CountUtf8Characters(target.bytes) : 0;
   const std::size_t room = limit > held ? limit - held : 0;
   const std::size_t kept = Utf8PrefixBytes(text, room);
   if (kept < text.size() && value.kind != Kind::kText) return kMsgStringRightTruncation;
-  stored.append(text, 0, kept);
-  target.bytes = std::move(stored);
+  if (!append) target.bytes.clear();
+  target.bytes.append(text, 0, kept);
   return kept < text.size() ? kMsgDataTruncated : kMsgSuccess;
 }
 
@@ -314,10 +315,7 @@ MessageId StoreTime(ValueCell& target, const ApplicationValue& value) {
 MessageId StoreTimestamp(ValueCell& target, const ApplicationValue& value) {
   Moment m;
   if (MessageId id = MomentOf(target, value, m)) return id;
-  if (!m.hasDate) {
-    const SQL_DATE_STRUCT today = LocalDateToday();
-    m.t = SQL_TIMESTAMP_STRUCT{today.year, today.month, today.day, m.t.hour, m.t.minute, m.t.second, 0};
-  }
+  if (!m.hasDate) m.t = TimeOfDayToday(m.t);
   target.value.timestamp = m.t;
   return kMsgSuccess;
 }

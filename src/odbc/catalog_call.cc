@@ -9,10 +9,8 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
-#include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
 #include "platform/utf8_text.h"
-#include "sql/parse_tree.h"
 #include "tables/table_cursor.h"
 
 namespace {
@@ -22,10 +20,7 @@ constexpr std::size_t kMaxCatalogNameCharacters = 127;
 constexpr SQLINTEGER kMaxCatalogNameBytes = kMaxUtf8CharacterBytes * kMaxCatalogNameCharacters;
 
 void DropPreparedStatement(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-  statement.prepared = 0;
+  ReleasePreparedState(statement);
   statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
   statement.pieceOffset = kNoPieceOffset;
 }

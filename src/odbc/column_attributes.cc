@@ -14,16 +14,12 @@
 
 namespace {
 
-NodeIndex StatementNodeOf(const ParseTree& tree) {
-  return tree.nodes.empty() || tree.nodes[0].kind != kNodeRoot ? kNoNode : tree.nodes[0].fields.root.statementNode;
-}
-
 // A statement that is prepared but not run: a SELECT describes its select
 // list; the statements that have no result have no columns.
 MessageId AnswerPrepared(StatementHandle& statement, std::uint16_t column, std::uint16_t attribute,
                          ColumnAttributeAnswer& answer) {
   ParseTree& tree = *statement.parseTree;
-  const NodeIndex node = StatementNodeOf(tree);
+  const NodeIndex node = RootStatementNode(tree);
   if (node == kNoNode || node >= tree.nodes.size()) return kMsgInternalError;
   switch (tree.nodes[node].kind) {
     case kNodeSelect: return AnswerSelectItemAttribute(statement, tree, column, attribute, answer);
@@ -92,7 +88,7 @@ MessageId AnswerColumnAttribute(StatementHandle& statement, std::uint16_t column
     return AnswerCatalogAttribute(statement, *table, column, attribute, answer);
   if (statement.statementKind == kStatementQueryResult && statement.parseTree != nullptr) {
     ParseTree& tree = *statement.parseTree;
-    const NodeIndex node = StatementNodeOf(tree);
+    const NodeIndex node = RootStatementNode(tree);
     if (node == kNoNode || node >= tree.nodes.size() || tree.nodes[node].kind != kNodeSelect)
       return kMsgInternalError;
     return AnswerSelectItemAttribute(statement, tree, column, attribute, answer);

@@ -26,9 +26,7 @@ constexpr const char* kFixedCatalogLengthHost = "visio.exe";
 constexpr SQLLEN kFixedCatalogLength = 1024;
 
 NodeIndex StatementNodeOf(const StatementHandle& statement) {
-  const ParseTree* tree = statement.parseTree;
-  if (tree == nullptr || tree->nodes.empty()) return kNoNode;
-  return tree->nodes[0].fields.root.statementNode;
+  return statement.parseTree == nullptr ? kNoNode : RootStatementNode(*statement.parseTree);
 }
 
 MessageId ResolveQueryColumn(StatementHandle& statement, std::uint16_t column, ColumnSource& source) {

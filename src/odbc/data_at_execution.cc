@@ -21,12 +21,6 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-void EndCycle(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
-}
-
 NodeIndex NextWaitingParameter(const StatementHandle& statement) {
   const ParseTree& tree = *statement.parseTree;
   NodeIndex marker = statement.dataAtExecutionPosition == kNoDataAtExecutionPosition
@@ -57,7 +51,7 @@ SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
       next == kNoNode ? nullptr
                       : FindParameterRecord(statement, statement.parseTree->nodes[next].fields.parameter.number);
   if (record == nullptr) {
-    EndCycle(statement);
+    EndDataAtExecution(statement);
     return Fail(statement, kMsgInternalError);
   }
   statement.dataAtExecutionPosition = next;
@@ -89,6 +83,12 @@ SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN length
     statement.diagnostic.messageId = id;
     return SQL_SUCCESS_WITH_INFO;
   }
-  EndCycle(statement);
+  EndDataAtExecution(statement);
   return Fail(statement, id);
+}
+
+void EndDataAtExecution(StatementHandle& statement) {
+  statement.dataAtExecution = 0;
+  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
+  statement.pieceOffset = kNoPieceOffset;
 }

@@ -14,3 +14,6 @@ struct StatementHandle;
 SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer);
 // One piece of the announced parameter's value.
 SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator);
+// Ends a data-at-execution sequence: nothing is awaited, announced or
+// part-sent any more.
+void EndDataAtExecution(StatementHandle& statement);

@@ -10,10 +10,10 @@
 
 #include "common/odbc_text.h"
 #include "handles/statement_handle.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/prepare_statement.h"
-#include "odbc/special_statement.h"
 #include "odbc/statement_execution.h"
-#include "sql/parse_tree.h"
+#include "odbc/statement_free.h"
 
 namespace {
 
@@ -24,13 +24,8 @@ bool IsBlankText(const std::string& text) {
 }
 
 void DropStatementTree(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  statement.prepared = 0;
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  ReleasePreparedState(statement);
+  EndDataAtExecution(statement);
 }
 
 void ResetAfterFailure(StatementHandle& statement) {

@@ -12,7 +12,7 @@ namespace {
 
 const SelectFields& SelectOf(const StatementHandle& statement) {
   const ParseTree& tree = *statement.parseTree;
-  return tree.nodes[tree.nodes[0].fields.root.statementNode].fields.select;
+  return tree.nodes[RootStatementNode(tree)].fields.select;
 }
 
 // Only a plain SELECT's rows stand for records of a table.
@@ -24,7 +24,7 @@ MessageId CheckQueryResult(StatementHandle& statement) {
   }
   if (statement.dataAtExecution != 0) return kMsgInvalidCursorState;
   const ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = tree.nodes[0].fields.root.statementNode;
+  const NodeIndex select = RootStatementNode(tree);
   if (select == kNoNode || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
   const SelectFields& f = SelectOf(statement);
   if (f.groupBy != kNoNode || f.aggregatesWithoutGroupBy != 0 || f.distinctRows != 0) {

@@ -14,6 +14,7 @@
 #include "handles/descriptor_handle.h"
 #include "handles/statement_handle.h"
 #include "odbc/bound_columns.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/positioned_checks.h"
 #include "odbc/positioned_values.h"
 #include "odbc/positioned_write.h"
@@ -63,12 +64,8 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-NodeIndex SelectNode(const StatementHandle& statement) {
-  return statement.parseTree->nodes[0].fields.root.statementNode;
-}
-
 SelectFields& SelectOf(StatementHandle& statement) {
-  return statement.parseTree->nodes[SelectNode(statement)].fields.select;
+  return statement.parseTree->nodes[RootStatementNode(*statement.parseTree)].fields.select;
 }
 
 bool WritesRows(std::uint16_t operation) {
@@ -114,7 +111,7 @@ std::vector<RowTarget> BulkRows(const StatementHandle& statement) {
 // is still there.
 MessageId PositionOnResultRow(StatementHandle& statement, std::int64_t row) {
   ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = SelectNode(statement);
+  const NodeIndex select = RootStatementNode(*statement.parseTree);
   const SelectFields& f = tree.nodes[select].fields.select;
   if (f.resultFile != kNoResultFile) return PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, row);
   if (row != f.currentRow + 1) return kMsgInvalidCursorPosition;
@@ -229,21 +226,15 @@ void Record(StatementHandle& statement, PositionedOperation& op, const RowTarget
   if (WritesRows(op.operation)) ++tally.written;
 }
 
-void EndDataCycle(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
-}
-
 void EndPositionedOperation(StatementHandle& statement) {
-  EndDataCycle(statement);
+  EndDataAtExecution(statement);
   statement.pendingOperation = kNoPendingOperation;
   statement.positionedOperation.reset();
 }
 
 void ReturnToRowset(StatementHandle& statement) {
   if (statement.currentBookmark <= 0 || SelectOf(statement).resultFile == kNoResultFile) return;
-  PositionCursor(statement, *statement.parseTree, SelectNode(statement), SQL_FETCH_BOOKMARK,
+  PositionCursor(statement, *statement.parseTree, RootStatementNode(*statement.parseTree), SQL_FETCH_BOOKMARK,
                  statement.currentBookmark);
 }
 
@@ -272,10 +263,15 @@ SQLRETURN CallResult(StatementHandle& statement, const RowTally& tally) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
+// The cursor goes back to its rowset and the rows acted on are counted.
+void LeaveRows(StatementHandle& statement, const PositionedOperation& op) {
   if (op.moved) ReturnToRowset(statement);
   statement.rowsetRowIndex = 0;
   ReportRows(statement, op);
+}
+
+SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
+  LeaveRows(statement, op);
   const SQLRETURN result = CallResult(statement, op.tally);
   EndPositionedOperation(statement);
   return result;
@@ -283,9 +279,7 @@ SQLRETURN Finish(StatementHandle& statement, PositionedOperation& op) {
 
 SQLRETURN EndCall(StatementHandle& statement, PositionedOperation& op, MessageId id) {
   const HandleDiagnostic failure = statement.diagnostic;
-  if (op.moved) ReturnToRowset(statement);
-  statement.rowsetRowIndex = 0;
-  ReportRows(statement, op);
+  LeaveRows(statement, op);
   EndPositionedOperation(statement);
   statement.diagnostic = failure;
   return Fail(statement, id);
@@ -369,7 +363,7 @@ SQLRETURN PositionedParamData(StatementHandle& statement, SQLPOINTER* valuePoint
     return Fail(statement, kMsgInternalError);
   }
   if (AnnounceNextColumn(statement, *op, valuePointer)) return SQL_NEED_DATA;
-  EndDataCycle(statement);
+  EndDataAtExecution(statement);
   ClearDiagnostic(statement.diagnostic);
   Record(statement, *op, op->rows[op->next], WriteCompletedRow(statement, *op));
   ++op->next;

@@ -39,8 +39,7 @@ bool IsDeferred(SQLLEN length) { return length == SQL_DATA_AT_EXEC || length <= 
 
 NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number) {
   const ParseTree& tree = *statement.parseTree;
-  NodeIndex item = tree.nodes[tree.nodes[0].fields.root.statementNode].fields.select.selectList;
-  for (std::uint16_t n = 1; item != kNoNode && n < number; ++n) item = tree.nodes[item].fields.listItem.next;
+  const NodeIndex item = ResultColumnItem(tree, number);
   return item == kNoNode ? kNoNode : tree.nodes[item].fields.listItem.value;
 }
 

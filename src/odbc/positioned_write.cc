@@ -18,14 +18,10 @@
 
 namespace {
 
-NodeIndex SelectNode(const StatementHandle& statement) {
-  return statement.parseTree->nodes[0].fields.root.statementNode;
-}
-
 // The cursor of the result's one table.
 TableCursor* ResultTableCursor(const StatementHandle& statement) {
   const ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = SelectNode(statement);
+  const NodeIndex select = RootStatementNode(tree);
   const NodeIndex item = select == kNoNode ? kNoNode : tree.nodes[select].fields.select.fromList;
   if (item == kNoNode) return nullptr;
   return tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference.cursor;
@@ -130,7 +126,7 @@ RowOutcome WritePositionedRow(StatementHandle& statement, GatheredRow& row, bool
   }
   statement.transactionFlags[0] = 1;
   if (!add) return Written(warning, SQL_ROW_UPDATED);
-  const RowOutcome outcome = FinishAddedRow(statement, tree, SelectNode(statement), *cursor, rowIndex, warning);
+  const RowOutcome outcome = FinishAddedRow(statement, tree, RootStatementNode(tree), *cursor, rowIndex, warning);
   if (onRow) PositionOnRow(*cursor, standingOn);
   return outcome;
 }

@@ -12,7 +12,9 @@
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/cursor_names.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
+#include "odbc/statement_free.h"
 #include "platform/utf8_text.h"
 #include "sql/parse_tree.h"
 #include "sql/semantic_pass.h"
@@ -32,20 +34,11 @@ SQLRETURN Fail(StatementHandle& statement, MessageId id) {
   return SQL_ERROR;
 }
 
-void ReleasePreparedState(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-  statement.prepared = 0;
-}
-
 // What the previous statement left: its tree, its special statement, its
 // data-at-execution sequence and the state of its results.
 void ForgetPreviousStatement(StatementHandle& statement) {
   ReleasePreparedState(statement);
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.rowCount = -1;
   // Nothing has been fetched for the new statement; the buffer is an
   // SQLULEN, written whole.
@@ -78,7 +71,7 @@ MessageId ParseBindAndPlan(StatementHandle& statement, ConnectionRecord& record,
   ParseTree& tree = *statement.parseTree;
   id = BindStatementTree(statement, tree, 0, 0, 0, kNoNode, kNoNode);
   if (id != kMsgSuccess) return id;
-  return PlanStatementTree(statement, tree, tree.nodes[0].fields.root.statementNode);
+  return PlanStatementTree(statement, tree, RootStatementNode(tree));
 }
 
 // A text or binary buffer holds what the parameter's column can hold, so a
@@ -124,7 +117,7 @@ MessageId ReserveParameterBuffers(StatementHandle& statement) {
 
 bool IsSelect(const StatementHandle& statement) {
   const ParseTree& tree = *statement.parseTree;
-  const NodeIndex node = tree.nodes[0].fields.root.statementNode;
+  const NodeIndex node = RootStatementNode(tree);
   return node != kNoNode && tree.nodes[node].kind == kNodeSelect;
 }
 

@@ -79,7 +79,7 @@ MessageId StartScrollable(StatementHandle& statement, std::uint16_t orientation,
 MessageId StartQueryRowset(StatementHandle& statement, std::uint16_t orientation, std::int64_t offset,
                            std::int64_t rowsetSize, BookmarkSource bookmarkSource, QueryRowset& rowset) {
   ParseTree& tree = *statement.parseTree;
-  rowset.select = tree.nodes.empty() ? kNoNode : tree.nodes[0].fields.root.statementNode;
+  rowset.select = RootStatementNode(tree);
   if (rowset.select == kNoNode || tree.nodes[rowset.select].kind != kNodeSelect) return kMsgInternalError;
   if (statement.dataAtExecution != 0 || statement.dataAtExecutionPosition != kNoDataAtExecutionPosition)
     return kMsgInvalidCursorState;

@@ -14,6 +14,7 @@
 #include "handles/descriptor_handle.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/transactions.h"
 #include "sql/parse_tree.h"
@@ -27,7 +28,7 @@ bool IsInformational(MessageId id) {
 }
 
 NodeIndex StatementNode(const StatementHandle& statement) {
-  return statement.parseTree->nodes[0].fields.root.statementNode;
+  return RootStatementNode(*statement.parseTree);
 }
 
 std::uint16_t StatementKindOf(const StatementHandle& statement) {
@@ -114,6 +115,11 @@ MessageId LoadParameterRow(StatementHandle& statement, std::int64_t row) {
   return remembered;
 }
 
+// The rows of the parameter array; an unset size means one.
+std::int64_t ParameterRowCount(const StatementHandle& statement) {
+  return statement.paramsetSize < 1 ? 1 : statement.paramsetSize;
+}
+
 bool ConnectionCommits(const StatementHandle& statement) {
   const ConnectionHandle* connection = statement.connection;
   return connection != nullptr && connection->autocommit != 0 && connection->record != nullptr &&
@@ -122,7 +128,7 @@ bool ConnectionCommits(const StatementHandle& statement) {
 
 // The parameter rows whose writes a failed commit did not finish.
 void MarkUnfinishedRows(StatementHandle& statement, const ConnectionRecord& record) {
-  const std::int64_t rows = statement.paramsetSize < 1 ? 1 : statement.paramsetSize;
+  const std::int64_t rows = ParameterRowCount(statement);
   for (std::int32_t row : UnfinishedWriteRows(record))
     if (row >= 0 && row < rows) SetStatus(statement, row, SQL_PARAM_ERROR);
 }
@@ -206,7 +212,7 @@ SQLRETURN FailRow(StatementHandle& statement, std::int64_t row, MessageId id) {
 // currentRowLoaded: the current row's values are in place already (its data
 // at execution has just arrived).
 SQLRETURN RunParameterRows(StatementHandle& statement, bool currentRowLoaded) {
-  const std::int64_t rows = statement.paramsetSize < 1 ? 1 : statement.paramsetSize;
+  const std::int64_t rows = ParameterRowCount(statement);
   const std::uint16_t kind = StatementKindOf(statement);
   MessageId& remembered = statement.arrayInformation;
   std::int64_t& affected = statement.arrayRowsAffected;
@@ -309,8 +315,6 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
 }
 
 SQLRETURN ContinueParameterRows(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   return RunParameterRows(statement, true);
 }

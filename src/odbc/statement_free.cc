@@ -7,6 +7,7 @@
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/catalog_request.h"
+#include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/transactions.h"
@@ -37,12 +38,6 @@ void ReleaseCatalogState(StatementHandle& statement) {
   statement.catalogRowWork = nullptr;
 }
 
-void ReleaseParseState(StatementHandle& statement) {
-  FreeParseTree(statement.parseTree);
-  FreeSpecialStatement(statement.specialStatement);
-  statement.specialStatement = nullptr;
-}
-
 // An attachment's file lasts no longer than the cursor that read it, also
 // when a prepared statement keeps its tables open for its next execution.
 void ReleaseAttachmentFiles(StatementHandle& statement) {
@@ -54,9 +49,7 @@ void ReleaseAttachmentFiles(StatementHandle& statement) {
 }
 
 void ResetExecutionState(StatementHandle& statement) {
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
@@ -83,7 +76,7 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
   }
   ReleaseCatalogState(statement);
   ReleaseAttachmentFiles(statement);
-  if (statement.parseTree != nullptr && statement.prepared == 0) ReleaseParseState(statement);
+  if (statement.parseTree != nullptr && statement.prepared == 0) ReleasePreparedState(statement);
   ResetExecutionState(statement);
   statement.longDataColumn = 0;
   statement.longDataOffset = 0;
@@ -107,8 +100,7 @@ void ForgetAsCurrentStatement(StatementHandle& statement) {
 SQLRETURN DropStatement(StatementHandle* statement) {
   SQLRETURN result = CloseStatement(*statement);
   if (result != SQL_SUCCESS) return result;
-  ReleaseParseState(*statement);
-  statement->prepared = 0;
+  ReleasePreparedState(*statement);
   ResetExecutionState(*statement);
   // The rows-fetched buffer is left alone: the application may already have
   // released it, and nothing can read the count of a freed statement.
@@ -144,9 +136,7 @@ SQLRETURN CancelStatement(StatementHandle& statement) {
   statement.diagnostic.messageId = kMsgSuccess;
   if (statement.dataAtExecution == 0) return SQL_SUCCESS;
   if (statement.pendingOperation == kNoPendingOperation) return FreeStatement(&statement, SQL_CLOSE);
-  statement.dataAtExecution = 0;
-  statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
-  statement.pieceOffset = kNoPieceOffset;
+  EndDataAtExecution(statement);
   statement.pendingOperation = kNoPendingOperation;
   return SQL_SUCCESS;
 }
@@ -159,4 +149,11 @@ SQLRETURN CloseStatementCursor(StatementHandle& statement) {
     return SQL_ERROR;
   }
   return FreeStatement(&statement, SQL_CLOSE);
+}
+
+void ReleasePreparedState(StatementHandle& statement) {
+  FreeParseTree(statement.parseTree);
+  FreeSpecialStatement(statement.specialStatement);
+  statement.specialStatement = nullptr;
+  statement.prepared = 0;
 }

@@ -12,3 +12,6 @@ struct StatementHandle;
 SQLRETURN FreeStatement(StatementHandle* statement, SQLUSMALLINT option);
 SQLRETURN CancelStatement(StatementHandle& statement);
 SQLRETURN CloseStatementCursor(StatementHandle& statement);
+// The statement's parse tree and special statement go; it is no longer
+// prepared.
+void ReleasePreparedState(StatementHandle& statement);

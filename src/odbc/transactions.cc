@@ -8,9 +8,7 @@
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "odbc/descriptor_lifecycle.h"
-#include "odbc/special_statement.h"
 #include "odbc/statement_free.h"
-#include "sql/parse_tree.h"
 #include "tables/pending_writes.h"
 
 namespace {
@@ -29,10 +27,7 @@ void CloseConnectionCursors(ConnectionHandle& connection, bool deletePrepared) {
     statement->diagnostic.messageId = kept;
     statement->diagnosticRowCount = keptRowCount;
     if (!deletePrepared || statement->parseTree == nullptr) continue;
-    FreeParseTree(statement->parseTree);
-    statement->prepared = 0;
-    FreeSpecialStatement(statement->specialStatement);
-    statement->specialStatement = nullptr;
+    ReleasePreparedState(*statement);
   }
 }
 

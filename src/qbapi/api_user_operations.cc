@@ -13,9 +13,9 @@ MessageId ApiAuthenticate(ApiSession& session, ApiCallRecord& call) {
       ApiExchangeWithCredentials(session, call, "", "API_Authenticate", credentials.fragment, XmlRequest{}, root);
   if (id != kMsgSuccess) return id;
   // Without a ticket every later request would fail as signed out.
-  if (FindChild(root, "ticket") == nullptr || ChildText(root, "ticket").empty())
-    return RecordMalformedReply(call, "sign-in reply without <ticket>");
-  session.ticket = ChildText(root, "ticket");
+  const std::string& ticket = ChildText(root, "ticket");
+  if (ticket.empty()) return RecordMalformedReply(call, "sign-in reply without <ticket>");
+  session.ticket = ticket;
   const std::string& userId = ChildText(root, "userid");
   if (!userId.empty()) session.userId = userId;
   return kMsgSuccess;

@@ -65,6 +65,11 @@ inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) 
 // Whether node is a node of the tree; kNoNode never is.
 inline bool IsTreeNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
 
+// The statement the tree holds, or kNoNode for a tree without one.
+inline NodeIndex RootStatementNode(const ParseTree& tree) {
+  return tree.nodes.empty() ? kNoNode : tree.nodes[0].fields.root.statementNode;
+}
+
 // The select item of result column n (1-based), or kNoNode beyond the list.
 inline NodeIndex ResultColumnItem(const ParseTree& tree, std::uint16_t column) {
   return column >= 1 && column <= tree.resultColumns.size() ? tree.resultColumns[column - 1u] : kNoNode;

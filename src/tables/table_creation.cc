@@ -58,18 +58,18 @@ bool IsWholeNumberType(std::int16_t sqlType) {
   return sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT || sqlType == SQL_BIGINT;
 }
 
-// The application a new table goes into.
-std::string FindApplicationId(const TableAccessCaches& caches, const std::string& tableName) {
+// The application a new table goes into; nullptr when there is none.
+const GrantedDatabase* FindApplication(const TableAccessCaches& caches, const std::string& tableName) {
   bool qualified = tableName.find(':') != std::string::npos;
   std::string wanted = ApplicationPart(tableName);
-  std::string found;
+  const GrantedDatabase* found = nullptr;
   int applications = 0;
   for (const GrantedDatabase& entry : caches.grantedTables) {
     if (entry.name.find(':') != std::string::npos) continue;
     ++applications;
-    if (!qualified || EqualFoldedAZ(entry.name, wanted)) found = entry.dbid;
+    if (!qualified || EqualFoldedAZ(entry.name, wanted)) found = &entry;
   }
-  return qualified || applications == 1 ? found : std::string();
+  return qualified || applications == 1 ? found : nullptr;
 }
 
 }  // namespace
@@ -79,13 +79,12 @@ MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableN
   TableAccessCaches& caches = record.client->caches;
   // A fresh list: a table another connection made since the last one counts.
   if (MessageId id = LoadGrantedTables(record)) return id;
-  std::string appId = FindApplicationId(caches, tableName);
-  if (appId.empty()) return RecordTableFailure(record, kMsgQuickBaseTableNotFound, tableName);
-  std::string appName;
-  for (const GrantedDatabase& entry : caches.grantedTables)
-    if (entry.dbid == appId) appName = entry.name;
+  const GrantedDatabase* application = FindApplication(caches, tableName);
+  if (application == nullptr || application->dbid.empty())
+    return RecordTableFailure(record, kMsgQuickBaseTableNotFound, tableName);
+  const std::string appId = application->dbid;
   std::string name = TablePart(tableName);
-  std::string grantedName = appName + ": " + name;
+  std::string grantedName = application->name + ": " + name;
   // The service would make a second table of the same name, and neither
   // could then be found by it.
   const std::string key = TableNameKey(grantedName);

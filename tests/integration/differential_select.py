@@ -17,12 +17,12 @@ import os
 import random
 import re
 import sqlite3
-import subprocess
 import sys
 import tempfile
 import zoneinfo
 
-DRIVER_NAME = "Tarvox ODBC for QuickBase"
+from emulated_data_source import run_client
+
 SQL_ATTR_CURSOR_TYPE, SQL_CURSOR_STATIC = 6, 3
 # Timestamps read by one of two rules: the connection's TIMEZONEOFFSET, or the process's zone, whose
 # clocks go back an hour on 2020-11-01, around which many values and literals lie.
@@ -680,25 +680,10 @@ def main(args):
         fixture_path = os.path.join(folder, "fixture.json")
         with open(fixture_path, "w") as f:
             json.dump(fixture(generate_rows(random.Random(args.seed))), f)
-        emuctl = [sys.executable, os.path.join(args.emulator, "emuctl.py")]
-        pidfile = os.path.join(folder, "emulator.pid")
-        port = subprocess.run(emuctl + ["start", "--pidfile", pidfile, "--", "--host", "127.0.0.1", "--fixture",
-                                        fixture_path], capture_output=True, text=True, check=True).stdout.split()[0]
-        try:
-            with open(os.path.join(folder, "odbcinst.ini"), "w") as f:
-                f.write("[%s]\nDriver=%s\n" % (DRIVER_NAME, args.library))
-            with open(os.path.join(folder, "odbc.ini"), "w") as f:
-                f.write("[diff]\nDriver=%s\nQUICKBASESERVER=http://127.0.0.1:%s\nUID=alice\nPWD=wonderland\n"
-                        % (DRIVER_NAME, port))
-            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"), TZ=ZONE)
-            # Only the client loads the sanitized driver, so only it needs the runtime first.
-            if args.sanitizer_runtime:
-                env.update(LD_PRELOAD=args.sanitizer_runtime, ASAN_OPTIONS="detect_leaks=0")
-            command = ["/usr/bin/python3", os.path.abspath(__file__), "client", "--seed", str(args.seed),
-                       "--queries", str(args.queries)] + ["--verbose"] * args.verbose
-            return subprocess.run(command, env=env).returncode
-        finally:
-            subprocess.run(emuctl + ["stop", "--pidfile", pidfile], check=False, capture_output=True)
+        command = ["/usr/bin/python3", os.path.abspath(__file__), "client", "--seed", str(args.seed),
+                   "--queries", str(args.queries)] + ["--verbose"] * args.verbose
+        return run_client(command, args.library, args.emulator, fixture_path, "diff", args.sanitizer_runtime,
+                          env={"TZ": ZONE})
 
 
 if __name__ == "__main__":

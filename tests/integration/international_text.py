@@ -9,9 +9,9 @@ import json
 import os
 import subprocess
 import sys
-import tempfile
 
-DRIVER_NAME = "Tarvox ODBC for QuickBase"
+from emulated_data_source import run_client
+
 # The statements the result passes answer ("Not supported" until they exist).
 RESULT_PASSES = "needs the result passes (ORDER BY, GROUP BY, DISTINCT)"
 
@@ -155,27 +155,9 @@ def client(fixture):
 
 
 def main(library, emulator, fixture, sanitizer_runtime):
-    with tempfile.TemporaryDirectory(prefix="helvane-intl-") as folder:
-        pidfile = os.path.join(folder, "emulator.pid")
-        port = subprocess.run(
-            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile,
-             "--owner", str(os.getpid()), "--", "--host", "127.0.0.1", "--fixture", fixture],
-            capture_output=True, text=True, check=True).stdout.split()[0]
-        try:
-            with open(os.path.join(folder, "odbcinst.ini"), "w") as f:
-                f.write(f"[{DRIVER_NAME}]\nDescription=QuickBase ODBC driver under test\nDriver={library}\n")
-            with open(os.path.join(folder, "odbc.ini"), "w") as f:
-                f.write(f"[intl]\nDriver={DRIVER_NAME}\nQUICKBASESERVER=http://127.0.0.1:{port}\n"
-                        "UID=alice\nPWD=wonderland\n")
-            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"))
-            # The client and the isql it starts load the sanitized driver.
-            if sanitizer_runtime:
-                env.update(LD_PRELOAD=sanitizer_runtime, ASAN_OPTIONS="detect_leaks=0")
-            return subprocess.run(["/usr/bin/python3", os.path.abspath(__file__), "client", fixture],
-                                  env=env).returncode
-        finally:
-            subprocess.run([sys.executable, os.path.join(emulator, "emuctl.py"), "stop", "--pidfile", pidfile],
-                           check=False, capture_output=True)
+    # The client and the isql it starts load the sanitized driver.
+    return run_client(["/usr/bin/python3", os.path.abspath(__file__), "client", fixture], library, emulator, fixture,
+                      "intl", sanitizer_runtime)
 
 
 if __name__ == "__main__":

@@ -96,6 +96,11 @@ struct Emulator {
                       "/_emulator/" + path);
   }
   std::string Log() const { return RunCommand("curl -s " + HttpUrl() + "/_emulator/log"); }
+  // Fills the table with rows of made-up values, the same for the same seed.
+  std::string Generate(const std::string& dbid, int rows, int seed) const {
+    return Admin("generate", "{\"table\": \"" + dbid + "\", \"rows\": " + std::to_string(rows) +
+                                 ", \"seed\": " + std::to_string(seed) + "}");
+  }
 };
 
 // The request log's entries of one action (or of every action when it is

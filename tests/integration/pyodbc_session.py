@@ -9,12 +9,11 @@ pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import datetime
 import json
 import os
-import subprocess
 import sys
-import tempfile
 import urllib.request
 
-DRIVER_NAME = "Tarvox ODBC for QuickBase"
+from emulated_data_source import run_client
+
 SQL_ATTR_AUTOCOMMIT = 102
 
 
@@ -161,28 +160,8 @@ def read_catalog(cnxn, check):
 
 
 def main(library, emulator, sanitizer_runtime):
-    with tempfile.TemporaryDirectory(prefix="helvane-pyodbc-") as folder:
-        pidfile = os.path.join(folder, "emulator.pid")
-        port = subprocess.run(
-            [sys.executable, os.path.join(emulator, "emuctl.py"), "start", "--pidfile", pidfile,
-             "--owner", str(os.getpid()), "--",
-             "--host", "127.0.0.1", "--fixture", os.path.join(emulator, "fixtures", "demo.json")],
-            capture_output=True, text=True, check=True).stdout.split()[0]
-        try:
-            with open(os.path.join(folder, "odbcinst.ini"), "w") as f:
-                f.write(f"[{DRIVER_NAME}]\nDescription=QuickBase ODBC driver under test\nDriver={library}\n")
-            with open(os.path.join(folder, "odbc.ini"), "w") as f:
-                f.write(f"[demo]\nDriver={DRIVER_NAME}\nQUICKBASESERVER=http://127.0.0.1:{port}\n"
-                        "UID=alice\nPWD=wonderland\n")
-            env = dict(os.environ, ODBCSYSINI=folder, ODBCINI=os.path.join(folder, "odbc.ini"),
-                       EMULATOR_URL=f"http://127.0.0.1:{port}")
-            # Only the client loads the sanitized driver, so only it needs the runtime first.
-            if sanitizer_runtime:
-                env.update(LD_PRELOAD=sanitizer_runtime, ASAN_OPTIONS="detect_leaks=0")
-            return subprocess.run(["/usr/bin/python3", os.path.abspath(__file__), "client"], env=env).returncode
-        finally:
-            subprocess.run([sys.executable, os.path.join(emulator, "emuctl.py"), "stop", "--pidfile", pidfile],
-                           check=False, capture_output=True)
+    return run_client(["/usr/bin/python3", os.path.abspath(__file__), "client"], library, emulator,
+                      os.path.join(emulator, "fixtures", "demo.json"), "demo", sanitizer_runtime)
 
 
 if __name__ == "__main__":

@@ -199,7 +199,7 @@ namespace {
 // data: the 1,000 rows already read must not pass for the whole result.
 TEST_F(QueryTest, APageWithoutItsRecordsIsAFailureNotTheEnd) {
   const std::string dbid = "bfhfj2jkz";  // Order Lines
-  emulator.Admin("generate", R"({"table": ")" + dbid + R"(", "rows": 1500, "seed": 1})");
+  emulator.Generate(dbid, 1500, 1);
   Query(std::string("SELECT Product FROM ") + kLines);  // the schema is cached by now
   emulator.Admin("faults", R"([{"action": "API_DoQuery", "delay": 0.01}, {"action": "API_DoQuery", "omit": "records"}])");
   ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)(std::string("SELECT Product FROM ") + kLines).c_str(), SQL_NTS),

@@ -203,7 +203,7 @@ TEST_F(ResultPassesTest, AggregatesOverNoRowsAndSumsBeyondTheirField) {
 // Ten alternatives of one key test, as tools send them; ids 256 and 512,
 // alike in their low byte, are each asked for more than once.
 TEST_F(ResultPassesTest, BatchedLookupReturnsEachRecordOnceInTheOrderFound) {
-  emulator.Admin("generate", "{\"table\": \"bstatsmny\", \"rows\": 600, \"seed\": 5}");
+  emulator.Generate("bstatsmny", 600, 5);
   std::string sql = "SELECT \"Record ID_\" FROM \"Stats: Many\" WHERE";
   for (int i = 0; i < 10; ++i) sql += std::string(i ? " OR" : "") + " \"Record ID_\" = ?";
   ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS) << Diagnostic();

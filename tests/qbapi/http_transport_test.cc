@@ -170,8 +170,6 @@ TEST(HttpTransport, CancelRequestStopsTheNextRequest) {
   EXPECT_EQ(server.Requests().size(), 1u);
 }
 
-// Every kind of failure, with a user name and password in the server's or
-// the proxy's URL: neither ever shows in the failure's text.
 bool IsNetworkSocket(int fd) {
   sockaddr_storage address{};
   socklen_t length = sizeof address;
@@ -211,6 +209,8 @@ TEST(HttpTransport, ConnectionsAreClosedOnExec) {
   request.join();
 }
 
+// Every kind of failure, with a user name and password in the server's or
+// the proxy's URL: neither ever shows in the failure's text.
 TEST(HttpTransport, CredentialsInUrlsStayOutOfFailures) {
   const std::string refused = "127.0.0.1:" + std::to_string(UnusedPort());
   CannedReply stalled;

@@ -51,7 +51,7 @@ TEST(DistinctOrder, KeepsTheOrderByOrderOverManyRows) {
   Emulator emulator(folder);
   ASSERT_NE(emulator.port, 0);
   emulator.Admin("fixture", kFixture);
-  emulator.Admin("generate", "{\"table\": \"bxargerws\", \"rows\": " + std::to_string(kRows) + ", \"seed\": 3}");
+  emulator.Generate("bxargerws", kRows, 3);
   WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
   OdbcHandles handles;
   ASSERT_TRUE(SQL_SUCCEEDED(handles.Connect("demo"))) << handles.ConnectionDiagnostic().text;
