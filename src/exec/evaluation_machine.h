@@ -69,10 +69,6 @@ MessageId StepColumnReference(EvalMachine& m, EvalFrame& frame);
 MessageId StepLiteral(EvalMachine& m, EvalFrame& frame);  // literals, parameters, USER, NULL
 
 // Shared by the steps.
-inline bool IsTreeNode(const ParseTree& tree, NodeIndex node) {
-  return node != kNoNode && node < tree.nodes.size();
-}
-
 inline bool IsSelectNode(const ParseTree& tree, NodeIndex node) {
   return IsTreeNode(tree, node) && tree.nodes[node].kind == kNodeSelect;
 }

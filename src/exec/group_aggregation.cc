@@ -151,20 +151,13 @@ MessageId FoldBytes(const AggregateFields& f, unsigned char* kept, const unsigne
   }
 }
 
-ValueCell NumericText(const ValueCell& type, const unsigned char* bytes, std::uint32_t width) {
-  ValueCell cell = type;
-  cell.nullFlag = 0;
-  std::string_view text(reinterpret_cast<const char*>(bytes), width);
-  const std::size_t end = text.find_last_not_of(' ');
-  cell.bytes.assign(end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1));
-  return cell;
-}
-
 // Decimal texts compare and add exactly. A sum longer than the field is
 // refused (1011) rather than written past it.
 MessageId FoldNumeric(const AggregateFields& f, const ValueCell& type, unsigned char* kept, const unsigned char* next) {
-  const ValueCell a = NumericText(type, kept, f.groupWidth);
-  const ValueCell b = NumericText(type, next, f.groupWidth);
+  ValueCell a = type;
+  ValueCell b = type;
+  if (MessageId id = DecodeSpooledValue(kept, f.groupWidth, a)) return id;
+  if (MessageId id = DecodeSpooledValue(next, f.groupWidth, b)) return id;
   ValueCell result = type;
   result.nullFlag = 0;
   switch (f.code) {
@@ -216,14 +209,16 @@ void FinishAverages(GroupPass& p) {
   }
 }
 
+MessageId WriteGroup(GroupPass& p) {
+  ++p.written;
+  return WriteSpoolBytes(p.output, p.group.data(), p.length) < 0 ? kMsgUnableToGroupBy : kMsgSuccess;
+}
+
 // The complete group: its averages, its per-group ORDER BY values, HAVING.
 MessageId FinishGroup(GroupPass& p) {
   FinishAverages(p);
   const NodeIndex having = p.Select().having;
-  if (p.perGroup.empty() && having == kNoNode) {
-    ++p.written;
-    return WriteSpoolBytes(p.output, p.group.data(), p.length) < 0 ? kMsgUnableToGroupBy : kMsgSuccess;
-  }
+  if (p.perGroup.empty() && having == kNoNode) return WriteGroup(p);
   if (MessageId id = p.row.Show(p.group.data(), p.length)) return id;
   if (MessageId id = PutSlotValues(p.statement, p.tree, p.perGroup, p.group.data())) return id;
   if (having != kNoNode) {
@@ -231,8 +226,7 @@ MessageId FinishGroup(GroupPass& p) {
     if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
     if (!IsTrue(p.tree, having)) return kMsgSuccess;
   }
-  ++p.written;
-  return WriteSpoolBytes(p.output, p.group.data(), p.length) < 0 ? kMsgUnableToGroupBy : kMsgSuccess;
+  return WriteGroup(p);
 }
 
 MessageId FoldRecords(GroupPass& p) {

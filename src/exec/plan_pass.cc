@@ -17,8 +17,6 @@ constexpr std::uint32_t kRecordIdBytes = 4;
 // The statement's cursor type as the attribute functions keep it.
 constexpr std::uint16_t kForwardOnlyCursor = 0;
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 bool IsPlannableKind(std::uint16_t kind) { return kind >= kNodeCreateTable && kind <= kNodeKindLast; }
 
 void PushIfPresent(std::vector<NodeIndex>& stack, NodeIndex node) {
@@ -37,7 +35,7 @@ void PushStatementPaths(const ParseTree& tree, NodeIndex node, std::vector<NodeI
       PushIfPresent(stack, f.select.having);
       break;
     case kNodeInsert:
-      if (IsNode(tree, f.insert.source) && tree.nodes[f.insert.source].kind == kNodeSelect)
+      if (IsTreeNode(tree, f.insert.source) && tree.nodes[f.insert.source].kind == kNodeSelect)
         stack.push_back(f.insert.source);
       break;
     case kNodeDelete: PushIfPresent(stack, f.deleteStatement.where); break;
@@ -53,7 +51,7 @@ void PushStatementPaths(const ParseTree& tree, NodeIndex node, std::vector<NodeI
       break;
     case kNodePredicate:
       for (NodeIndex operand : {f.predicate.left, f.predicate.second, f.predicate.third}) {
-        if (IsNode(tree, operand) && tree.nodes[operand].kind == kNodeSelect) stack.push_back(operand);
+        if (IsTreeNode(tree, operand) && tree.nodes[operand].kind == kNodeSelect) stack.push_back(operand);
       }
       break;
     default: break;
@@ -66,7 +64,7 @@ MessageId FindStatements(const ParseTree& tree, NodeIndex node, std::vector<Node
   while (!stack.empty()) {
     const NodeIndex current = stack.back();
     stack.pop_back();
-    if (!IsNode(tree, current) || !IsPlannableKind(tree.nodes[current].kind)) return kMsgInternalError;
+    if (!IsTreeNode(tree, current) || !IsPlannableKind(tree.nodes[current].kind)) return kMsgInternalError;
     const std::uint16_t kind = tree.nodes[current].kind;
     if (kind == kNodeSelect || kind == kNodeUpdate || kind == kNodeDelete) statements.push_back(current);
     PushStatementPaths(tree, current, stack);
@@ -77,10 +75,10 @@ MessageId FindStatements(const ParseTree& tree, NodeIndex node, std::vector<Node
 // Each table's own ON condition decides what narrows it; the WHERE only
 // narrows tables outside joins, whose rows it filters directly.
 MessageId PlanSelectTables(ParseTree& tree, NodeIndex select) {
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next) {
     const NodeIndex table = tree.nodes[item].fields.joinItem.tableReference;
-    if (!IsNode(tree, table) || tree.nodes[table].kind != kNodeTableReference) return kMsgInternalError;
+    if (!IsTreeNode(tree, table) || tree.nodes[table].kind != kNodeTableReference) return kMsgInternalError;
     const NodeIndex on = tree.nodes[table].fields.tableReference.joinCondition;
     const NodeIndex condition = on != kNoNode ? on : tree.nodes[select].fields.select.where;
     if (MessageId id = PlanTablePredicates(tree, table, condition, select)) return id;
@@ -90,7 +88,7 @@ MessageId PlanSelectTables(ParseTree& tree, NodeIndex select) {
 
 std::uint32_t CountFromTables(const ParseTree& tree, NodeIndex select) {
   std::uint32_t count = 0;
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next)
     ++count;
   return count;

@@ -4,10 +4,8 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 NodeIndex JoinItemOfTable(const ParseTree& tree, NodeIndex select, NodeIndex table) {
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next) {
     if (tree.nodes[item].fields.joinItem.tableReference == table) return item;
   }
@@ -15,7 +13,7 @@ NodeIndex JoinItemOfTable(const ParseTree& tree, NodeIndex select, NodeIndex tab
 }
 
 void ClearSortMarks(ParseTree& tree, NodeIndex select) {
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next) {
     TableReferenceFields& table = tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference;
     table.sortKeyNumber = 0;
@@ -37,10 +35,10 @@ bool IsJoinedSide(const TableReferenceFields& table) { return table.joinConditio
 // Gives each table its ORDER BY keys while they come in one run per table.
 // True when every item was taken; tablesWithKeys counts the tables marked.
 bool MarkSortKeys(ParseTree& tree, NodeIndex select, std::uint16_t& tablesWithKeys) {
-  for (NodeIndex item = tree.nodes[select].fields.select.orderBy; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.orderBy; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.sortItem.next) {
     const NodeIndex value = tree.nodes[item].fields.sortItem.value;
-    if (!IsNode(tree, value) || tree.nodes[value].kind != kNodeColumnReference) return false;
+    if (!IsTreeNode(tree, value) || tree.nodes[value].kind != kNodeColumnReference) return false;
     const NodeIndex tableNode = tree.nodes[value].fields.columnReference.tableReference;
     // A column of an enclosing SELECT is one value for all rows here.
     if (JoinItemOfTable(tree, select, tableNode) == kNoNode) return false;
@@ -62,7 +60,7 @@ bool MarkSortKeys(ParseTree& tree, NodeIndex select, std::uint16_t& tablesWithKe
 void MoveToHead(ParseTree& tree, NodeIndex select, NodeIndex item) {
   SelectFields& f = tree.nodes[select].fields.select;
   if (f.fromList == item) return;
-  for (NodeIndex previous = f.fromList; IsNode(tree, previous); previous = tree.nodes[previous].fields.joinItem.next) {
+  for (NodeIndex previous = f.fromList; IsTreeNode(tree, previous); previous = tree.nodes[previous].fields.joinItem.next) {
     if (tree.nodes[previous].fields.joinItem.next != item) continue;
     tree.nodes[previous].fields.joinItem.next = tree.nodes[item].fields.joinItem.next;
     tree.nodes[item].fields.joinItem.next = f.fromList;
@@ -72,7 +70,7 @@ void MoveToHead(ParseTree& tree, NodeIndex select, NodeIndex item) {
 }
 
 NodeIndex TableWithSortKeys(const ParseTree& tree, NodeIndex select) {
-  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsNode(tree, item);
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; IsTreeNode(tree, item);
        item = tree.nodes[item].fields.joinItem.next) {
     if (tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference.sortKeyNumber != 0)
       return item;
@@ -83,7 +81,7 @@ NodeIndex TableWithSortKeys(const ParseTree& tree, NodeIndex select) {
 }  // namespace
 
 MessageId PlanServiceOrdering(ParseTree& tree, NodeIndex select, bool forwardOnly) {
-  if (!IsNode(tree, select) || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
+  if (!IsTreeNode(tree, select) || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
   ClearSortMarks(tree, select);
   tree.nodes[select].fields.select.sortedBySource = 0;
   if (!forwardOnly || !MayOrderBySource(tree.nodes[select].fields.select)) return kMsgSuccess;

@@ -97,6 +97,9 @@ bool ReadRecordLength(std::string_view text, std::size_t& at, SortSpec& order) {
   return SkipPast(text, at, ',') && ReadNumber(text, at, ')', order.record_length);
 }
 
+// Where the key's bytes and its marker end in the record.
+std::uint32_t KeyEnd(const SortKey& key) { return std::uint32_t{key.position} + key.length + key.nullable; }
+
 // Every key byte, marker and DUPO byte is read straight from the record, so a
 // range past its end would read the next record or past the buffer.
 bool FitsRecord(const SortSpec& order) {
@@ -104,7 +107,7 @@ bool FitsRecord(const SortSpec& order) {
     const SortKey& key = order.keys[i];
     if (key.type == 'E' && key.length != 8) return false;
     if (key.type == 'W' && key.length != 4) return false;
-    if (std::uint32_t{key.position} + key.length + key.nullable > order.record_length) return false;
+    if (KeyEnd(key) > order.record_length) return false;
   }
   return order.duplicate_length == 0 ||
          std::uint32_t{order.duplicate_position} + order.duplicate_length <= order.record_length;
@@ -123,7 +126,7 @@ void FindUncoveredDuplicateBytes(SortSpec& order) {
     for (int i = 0; i < order.key_count; ++i) {
       const SortKey& key = order.keys[i];
       const std::uint32_t key_begin = key.position;
-      const std::uint32_t key_end = key_begin + key.length + key.nullable;
+      const std::uint32_t key_end = KeyEnd(key);
       if (key_begin <= at && at < key_end) covered_to = std::max(covered_to, key_end);
       else if (key_begin > at) next_start = std::min(next_start, key_begin);
     }
@@ -507,9 +510,7 @@ DuplicateRule DuplicateRuleOf(const SortSpec& order) {
   const std::uint32_t range_end = range_begin + order.duplicate_length;
   for (int i = 0; i < order.key_count; ++i) {
     const SortKey& key = order.keys[i];
-    const std::uint32_t key_begin = key.position;
-    const std::uint32_t key_end = key_begin + key.length + key.nullable;
-    if (key_begin < range_end && range_begin < key_end) rule.key_mask |= std::uint32_t{1} << i;
+    if (key.position < range_end && range_begin < KeyEnd(key)) rule.key_mask |= std::uint32_t{1} << i;
   }
   rule.every_key = rule.key_mask == (std::uint32_t{1} << order.key_count) - 1;
   return rule;

@@ -12,11 +12,9 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 // Whether the SELECT statement is select itself or nested in it.
 bool LiesWithin(const ParseTree& tree, NodeIndex statement, NodeIndex select) {
-  for (NodeIndex s = statement; IsNode(tree, s) && tree.nodes[s].kind == kNodeSelect;
+  for (NodeIndex s = statement; IsTreeNode(tree, s) && tree.nodes[s].kind == kNodeSelect;
        s = tree.nodes[s].fields.select.enclosingSelect) {
     if (s == select) return true;
   }
@@ -29,7 +27,7 @@ bool IsCorrelated(const ParseTree& tree, NodeIndex select) {
   std::set<NodeIndex> ownTables;
   for (NodeIndex node = 0; node < tree.nodes.size(); ++node) {
     if (tree.nodes[node].kind != kNodeSelect || !LiesWithin(tree, node, select)) continue;
-    for (NodeIndex item = tree.nodes[node].fields.select.fromList; IsNode(tree, item);
+    for (NodeIndex item = tree.nodes[node].fields.select.fromList; IsTreeNode(tree, item);
          item = tree.nodes[item].fields.joinItem.next)
       ownTables.insert(tree.nodes[item].fields.joinItem.tableReference);
   }
@@ -87,4 +85,10 @@ MessageId KeptSubSelectRows(StatementHandle& statement, ParseTree& tree, NodeInd
   return kept->truncated ? kMsgDataTruncated : kMsgSuccess;
 }
 
-void ForgetSubSelectRows(ParseTree& tree) { tree.subSelectRows.clear(); }
+void ForgetSubSelectRows(ParseTree& tree) {
+  for (auto& entry : tree.subSelectRows) {
+    const bool correlated = entry.second.correlated;
+    entry.second = SubSelectRows{};
+    entry.second.correlated = correlated;
+  }
+}

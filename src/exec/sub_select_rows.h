@@ -22,5 +22,6 @@ inline constexpr std::uint32_t kEveryRow = 0xFFFFFFFFu;
 MessageId KeptSubSelectRows(StatementHandle& statement, ParseTree& tree, NodeIndex select, NodeIndex item,
                             std::uint32_t limit, const SubSelectRows*& kept);
 
-// A new execution reads every sub-select afresh (its parameters may differ).
+// A new execution reads every sub-select afresh (its parameters may differ);
+// whether one is correlated depends on the bound tree alone and stays known.
 void ForgetSubSelectRows(ParseTree& tree);

@@ -31,10 +31,8 @@ struct Collection {
   TableReferenceFields& Table() { return tree.nodes[table].fields.tableReference; }
 };
 
-bool IsNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
-
 std::uint16_t KindOf(const ParseTree& tree, NodeIndex node) {
-  return IsNode(tree, node) ? tree.nodes[node].kind : kNodeNone;
+  return IsTreeNode(tree, node) ? tree.nodes[node].kind : kNodeNone;
 }
 
 NodeIndex TableOfColumn(const ParseTree& tree, NodeIndex column) {
@@ -47,7 +45,7 @@ NodeIndex TableOfColumn(const ParseTree& tree, NodeIndex column) {
 // stays local.
 bool ComesBefore(Collection& c, NodeIndex other) {
   if (KindOf(c.tree, c.statement) != kNodeSelect) return false;
-  for (NodeIndex item = c.Node(c.statement).fields.select.fromList; IsNode(c.tree, item);
+  for (NodeIndex item = c.Node(c.statement).fields.select.fromList; IsTreeNode(c.tree, item);
        item = c.Node(item).fields.joinItem.next) {
     const NodeIndex table = c.Node(item).fields.joinItem.tableReference;
     if (table == c.table) return false;

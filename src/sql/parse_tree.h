@@ -33,7 +33,8 @@ struct SubSelectRows {
 // Nodes only grow and are addressed by index: the array moves when it grows,
 // so a builder re-fetches a node by index after every append. The value
 // buffers live beside the nodes rather than behind a pointer in the root.
-// The kept sub-select rows, by SELECT node, hold for one execution.
+// The kept sub-select rows, by SELECT node, hold for one execution; their
+// correlation flags for the tree's life.
 struct ParseTree {
   std::vector<ParseNode> nodes;
   // The statement's result columns: the select items of its SELECT by
@@ -60,6 +61,9 @@ ValueIndex InternString(ParseTree& tree, std::string_view text);
 inline const std::string& GetValueText(const ParseTree& tree, ValueIndex index) {
   return tree.values[index].text;
 }
+
+// Whether node is a node of the tree; kNoNode never is.
+inline bool IsTreeNode(const ParseTree& tree, NodeIndex node) { return node != kNoNode && node < tree.nodes.size(); }
 
 // The statement the tree holds, or kNoNode for a tree without one.
 inline NodeIndex RootStatementNode(const ParseTree& tree) {

@@ -10,12 +10,8 @@
 
 namespace {
 
-bool IsNode(const ParseTree& tree, NodeIndex node) {
-  return node != kNoNode && node < tree.nodes.size();
-}
-
 bool ListContainsAggregate(const ParseTree& tree, NodeIndex item) {
-  for (; IsNode(tree, item); item = tree.nodes[item].fields.listItem.next) {
+  for (; IsTreeNode(tree, item); item = tree.nodes[item].fields.listItem.next) {
     if (ContainsAggregate(tree, tree.nodes[item].fields.listItem.value)) return true;
   }
   return false;
@@ -57,7 +53,7 @@ void ReleaseTableReference(TableReferenceFields& reference) {
 
 void ReleaseParameterChain(ParseTree& tree, const RootFields& root) {
   if (root.parameterChainFlag == 0) return;
-  for (NodeIndex marker = root.firstParameter; IsNode(tree, marker);
+  for (NodeIndex marker = root.firstParameter; IsTreeNode(tree, marker);
        marker = tree.nodes[marker].fields.parameter.next) {
     ReleaseParameter(tree.nodes[marker].fields.parameter);
   }
@@ -67,7 +63,7 @@ void ReleaseParameterChain(ParseTree& tree, const RootFields& root) {
 // items, column references of insert columns and group items, both sides of
 // assignments.
 void ReleaseItemChain(ParseTree& tree, NodeIndex item) {
-  while (IsNode(tree, item)) {
+  while (IsTreeNode(tree, item)) {
     const NodeFields f = tree.nodes[item].fields;
     switch (tree.nodes[item].kind) {
       case kNodeListItem: ReleasePlan(tree, f.listItem.value); item = f.listItem.next; break;
@@ -135,7 +131,7 @@ NodeIndex ReleaseStep(ParseTree& tree, NodeIndex node) {
 }  // namespace
 
 bool ContainsAggregate(const ParseTree& tree, NodeIndex node) {
-  while (IsNode(tree, node)) {
+  while (IsTreeNode(tree, node)) {
     const ParseNode& n = tree.nodes[node];
     switch (n.kind) {
       case kNodeAggregate: return true;
@@ -152,7 +148,7 @@ bool ContainsAggregate(const ParseTree& tree, NodeIndex node) {
 }
 
 void ReleasePlan(ParseTree& tree, NodeIndex node) {
-  while (IsNode(tree, node) && tree.nodes[node].kind != kNodeNone && tree.nodes[node].kind <= kNodeKindLast) {
+  while (IsTreeNode(tree, node) && tree.nodes[node].kind != kNodeNone && tree.nodes[node].kind <= kNodeKindLast) {
     node = ReleaseStep(tree, node);
   }
 }
