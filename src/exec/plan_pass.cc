@@ -99,7 +99,7 @@ std::uint32_t CountFromTables(const ParseTree& tree, NodeIndex select) {
 bool MayBeBatchedLookup(const ParseTree& tree, NodeIndex select) {
   const SelectFields& f = tree.nodes[select].fields.select;
   return f.distinct == 0 && f.aggregatesWithoutGroupBy == 0 && f.groupBy == kNoNode && f.having == kNoNode &&
-         f.orderBy == kNoNode && CountFromTables(tree, select) == 1 && select == tree.nodes[0].fields.root.statementNode;
+         f.orderBy == kNoNode && CountFromTables(tree, select) == 1 && select == RootStatementNode(tree);
 }
 
 // The lookup's rows are a row number and one record id.

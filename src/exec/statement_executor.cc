@@ -180,7 +180,7 @@ MessageId ExecuteStatementTree(StatementHandle& statement, ParseTree& tree, Node
   if (topLevel) {
     statement.diagnosticRowCount = 0;
     statement.rowCount = -1;
-    statementNode = tree.nodes.empty() ? kNoNode : tree.nodes[0].fields.root.statementNode;
+    statementNode = RootStatementNode(tree);
     ForgetSubSelectRows(tree);
   }
   if (statementNode == kNoNode || statementNode >= tree.nodes.size()) return kMsgInternalError;

@@ -215,7 +215,7 @@ MessageId StepSelect(BindMachine& m, BindFrame& frame) {
       return m.Bind(m.Fields(frame.node).select.having, ListContext(frame, grouped));
     default:
       frame.phase = kFrameDone;
-      if (frame.node == m.tree.nodes[0].fields.root.statementNode) IndexResultColumns(m.tree, frame.node);
+      if (frame.node == RootStatementNode(m.tree)) IndexResultColumns(m.tree, frame.node);
       return LayOutSelect(m.statement, m.tree, frame.node);
   }
 }
