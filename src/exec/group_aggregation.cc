@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "exec/expression_evaluation.h"
+#include "exec/record_block_reader.h"
 #include "exec/result_passes.h"
 #include "exec/result_records.h"
 #include "exec/row_sources.h"
@@ -16,37 +17,6 @@
 #include "platform/files.h"
 
 namespace {
-
-// Reads the records of a file in blocks, not one call per record.
-struct RecordReader {
-  PlatformFile file;
-  std::uint32_t length;
-  std::uint64_t left;  // records not yet returned
-  std::vector<unsigned char> block;
-  std::size_t filled = 0;
-  std::size_t at = 0;
-  std::int64_t offset = 0;
-
-  RecordReader(PlatformFile f, std::uint32_t recordLength, std::uint64_t count)
-      : file(f), length(recordLength), left(count),
-        block(static_cast<std::size_t>(recordLength) * std::max<std::size_t>(1, kSpoolBufferSize / recordLength)) {}
-
-  // The next record, or nullptr when the file ends early or can't be read.
-  const unsigned char* Next() {
-    if (left == 0) return nullptr;
-    if (at == filled) {
-      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block.size() / length, left)) * length;
-      if (ReadFullBufferAt(file, block.data(), want, offset) != static_cast<std::int64_t>(want)) return nullptr;
-      offset += static_cast<std::int64_t>(want);
-      filled = want;
-      at = 0;
-    }
-    const unsigned char* record = block.data() + at;
-    at += length;
-    --left;
-    return record;
-  }
-};
 
 struct GroupPass {
   StatementHandle& statement;
@@ -231,7 +201,7 @@ MessageId FinishGroup(GroupPass& p) {
 
 MessageId FoldRecords(GroupPass& p) {
   const SelectFields& f = p.Select();
-  RecordReader reader(f.resultFile, p.length, f.rowCount);
+  RecordBlockReader reader(f.resultFile, p.length, f.rowCount, kSpoolBufferSize);
   const unsigned char* record = reader.Next();
   if (record == nullptr) return kMsgUnableToGroupBy;
   if (MessageId id = CheckMarkers(p, record)) return id;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "exec/sort_engine.h"
+#include "exec/record_block_reader.h"
 #include "exec/sort_engine_records.h"
 #include "exec/sort_keys.h"
 #include "platform/files.h"
@@ -221,33 +222,6 @@ struct RecordWriter {
   }
 };
 
-// Reads the input a block of whole records at a time.
-struct InputReader {
-  PlatformFile file;
-  std::uint64_t left;  // records not yet handed out
-  std::vector<unsigned char> block;
-  std::size_t at = 0;
-  std::size_t end = 0;
-
-  InputReader(PlatformFile f, std::uint64_t total, std::size_t block_bytes)
-      : file(f), left(total), block(block_bytes) {}
-
-  // The next record, or nullptr at the end of the input or on a failed read.
-  const unsigned char* Next(std::size_t record_length) {
-    if (left == 0) return nullptr;
-    if (at == end) {
-      auto bytes = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), left * record_length));
-      if (ReadFullBuffer(file, block.data(), bytes) != static_cast<std::int64_t>(bytes)) return nullptr;
-      at = 0;
-      end = bytes;
-    }
-    const unsigned char* record = block.data() + at;
-    at += record_length;
-    --left;
-    return record;
-  }
-};
-
 // One run in memory. Keys and packed records grow from the start of the
 // arena and their entries down from its end, so a run fills the budget
 // whatever the mix of long and short records. Each entry keeps a second
@@ -283,13 +257,13 @@ void AddRecord(const SortPlan& plan, RunArena& run, const unsigned char* record,
 
 // Takes records until the arena might not hold the next one; false when a
 // read fails.
-bool FillRun(const SortPlan& plan, InputReader& input, RunArena& run) {
+bool FillRun(const SortPlan& plan, RecordBlockReader& input, RunArena& run) {
   run.used = 0;
   run.count = 0;
   std::vector<ByteRun> runs;
   // The plan gives the arena room for one record at least.
   while (input.left > 0 && run.Fits(plan.max_key_length + plan.max_packed_length)) {
-    const unsigned char* record = input.Next(plan.record_length);
+    const unsigned char* record = input.Next();
     if (record == nullptr) return false;
     AddRecord(plan, run, record, runs);
   }
@@ -524,7 +498,7 @@ bool ReduceRuns(const SortPlan& plan, unsigned char* arena, TemporaryFileHolder&
 }
 
 // Writes the run in memory and every later one to the runs file.
-bool SpoolRuns(const SortPlan& plan, InputReader& input, RunArena& run, PlatformFile runs_file,
+bool SpoolRuns(const SortPlan& plan, RecordBlockReader& input, RunArena& run, PlatformFile runs_file,
                std::vector<Run>& runs) {
   RecordWriter writer(plan, runs_file, false);
   for (;;) {
@@ -555,7 +529,7 @@ bool MergeRuns(const SortPlan& plan, unsigned char* arena, TemporaryFileHolder& 
 // fits one run it goes straight to the output without a temporary file.
 bool SortRecords(const SortPlan& plan, PlatformFile input_file, PlatformFile output, std::uint64_t total,
                  std::uint64_t& kept) {
-  InputReader input(input_file, total, plan.memory.io_block);
+  RecordBlockReader input(input_file, plan.record_length, total, plan.memory.io_block);
   RunArena run(plan.memory.arena);
   if (!FillRun(plan, input, run)) return false;
   if (input.left == 0) {
