@@ -86,20 +86,21 @@ bool DecodeHex(const std::string& text, std::string& bytes) {
 // Binary data, or text as hexadecimal; numbers, dates and times have no
 // conversion to binary data.
 MessageId StoreBinary(ValueCell& target, const ApplicationValue& value, bool append) {
-  std::string bytes;
+  std::string decoded;
   if (value.kind == Kind::kText) {
-    if (!DecodeHex(value.bytes, bytes)) return kMsgAssignmentError;
-  } else if (value.kind == Kind::kBytes) {
-    bytes = value.bytes;
-  } else {
+    if (!DecodeHex(value.bytes, decoded)) return kMsgAssignmentError;
+  } else if (value.kind != Kind::kBytes) {
     return kMsgConversionError;
   }
-  std::string stored = append ? target.bytes : std::string();
+  const std::string& bytes = value.kind == Kind::kText ? decoded : value.bytes;
+  // Later pieces of long data join it in place, so that sending it in many
+  // pieces costs no more than sending it at once.
+  const std::size_t held = append ? target.bytes.size() : 0;
   const std::size_t limit = SizeLimit(target);
-  const std::size_t room = limit > stored.size() ? limit - stored.size() : 0;
+  const std::size_t room = limit > held ? limit - held : 0;
   const std::size_t kept = std::min(room, bytes.size());
-  stored.append(bytes, 0, kept);
-  target.bytes = std::move(stored);
+  if (!append) target.bytes.clear();
+  target.bytes.append(bytes, 0, kept);
   return kept < bytes.size() ? kMsgDataTruncated : kMsgSuccess;
 }
 
