@@ -62,6 +62,14 @@ class Attachments(EmulatorTest):
         self.ok("API_PurgeRecords", ITEMS, {"query": "{3.EX.'%s'}" % rid})
         self.assertEqual(self.download("/up/%s/a/r%s/e22/v0?usertoken=tok_alice" % (ITEMS, rid))[0], 404)
 
+    def test_empty_file_is_not_removal(self):
+        # A name with no content stores an empty file; no name and no content removes it.
+        rid = self.upload(b"", "empty.txt")
+        path = "/up/%s/a/r%s/e22/v0?usertoken=tok_alice" % (ITEMS, rid)
+        self.assertEqual((self.name(rid), self.download(path)), ("empty.txt", (200, b"")))
+        self.ok("API_EditRecord", ITEMS, {"rid": rid}, fields=[(22, "")])
+        self.assertEqual((self.name(rid), self.download(path)[0]), ("", 404))
+
     def test_bad_uploads(self):
         self.err(2, "API_AddRecord", ITEMS, fields=[(22, "!!!not base64!!!", "x.bin")])
         self.err(2, "API_AddRecord", ITEMS, fields=[(22, "QUJD")])

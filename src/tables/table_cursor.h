@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,8 @@ struct RowUnderConstruction {
   bool isInsert = false;
   std::uint32_t recordId = 0;
   std::map<std::string, std::string> values;  // field id to service text
-  std::map<std::string, std::string> attachments;  // field id to new file bytes
+  // Field id to the new file's bytes; none removes the stored file.
+  std::map<std::string, std::optional<std::string>> attachments;
 };
 
 struct TableCursor {

@@ -97,13 +97,30 @@ void QueueChange(TableCursor& cursor, std::uint32_t recordId, const std::map<std
 
 std::vector<RecordField> AttachmentFields(const TableCursor& cursor) {
   std::vector<RecordField> fields;
-  for (const auto& entry : cursor.pending.attachments) {
+  for (const auto& [fieldId, bytes] : cursor.pending.attachments) {
+    // The service removes a file given neither a name nor content; a name
+    // with no content would store an empty file instead.
+    if (!bytes) {
+      fields.push_back(RecordField{fieldId, "", ""});
+      continue;
+    }
     std::string name = "attachment";
     for (const ColumnDescriptor& column : cursor.columns)
-      if (column.fieldIdText == entry.first && !column.name.empty()) name = column.name;
-    fields.push_back(RecordField{entry.first, EncodeBase64(entry.second), name});
+      if (column.fieldIdText == fieldId && !column.name.empty()) name = column.name;
+    fields.push_back(RecordField{fieldId, EncodeBase64(*bytes), name});
   }
   return fields;
+}
+
+// NULL removes a stored file. A row the service doesn't hold yet has none
+// to remove, so it sends no file field at all.
+void SetPendingAttachment(RowUnderConstruction& row, const std::string& fieldId, bool isNull, std::string bytes) {
+  if (!isNull)
+    row.attachments[fieldId] = std::move(bytes);
+  else if (row.isInsert || row.recordId >= kFirstProvisionalRecordId)
+    row.attachments.erase(fieldId);
+  else
+    row.attachments[fieldId] = std::nullopt;
 }
 
 // A row with a new attachment: an add goes out whole at once; an edit sends
@@ -177,7 +194,8 @@ MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_
   MessageId id = RenderWriteValue(cursor, descriptor, valueType, value, length, text);
   if (id != kMsgSuccess && id != kMsgCut) return id;
   if (descriptor.fieldKind == FieldKind::kFile)
-    cursor.pending.attachments[descriptor.fieldIdText] = std::move(text);
+    SetPendingAttachment(cursor.pending, descriptor.fieldIdText, length == SQL_NULL_DATA || value == nullptr,
+                         std::move(text));
   else
     cursor.pending.values[descriptor.fieldIdText] = std::move(text);
   return id;
