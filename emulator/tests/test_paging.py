@@ -21,6 +21,8 @@ class Formats(EmulatorTest):
         self.assertEqual([(f.get("id"), f.text) for f in recs[1]],
                          [("6", "Banana  "), ("3", "2"), ("8", "20"), ("20", BOB), ("21", "%s;%s" % (ALICE, BOB))])
         self.assertEqual([(f.get("id"), f.text) for f in recs[0]][3:], [("20", ALICE), ("21", None)])
+        crew_only = self.ok("API_DoQuery", ITEMS, {"fmt": "structured", "clist": "21", "query": "{3.EX.'2'}"})
+        self.assertEqual([u.get("id") for u in crew_only.find("table/lusers")], [ALICE, BOB])
 
     def test_default_format_uses_label_tags(self):
         root = self.ok("API_DoQuery", ITEMS, {"clist": "3.6.16.11", "query": "{3.EX.'1'}"})

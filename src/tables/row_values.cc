@@ -2,7 +2,9 @@
 // and converted to the application's C type.
 #include "tables/row_values.h"
 
+#include <algorithm>
 #include <charconv>
+#include <map>
 
 #include "common/service_text.h"
 #include "common/sql_to_c.h"
@@ -55,14 +57,32 @@ double DurationMultiplier(const TableCursor& cursor) {
 
 bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
 
+// Each user's display name in the stored order, joined with ';' as the
+// service joins the ids of a multi-user field; an id the service named no
+// one for stays an id.
+std::string UserDisplayNames(const std::map<std::string, std::string>& names, const std::string& ids) {
+  std::string shown;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(ids.find(';', start), ids.size());
+    const std::string id = ids.substr(start, end - start);
+    auto name = names.find(id);
+    shown += name == names.end() ? id : name->second;
+    if (end == ids.size()) return shown;
+    shown += ';';
+    start = end + 1;
+  }
+}
+
 MessageId DeliverText(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
                       const Delivery& out) {
   const ConnectionRecord& record = *cursor.connection;
   if (text.empty() && record.emptyTextIsNull != 0) return DeliverNull(out);
+  std::string names;
   const std::string* shown = &text;
   if (column.fieldKind == FieldKind::kUser && record.rawUserFields == 0) {
-    auto name = record.client->session.userNames.find(text);
-    if (name != record.client->session.userNames.end()) shown = &name->second;
+    names = UserDisplayNames(record.client->session.userNames, text);
+    shown = &names;
   }
   return Deliver(column.sqlType, false, shown->data(), static_cast<SQLLEN>(shown->size()), out.pieceOffset,
                  out.cType, out.target, out.targetLength, out.outLength);
