@@ -5,6 +5,8 @@
 #include "exec/table_definition.h"
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "connection/quickbase_client.h"
 #include "connection/type_info.h"
@@ -15,6 +17,7 @@
 #include "platform/text_fold.h"
 #include "qbapi/api_operations.h"
 #include "tables/table_creation.h"
+#include "tables/table_schema.h"
 #include "tables/table_cursor.h"
 
 namespace {
@@ -56,6 +59,31 @@ MessageId AddColumn(StatementHandle& statement, ParseTree& tree, const ColumnDef
   return kMsgSuccess;
 }
 
+// A new column whose name the table, or an earlier column of the statement,
+// already has (compared as column references compare names): the service
+// would make a second field of that label, which no reference could tell
+// apart from the first. Checked before anything is sent.
+MessageId CheckNewColumnNames(StatementHandle& statement, ParseTree& tree, NodeIndex firstElement,
+                              const ConnectionRecord& record, const TableCursor* existing) {
+  std::vector<std::string> names;
+  if (existing != nullptr)
+    for (const ColumnDescriptor& column : existing->columns) names.push_back(column.name);
+  for (NodeIndex e = firstElement; e != kNoNode; e = tree.nodes[e].fields.columnDefinition.next) {
+    if (tree.nodes[e].kind != kNodeColumnDefinition) return kMsgInternalError;
+    const ColumnDefinitionFields element = tree.nodes[e].fields.columnDefinition;
+    if (element.form > 2) continue;
+    const std::string& written = GetValueText(tree, element.name);
+    std::string name = ColumnNameOfLabel(record, written);
+    for (const std::string& taken : names) {
+      if (!EqualFoldedAZ(taken, name)) continue;
+      statement.diagnostic.detailText = written;
+      return kMsgColumnExists;
+    }
+    names.push_back(std::move(name));
+  }
+  return kMsgSuccess;
+}
+
 MessageId ApplyConstraint(StatementHandle& statement, ParseTree& tree, const ColumnDefinitionFields& element,
                           TableCursor& cursor, const FieldIds& made) {
   const std::string& column = GetValueText(tree, element.name);
@@ -86,10 +114,16 @@ MessageId ExecuteTableDefinition(StatementHandle& statement, ParseTree& tree, No
   const TableDefinitionFields f = tree.nodes[definition].fields.tableDefinition;
   const std::string& name = GetValueText(tree, f.tableName);
   CursorRelease release;
-  const MessageId opened = tree.nodes[definition].kind == kNodeCreateTable
-                               ? ExecuteCreateTable(*record, name, release.cursor)
-                               : OpenTable(*record, name, 0, release.cursor);
+  const bool creates = tree.nodes[definition].kind == kNodeCreateTable;
+  if (creates) {
+    if (MessageId id = CheckNewColumnNames(statement, tree, f.firstElement, *record, nullptr)) return id;
+  }
+  const MessageId opened =
+      creates ? ExecuteCreateTable(*record, name, release.cursor) : OpenTable(*record, name, 0, release.cursor);
   if (opened != kMsgSuccess || release.cursor == nullptr) return PostTableFailure(statement, opened);
+  if (!creates) {
+    if (MessageId id = CheckNewColumnNames(statement, tree, f.firstElement, *record, release.cursor)) return id;
+  }
   FieldIds made;
   for (NodeIndex e = f.firstElement; e != kNoNode; e = tree.nodes[e].fields.columnDefinition.next) {
     if (tree.nodes[e].kind != kNodeColumnDefinition) return kMsgInternalError;

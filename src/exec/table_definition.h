@@ -8,6 +8,7 @@
 
 struct StatementHandle;
 
-// 0, 1021 for a key or reference naming no column of the table, or a
+// 0, 1021 for a key or reference naming no column of the table, 1111 for a
+// new column whose name the table or the statement already has, or a
 // failure of table or field creation (posted into the statement).
 MessageId ExecuteTableDefinition(StatementHandle& statement, ParseTree& tree, NodeIndex definition);

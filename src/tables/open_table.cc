@@ -13,10 +13,6 @@
 
 namespace {
 
-bool HyphensKept(const ConnectionRecord& record) {
-  return record.connection != nullptr && !LookupSetting(record.connection->settings, "FIELDNAMEHYPHENS").empty();
-}
-
 std::string KeyName(const std::vector<ColumnDescriptor>& columns) {
   for (const ColumnDescriptor& column : columns)
     if (column.keyPosition == 1) return column.name;

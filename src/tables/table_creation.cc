@@ -58,12 +58,17 @@ bool IsWholeNumberType(std::int16_t sqlType) {
   return sqlType == SQL_INTEGER || sqlType == SQL_SMALLINT || sqlType == SQL_TINYINT || sqlType == SQL_BIGINT;
 }
 
-// The application a new table goes into; nullptr when there is none.
-const GrantedDatabase* FindApplication(const TableAccessCaches& caches, const std::string& tableName) {
-  bool qualified = tableName.find(':') != std::string::npos;
+bool NamesApplication(const std::string& tableName) { return tableName.find(':') != std::string::npos; }
+
+// The application a new table goes into; nullptr when there is none. A bare
+// name goes into the only application granted; the count tells the caller
+// when there were several.
+const GrantedDatabase* FindApplication(const TableAccessCaches& caches, const std::string& tableName,
+                                       int& applications) {
+  bool qualified = NamesApplication(tableName);
   std::string wanted = ApplicationPart(tableName);
   const GrantedDatabase* found = nullptr;
-  int applications = 0;
+  applications = 0;
   for (const GrantedDatabase& entry : caches.grantedTables) {
     if (entry.name.find(':') != std::string::npos) continue;
     ++applications;
@@ -79,7 +84,11 @@ MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableN
   TableAccessCaches& caches = record.client->caches;
   // A fresh list: a table another connection made since the last one counts.
   if (MessageId id = LoadGrantedTables(record)) return id;
-  const GrantedDatabase* application = FindApplication(caches, tableName);
+  int applications = 0;
+  const GrantedDatabase* application = FindApplication(caches, tableName, applications);
+  // Not "table not found": the table is what the statement is making.
+  if (application == nullptr && !NamesApplication(tableName) && applications > 1)
+    return RecordTableFailure(record, kMsgApplicationNotNamed, tableName);
   if (application == nullptr || application->dbid.empty())
     return RecordTableFailure(record, kMsgQuickBaseTableNotFound, tableName);
   const std::string appId = application->dbid;

@@ -11,7 +11,8 @@
 struct ConnectionRecord;
 
 // "Application: Table" (or a bare name when one application is granted).
-// 0 with the new table open, 1043 for an unknown application, 1097 when the
+// 0 with the new table open, 1043 for an unknown application, 1110 for a
+// bare name while several applications are granted, 1097 when the
 // application has a table of that name, 999 posted.
 MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableName, TableCursor*& out);
 // API_AddField, then "maxlength" or "decimal_places". 0, 1003 for an SQL

@@ -6,6 +6,7 @@
 #include "common/column_names.h"
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
+#include "handles/handles.h"
 #include "tables/table_failures.h"
 
 namespace {
@@ -116,6 +117,14 @@ bool IsReadOnlyField(const SchemaField& field, std::uint32_t fid) {
 }
 
 }  // namespace
+
+bool HyphensKept(const ConnectionRecord& record) {
+  return record.connection != nullptr && !LookupSetting(record.connection->settings, "FIELDNAMEHYPHENS").empty();
+}
+
+std::string ColumnNameOfLabel(const ConnectionRecord& record, std::string_view label) {
+  return SanitizeColumnName(label, record.hostIsAccessOrQuery != 0, HyphensKept(record));
+}
 
 MessageId MapFieldToColumn(const SchemaField& field, const std::string& keyFieldId, bool hostFlag,
                            bool hyphenFlag, ColumnDescriptor& column) {

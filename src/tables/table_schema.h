@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/message_ids.h"
@@ -26,6 +27,11 @@ MessageId MapFieldToColumn(const SchemaField& field, const std::string& keyField
 // that has no SQL type, whose label and types then go to unmapped.
 MessageId BuildTableColumns(const TableSchema& schema, bool hostFlag, bool hyphenFlag,
                             std::vector<ColumnDescriptor>& columns, std::string* unmapped = nullptr);
+
+// FIELDNAMEHYPHENS: hyphens of labels stay in column names.
+bool HyphensKept(const ConnectionRecord& record);
+// The column name a field of that label shows as on this connection.
+std::string ColumnNameOfLabel(const ConnectionRecord& record, std::string_view label);
 
 // Forgets the table's schema and cached rows (FLUSH_THIS_DBID_SCHEMA, DDL).
 void DropTableSchema(QuickBaseClient& client, const std::string& tableId);
