@@ -1,62 +1,45 @@
 // Fields of particular kinds through the Driver Manager: what attachment,
 // multi-user and built-in fields read and accept, and the columns and tables
 // that data definition refuses, each checked against the emulator's request
-// log and records.
+// log.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "odbc_test_support.h"
+#include "demo_connection.h"
 
 namespace {
 
 bool Holds(const std::string& text, const std::string& piece) { return text.find(piece) != std::string::npos; }
 
-// The actions of the request log since it was last cleared.
-std::vector<std::string> LoggedActions(const Emulator& emulator) { return LoggedRequests(emulator, "", "action"); }
-
+// Whether the request log holds any of the actions since it was last cleared.
 bool SentAny(const Emulator& emulator, const std::vector<std::string>& actions) {
-  for (const std::string& logged : LoggedActions(emulator))
+  for (const std::string& logged : LoggedRequests(emulator, "", "action"))
     for (const std::string& action : actions)
       if (logged == action) return true;
   return false;
 }
 
-struct FieldsTest : ::testing::Test {
-  TempFolder folder;
-  Emulator emulator{folder};
-  std::unique_ptr<OdbcHandles> owned;
-  SQLHSTMT statement = SQL_NULL_HSTMT;
+// The first column of the query's first row as bytes, "NULL" for NULL.
+std::string FirstValue(SQLHSTMT statement, const std::string& sql) {
+  SQLFreeStmt(statement, SQL_CLOSE);
+  if (!SQL_SUCCEEDED(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS)) ||
+      !SQL_SUCCEEDED(SQLFetch(statement)))
+    return "no row: " + ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  char value[256] = {0};
+  SQLLEN length = 0;
+  if (!SQL_SUCCEEDED(SQLGetData(statement, 1, SQL_C_BINARY, value, sizeof value, &length)))
+    return "no value: " + ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  return length == SQL_NULL_DATA ? "NULL" : std::string(value, static_cast<std::size_t>(length));
+}
 
-  void SetUp() override {
-    ASSERT_NE(emulator.port, 0);
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
-    owned = std::make_unique<OdbcHandles>();
-    ASSERT_TRUE(SQL_SUCCEEDED(owned->Connect("demo"))) << owned->ConnectionDiagnostic().text;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, owned->connection, &statement)));
-  }
-  void TearDown() override {
-    if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
-  }
-
+struct FieldsTest : DemoConnectionTest {
   SQLRETURN Direct(const std::string& sql) {
     SQLFreeStmt(statement, SQL_CLOSE);
     return SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
   }
   Diagnostic Problem() { return ReadDiagnostic(SQL_HANDLE_STMT, statement); }
-  void ClearLog() { emulator.Admin("log/clear", "{}"); }
-
-  // The first column of the query's first row as text, "NULL" for NULL.
-  std::string FirstValue(const std::string& sql) {
-    if (!SQL_SUCCEEDED(Direct(sql)) || !SQL_SUCCEEDED(SQLFetch(statement))) return "no row: " + Problem().text;
-    char value[256] = {0};
-    SQLLEN length = 0;
-    if (!SQL_SUCCEEDED(SQLGetData(statement, 1, SQL_C_BINARY, value, sizeof value, &length)))
-      return "no value: " + Problem().text;
-    return length == SQL_NULL_DATA ? "NULL" : std::string(value, static_cast<std::size_t>(length));
-  }
 };
 
 // NULL written to an attachment column reads back NULL (an add sends no file
@@ -96,9 +79,9 @@ TEST_F(FieldsTest, AttachmentsTakeNullAndZeroBytes) {
     if (c.length == SQL_NULL_DATA) {
       EXPECT_FALSE(Holds(sent[0], "filename")) << sent[0];
     }
-    const std::string orderNo = c.orderNo;
-    EXPECT_EQ(FirstValue("SELECT Invoice FROM \"Sales: Orders\" WHERE \"Order No\" = '" + orderNo + "'"), c.readBack)
-        << c.sql;
+    const std::string read =
+        std::string("SELECT Invoice FROM \"Sales: Orders\" WHERE \"Order No\" = '") + c.orderNo + "'";
+    EXPECT_EQ(FirstValue(statement, read), c.readBack) << c.sql;
   }
 }
 
@@ -123,14 +106,8 @@ TEST_F(FieldsTest, MultiUserFieldsShowEveryUsersName) {
   };
   for (const auto& c : cases) {
     const std::string sql = std::string("SELECT Team FROM \"Sales: Orders\" WHERE \"Order No\" = '") + c.orderNo + "'";
-    EXPECT_EQ(FirstValue(sql), c.names) << c.orderNo;
-    SQLFreeStmt(rawStatement, SQL_CLOSE);
-    ASSERT_EQ(SQLExecDirect(rawStatement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
-    ASSERT_EQ(SQLFetch(rawStatement), SQL_SUCCESS);
-    char ids[128] = {0};
-    SQLLEN length = 0;
-    ASSERT_EQ(SQLGetData(rawStatement, 1, SQL_C_CHAR, ids, sizeof ids, &length), SQL_SUCCESS);
-    EXPECT_STREQ(ids, c.ids) << c.orderNo;
+    EXPECT_EQ(FirstValue(statement, sql), c.names) << c.orderNo;
+    EXPECT_EQ(FirstValue(rawStatement, sql), c.ids) << c.orderNo;
   }
   SQLFreeHandle(SQL_HANDLE_STMT, rawStatement);
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "odbc_test_support.h"
+#include "demo_connection.h"
 
 namespace {
 
@@ -21,24 +21,7 @@ std::size_t Count(const std::string& text, const std::string& piece) {
   return n;
 }
 
-struct WritesTest : ::testing::Test {
-  TempFolder folder;
-  Emulator emulator{folder};
-  // The Driver Manager reads the odbc files when the environment is made, so
-  // the handles come after the files.
-  std::unique_ptr<OdbcHandles> owned;
-  SQLHSTMT statement = SQL_NULL_HSTMT;
-
-  void SetUp() override {
-    ASSERT_NE(emulator.port, 0);
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
-    owned = std::make_unique<OdbcHandles>();
-    ASSERT_TRUE(SQL_SUCCEEDED(owned->Connect("demo"))) << owned->ConnectionDiagnostic().text;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, owned->connection, &statement)));
-  }
-  void TearDown() override {
-    if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
-  }
+struct WritesTest : DemoConnectionTest {
   OdbcHandles& Handles() { return *owned; }
 
   SQLRETURN Direct(const std::string& sql) {
@@ -49,7 +32,6 @@ struct WritesTest : ::testing::Test {
     SQLRowCount(statement, &rows);
     return rows;
   }
-  void ClearLog() { emulator.Admin("log/clear", "{}"); }
   void Autocommit(bool on) {
     SQLSetConnectAttr(Handles().connection, SQL_ATTR_AUTOCOMMIT,
                       reinterpret_cast<SQLPOINTER>(static_cast<intptr_t>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF)),
