@@ -17,8 +17,8 @@
 #include "platform/text_fold.h"
 #include "qbapi/api_operations.h"
 #include "tables/table_creation.h"
-#include "tables/table_schema.h"
 #include "tables/table_cursor.h"
+#include "tables/table_schema.h"
 
 namespace {
 

@@ -87,7 +87,7 @@ MessageId ExecuteCreateTable(ConnectionRecord& record, const std::string& tableN
   int applications = 0;
   const GrantedDatabase* application = FindApplication(caches, tableName, applications);
   // Not "table not found": the table is what the statement is making.
-  if (application == nullptr && !NamesApplication(tableName) && applications > 1)
+  if (!NamesApplication(tableName) && applications > 1)
     return RecordTableFailure(record, kMsgApplicationNotNamed, tableName);
   if (application == nullptr || application->dbid.empty())
     return RecordTableFailure(record, kMsgQuickBaseTableNotFound, tableName);

@@ -1,6 +1,6 @@
 // Rows under construction and the write cache: new and changed rows join a
 // CSV batch whose field list is exactly their own; deletions queue for a
-// purge; rows with a new attachment go to the service at once.
+// purge; rows with a new or removed attachment go to the service at once.
 #include "tables/write_cache.h"
 
 #include <algorithm>
