@@ -117,5 +117,10 @@ inline constexpr MessageId kMsgFractionalTruncation = 1098;
 inline constexpr MessageId kMsgStringRightTruncation = 1099;
 inline constexpr MessageId kMsgInvalidDatetimeFormat = 1100;
 inline constexpr MessageId kMsgDatetimeFieldOverflow = 1101;
+// A text too long for its place in a sort record: ORDER BY orders by its
+// first characters and warns; GROUP BY, DISTINCT, MIN and MAX refuse it
+// rather than merge different values.
+inline constexpr MessageId kMsgOrderByValueCut = 1106;
+inline constexpr MessageId kMsgValueTooLongForKey = 1107;
 inline constexpr MessageId kMsgApplicationNotNamed = 1110;
 inline constexpr MessageId kMsgColumnExists = 1111;

@@ -58,7 +58,10 @@ MessageId SpoolDistinctRecords(StatementHandle& statement, ParseTree& tree, Node
     if (moved == kMsgNoDataFound) return kMsgSuccess;
     if (moved != kMsgSuccess) return moved;
     PutRowNumber(ordinal, record.data());
-    if (MessageId id = PutSlotValues(statement, tree, slots, record.data())) return id;
+    NodeIndex cut = kNoNode;
+    if (MessageId id = PutSlotValues(statement, tree, slots, record.data(), cut)) return id;
+    // Values cut to their places would be kept as one.
+    if (cut != kNoNode) return RefuseLongKey(statement, tree, cut);
     if (WriteSpoolBytes(writer, record.data(), length) < 0) return kMsgUnableToOrderBy;
   }
 }

@@ -34,6 +34,7 @@ struct GroupPass {
   InMemoryRow row;
   SpoolWriter output;
   std::uint32_t written = 0;
+  NodeIndex cutOrderKey = kNoNode;  // the first per-group ORDER BY value cut to its place
 
   GroupPass(StatementHandle& s, ParseTree& t, NodeIndex n) : statement(s), tree(t), select(n), row(t, n) {}
   const SelectFields& Select() const { return tree.nodes[select].fields.select; }
@@ -190,7 +191,9 @@ MessageId FinishGroup(GroupPass& p) {
   const NodeIndex having = p.Select().having;
   if (p.perGroup.empty() && having == kNoNode) return WriteGroup(p);
   if (MessageId id = p.row.Show(p.group.data(), p.length)) return id;
-  if (MessageId id = PutSlotValues(p.statement, p.tree, p.perGroup, p.group.data())) return id;
+  NodeIndex cut = kNoNode;
+  if (MessageId id = PutSlotValues(p.statement, p.tree, p.perGroup, p.group.data(), cut)) return id;
+  if (p.cutOrderKey == kNoNode) p.cutOrderKey = cut;
   if (having != kNoNode) {
     const MessageId id = EvaluateRowExpression(p.statement, p.tree, having);
     if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
@@ -241,5 +244,6 @@ MessageId AggregateGroups(StatementHandle& statement, ParseTree& tree, NodeIndex
   GroupPass pass(statement, tree, select);
   if (MessageId id = PreparePass(pass)) return id;
   if (MessageId id = FoldRecords(pass)) return id;
-  return InstallGroups(pass);
+  if (MessageId id = InstallGroups(pass)) return id;
+  return pass.cutOrderKey == kNoNode ? kMsgSuccess : WarnCutOrderKey(statement, tree, pass.cutOrderKey);
 }

@@ -85,16 +85,12 @@ MessageId ReadVariableColumn(TableCursor& cursor, std::uint16_t column, SQLSMALL
   }
 }
 
-// A text column of size characters, whose UTF-8 form takes up to four
-// bytes each: 0, or 1002 when the value was longer and is cut to size
-// characters.
-MessageId ReadTextColumn(TableCursor& cursor, std::uint16_t column, std::size_t size, ValueCell& cell) {
-  MessageId id = ReadVariableColumn(cursor, column, SQL_C_CHAR, size * kMaxUtf8CharacterBytes, cell);
-  if (cell.nullFlag == 0 && CountUtf8Characters(cell.bytes) > size) {
-    cell.bytes.resize(Utf8PrefixBytes(cell.bytes, size));
-    if (id == kMsgSuccess) id = kMsgDataTruncated;
-  }
-  return id;
+// A text column's value, whole: the service does not hold a text to its
+// field's size, and a size may be lowered after longer values were stored,
+// so a value cut to the column's size would compare, group and match as a
+// value that exists nowhere.
+MessageId ReadTextColumn(TableCursor& cursor, std::uint16_t column, ValueCell& cell) {
+  return ReadVariableColumn(cursor, column, SQL_C_CHAR, std::string::npos, cell);
 }
 
 // A NUMERIC column: its text in normal form at the column's precision and
@@ -132,7 +128,7 @@ MessageId ReadFixedColumn(TableCursor& cursor, std::uint16_t column, SQLSMALLINT
 MessageId ReadColumnByType(TableCursor& cursor, std::uint16_t column, ValueCell& cell) {
   const auto size = static_cast<std::size_t>(std::max<std::int32_t>(cell.size, 0));
   switch (cell.valueType) {
-    case kValueCharacter: return ReadTextColumn(cursor, column, size, cell);
+    case kValueCharacter: return ReadTextColumn(cursor, column, cell);
     case kValueBinary: return ReadVariableColumn(cursor, column, SQL_C_BINARY, size, cell);
     case kValueNumeric: return ReadNumericColumn(cursor, column, cell);
     case kValueInteger:

@@ -38,14 +38,32 @@ MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex se
 }
 
 MessageId PutSlotValues(StatementHandle& statement, ParseTree& tree, const std::vector<RecordSlot>& slots,
-                        unsigned char* record) {
+                        unsigned char* record, NodeIndex& cut) {
+  cut = kNoNode;
   for (const RecordSlot& slot : slots) {
     const MessageId id = EvaluateRowExpression(statement, tree, slot.node);
     if (id != kMsgSuccess && id != kMsgDataTruncated) return id;
-    if (MessageId encoded = EncodeSpooledValue(tree.nodes[slot.node].cell, slot.width, record + slot.position - 1))
-      return encoded;
+    const ValueCell& value = tree.nodes[slot.node].cell;
+    if (cut == kNoNode && TextExceedsWidth(value, slot.width)) cut = slot.node;
+    if (MessageId encoded = EncodeSpooledValue(value, slot.width, record + slot.position - 1)) return encoded;
   }
   return kMsgSuccess;
+}
+
+bool TextExceedsWidth(const ValueCell& value, std::uint32_t width) {
+  if (value.valueType != kValueCharacter || value.nullFlag != 0) return false;
+  const std::size_t end = value.bytes.find_last_not_of(' ');
+  return end != std::string::npos && end >= width;
+}
+
+MessageId RefuseLongKey(StatementHandle& statement, const ParseTree& tree, NodeIndex value) {
+  statement.diagnostic.detailText = KeyName(tree, value);
+  return kMsgValueTooLongForKey;
+}
+
+MessageId WarnCutOrderKey(StatementHandle& statement, const ParseTree& tree, NodeIndex value) {
+  statement.diagnostic.detailText = KeyName(tree, value);
+  return kMsgOrderByValueCut;
 }
 
 std::vector<RecordSlot> PerGroupOrderSlots(const ParseTree& tree, NodeIndex select) {

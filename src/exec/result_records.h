@@ -36,10 +36,22 @@ MessageId PutRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex se
                        std::uint32_t length);
 
 // Evaluates each slot's node for the current row and encodes its value into
-// the record. A value cut on the way (1002) is written as cut. 0, or the
-// failure of evaluation or encoding.
+// the record. A value cut on the way (1002) is written as cut. A text longer
+// than its slot (stored before its column's size was lowered) is written cut
+// too, and cut names the first such slot's node; kNoNode when none was. 0, or
+// the failure of evaluation or encoding.
 MessageId PutSlotValues(StatementHandle& statement, ParseTree& tree, const std::vector<RecordSlot>& slots,
-                        unsigned char* record);
+                        unsigned char* record, NodeIndex& cut);
+
+// True when the value is a text whose slot of width bytes would lose more
+// than trailing blanks, which never make texts differ.
+bool TextExceedsWidth(const ValueCell& value, std::uint32_t width);
+
+// A key that can't hold its value whole: 1107, the value's column named.
+MessageId RefuseLongKey(StatementHandle& statement, const ParseTree& tree, NodeIndex value);
+
+// Rows ordered by the first characters of a value: 1106, its column named.
+MessageId WarnCutOrderKey(StatementHandle& statement, const ParseTree& tree, NodeIndex value);
 
 // The ORDER BY items of a grouped SELECT whose values exist only per group
 // (neither GROUP BY columns nor aggregates), at their places in the group

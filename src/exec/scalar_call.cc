@@ -45,6 +45,8 @@ void SetTextResult(ScalarCall& call, std::string text) {
   call.result.bytes = std::move(text);
 }
 
+void SetWholeTextResult(ScalarCall& call, std::string text) { call.result.bytes = std::move(text); }
+
 void SetBinaryResult(ScalarCall& call, std::string bytes) {
   const std::size_t limit = ColumnSize(call.result);
   if (bytes.size() > limit) bytes.resize(limit);

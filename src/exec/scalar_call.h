@@ -48,4 +48,9 @@ void SetNumberResult(ScalarCall& call, double value);
 // Character and binary results never outgrow the call's column size: a text
 // beyond it is cut (never inside a UTF-8 sequence for character results).
 void SetTextResult(ScalarCall& call, std::string text);
+// A result made of its first argument's characters, whose size it takes:
+// only an argument longer than its column's size (a stored text the service
+// kept longer) makes it outgrow that size, and it is kept whole, as the
+// argument itself is.
+void SetWholeTextResult(ScalarCall& call, std::string text);
 void SetBinaryResult(ScalarCall& call, std::string bytes);

@@ -17,6 +17,7 @@ namespace {
 // What a sort record holds besides its fixed bytes.
 struct SortRecordLayout {
   std::vector<RecordSlot> keys;       // evaluated for every row
+  bool groupKeys = false;             // the keys are GROUP BY columns, not ORDER BY items
   std::vector<NodeIndex> aggregates;  // their arguments, at the aggregates' places
   bool recordIds = false;
   std::uint32_t length = 0;
@@ -27,6 +28,7 @@ SortRecordLayout LayoutOf(const ParseTree& tree, NodeIndex select) {
   SortRecordLayout layout;
   layout.length = f.sortRecordLength;
   if (f.groupBy != kNoNode) {
+    layout.groupKeys = true;
     for (NodeIndex item = f.groupBy; item != kNoNode; item = tree.nodes[item].fields.groupItem.next) {
       const NodeIndex column = tree.nodes[item].fields.groupItem.columnReference;
       const ColumnReferenceFields& c = tree.nodes[column].fields.columnReference;
@@ -94,6 +96,10 @@ MessageId PutAggregateArgument(StatementHandle& statement, ParseTree& tree, Node
       else if (MessageId id = ArgumentAsDouble(*argument, value.value.number)) return id;
       return EncodeSpooledValue(value, f.groupWidth, out);
     case kValueCharacter:
+      // MIN and MAX of a text cut to its place would answer a value that
+      // exists nowhere.
+      if (TextExceedsWidth(*argument, f.groupWidth)) return RefuseLongKey(statement, tree, f.argument);
+      [[fallthrough]];
     case kValueNumeric:
     case kValueDate:
     case kValueTime:
@@ -104,10 +110,16 @@ MessageId PutAggregateArgument(StatementHandle& statement, ParseTree& tree, Node
   }
 }
 
+// A GROUP BY key cut to its place would merge different values, so it is
+// refused; an ORDER BY key may order by its first characters, and cutKey
+// keeps the first such key for the warning.
 MessageId PutSortRecord(StatementHandle& statement, ParseTree& tree, NodeIndex select, const SortRecordLayout& layout,
-                        bool noRow, unsigned char* record) {
+                        bool noRow, unsigned char* record, NodeIndex& cutKey) {
   if (!noRow) {
-    if (MessageId id = PutSlotValues(statement, tree, layout.keys, record)) return id;
+    NodeIndex cut = kNoNode;
+    if (MessageId id = PutSlotValues(statement, tree, layout.keys, record, cut)) return id;
+    if (cut != kNoNode && layout.groupKeys) return RefuseLongKey(statement, tree, cut);
+    if (cutKey == kNoNode) cutKey = cut;
   }
   for (NodeIndex aggregate : layout.aggregates) {
     if (MessageId id = PutAggregateArgument(statement, tree, aggregate, noRow, record)) return id;
@@ -118,7 +130,7 @@ MessageId PutSortRecord(StatementHandle& statement, ParseTree& tree, NodeIndex s
 // Writes one record per qualifying row; aggregates over no rows still get
 // their one record.
 MessageId SpoolSortRecords(StatementHandle& statement, ParseTree& tree, NodeIndex select, SpoolWriter& writer,
-                           std::uint32_t& written) {
+                           std::uint32_t& written, NodeIndex& cutKey) {
   const SortRecordLayout layout = LayoutOf(tree, select);
   std::vector<unsigned char> blank(layout.length, 0);
   if (MessageId id = FillTemplate(tree, select, blank)) return id;
@@ -132,7 +144,7 @@ MessageId SpoolSortRecords(StatementHandle& statement, ParseTree& tree, NodeInde
     ++f.currentRow;
     ++f.rowCount;
     record = blank;
-    if (MessageId id = PutSortRecord(statement, tree, select, layout, noRow, record.data())) return id;
+    if (MessageId id = PutSortRecord(statement, tree, select, layout, noRow, record.data(), cutKey)) return id;
     if (WriteSpoolBytes(writer, record.data(), layout.length) < 0) return kMsgUnableToOrderBy;
     ++written;
     if (noRow) return kMsgSuccess;
@@ -148,7 +160,8 @@ MessageId BuildSortedResult(StatementHandle& statement, ParseTree& tree, NodeInd
   if (statement.connection != nullptr) statement.connection->sequentialPaging = 0;
   tree.nodes[select].fields.select.rowCount = 0;
   std::uint32_t written = 0;
-  if (MessageId id = SpoolSortRecords(statement, tree, select, writer, written)) return id;
+  NodeIndex cutKey = kNoNode;
+  if (MessageId id = SpoolSortRecords(statement, tree, select, writer, written, cutKey)) return id;
   SelectFields& f = tree.nodes[select].fields.select;
   if (written == 0) {
     f.currentRow = kRowAfterLast;
@@ -162,5 +175,5 @@ MessageId BuildSortedResult(StatementHandle& statement, ParseTree& tree, NodeInd
   }
   if (InstallResultFile(tree, select, writer, 0) != kMsgSuccess) return kMsgUnableToOrderBy;
   tree.nodes[select].fields.select.rowCount = count;
-  return kMsgSuccess;
+  return cutKey == kNoNode ? kMsgSuccess : WarnCutOrderKey(statement, tree, cutKey);
 }

@@ -77,20 +77,30 @@ void ResetLongData(StatementHandle& statement) {
   statement.longDataOffset = 0;
 }
 
+// A pass that ordered by the first characters of a value still made its
+// result: its warning is kept for the end, and the next pass runs.
+MessageId KeepWarning(MessageId id, MessageId& warning) {
+  if (id != kMsgOrderByValueCut) return id;
+  warning = id;
+  return kMsgSuccess;
+}
+
 // The result passes, each only where the SELECT needs it. A SELECT whose
 // FROM list has no rows still runs them: an aggregate over no rows is one
-// row, and a scrollable cursor needs its (empty) keyset.
+// row, and a scrollable cursor needs its (empty) keyset. 0, a pass's
+// warning (1106) once every pass ran, or the first failure.
 MessageId RunResultPasses(StatementHandle& statement, ParseTree& tree, NodeIndex select, NodeIndex statementNode) {
   const SelectFields f = tree.nodes[select].fields.select;
   const bool aggregates = f.groupBy != kNoNode || f.aggregatesWithoutGroupBy != 0;
   MessageId id = kMsgSuccess;
+  MessageId warning = kMsgSuccess;
   if ((f.orderBy != kNoNode || f.aggregatesWithoutGroupBy != 0) && f.sortedBySource == 0)
-    id = BuildSortedResult(statement, tree, select);
-  if (id == kMsgSuccess && aggregates) id = AggregateGroups(statement, tree, select);
+    id = KeepWarning(BuildSortedResult(statement, tree, select), warning);
+  if (id == kMsgSuccess && aggregates) id = KeepWarning(AggregateGroups(statement, tree, select), warning);
   if (id == kMsgSuccess && f.distinct != 0) id = RemoveDuplicateRows(statement, tree, select);
   if (id == kMsgSuccess && f.batchedKeyLookup != 0) id = RemoveDuplicateRecordIds(statement, tree, select, statementNode);
   if (id != kMsgSuccess) DiscardResultFile(tree, select);
-  return id;
+  return id != kMsgSuccess ? id : warning;
 }
 
 // A SELECT whose result passes failed has no result to fetch: the
@@ -99,6 +109,13 @@ MessageId RunResultPasses(StatementHandle& statement, ParseTree& tree, NodeIndex
 MessageId FailSelect(StatementHandle& statement, bool topLevel, MessageId id) {
   if (topLevel) statement.statementKind = kStatementNone;
   return id;
+}
+
+// What a sub-select's caller learns: no rows (1038), or the plain warning
+// (1002) that a sub-select's cut value gives everywhere else.
+MessageId SubSelectOutcome(const ParseTree& tree, NodeIndex select, MessageId passes) {
+  if (tree.nodes[select].fields.select.emptySource != 0) return kMsgNoDataFound;
+  return passes == kMsgSuccess ? kMsgSuccess : kMsgDataTruncated;
 }
 
 MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex select, bool topLevel) {
@@ -119,8 +136,9 @@ MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex s
     statement.statementKind = kStatementQueryResult;
     ResetLongData(statement);
   }
-  if (MessageId id = RunResultPasses(statement, tree, select, select)) return FailSelect(statement, topLevel, id);
-  if (!topLevel) return tree.nodes[select].fields.select.emptySource != 0 ? kMsgNoDataFound : kMsgSuccess;
+  const MessageId passes = RunResultPasses(statement, tree, select, select);
+  if (passes != kMsgSuccess && passes != kMsgOrderByValueCut) return FailSelect(statement, topLevel, passes);
+  if (!topLevel) return SubSelectOutcome(tree, select, passes);
   if (statement.cursorType != kForwardOnly && tree.nodes[select].fields.select.resultFile == kNoResultFile) {
     if (MessageId id = BuildKeysetFile(statement, tree, select)) return FailSelect(statement, topLevel, id);
   }
@@ -128,7 +146,7 @@ MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex s
   const bool known = rows != kUnknownRowCount;
   statement.diagnosticRowCount = known ? static_cast<std::int32_t>(rows) : 0;
   statement.rowCount = known ? static_cast<std::int32_t>(rows) : -1;
-  return kMsgSuccess;
+  return passes;
 }
 
 MessageId ExecuteKind(StatementHandle& statement, ParseTree& tree, NodeIndex node, bool topLevel) {

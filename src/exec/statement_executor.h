@@ -25,7 +25,9 @@ inline constexpr std::int32_t kFunctionDropIndex = -2;
 // With statementNode none, runs the statement of the tree's root (top level:
 // the statement's counts and result state are set); with a SELECT node, runs
 // that SELECT on its own (an INSERT's source, a sub-select). 0, 1002 when a
-// value was cut, 1038 only from a nested SELECT without rows, or a failure
+// value was cut, 1106 from a top-level SELECT ordered by the first characters
+// of a value too long for its sort key (a nested one answers 1002 then),
+// 1038 only from a nested SELECT without rows, or a failure
 // (table-access failures posted into the statement). The transaction side
 // (data-definition policy, the commit of autocommit) belongs to the caller.
 MessageId ExecuteStatementTree(StatementHandle& statement, ParseTree& tree, NodeIndex statementNode);

@@ -72,7 +72,7 @@ MessageId Insert(ScalarCall& call) {
 MessageId Left(ScalarCall& call) {
   const std::int32_t count = SaturatedWholeNumber(ArgumentNumber(call, 1));
   if (count < 0) return RejectScalarArgument(call);
-  SetTextResult(call, std::string(CharacterRange(ArgumentText(call, 0), 0, count)));
+  SetWholeTextResult(call, std::string(CharacterRange(ArgumentText(call, 0), 0, count)));
   return kMsgSuccess;
 }
 
@@ -81,7 +81,7 @@ MessageId Right(ScalarCall& call) {
   if (count < 0) return RejectScalarArgument(call);
   const std::string_view s = ArgumentText(call, 0);
   const std::int64_t size = Characters(s);
-  SetTextResult(call, std::string(CharacterRange(s, size - std::min<std::int64_t>(size, count), size)));
+  SetWholeTextResult(call, std::string(CharacterRange(s, size - std::min<std::int64_t>(size, count), size)));
   return kMsgSuccess;
 }
 
@@ -151,7 +151,7 @@ MessageId Substring(ScalarCall& call) {
   }
   start = std::min(start, size + 1);
   const std::int64_t taken = std::min(length, size - start + 1);
-  SetTextResult(call, std::string(CharacterRange(s, start - 1, taken)));
+  SetWholeTextResult(call, std::string(CharacterRange(s, start - 1, taken)));
   return kMsgSuccess;
 }
 
@@ -188,10 +188,10 @@ MessageId MeasureText(ScalarCall& call) {
 MessageId ReshapeText(ScalarCall& call) {
   const std::string_view s = ArgumentText(call, 0);
   switch (call.row) {
-    case kFnLCase: SetTextResult(call, LowerCaseUtf8(s)); break;
-    case kFnUCase: SetTextResult(call, UpperCaseUtf8(s)); break;
-    case kFnLTrim: SetTextResult(call, std::string(TrimLeadingBlanks(s))); break;
-    default: SetTextResult(call, std::string(TrimTrailingBlanks(s))); break;
+    case kFnLCase: SetWholeTextResult(call, LowerCaseUtf8(s)); break;
+    case kFnUCase: SetWholeTextResult(call, UpperCaseUtf8(s)); break;
+    case kFnLTrim: SetWholeTextResult(call, std::string(TrimLeadingBlanks(s))); break;
+    default: SetWholeTextResult(call, std::string(TrimTrailingBlanks(s))); break;
   }
   return kMsgSuccess;
 }

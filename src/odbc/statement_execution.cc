@@ -24,7 +24,7 @@ namespace {
 
 // Informational outcomes: the statement ran.
 bool IsInformational(MessageId id) {
-  return id == kMsgDataTruncated || id == kMsgDdlIgnored || id == kMsgCommittedBeforeDdl;
+  return id == kMsgDataTruncated || id == kMsgOrderByValueCut || id == kMsgDdlIgnored || id == kMsgCommittedBeforeDdl;
 }
 
 NodeIndex StatementNode(const StatementHandle& statement) {

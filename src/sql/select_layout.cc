@@ -54,15 +54,9 @@ MessageId InternSpecification(SelectView& v, const std::string& keys, const std:
   return out == kNoValue ? kMsgMemoryAllocation : kMsgSuccess;
 }
 
-std::string KeyName(SelectView& v, NodeIndex value) {
-  if (value != kNoNode && v.Node(value).kind == kNodeColumnReference)
-    return GetValueText(v.tree, v.Fields(value).columnReference.columnName);
-  return "<expression>";
-}
-
 MessageId ShapeOrRefuse(SelectView& v, NodeIndex value, KeyShape& shape) {
   if (value != kNoNode && ShapeOfKey(v.Node(value).cell, shape)) return kMsgSuccess;
-  v.statement.diagnostic.detailText = KeyName(v, value);
+  v.statement.diagnostic.detailText = KeyName(v.tree, value);
   return kMsgUnableToOrderByColumn;
 }
 
@@ -236,6 +230,12 @@ MessageId LayOutDistinctRecord(SelectView& v) {
 }
 
 }  // namespace
+
+std::string KeyName(const ParseTree& tree, NodeIndex value) {
+  if (IsTreeNode(tree, value) && tree.nodes[value].kind == kNodeColumnReference)
+    return GetValueText(tree, tree.nodes[value].fields.columnReference.columnName);
+  return "<expression>";
+}
 
 bool ShapeOfKey(const ValueCell& cell, KeyShape& shape) {
   const auto size = static_cast<std::uint32_t>(cell.size > 0 ? cell.size : 1);

@@ -27,6 +27,10 @@ struct KeyShape {
   char letter = 0;
 };
 
+// What a diagnostic about a key calls it: a column's name, or
+// "<expression>" for any other value.
+std::string KeyName(const ParseTree& tree, NodeIndex value);
+
 // The key form of a value of this type; false when it has none (a text
 // wider than 255 characters, a binary value wider than 255 bytes, or a type
 // without an encoding).

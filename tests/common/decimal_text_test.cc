@@ -105,6 +105,9 @@ TEST(ApplyDecimalOperatorTest, FixedCases) {
       {"1", 17, "-0.00", 5, 0, kMsgDivisionByZero, "unset"},
       {"9999999999.99", 16, "9999999999.99", 19, 4, kMsgOutOfRange, "unset"},
       {"99", 14, "1", 1, 0, kMsgSuccess, "100"},
+      // Products that just fit: their integer digits are not overestimated.
+      {"10", 16, "10", 1, 0, kMsgSuccess, "100"},
+      {"10000000000", 16, "10000000000", 19, 0, kMsgSuccess, "100000000000000000000"},
       {"-99", 15, "1", 1, 0, kMsgOutOfRange, "unset"},
       {"1", 14, "1", 3, 9, kMsgOutOfRange, "unset"},
       {"1x", 14, "1", 5, 0, kMsgInternalError, "unset"},

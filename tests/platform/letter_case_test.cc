@@ -31,6 +31,9 @@ TEST(LetterCase, OneWayLettersAndTheRestStayPut) {
   EXPECT_EQ(LowerCaseUtf8("İẞ ǅ"), "iß ǆ");
   // No case, malformed bytes and digits are kept byte for byte.
   EXPECT_EQ(UpperCaseUtf8("東京 1_\xFF\xC3"), "東京 1_\xFF\xC3");
+  // A stray byte just above ASCII stays one byte, not U+0080.
+  EXPECT_EQ(UpperCaseUtf8("a\x80" "b"), "A\x80" "B");
+  EXPECT_EQ(LowerCaseUtf8("A\x80" "B"), "a\x80" "b");
   // The process locale plays no part.
   std::setlocale(LC_ALL, "C");
   EXPECT_EQ(UpperCaseUtf8("é"), "É");

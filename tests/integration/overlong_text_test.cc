@@ -1,0 +1,150 @@
+// Texts longer than their column through the Driver Manager: the service
+// keeps what was stored when a field's size is lowered, and every clause reads
+// such a value whole, or says where it can't.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "odbc_test_support.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+// S and T are stored at up to 10 characters, then lowered to 5 and 2, so a
+// sort record's four bytes a character hold every S whole and no long T.
+constexpr const char* kFixture = R"({"apps": [{"name": "Wide", "users": ["alice"], "tables": [
+ {"name": "Notes", "dbid": "bwidetxt2", "fields": [
+   {"fid": 6, "label": "Id", "type": "float"},
+   {"fid": 7, "label": "S", "type": "text", "properties": {"maxlength": 20}},
+   {"fid": 8, "label": "T", "type": "text", "properties": {"maxlength": 20}}],
+  "records": [
+   {"6": 1, "7": "abcdefghij", "8": "abcdefgh12"},
+   {"6": 2, "7": "abcdeXYZ", "8": "abcdefgh34"},
+   {"6": 3, "7": "abc", "8": "ab"},
+   {"6": 4, "7": "abcde", "8": "x"},
+   {"6": 5, "7": "abcdefghij", "8": "abcdefgh34"}]},
+ {"name": "Tags", "dbid": "bwidetags", "fields": [
+   {"fid": 6, "label": "Name", "type": "text", "properties": {"maxlength": 20}},
+   {"fid": 7, "label": "Label", "type": "text"}],
+  "records": [{"6": "abcdefghij", "7": "long"}, {"6": "abcde", "7": "short"}, {"6": "abcdeXYZ", "7": "xyz"}]}]}]})";
+
+constexpr SQLULEN kForward = SQL_CURSOR_FORWARD_ONLY;
+constexpr SQLULEN kStatic = SQL_CURSOR_STATIC;
+
+struct Case {
+  std::string sql;
+  SQLULEN cursor;
+  Rows rows;                          // a query's rows; a write's row count
+  std::string diagnostic;             // "" or the SQLSTATE, a blank and the column the message names
+  std::vector<std::string> records;   // after a write: Id, S and T as the service holds them
+  SQLLEN buffer = 64;                 // bytes of the buffer each value is fetched into
+};
+
+struct OverlongTextTest : ::testing::Test {
+  TempFolder folder;
+  Emulator emulator{folder};
+  std::unique_ptr<OdbcHandles> handles;
+
+  void SetUp() override {
+    ASSERT_NE(emulator.port, 0);
+    const std::string path = folder.path + "/wide.json";
+    std::ofstream(path) << kFixture;
+    RunCommand("curl -s -X POST -H 'Content-Type: application/json' --data-binary @" + path + " " +
+               emulator.HttpUrl() + "/_emulator/fixture");
+    LowerFieldSize("7", "5");
+    LowerFieldSize("8", "2");
+    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+    handles = std::make_unique<OdbcHandles>();
+    ASSERT_TRUE(SQL_SUCCEEDED(handles->Connect("demo"))) << handles->ConnectionDiagnostic().text;
+  }
+
+  void LowerFieldSize(const std::string& fid, const std::string& size) {
+    const std::string body = "<qdbapi><usertoken>b7d2c9_demo_alice_token</usertoken><fid>" + fid +
+                             "</fid><maxlength>" + size + "</maxlength></qdbapi>";
+    const std::string reply = RunCommand("curl -s -X POST -H 'QUICKBASE-ACTION: API_SetFieldProperties' --data '" +
+                                         body + "' " + emulator.HttpUrl() + "/db/bwidetxt2");
+    ASSERT_NE(reply.find("<errcode>0</errcode>"), std::string::npos) << reply;
+  }
+
+  // Runs the case on a statement of its cursor type: the rows (or the row
+  // count), and the first warning or failure as "SQLSTATE column".
+  void Run(const Case& c, Rows& rows, std::string& diagnostic) {
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+    SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(c.cursor), 0);
+    auto note = [&](SQLRETURN result) {
+      if (result != SQL_SUCCESS && diagnostic.empty()) {
+        const Diagnostic d = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+        diagnostic = d.state + " " + d.text.substr(d.text.rfind(' ') + 1);
+      }
+      return result;
+    };
+    const SQLRETURN executed = note(SQLExecDirect(statement, (SQLCHAR*)c.sql.c_str(), SQL_NTS));
+    SQLSMALLINT columns = 0;
+    if (SQL_SUCCEEDED(executed)) SQLNumResultCols(statement, &columns);
+    if (SQL_SUCCEEDED(executed) && columns == 0) {
+      SQLLEN count = 0;
+      SQLRowCount(statement, &count);
+      rows.push_back({std::to_string(count)});
+    }
+    while (columns > 0 && SQL_SUCCEEDED(SQLFetch(statement))) {
+      std::vector<std::string> row;
+      for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+        std::vector<char> value(static_cast<std::size_t>(c.buffer), '\0');
+        SQLLEN indicator = 0;
+        note(SQLGetData(statement, column, SQL_C_CHAR, value.data(), c.buffer, &indicator));
+        row.push_back(indicator == SQL_NULL_DATA ? "NULL" : value.data());
+      }
+      rows.push_back(row);
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, statement);
+  }
+};
+
+TEST_F(OverlongTextTest, EveryClauseReadsTheWholeValueOrSaysWhereItCant) {
+  auto notes = [](const std::string& head, const std::string& tail) { return head + " \"Wide: Notes\" " + tail; };
+  const Rows longRows = {{"1"}, {"5"}};
+  const Case cases[] = {
+      {notes("SELECT Id FROM", "WHERE S = 'abcdefghij' ORDER BY Id"), kForward, longRows, "", {}},
+      {notes("SELECT Id FROM", "WHERE S = 'abcdefghij' ORDER BY Id"), kStatic, longRows, "", {}},
+      {notes("SELECT Id FROM", "WHERE S LIKE 'abcde%' ORDER BY Id"), kForward, {{"1"}, {"2"}, {"4"}, {"5"}}, "", {}},
+      {notes("SELECT Id FROM", "WHERE S LIKE '%ghij' ORDER BY Id"), kStatic, longRows, "", {}},
+      {notes("SELECT Id FROM", "WHERE {fn UCASE(S)} = 'ABCDEFGHIJ' ORDER BY Id"), kForward, longRows, "", {}},
+      {notes("SELECT n.Id, g.Label FROM", "n INNER JOIN \"Wide: Tags\" g ON n.S = g.Name ORDER BY n.Id"), kForward,
+       {{"1", "long"}, {"2", "xyz"}, {"4", "short"}, {"5", "long"}}, "", {}},
+      {notes("SELECT S, COUNT(*) FROM", "GROUP BY S"), kForward,
+       {{"abc", "1"}, {"abcde", "1"}, {"abcdefghij", "2"}, {"abcdeXYZ", "1"}}, "", {}},
+      {notes("SELECT S FROM", "GROUP BY S HAVING S LIKE '%ghij'"), kForward, {{"abcdefghij"}}, "", {}},
+      {notes("SELECT DISTINCT S FROM", ""), kForward, {{"abc"}, {"abcde"}, {"abcdefghij"}, {"abcdeXYZ"}}, "", {}},
+      {notes("SELECT S FROM", "ORDER BY S DESC, Id"), kStatic,
+       {{"abcdeXYZ"}, {"abcdefghij"}, {"abcdefghij"}, {"abcde"}, {"abc"}}, "", {}},
+      // T's sort key holds 8 bytes: the rows are ordered by them, with a warning.
+      {notes("SELECT Id FROM", "ORDER BY T, Id"), kForward, {{"3"}, {"1"}, {"2"}, {"5"}, {"4"}}, "01004 T", {}},
+      {notes("SELECT T, COUNT(*) FROM", "GROUP BY T"), kForward, {}, "HY000 T", {}},
+      {notes("SELECT DISTINCT T FROM", ""), kForward, {}, "HY000 T", {}},
+      {notes("SELECT MAX(T) FROM", ""), kForward, {}, "HY000 T", {}},
+      {notes("SELECT S FROM", "WHERE Id = 1"), kForward, {{"abcde"}}, "01004 truncated", {}, 6},
+      {notes("UPDATE", "SET Id = Id + 10 WHERE S LIKE 'abcdef%'"), kForward, {{"2"}}, "",
+       {"11\tabcdefghij\tabcdefgh12", "2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx",
+        "15\tabcdefghij\tabcdefgh34"}},
+      {notes("DELETE FROM", "WHERE S LIKE 'abcdef%'"), kForward, {{"2"}}, "",
+       {"2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql + (c.cursor == kStatic ? " (static)" : " (forward-only)"));
+    Rows rows;
+    std::string diagnostic;
+    Run(c, rows, diagnostic);
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(diagnostic, c.diagnostic);
+    if (!c.records.empty()) {
+      EXPECT_EQ(ServiceRecords(emulator, "bwidetxt2", "6.7.8"), c.records);
+    }
+  }
+}
+
+}  // namespace
