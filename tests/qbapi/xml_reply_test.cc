@@ -43,6 +43,28 @@ TEST(XmlReply, MalformedRepliesAreTransportFailures) {
   }
 }
 
+// The tree keeps 64 levels, the root's included, and names the bound it
+// refuses a reply by (the element count's is left to the integration tests:
+// a million elements take seconds to build in the sanitizer build).
+TEST(XmlReply, DepthIsBounded) {
+  const struct {
+    std::string body;
+    const char* refusal;  // nullptr: read
+  } cases[] = {
+      {Nested(63), nullptr},
+      {Nested(64), "reply nested deeper than 64 levels"},
+  };
+  for (const auto& c : cases) {
+    XmlElement root;
+    ApiCallRecord call;
+    const MessageId id = InterpretXmlReply(c.body, root, call);
+    EXPECT_EQ(id, c.refusal == nullptr ? kMsgSuccess : kMsgServerError) << c.body.size();
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(call.errdetail, c.refusal);
+    }
+  }
+}
+
 TEST(XmlReply, ServiceErrorsCarryTheirTexts) {
   XmlElement root;
   ApiCallRecord call;
