@@ -268,8 +268,7 @@ CurlEasyHolder::~CurlEasyHolder() {
 MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, const std::string& code,
                                  const std::string& text, const std::string& detail) {
   call.errcode = code.empty() || code == "0" ? "-1" : code;
-  call.errtext = text;
-  call.errdetail = detail;
+  SetCallTexts(call, text, detail);
   call.origin = origin;
   ++call.failureCount;
   return kMsgServerError;

@@ -2,6 +2,7 @@
 // diagnostic, and well-formed values must arrive as UTF-8 unchanged.
 #include <gtest/gtest.h>
 
+#include "common/diagnostics.h"
 #include "qbapi/reply_envelope.h"
 #include "qbapi/xml_reply.h"
 
@@ -76,6 +77,19 @@ TEST(XmlReply, ServiceErrorsCarryTheirTexts) {
   EXPECT_EQ(call.errcode, "20");
   EXPECT_EQ(call.errtext, "Unknown username/password");
   EXPECT_EQ(call.errdetail, "Sign in & retry 100%s");
+}
+
+// Both texts of the envelope are kept to a diagnostic's detail bound.
+TEST(XmlReply, LongServiceTextsAreCut) {
+  const std::string text(5 * 1024 * 1024, 'e');
+  XmlElement root;
+  ApiCallRecord call;
+  const std::string body =
+      "<qdbapi><errcode>1</errcode><errtext>" + text + "</errtext><errdetail>" + text + "</errdetail></qdbapi>";
+  EXPECT_EQ(InterpretXmlReply(body, root, call), kMsgServerError);
+  const std::string kept = text.substr(0, kMaxRecordedText - std::string(kCutMarker).size()) + kCutMarker;
+  EXPECT_EQ(call.errtext, kept);
+  EXPECT_EQ(call.errdetail, kept);
 }
 
 TEST(XmlReply, ValuesArriveAsUtf8) {
