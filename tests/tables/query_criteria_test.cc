@@ -93,6 +93,14 @@ TEST(QueryCriteria, RendersOrRefusesEachSet) {
        {{1, kCriterionEx, kValueCharacter, "a", 0, false, 1}, {1, kCriterionEx, kValueCharacter, "b", 0, false, 1},
         {2, kCriterionEx, kValueDouble, "", 7, false, 2}},
        kCriteriaJoinAnd, kMsgSuccess, "({6.EX.'a'}OR{6.EX.'b'})AND{7.EX.'7'}"},
+      // The service may fold letters above 127 that SQL compares as bytes, so
+      // a negative operator could drop rows the condition keeps.
+      {"negative operators on letters above 127 stay local",
+       {{1, kCriterionXex, kValueCharacter, "Grüße"},
+        {1, kCriterionXct, kValueCharacter, "Grüße"},
+        {1, kCriterionXsw, kValueCharacter, "Grüße"},
+        {2, kCriterionGt, kValueDouble, "", 5}},
+       kCriteriaJoinAnd, kMsgSuccess, "{7.GT.'5'}"},
       {"a plain value holding OR is one value", {{1, kCriterionEx, kValueCharacter, "cats OR dogs"}}, 0,
        kMsgSuccess, "{6.EX.'cats OR dogs'}"},
       {"a list with an item that can't be sent stays local",
