@@ -6,6 +6,9 @@ import threading
 
 KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit", "drop_after", "cut", "late",
          "endless")
+# Replies padded with elements that mean nothing: that many nested inside one
+# another, or side by side, so that a client's bounds on what it keeps show.
+KINDS += ("nested", "siblings")
 
 
 class Fault:
@@ -26,13 +29,15 @@ class Fault:
         self.cut = bool(want.get("cut"))
         self.late = float(want.get("late", 0) or 0)
         self.endless = bool(want.get("endless"))  # downloads only
+        self.nested = int(want.get("nested", 0) or 0)
+        self.siblings = int(want.get("siblings", 0) or 0)
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
                     self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
-                    self.endless)):
+                    self.endless, self.nested, self.siblings)):
             raise ValueError("a fault needs one of " + ", ".join(KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
@@ -107,3 +112,12 @@ def omitted(body, tag):
     # element that clients should only take as a bonus.
     name = re.escape(tag.encode("utf-8"))
     return re.sub(rb"<" + name + rb"(?:\s[^>]*)?(?:/>|>.*?</" + name + rb">)", b"", body, flags=re.DOTALL)
+
+
+def padded(body, nested, siblings):
+    """The reply with elements of no meaning just inside its root, at its end."""
+    cut = body.rfind(b"</qdbapi>")
+    if cut < 0:
+        cut = len(body)
+    padding = b"<a>" * nested + b"</a>" * nested + b"<a/>" * siblings
+    return body[:cut] + padding + body[cut:]

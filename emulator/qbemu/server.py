@@ -187,6 +187,8 @@ class Handler(BaseHTTPRequestHandler):
             reply = faults.malformed(reply)
         if fault is not None and fault.omit:
             reply = faults.omitted(reply, fault.omit)
+        if fault is not None and (fault.nested or fault.siblings):
+            reply = faults.padded(reply, fault.nested, fault.siblings)
         if fault is not None and fault.late:
             time.sleep(fault.late)
         if fault is not None and fault.drop_after:

@@ -97,6 +97,16 @@ class Faults(EmulatorTest):
             self.assertEqual((root.findtext("errcode"), root.findtext("userid")), ("0", expected))
             self.assertTrue(root.findtext("ticket"))
 
+    def test_padded_replies(self):
+        records = len(list(ET.fromstring(self.raw()[2]).iter("record")))
+        for kind, depth in (("nested", 1000), ("siblings", 1)):
+            with self.subTest(kind=kind):
+                self.fault(action="API_DoQuery", **{kind: 1000})
+                root = ET.fromstring(self.raw()[2])
+                self.assertEqual(len(root.findall("a")), 1000 // depth)
+                self.assertEqual(len(list(root.iter("a"))), 1000)
+                self.assertEqual(len(list(root.iter("record"))), records)   # the reply itself is whole
+
     def test_download_faults_and_fault_admin(self):
         self.fault(action="download", http_status=502)
         status, _, _ = self.c.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)

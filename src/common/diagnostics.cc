@@ -23,6 +23,13 @@ std::string FillDetail(const std::string& text, const std::string& detail) {
 
 }  // namespace
 
+void CutRecordedText(std::string& text) {
+  if (text.size() <= kMaxRecordedText) return;
+  const std::string_view marker(kCutMarker);
+  text.resize(CutUtf8(text, kMaxRecordedText - marker.size()));
+  text += marker;
+}
+
 RenderedMessage RenderMessage(MessageId id, const std::string& detailText, const std::string& messageText) {
   const char* resource = id == kMsgServerError ? nullptr : LoadMessageResource(id);
   std::string work = resource != nullptr ? std::string(resource) : messageText;

@@ -19,6 +19,13 @@ struct RenderedMessage {
 
 inline constexpr std::size_t kMaxMessageText = 511;
 
+// A service's or the transport's text is kept to the bound of a
+// diagnostic's detail: longer, it is cut on a character boundary and ends
+// in kCutMarker, within the bound. A server's error text can be megabytes.
+inline constexpr std::size_t kMaxRecordedText = 65535;
+inline constexpr const char* kCutMarker = "[...]";
+void CutRecordedText(std::string& text);
+
 // The message table's entry for id, or messageText for a service failure
 // (999) or an id the table lacks; the first "%s" takes detailText. The detail
 // is inserted as data, never used as a format.

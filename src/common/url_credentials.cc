@@ -1,4 +1,4 @@
-// Finding and removing the credentials of URL-like settings.
+// Finding the credentials of URL-like settings and hiding their passwords.
 #include "common/url_credentials.h"
 
 namespace {
@@ -25,7 +25,17 @@ bool HoldsUrlCredentials(std::string_view url) {
   return url.find('@', AuthorityStart(url)) != std::string_view::npos;
 }
 
-std::string WithoutUrlCredentials(std::string_view url) {
+bool IsUrlSettingKey(std::string_view key) {
+  for (const char* urlKey : kUrlSettingKeys)
+    if (key == urlKey) return true;
+  return false;
+}
+
+std::string MaskUrlPassword(std::string_view url) {
   if (!HoldsUrlCredentials(url)) return std::string(url);
-  return std::string(url.substr(0, AuthorityStart(url))) + std::string(url.substr(url.rfind('@') + 1));
+  const std::size_t at = url.rfind('@');
+  // A user name can't hold an unencoded ':', so the first one starts the password.
+  const std::size_t colon = url.find(':', AuthorityStart(url));
+  if (colon > at) return std::string(url);
+  return std::string(url.substr(0, colon)) + ":***" + std::string(url.substr(at));
 }

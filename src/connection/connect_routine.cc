@@ -73,6 +73,7 @@ std::unique_ptr<ConnectionRecord> BuildConnectionRecord(ConnectionHandle& connec
 MessageId PostConnectFailure(ConnectionHandle& connection, const ApiCallRecord& call) {
   SetDiagnostic(connection.diagnostic, kMsgServerError, call.errdetail);
   connection.diagnostic.messageText = FormatServerErrorText(call);
+  CutRecordedText(connection.diagnostic.messageText);
   return kMsgServerError;
 }
 

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr const char* kSecretKeys[] = {"PWD", "APPTOKEN"};
-constexpr const char* kUrlKeys[] = {"QUICKBASESERVER", "WINHTTPPROXYNAME"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -70,9 +69,7 @@ bool IsSecretKey(const std::string& key) {
 // supplied stays in odbc.ini, as its PWD does: connecting again with the
 // completed string reads it from there.
 bool IsDataSourceCredential(const std::string& key, const std::string& value, const SettingsMap& applicationKeys) {
-  for (const char* urlKey : kUrlKeys)
-    if (key == urlKey) return HoldsUrlCredentials(value) && LookupSetting(applicationKeys, key).empty();
-  return false;
+  return IsUrlSettingKey(key) && HoldsUrlCredentials(value) && LookupSetting(applicationKeys, key).empty();
 }
 
 bool NeedsBraces(const std::string& value) {

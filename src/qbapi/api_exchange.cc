@@ -77,8 +77,7 @@ MessageId WithTicketRenewal(ApiSession& session, ApiCallRecord& call, Exchange e
 MessageId RecordServiceFailure(ApiCallRecord& call, const std::string& code, const std::string& text,
                                const std::string& detail) {
   call.errcode = code;
-  call.errtext = text;
-  call.errdetail = detail;
+  SetCallTexts(call, text, detail);
   call.origin = ApiFailureOrigin::kService;
   call.outcomeUnknown = false;
   ++call.failureCount;

@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "common/url_credentials.h"
+#include "platform/proxy_environment.h"
 #include "platform/text_fold.h"
 
 namespace {
@@ -27,11 +28,16 @@ long RequestDeadlineMs(const TransportSettings& settings) {
   return settings.sendTimeoutMs + settings.receiveTimeoutMs;
 }
 
-// libcurl's own words about a failure may quote the host part of a URL it
-// misread, credentials and all; with credentials about, only its generic
-// text for the code is used.
+// libcurl's own words about a failure may quote a URL it misread (the
+// server's, or the proxy's from the settings or the environment),
+// credentials and all; with credentials about, only its generic text for
+// the code is used.
 bool CurlWordsAreSafe(const TransportSettings& settings) {
-  return !HoldsUrlCredentials(settings.baseUrl) && !HoldsUrlCredentials(settings.proxyName);
+  if (HoldsUrlCredentials(settings.baseUrl) || HoldsUrlCredentials(settings.proxyName)) return false;
+  if (!settings.useEnvironmentProxy || !settings.proxyName.empty()) return true;
+  for (const std::string& proxy : ProxyEnvironmentValues())
+    if (HoldsUrlCredentials(proxy)) return false;
+  return true;
 }
 
 void InitialiseCurlOnce() {
@@ -206,7 +212,7 @@ bool PrepareHandle(HttpTransport& transport) {
 MessageId RecordCurlFailure(CURLcode result, const TransferState& state, const char* errorBuffer,
                             const TransportSettings& settings, const std::string& url, ApiCallRecord& call) {
   std::string code = std::to_string(static_cast<int>(result));
-  const std::string shownUrl = WithoutUrlCredentials(url);
+  const std::string shownUrl = MaskUrlPassword(url);
   const bool curlWords = errorBuffer[0] != '\0' && CurlWordsAreSafe(settings);
   if (!state.cutShort.empty())
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, code, state.cutShort, shownUrl);
@@ -262,8 +268,7 @@ CurlEasyHolder::~CurlEasyHolder() {
 MessageId RecordTransportFailure(ApiCallRecord& call, ApiFailureOrigin origin, const std::string& code,
                                  const std::string& text, const std::string& detail) {
   call.errcode = code.empty() || code == "0" ? "-1" : code;
-  call.errtext = text;
-  call.errdetail = detail;
+  SetCallTexts(call, text, detail);
   call.origin = origin;
   ++call.failureCount;
   return kMsgServerError;
@@ -280,13 +285,13 @@ MessageId HttpPostXml(HttpTransport& transport, const std::string& path, const s
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutUrlCredentials(url));
+                                  MaskUrlPassword(url));
   CurlHeaderList headers;
   // "Expect:" stops libcurl from waiting for 100-continue before larger bodies.
   if (!headers.Add("Content-Type: application/xml; charset=utf-8") || !headers.Add("QUICKBASE-ACTION: " + action) ||
       !headers.Add("Expect:"))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Out of memory building the request",
-                                  WithoutUrlCredentials(url));
+                                  MaskUrlPassword(url));
   TransferState state;
   state.reply = &reply;
   char errorBuffer[CURL_ERROR_SIZE] = {0};
@@ -311,7 +316,7 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   std::string url = transport.settings.baseUrl + path;
   if (!PrepareHandle(transport))
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", "Could not start an HTTP request",
-                                  WithoutUrlCredentials(url));
+                                  MaskUrlPassword(url));
   HttpReply reply;
   TransferState state;
   state.reply = &reply;
@@ -331,6 +336,6 @@ MessageId HttpDownloadToFile(HttpTransport& transport, const std::string& path, 
   if (id != kMsgSuccess) return id;
   if (reply.status != 200)
     return RecordTransportFailure(call, ApiFailureOrigin::kHttp, std::to_string(reply.status),
-                                  "HTTP status " + std::to_string(reply.status), WithoutUrlCredentials(url));
+                                  "HTTP status " + std::to_string(reply.status), MaskUrlPassword(url));
   return kMsgSuccess;
 }

@@ -30,6 +30,11 @@ enum class Place : std::uint8_t {
 
 // The places a reply can nest inside one another, root to url.
 constexpr std::size_t kMaxPlaces = 8;
+// An ignored element costs nothing here, but expat keeps every open
+// element's name until it closes: nesting without end inside one would
+// make a reply of 64 MiB take gigabytes. No reply of the API nests more
+// than a dozen levels.
+constexpr std::size_t kMaxSkipDepth = 256;
 
 struct PageReader {
   XML_Parser parser = nullptr;
@@ -60,7 +65,7 @@ const XML_Char* FindAttribute(const XML_Char** attributes, const char* name) {
   return nullptr;
 }
 
-void Fail(PageReader& reader, const char* why) {
+void Fail(PageReader& reader, std::string_view why) {
   if (reader.error.empty()) reader.error = why;
   XML_StopParser(reader.parser, XML_FALSE);
 }
@@ -216,7 +221,8 @@ void StartInside(PageReader& reader, Place place, const XML_Char* name, const XM
 void OnStart(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto& reader = *static_cast<PageReader*>(data);
   if (reader.skipDepth != 0) {
-    ++reader.skipDepth;
+    if (++reader.skipDepth > kMaxSkipDepth)
+      Fail(reader, "reply nested deeper than " + std::to_string(kMaxSkipDepth) + " levels");
     return;
   }
   if (reader.depth == kMaxPlaces) {

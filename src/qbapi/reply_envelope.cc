@@ -28,8 +28,7 @@ MessageId CheckReplyEnvelope(const ReplyEnvelope& envelope, ApiCallRecord& call)
   if (!envelope.hasErrcode || !IsDecimalInteger(envelope.errcode))
     return RecordMalformedReply(call, "reply without a numeric errcode");
   call.errcode = envelope.errcode;
-  call.errtext = envelope.errtext;
-  call.errdetail = envelope.errdetail;
+  SetCallTexts(call, envelope.errtext, envelope.errdetail);
   call.origin = ApiFailureOrigin::kService;
   call.outcomeUnknown = false;
   if (call.errcode == "0") return kMsgSuccess;

@@ -8,22 +8,32 @@ namespace {
 // Replies nest a handful of levels; a deeper document is refused so that a
 // hostile or broken server cannot exhaust the stack when the tree is freed.
 constexpr std::size_t kMaxDepth = 64;
+// An element costs the tree some thirty times what "<a/>" takes in the
+// reply, so the reply's size alone does not bound the tree's. The largest
+// replies read into a tree list one element per imported row; a million of
+// them keeps the tree near 120 MB.
+constexpr std::size_t kMaxElements = 1000000;
 
 struct TreeBuilder {
   XML_Parser parser = nullptr;
   XmlElement* root = nullptr;
   bool rootSeen = false;
   std::vector<XmlElement*> open;
+  std::size_t elements = 0;
   std::string error;
 };
 
+void StopBuilding(TreeBuilder& builder, std::string why) {
+  builder.error = std::move(why);
+  XML_StopParser(builder.parser, XML_FALSE);
+}
+
 void StartElement(void* data, const XML_Char* name, const XML_Char** attributes) {
   auto* builder = static_cast<TreeBuilder*>(data);
-  if (builder->open.size() >= kMaxDepth) {
-    builder->error = "reply nested too deeply";
-    XML_StopParser(builder->parser, XML_FALSE);
-    return;
-  }
+  if (builder->open.size() >= kMaxDepth)
+    return StopBuilding(*builder, "reply nested deeper than " + std::to_string(kMaxDepth) + " levels");
+  if (++builder->elements > kMaxElements)
+    return StopBuilding(*builder, "reply holds more than " + std::to_string(kMaxElements) + " elements");
   XmlElement* element = builder->root;
   if (!builder->open.empty()) {
     builder->open.back()->children.emplace_back();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/sql_to_c.h"
+#include "common/url_credentials.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "platform/text_fold.h"
@@ -27,8 +28,14 @@ SettingsMap* SettingsOf(TableCursor& cursor) {
   return &cursor.connection->connection->settings;
 }
 
-// Credentials never leave the driver through a query.
+// Credentials never leave the driver through a query: neither the secret
+// keys nor the password of a server or proxy URL, which may come from
+// odbc.ini rather than the application.
 bool IsHiddenSetting(const std::string& key) { return key == "PWD" || key == "APPTOKEN"; }
+
+std::string ShownSettingValue(const std::string& key, const std::string& value) {
+  return IsUrlSettingKey(key) ? MaskUrlPassword(value) : value;
+}
 
 std::int64_t PseudoRowCount(TableCursor& cursor) {
   if (cursor.pseudoTable == PseudoTable::kIdentity) return 1;
@@ -105,7 +112,7 @@ MessageId GetPseudoColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN*
   std::string value = key;
   if (column == 1) {
     SettingsMap* settings = SettingsOf(cursor);
-    value = settings == nullptr ? std::string() : LookupSetting(*settings, key);
+    value = settings == nullptr ? std::string() : ShownSettingValue(key, LookupSetting(*settings, key));
   }
   return ConvertSqlValueToCType(SQL_VARCHAR, false, value.data(), static_cast<SQLLEN>(value.size()), pieceOffset,
                                 cType, target, targetLength, outLength);

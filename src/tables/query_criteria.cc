@@ -52,13 +52,6 @@ bool UnescapeLikeValue(std::string& text) {
   return true;
 }
 
-// Bytes an XML 1.0 document can't carry, and the NUL that would cut a value.
-bool HasControlBytes(const std::string& text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') return true;
-  return false;
-}
-
 struct Entry {
   const ColumnDescriptor* column = nullptr;
   std::uint16_t op = 0;
@@ -148,7 +141,7 @@ bool RenderEntry(const TableCursor& cursor, const Entry& entry, std::string& out
   const ColumnDescriptor& column = *entry.column;
   if (column.pushDownRank == 0 || entry.op > kCriterionXsw) return false;
   std::string value;
-  if (!RenderEntryValue(cursor, entry, value) || HasControlBytes(value)) return false;
+  if (!RenderEntryValue(cursor, entry, value)) return false;
   if (column.pushDownRank == 1) return PrepareTextValue(entry, value) && AppendCriterion(out, column, entry.op, value);
   if (!IsComparison(entry.op)) return false;
   if (entry.length == -1)
@@ -217,6 +210,19 @@ bool RenderList(const TableCursor& cursor, const std::vector<Entry>& list, std::
   return true;
 }
 
+// A text the service's XML can't carry would make it refuse the whole
+// request as unparsable; it is refused here as a written value would be,
+// whether or not its criterion could be sent.
+MessageId CheckCriteriaTexts(const TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
+                             const std::int16_t* valueTypes, const void* const* values, const SQLLEN* lengths) {
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (valueTypes[i] != kValueCharacter || values[i] == nullptr || lengths[i] < 0) continue;
+    const std::string_view text(static_cast<const char*>(values[i]), static_cast<std::size_t>(lengths[i]));
+    if (MessageId id = CheckStorableText(cursor, cursor.columns[columns[i]], text)) return id;
+  }
+  return kMsgSuccess;
+}
+
 MessageId RefuseCriteria(TableCursor& cursor) {
   cursor.queryText.clear();
   cursor.criteriaCount = kMaxServiceCriteria + 1;
@@ -240,6 +246,7 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
   if (cursor.pseudoTable != PseudoTable::kNone) return RefuseCriteria(cursor);
   for (std::int32_t i = 0; i < count; ++i)
     if (columns[i] >= cursor.columns.size()) return kMsgInvalidColumnId;
+  if (MessageId id = CheckCriteriaTexts(cursor, count, columns, valueTypes, values, lengths)) return id;
   bool orJoin = cursor.joinOperator == kCriteriaJoinOr;
   // Refused sets: a row the SQL condition keeps must never be filtered out.
   if (count > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0) ||

@@ -34,7 +34,9 @@ inline constexpr std::uint16_t kCriterionXsw = 10;
 // can't be sent exactly (over 100 criteria, a value with both quote
 // characters, an OR set with an entry that stays local, a table with
 // pending writes, ...): then no criterion is sent and the count is set above
-// 100; 1008 for a column number outside the table.
+// 100; 1008 for a column number outside the table; 1095, recorded on the
+// connection, for a character value that is not UTF-8 or holds a character
+// XML 1.0 forbids, whether or not its entry would be sent.
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
                              const std::uint16_t* operators, const std::int16_t* valueTypes,
                              const void* const* values, const SQLLEN* lengths,

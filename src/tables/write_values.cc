@@ -93,23 +93,25 @@ MessageId FitText(const ColumnDescriptor& column, std::string& text) {
   return kMsgCut;
 }
 
+}  // namespace
+
 // The service's requests are XML 1.0, which can carry neither most control
 // characters (not even as references) nor bytes that are not UTF-8: such a
-// value would be refused with the whole import, or stored as something else.
-MessageId CheckStorableText(ConnectionRecord& record, const ColumnDescriptor& column, const std::string& text) {
+// value would be refused with the whole request, or stored as something else.
+MessageId CheckStorableText(const TableCursor& cursor, const ColumnDescriptor& column, std::string_view text) {
   char32_t code = 0;
   const std::size_t at = FindNonXmlText(text, code);
   if (at == std::string::npos) return kMsgSuccess;
+  if (cursor.connection == nullptr) return kMsgUnstorableCharacter;
   char reason[96];
   if (code == 0 && text[at] != '\0')
     std::snprintf(reason, sizeof reason, "holds bytes that are not UTF-8 at byte %zu", at);
   else
     std::snprintf(reason, sizeof reason, "holds U+%04X at byte %zu, which the service can't store",
                   static_cast<unsigned>(code), at);
-  return RecordTableFailure(record, kMsgUnstorableCharacter, "'" + column.name + "': the value " + reason);
+  return RecordTableFailure(*cursor.connection, kMsgUnstorableCharacter,
+                            "'" + column.name + "': the value " + reason);
 }
-
-}  // namespace
 
 MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
                             std::string& text) {
@@ -140,7 +142,7 @@ MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& co
     default: {
       MessageId id = FormatServiceText(cursor, valueType, value, length, text);
       if (id == kMsgSuccess && cursor.pseudoTable == PseudoTable::kNone)
-        id = CheckStorableText(*cursor.connection, column, text);
+        id = CheckStorableText(cursor, column, text);
       return id == kMsgSuccess ? FitText(column, text) : id;
     }
   }

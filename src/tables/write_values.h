@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include <sqltypes.h>
 
@@ -16,6 +17,10 @@
 // criteria, so that a value compares as it would be written.
 MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, const void* value, SQLLEN length,
                             std::string& text);
+// 0, or 1095 naming the column, recorded on the cursor's connection, for a
+// text the service's XML can't carry: bytes that are not UTF-8, or a
+// character XML 1.0 forbids. Written values and criteria values pass here.
+MessageId CheckStorableText(const TableCursor& cursor, const ColumnDescriptor& column, std::string_view text);
 // 0, 2 when a text was cut to the column's size, or a conversion id.
 MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
                            const void* value, SQLLEN length, std::string& text);

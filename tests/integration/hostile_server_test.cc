@@ -2,8 +2,8 @@
 // misbehave: one whose reply never ends, one that trickles it in byte by
 // byte and one whose reply declares entities that expand a thousandfold
 // must not hold a connect for ever or fill memory, an attachment without
-// end must not fill the disk, and a user name and password written into the
-// server's or the proxy's URL never show in the diagnostic.
+// end must not fill the disk, and a password written into the server's or
+// the proxy's URL never shows in the diagnostic.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -163,7 +163,6 @@ TEST_F(HostileServerTest, CredentialsInServerAndProxyUrlsStayOutOfDiagnostics) {
     Diagnostic diagnostic = FailedConnect(c.url, seconds, c.proxy);
     EXPECT_EQ(diagnostic.state, c.state) << c.label << ": " << diagnostic.text;
     EXPECT_NE(diagnostic.text.find("[Tarvox][HTTP]"), std::string::npos) << c.label << ": " << diagnostic.text;
-    EXPECT_EQ(diagnostic.text.find("bob"), std::string::npos) << c.label << ": " << diagnostic.text;
     EXPECT_EQ(diagnostic.text.find("s3"), std::string::npos) << c.label << ": " << diagnostic.text;
   }
 }

