@@ -30,13 +30,17 @@ std::string_view StatementText(const StatementHandle& statement, std::size_t k) 
 std::string FirstWords(std::string_view text) {
   std::string words;
   for (char c : text) {
-    if (!IsBlank(c)) words += c;
-    else if (!words.empty() && words.back() != ' ') words += ' ';
+    if (IsBlank(c)) {
+      if (!words.empty() && words.back() != ' ') words += ' ';
+      continue;
+    }
+    words += c;
     if (words.size() > kFirstWordsBytes) break;
   }
   if (!words.empty() && words.back() == ' ') words.pop_back();
   if (words.size() <= kFirstWordsBytes) return words;
-  words.resize(CutUtf8(words, kFirstWordsBytes));
+  const std::size_t blank = words.rfind(' ', kFirstWordsBytes);
+  words.resize(blank != std::string::npos ? blank : CutUtf8(words, kFirstWordsBytes));
   return words + "...";
 }
 
