@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr std::size_t kFirstWordsBytes = 40;
+constexpr std::size_t kFirstWordsBytes = 60;
 constexpr std::size_t kRowCountsBytes = 100;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }

@@ -79,8 +79,11 @@ TEST_F(BatchesTest, ABatchRunsWholeOrSaysWhatRan) {
       // Run twice: the second run starts again from the first statement.
       {"prepared", true, InsertLine("p1") + ";" + InsertLine("p2"), nullptr, SQL_SUCCESS, "", {},
        {{kLinesDbid, "p1", 2}, {kLinesDbid, "p2", 2}}},
-      {"direct, second does not parse", false, InsertLine("d3") + "; INSERT INTO x VALUEZ ('d4')", nullptr, SQL_ERROR,
-       "42000", {"(batch statement 2, INSERT INTO x VALUEZ ('d4'), does not parse; no statement ran)"},
+      {"direct, second does not parse", false,
+       InsertLine("d3") + ";\n  INSERT INTO x VALUEZ ('d4', 'a list of values longer than a diagnostic names')",
+       nullptr, SQL_ERROR, "42000",
+       {"(batch statement 2, INSERT INTO x VALUEZ ('d4', 'a list of values longer than a..., does not parse; "
+        "no statement ran)"},
        {{kLinesDbid, "d3", 0}}},
       {"prepared, second does not parse", true, InsertLine("p3") + "; INSERT INTO x VALUEZ ('p4')", nullptr,
        SQL_ERROR, "42000", {"batch statement 2, INSERT INTO x VALUEZ", "no statement ran"}, {{kLinesDbid, "p3", 0}}},
@@ -89,12 +92,12 @@ TEST_F(BatchesTest, ABatchRunsWholeOrSaysWhatRan) {
       {"prepared, create then insert", true, CreateAndInsert("Prepared", "VALUES ('c2')"), nullptr, SQL_SUCCESS, "",
        {}, {{nullptr, "c2", 1}}},
       {"direct, create then an insert that does not parse", false, CreateAndInsert("Never", "VALUEZ ('c3')"), nullptr,
-       SQL_ERROR, "42000", {"batch statement 2, INSERT INTO \"Sales: Never\" (Code) VALUEZ..., does not parse"}, {}},
+       SQL_ERROR, "42000", {"batch statement 2, INSERT INTO \"Sales: Never\" (Code) VALUEZ ('c3'), does not parse"}, {}},
       {"prepared, create then an insert that does not parse", true, CreateAndInsert("Never", "VALUEZ ('c4')"),
        nullptr, SQL_ERROR, "42000", {"batch statement 2"}, {}},
       {"direct, second refused", false, InsertOrder("r1") + "; " + InsertLine("r2"), R"("errcode": 77)", SQL_ERROR,
-       "HY000", {"Refused for the test", "(batch statement 2, INSERT INTO \"Sales: Order Lines\"..., failed; "
-                 "statement 1 ran, rows: 1)"},
+       "HY000", {"Refused for the test", "(batch statement 2, INSERT INTO \"Sales: Order Lines\" (Product) VALUES "
+                 "('r2'), failed; statement 1 ran, rows: 1)"},
        {{kOrdersDbid, "r1", 1}, {kLinesDbid, "r2", 0}}},
       {"prepared, second's outcome unknown", true, InsertOrder("r3") + "; " + InsertLine("r4"),
        R"("drop_after": true)", SQL_ERROR, "08007", {"'Sales: Order Lines'", "statement 1 ran, rows: 1"},
