@@ -31,6 +31,34 @@ std::string NameStatements(const std::vector<std::size_t>& ordinals) {
   return names;
 }
 
+// Each statement after the first, parsed in turn: where it begins, and
+// whether it holds markers (its ordinal goes to withMarkers). 0, or the
+// failure's id with the parser's detail in the statement.
+MessageId ParseLaterStatements(StatementHandle& statement, ConnectionRecord& record,
+                               std::vector<std::size_t>& withMarkers) {
+  StatementBatch& batch = statement.batch;
+  const std::string& text = statement.sqlText;
+  std::string rest = statement.remainingBatch;
+  auto scratch = std::make_unique<StatementHandle>();
+  scratch->connection = statement.connection;
+  MessageId id = kMsgSuccess;
+  while (!IsBlankText(rest)) {
+    // The rest is the end of the text: its statement begins that far in.
+    batch.starts.push_back(text.size() - rest.size());
+    id = ParseStatement(*scratch, &record, text.data() + batch.starts.back(), rest.size(), scratch->parseTree);
+    if (id != kMsgSuccess) {
+      statement.diagnostic.detailText = scratch->diagnostic.detailText;
+      break;
+    }
+    const std::uint32_t markers = CountMarkers(*scratch->parseTree);
+    if (markers != 0) withMarkers.push_back(batch.starts.size());
+    batch.parameterCount += markers;
+    rest = std::move(scratch->remainingBatch);
+  }
+  FreeParseTree(scratch->parseTree);
+  return id;
+}
+
 }  // namespace
 
 MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& record) {
@@ -38,26 +66,11 @@ MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& reco
   batch = StatementBatch{};
   batch.starts.push_back(0);
   batch.parameterCount = CountMarkers(*statement.parseTree);
+  if (IsBlankText(statement.remainingBatch)) return kMsgSuccess;
   std::vector<std::size_t> withMarkers;
   if (batch.parameterCount != 0) withMarkers.push_back(1);
-  const std::string& text = statement.sqlText;
-  std::string rest = statement.remainingBatch;
-  auto scratch = std::make_unique<StatementHandle>();
-  scratch->connection = statement.connection;
-  MessageId id = kMsgSuccess;
-  while (id == kMsgSuccess && !IsBlankText(rest)) {
-    // The rest is the end of the text: its statement begins that far in.
-    batch.starts.push_back(text.size() - rest.size());
-    id = ParseStatement(*scratch, &record, text.data() + batch.starts.back(), rest.size(), scratch->parseTree);
-    if (id != kMsgSuccess) break;
-    const std::uint32_t markers = CountMarkers(*scratch->parseTree);
-    if (markers != 0) withMarkers.push_back(batch.starts.size());
-    batch.parameterCount += markers;
-    rest = std::move(scratch->remainingBatch);
-  }
-  FreeParseTree(scratch->parseTree);
+  MessageId id = ParseLaterStatements(statement, record, withMarkers);
   if (id != kMsgSuccess) {
-    statement.diagnostic.detailText = scratch->diagnostic.detailText;
     AddParseFailureContext(statement, batch.starts.size() - 1);
   } else if (withMarkers.size() > 1) {
     id = kMsgMarkersInBatchStatements;
