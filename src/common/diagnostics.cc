@@ -50,6 +50,19 @@ RenderedMessage RenderMessage(MessageId id, const std::string& detailText, const
   return out;
 }
 
+RenderedMessage RenderDiagnostic(const HandleDiagnostic& diagnostic) {
+  RenderedMessage out = RenderMessage(diagnostic.messageId, diagnostic.detailText, diagnostic.messageText);
+  if (diagnostic.contextText.empty()) return out;
+  // The message gives up its end so that the context always fits: the
+  // application needs both what failed and where.
+  const std::size_t context = diagnostic.contextText.size() + 1;
+  out.text.resize(CutUtf8(out.text, context < kMaxMessageText ? kMaxMessageText - context : 0));
+  out.text += ' ';
+  out.text += diagnostic.contextText;
+  CutToMessageLimit(out.text);
+  return out;
+}
+
 std::string FormatServerErrorText(const ApiCallRecord& call) {
   std::string states = "S1000 HY000 ";
   std::string origin = "[QuickBase]";

@@ -30,9 +30,8 @@ void CutRecordedText(std::string& text);
 // (999) or an id the table lacks; the first "%s" takes detailText. The detail
 // is inserted as data, never used as a format.
 RenderedMessage RenderMessage(MessageId id, const std::string& detailText, const std::string& messageText);
-inline RenderedMessage RenderDiagnostic(const HandleDiagnostic& diagnostic) {
-  return RenderMessage(diagnostic.messageId, diagnostic.detailText, diagnostic.messageText);
-}
+// The stored diagnostic rendered, its context text after the message.
+RenderedMessage RenderDiagnostic(const HandleDiagnostic& diagnostic);
 
 // The SQLSTATE that an ODBC 2 or ODBC 3 application expects.
 inline const std::string& SqlStateForVersion(const RenderedMessage& message, int odbcVersion) {

@@ -11,6 +11,7 @@
 #include "handles/descriptor_handle.h"
 #include "handles/handle_diagnostic.h"
 #include "handles/message_id.h"
+#include "handles/statement_batch.h"
 
 struct CatalogRowWork;
 struct CatalogTableList;
@@ -56,7 +57,8 @@ struct StatementHandle {
   std::int64_t maxRows = 0;             // SQL_MAX_ROWS; 0 = no limit
   std::int64_t rowLimit = kNoRowLimit;  // rows the current result may have; TOP 0 makes it 0
   std::uint8_t passThrough = 0;         // the current statement is an OQ form
-  std::string remainingBatch;           // text after the first ';', still to be run
+  std::string remainingBatch;           // text after the first ';' of the text parsed last
+  StatementBatch batch;                 // the statements of the prepared text
 
   // Allocation, freeing and the attribute functions.
   std::string cursorName;

@@ -13,6 +13,8 @@
 #include "handles/statement_handle.h"
 #include "odbc/descriptor_lifecycle.h"
 
+static_assert(kUnknownRowNumber == SQL_ROW_NUMBER_UNKNOWN);
+
 namespace {
 
 // Where a handle keeps its diagnostic and what rendering needs around it.
@@ -159,7 +161,7 @@ SQLRETURN GetRecordField(const DiagnosticSource& source, SQLSMALLINT identifier,
     case SQL_DIAG_SERVER_NAME:
       return PutText(value, bufferLength, stringLength,
                      source.connection == nullptr ? std::string() : LookupSetting(source.connection->settings, "DSN"));
-    case SQL_DIAG_ROW_NUMBER: return PutNumber<SQLLEN>(value, stringLength, SQL_ROW_NUMBER_UNKNOWN);
+    case SQL_DIAG_ROW_NUMBER: return PutNumber<SQLLEN>(value, stringLength, source.diagnostic->rowNumber);
     default: return PutNumber<SQLINTEGER>(value, stringLength, SQL_NO_COLUMN_NUMBER);
   }
 }
@@ -210,7 +212,8 @@ SQLRETURN ReportHandleError(SQLHENV environment, SQLHDBC connection, SQLHSTMT st
     ResolveSource(SQL_HANDLE_DBC, connection, source);
   else if (!ResolveSource(SQL_HANDLE_ENV, environment, source))
     return SQL_INVALID_HANDLE;
-  MessageId id = source.diagnostic->messageId;
+  const HandleDiagnostic reported = *source.diagnostic;
+  const MessageId id = reported.messageId;
   source.diagnostic->messageId = kMsgSuccess;
   if (nativeError != nullptr) *nativeError = id;
   if (id == kMsgSuccess) {
@@ -218,7 +221,7 @@ SQLRETURN ReportHandleError(SQLHENV environment, SQLHDBC connection, SQLHSTMT st
     CopyToOdbcBuffer16(messageText, bufferLength, textLength, "");
     return SQL_NO_DATA;
   }
-  RenderedMessage message = RenderMessage(id, source.diagnostic->detailText, source.diagnostic->messageText);
+  RenderedMessage message = RenderDiagnostic(reported);
   if (sqlState != nullptr) CopyToOdbcBuffer16(sqlState, 6, nullptr, SqlStateForVersion(message, source.odbcVersion));
   MessageId copied = CopyToOdbcBuffer16(messageText, bufferLength, textLength, message.text);
   return copied == kMsgSuccess ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;

@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "common/odbc_text.h"
 #include "exec/plan_pass.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "odbc/batch_context.h"
+#include "odbc/batch_split.h"
 #include "odbc/cursor_names.h"
 #include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
@@ -49,27 +52,26 @@ void ForgetPreviousStatement(StatementHandle& statement) {
 }
 
 // The identity query becomes a query on its pseudo-table; anything else
-// special is refused here. Leaves the text to parse in text.
-MessageId ChooseTextToParse(StatementHandle& statement, ConnectionRecord& record, std::string& text) {
+// special is refused here. Then the text, or its rewriting, is parsed.
+MessageId ParseStatementText(StatementHandle& statement, ConnectionRecord& record, std::string_view text) {
   std::string rewritten = "SELECT * FROM \"";
-  const MessageId id = FilterSpecialStatement(&record, statement.sqlText, statement.specialStatement, rewritten);
-  if (id == kNotSpecialStatement) {
-    text = statement.sqlText;
-    return kMsgSuccess;
+  MessageId id = FilterSpecialStatement(&record, text, statement.specialStatement, rewritten);
+  if (id == kSpecialStatementFound) {
+    statement.transactionFlags[0] = 1;
+    rewritten += "\"";
+    text = rewritten;
+  } else if (id != kNotSpecialStatement) {
+    return id;
   }
-  if (id != kSpecialStatementFound) return id;
-  statement.transactionFlags[0] = 1;
-  text = rewritten + "\"";
-  return kMsgSuccess;
+  id = ParseStatement(statement, &record, text.data(), text.size(), statement.parseTree);
+  // The parser may leave the detail of an alternative it tried and dropped.
+  if (id == kMsgSuccess) statement.diagnostic.detailText.clear();
+  return id;
 }
 
-MessageId ParseBindAndPlan(StatementHandle& statement, ConnectionRecord& record, const std::string& text) {
-  MessageId id = ParseStatement(statement, &record, text.data(), text.size(), statement.parseTree);
-  if (id != kMsgSuccess) return id;
-  // The parser may leave the detail of an alternative it tried and dropped.
-  statement.diagnostic.detailText.clear();
+MessageId BindAndPlan(StatementHandle& statement) {
   ParseTree& tree = *statement.parseTree;
-  id = BindStatementTree(statement, tree, 0, 0, 0, kNoNode, kNoNode);
+  const MessageId id = BindStatementTree(statement, tree, 0, 0, 0, kNoNode, kNoNode);
   if (id != kMsgSuccess) return id;
   return PlanStatementTree(statement, tree, RootStatementNode(tree));
 }
@@ -121,27 +123,30 @@ bool IsSelect(const StatementHandle& statement) {
   return node != kNoNode && tree.nodes[node].kind == kNodeSelect;
 }
 
-}  // namespace
-
-SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLINTEGER length) {
+void StartPrepare(StatementHandle& statement) {
   statement.diagnostic.messageId = kMsgSuccess;
   statement.diagnosticRowCount = 0;
   statement.paramsetCounter = 0;
-  if (!IsStringLength(length)) return Fail(statement, kMsgInvalidBufferLength);
+}
+
+// The connection's record when the statement may be prepared; otherwise
+// none, with the statement's message id set.
+ConnectionRecord* RecordToPrepareOn(StatementHandle& statement) {
   // The text and the tree of an open result belong together: a refused
   // prepare keeps both.
-  if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0)
-    return Fail(statement, kMsgInvalidCursorState);
+  if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0) {
+    statement.diagnostic.messageId = kMsgInvalidCursorState;
+    return nullptr;
+  }
   ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
-  if (record == nullptr) return Fail(statement, kMsgConnectionNotOpen);
-  AssignOdbcText(statement.sqlText, text, length);
-  ForgetPreviousStatement(statement);
-  // Table access posts its failures to the current statement.
-  record->currentStatement = &statement;
-  std::string parsed;
-  MessageId id = ChooseTextToParse(statement, *record, parsed);
-  if (id == kMsgSuccess) id = ParseBindAndPlan(statement, *record, parsed);
-  if (id != kMsgSuccess) {
+  if (record == nullptr) statement.diagnostic.messageId = kMsgConnectionNotOpen;
+  return record;
+}
+
+// What follows a parse that found no fault: binding, planning, the
+// parameters' buffers and a SELECT's cursor name.
+SQLRETURN FinishPrepare(StatementHandle& statement) {
+  if (MessageId id = BindAndPlan(statement)) {
     ReleasePreparedState(statement);
     return Fail(statement, id);
   }
@@ -149,4 +154,46 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
   if (IsSelect(statement) && statement.cursorName.empty()) GenerateCursorName(statement);
   statement.prepared = 1;
   return SQL_SUCCESS;
+}
+
+SQLRETURN FailParse(StatementHandle& statement, MessageId id) {
+  ReleasePreparedState(statement);
+  return Fail(statement, id);
+}
+
+}  // namespace
+
+SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLINTEGER length) {
+  StartPrepare(statement);
+  if (!IsStringLength(length)) return Fail(statement, kMsgInvalidBufferLength);
+  ConnectionRecord* record = RecordToPrepareOn(statement);
+  if (record == nullptr) return SQL_ERROR;
+  AssignOdbcText(statement.sqlText, text, length);
+  ForgetPreviousStatement(statement);
+  statement.batch = StatementBatch{};
+  // Table access posts its failures to the current statement.
+  record->currentStatement = &statement;
+  MessageId id = ParseStatementText(statement, *record, statement.sqlText);
+  // Every statement of a batch parses before any of them is bound or run.
+  if (id == kMsgSuccess) id = SplitStatementBatch(statement, *record);
+  if (id != kMsgSuccess) return FailParse(statement, id);
+  const SQLRETURN result = FinishPrepare(statement);
+  if (result != SQL_SUCCESS) {
+    if (IsBatch(statement.batch)) AddRunFailureContext(statement);
+    statement.batch = StatementBatch{};
+  }
+  return result;
+}
+
+SQLRETURN PrepareBatchStatement(StatementHandle& statement, std::size_t k) {
+  StartPrepare(statement);
+  // A refusal is statement k's too.
+  statement.batch.current = k;
+  ConnectionRecord* record = RecordToPrepareOn(statement);
+  if (record == nullptr) return SQL_ERROR;
+  ForgetPreviousStatement(statement);
+  record->currentStatement = &statement;
+  const std::string_view text = std::string_view(statement.sqlText).substr(statement.batch.starts[k]);
+  if (MessageId id = ParseStatementText(statement, *record, text)) return FailParse(statement, id);
+  return FinishPrepare(statement);
 }

@@ -4,6 +4,8 @@
 
 #include <sql.h>
 
+#include <cstddef>
+
 struct StatementHandle;
 
 // Runs the special-statement filter, the parser, the semantic pass and the
@@ -11,4 +13,10 @@ struct StatementHandle;
 // buffer and names a SELECT's cursor. SQL_SUCCESS, or SQL_ERROR with the
 // statement's message id set. A statement with an open result or awaiting
 // data at execution is refused with 1007 and keeps its previous statement.
+// Every statement of a batch is parsed; only the first is bound and planned.
 SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLINTEGER length);
+
+// Prepares statement k (0-based) of the prepared batch in place of the
+// statement the handle holds, when the batch runner comes to it; the SQL
+// text and the batch stay.
+SQLRETURN PrepareBatchStatement(StatementHandle& statement, std::size_t k);

@@ -199,14 +199,29 @@ SQLRETURN Finish(StatementHandle& statement, MessageId remembered, std::int64_t 
   return remembered != kMsgSuccess && IsInformational(remembered) ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
-// A row that failed is reported; so is a commit of the rows before it that
-// failed, which concerns more rows and wins the one diagnostic.
+// A row that failed is reported, with its number when it is one of an
+// array; so is a commit of the rows before it that failed, which concerns
+// more rows and wins the one diagnostic, leaving none for the row.
 SQLRETURN FailRow(StatementHandle& statement, std::int64_t row, MessageId id) {
   SetStatus(statement, row, SQL_PARAM_ERROR);
   statement.dataAtExecution = 0;
   const MessageId commit = CommitUnderAutocommit(statement);
   EndReadTransaction(statement);
-  return Fail(statement, commit != kMsgSuccess ? commit : id);
+  if (commit != kMsgSuccess) {
+    SetStatus(statement, row, SQL_PARAM_DIAG_UNAVAILABLE);
+    return Fail(statement, commit);
+  }
+  Fail(statement, id);
+  if (ParameterRowCount(statement) > 1) statement.diagnostic.rowNumber = row + 1;
+  return SQL_ERROR;
+}
+
+// Every entry of the status array says what became of its row: those the
+// execution never reaches, after a failure or a result set, stay unused.
+void MarkRowsUnused(StatementHandle& statement) {
+  SetProcessed(statement, 0);
+  const std::int64_t rows = ParameterRowCount(statement);
+  for (std::int64_t row = 0; row < rows; ++row) SetStatus(statement, row, SQL_PARAM_UNUSED);
 }
 
 // currentRowLoaded: the current row's values are in place already (its data
@@ -299,6 +314,7 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
   statement.currentBookmark = 0;
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
+  MarkRowsUnused(statement);
   MessageId remembered = kMsgSuccess;
   if (IsDataDefinition(StatementKindOf(statement))) {
     std::int32_t code = 0;

@@ -32,6 +32,33 @@ TEST(Diagnostics, LongDetailIsCutTo511BytesOnACharacterBoundary) {
   EXPECT_EQ(RenderMessage(kMsgElementMissing, detail, "").text.size(), kMaxMessageText);
 }
 
+// Where the failure happened follows the message whole, however long the
+// message: the message gives up its end, on a character boundary.
+TEST(Diagnostics, ContextFollowsTheMessageWithinTheLimit) {
+  const std::string context = "(batch statement 2, INSERT INTO t, failed; statement 1 ran, rows: 1)";
+  struct Case { std::string detail; std::string text; };
+  const Case cases[] = {
+      {"x", "[Tarvox ODBC]SQL statement element missing: x " + context},
+      {std::string(600, 'a'), ""},
+      {std::string(397, 'b') + "\xE2\x82\xAC", ""},  // a euro sign across the message's share
+  };
+  for (const Case& c : cases) {
+    HandleDiagnostic diagnostic;
+    SetDiagnostic(diagnostic, kMsgElementMissing, c.detail);
+    diagnostic.contextText = context;
+    const RenderedMessage m = RenderDiagnostic(diagnostic);
+    EXPECT_EQ(m.odbc3State, "42000");
+    if (!c.text.empty()) {
+      EXPECT_EQ(m.text, c.text);
+    }
+    EXPECT_LE(m.text.size(), kMaxMessageText);
+    ASSERT_GT(m.text.size(), context.size());
+    EXPECT_EQ(m.text.substr(m.text.size() - context.size()), context);
+    const std::string message = m.text.substr(0, m.text.size() - context.size() - 1);
+    EXPECT_NE(static_cast<unsigned char>(message.back()) & 0xC0, 0x80u);
+  }
+}
+
 TEST(Diagnostics, ServiceFailureReachesStatementAndConnection) {
   ConnectionHandle connection;
   StatementHandle statement;

@@ -128,7 +128,7 @@ std::string Transcribe(ConnectionHandle& connection, const OdbcInfoType& type) {
   std::ostringstream line;
   line << type.id << ' ' << type.name << ' ';
   if (id != kMsgSuccess) {
-    line << "refused " << RenderDiagnostic({id, "", ""}).odbc3State;
+    line << "refused " << RenderMessage(id, "", "").odbc3State;
     return line.str();
   }
   std::size_t width = 0;

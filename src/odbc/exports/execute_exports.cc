@@ -4,15 +4,15 @@
 #include <sqlext.h>
 
 #include "handles/statement_handle.h"
+#include "odbc/batch_execution.h"
 #include "odbc/data_at_execution.h"
 #include "odbc/direct_execution.h"
 #include "odbc/export_guard.h"
 #include "odbc/exports/export_macros.h"
-#include "odbc/statement_execution.h"
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT StatementHandle) {
   return GuardedStatementCall(StatementHandle, "SQLExecute",
-                              [&](::StatementHandle& statement) { return ExecutePrepared(statement); });
+                              [&](::StatementHandle& statement) { return ExecuteBatch(statement); });
 }
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT StatementHandle, SQLCHAR* StatementText, SQLINTEGER TextLength) {
@@ -23,14 +23,7 @@ HELVANE_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT StatementHandle, SQLCHAR
 
 HELVANE_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT StatementHandle, SQLPOINTER* ValuePtrPtr) {
   return GuardedStatementCall(StatementHandle, "SQLParamData", [&](::StatementHandle& statement) {
-    // A statement that came from SQLExecDirect is not prepared: once its data
-    // has arrived and it ran, it finishes as a direct execution does. Data
-    // for a positioned operation leaves the result as it is.
-    const bool direct = statement.prepared == 0 && statement.dataAtExecution != 0 &&
-                        statement.pendingOperation == kNoPendingOperation;
-    const SQLRETURN result = ParamDataCore(statement, ValuePtrPtr);
-    if (!direct || result == SQL_NEED_DATA) return result;
-    return FinishDirectExecution(statement, result);
+    return ParamDataInBatch(statement, ValuePtrPtr);
   });
 }
 

@@ -139,27 +139,33 @@ TEST(EndTransaction, ByHandle) {
   }
 }
 
+// With autocommit off only the commit itself ends the statements' part in
+// the transaction: closing a cursor does not.
 TEST(EndTransaction, CommitClosesCursorsAndKeepsPreparedStatements) {
-  Environment e;
-  ConnectionHandle* connection = e.Connect();
-  StatementHandle* statement = Environment::NewStatement(connection);
-  statement->statementKind = kStatementQueryResult;
-  statement->prepared = 1;
-  statement->transactionFlags[0] = 1;
-  statement->transactionFlags[1] = 1;
-  // What the statement's own last call left is still there for its thread
-  // to read: ending the transaction is a call on the connection.
-  SetDiagnostic(statement->diagnostic, kMsgOptionValueChanged);
-  EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_DBC, connection, SQL_COMMIT), SQL_SUCCESS);
-  EXPECT_EQ(statement->diagnostic.messageId, kMsgOptionValueChanged);
-  EXPECT_EQ(statement->statementKind, kStatementNone);
-  EXPECT_EQ(statement->prepared, 1);
-  EXPECT_EQ(statement->transactionFlags[0], 0);
-  EXPECT_EQ(statement->transactionFlags[1], 0);
-  // Once the transaction is over, a new isolation level may be chosen.
-  connection->record->isolationMask = SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE;
-  EXPECT_EQ(SetConnectionAttribute(*connection, SQL_ATTR_TXN_ISOLATION, Integer(SQL_TXN_SERIALIZABLE), 0),
-            kMsgSuccess);
+  for (std::uint8_t autocommit : {1, 0}) {
+    SCOPED_TRACE(autocommit != 0 ? "autocommit" : "manual commit");
+    Environment e;
+    ConnectionHandle* connection = e.Connect();
+    connection->autocommit = autocommit;
+    StatementHandle* statement = Environment::NewStatement(connection);
+    statement->statementKind = kStatementQueryResult;
+    statement->prepared = 1;
+    statement->transactionFlags[0] = 1;
+    statement->transactionFlags[1] = 1;
+    // What the statement's own last call left is still there for its thread
+    // to read: ending the transaction is a call on the connection.
+    SetDiagnostic(statement->diagnostic, kMsgOptionValueChanged);
+    EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_DBC, connection, SQL_COMMIT), SQL_SUCCESS);
+    EXPECT_EQ(statement->diagnostic.messageId, kMsgOptionValueChanged);
+    EXPECT_EQ(statement->statementKind, kStatementNone);
+    EXPECT_EQ(statement->prepared, 1);
+    EXPECT_EQ(statement->transactionFlags[0], 0);
+    EXPECT_EQ(statement->transactionFlags[1], 0);
+    // Once the transaction is over, a new isolation level may be chosen.
+    connection->record->isolationMask = SQL_TXN_READ_COMMITTED | SQL_TXN_SERIALIZABLE;
+    EXPECT_EQ(SetConnectionAttribute(*connection, SQL_ATTR_TXN_ISOLATION, Integer(SQL_TXN_SERIALIZABLE), 0),
+              kMsgSuccess);
+  }
 }
 
 TEST(EndTransaction, EnvironmentStopsAtFirstFailure) {

@@ -1,0 +1,81 @@
+// The statements of a batch, each parsed on a scratch statement so that the
+// prepared statement's own tree, flags and row limit stay those of the first.
+#include "odbc/batch_split.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "handles/statement_handle.h"
+#include "odbc/batch_context.h"
+#include "sql/parse_tree.h"
+#include "sql/statement_parser.h"
+
+namespace {
+
+bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+std::uint32_t CountMarkers(const ParseTree& tree) {
+  std::uint32_t n = 0;
+  for (NodeIndex marker = tree.nodes[0].fields.root.firstParameter; marker != kNoNode;
+       marker = tree.nodes[marker].fields.parameter.next)
+    ++n;
+  return n;
+}
+
+// "statements 1 and 3": the ordinals of the statements that hold markers.
+std::string NameStatements(const std::vector<std::size_t>& ordinals) {
+  std::string names = "statements " + std::to_string(ordinals[0]);
+  for (std::size_t i = 1; i < ordinals.size(); ++i)
+    names += (i + 1 == ordinals.size() ? " and " : ", ") + std::to_string(ordinals[i]);
+  return names;
+}
+
+// Each statement after the first, parsed in turn: where it begins, and
+// whether it holds markers (its ordinal goes to withMarkers). 0, or the
+// failure's id with the parser's detail in the statement.
+MessageId ParseLaterStatements(StatementHandle& statement, ConnectionRecord& record,
+                               std::vector<std::size_t>& withMarkers) {
+  StatementBatch& batch = statement.batch;
+  const std::string& text = statement.sqlText;
+  std::string rest = statement.remainingBatch;
+  auto scratch = std::make_unique<StatementHandle>();
+  scratch->connection = statement.connection;
+  MessageId id = kMsgSuccess;
+  while (!IsBlankText(rest)) {
+    // The rest is the end of the text: its statement begins that far in.
+    batch.starts.push_back(text.size() - rest.size());
+    id = ParseStatement(*scratch, &record, text.data() + batch.starts.back(), rest.size(), scratch->parseTree);
+    if (id != kMsgSuccess) {
+      statement.diagnostic.detailText = scratch->diagnostic.detailText;
+      break;
+    }
+    const std::uint32_t markers = CountMarkers(*scratch->parseTree);
+    if (markers != 0) withMarkers.push_back(batch.starts.size());
+    batch.parameterCount += markers;
+    rest = std::move(scratch->remainingBatch);
+  }
+  FreeParseTree(scratch->parseTree);
+  return id;
+}
+
+}  // namespace
+
+MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& record) {
+  StatementBatch& batch = statement.batch;
+  batch = StatementBatch{};
+  batch.starts.push_back(0);
+  batch.parameterCount = CountMarkers(*statement.parseTree);
+  if (IsBlankText(statement.remainingBatch)) return kMsgSuccess;
+  std::vector<std::size_t> withMarkers;
+  if (batch.parameterCount != 0) withMarkers.push_back(1);
+  MessageId id = ParseLaterStatements(statement, record, withMarkers);
+  if (id != kMsgSuccess) {
+    AddParseFailureContext(statement, batch.starts.size() - 1);
+  } else if (withMarkers.size() > 1) {
+    id = kMsgMarkersInBatchStatements;
+    statement.diagnostic.detailText = NameStatements(withMarkers);
+  }
+  if (id != kMsgSuccess) batch = StatementBatch{};
+  return id;
+}
