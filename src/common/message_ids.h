@@ -117,3 +117,4 @@ inline constexpr MessageId kMsgFractionalTruncation = 1098;
 inline constexpr MessageId kMsgStringRightTruncation = 1099;
 inline constexpr MessageId kMsgInvalidDatetimeFormat = 1100;
 inline constexpr MessageId kMsgDatetimeFieldOverflow = 1101;
+inline constexpr MessageId kMsgTooManyResultColumns = 1114;
