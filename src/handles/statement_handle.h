@@ -30,6 +30,8 @@ inline constexpr std::int32_t kStatementTypeInfo = 5;
 inline constexpr std::int32_t kStatementPrimaryKeys = 6;
 inline constexpr std::int32_t kStatementForeignKeys = 7;
 inline constexpr std::int32_t kStatementQueryResult = 8;
+// SQLProcedures: ODBC's columns and, since the service has none, no rows.
+inline constexpr std::int32_t kStatementProcedures = 9;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
 // The bookmark of a row added while the result has no result file: it names
