@@ -149,6 +149,17 @@ struct PositionedTest : ::testing::Test {
   std::vector<std::string> Purges() { return LoggedRequests(emulator, "API_PurgeRecords"); }
   SQLRETURN Commit() { return SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT); }
   Diagnostic Problem() { return ReadDiagnostic(SQL_HANDLE_STMT, statement); }
+  // COUNT(*) of the order lines the condition keeps, on a statement of its own.
+  SQLINTEGER CountOf(const std::string& condition) {
+    SQLHSTMT other = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &other);
+    const std::string sql = std::string("SELECT COUNT(*) FROM ") + kLines + " " + condition;
+    SQLINTEGER count = -1;
+    if (SQL_SUCCEEDED(SQLExecDirect(other, (SQLCHAR*)sql.c_str(), SQL_NTS)) && SQLFetch(other) == SQL_SUCCESS)
+      SQLGetData(other, 1, SQL_C_SLONG, &count, 0, nullptr);
+    SQLFreeHandle(SQL_HANDLE_STMT, other);
+    return count;
+  }
   // The product of a record, read afresh on a statement of its own.
   std::string ProductOf(int recordId) {
     SQLHSTMT other = SQL_NULL_HSTMT;
@@ -337,45 +348,82 @@ TEST_F(PositionedTest, DataAtExecutionGoesRowByRow) {
   EXPECT_TRUE(Holds(imports[0], R"(2,\"whole\")")) << imports[0];
 }
 
-// An added row gets the next bookmark and is reached by it, before its row
-// is sent and after: the flush that sends it (here the settings table's
-// flush command, which leaves the cursor open) follows the provisional
-// record id to the one the service gave the row.
-TEST_F(OneLine, AnAddedRowIsReachedByItsBookmarkBeforeAndAfterItIsSent) {
-  OpenAt(1);
-  rowset.Length(1, 0) = SQL_NULL_DATA;  // the record id is the service's to give
-  rowset.SetText(2, 0, "Added");
-  *reinterpret_cast<double*>(rowset.Value(3, 0)) = 7;
-  rowset.Length(3, 0) = 0;
-  ClearLog();
-  ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
-  EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
-  EXPECT_EQ(RowCount(), 1);
-  SQLINTEGER bookmark = rowset.Integer(0, 0);
-  EXPECT_EQ(bookmark, 6);
-  SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0);
-  // Until it is sent the row has a provisional record id, beyond SQL_C_SLONG.
-  SQLBIGINT recordId = 0;
-  SQLBindCol(statement, 1, SQL_C_SBIGINT, &recordId, 0, nullptr);
-  auto readAdded = [&] {
-    rowset.SetText(2, 0, "");
-    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_SUCCESS) << Problem().text;
-    EXPECT_STREQ(rowset.Value(2, 0), "Added");
-    EXPECT_EQ(*reinterpret_cast<double*>(rowset.Value(3, 0)), 7);
-  };
-  readAdded();
-  EXPECT_GE(recordId, 0xF0000000LL);
-  EXPECT_TRUE(Imports().empty());
+// An application that binds every column of SELECT * adds a row and reads it
+// back by its bookmark, before the row is sent and after: the flush that
+// sends it (here the settings table's flush command, which leaves the cursor
+// open) follows the driver's provisional id to the one the service gave the
+// row. Until then the row has no record id: it reads NULL in any C type and
+// no comparison on the record id matches it. Each row binds the numbers
+// (columns 3, 6, 8 and 9) as cType and the rest as text.
+TEST_F(PositionedTest, AnAddedRowReadsNoRecordIdUntilItIsSent) {
+  const char* everyColumn = "SELECT * FROM \"Sales: Order Lines\" WHERE \"Record ID_\" <= 5";
+  const struct {
+    SQLSMALLINT cType;
+    const char* sentId;
+  } cases[] = {{SQL_C_SLONG, "31"}, {SQL_C_CHAR, "32"}};
+  SQLINTEGER sent = 0;  // the fixture's records end at 30
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cType);
+    NewStatement();
+    std::vector<Column> columns = {{0, SQL_C_VARBOOKMARK, 4, false}};
+    for (SQLUSMALLINT n = 1; n <= 10; ++n) {
+      const bool number = n == 3 || n == 6 || n == 8 || n == 9;
+      const bool fixed = number && c.cType == SQL_C_SLONG;
+      const SQLSMALLINT cType = number ? c.cType : SQLSMALLINT{SQL_C_CHAR};
+      columns.push_back({n, cType, fixed ? SQLLEN(sizeof(SQLINTEGER)) : 32, fixed});
+    }
+    Rowset rowset(columns, true, 1);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(everyColumn), SQL_SUCCESS) << Problem().text;
+    SQLSMALLINT nullable = -1;
+    ASSERT_EQ(SQLDescribeCol(statement, 3, nullptr, 0, nullptr, nullptr, nullptr, nullptr, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(nullable, SQL_NULLABLE);
+    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 1), SQL_SUCCESS) << Problem().text;
+    for (SQLUSMALLINT n : {1, 2, 3, 4, 5, 10}) rowset.Length(n, 0) = SQL_NULL_DATA;
+    for (SQLUSMALLINT n : {6, 8, 9}) {
+      if (c.cType == SQL_C_SLONG) {
+        const SQLINTEGER value = n;
+        std::memcpy(rowset.Value(n, 0), &value, sizeof value);
+        rowset.Length(n, 0) = 0;
+      } else {
+        rowset.SetText(n, 0, std::to_string(n));
+      }
+    }
+    rowset.SetText(7, 0, "Added");
+    ClearLog();
+    ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
+    SQLINTEGER bookmark = rowset.Integer(0, 0);
+    EXPECT_EQ(bookmark, 6);
+    SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0);
+    auto readAdded = [&](const char* recordId) {
+      rowset.SetText(7, 0, "");
+      rowset.Length(3, 0) = 99;
+      ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_SUCCESS) << Problem().text;
+      EXPECT_STREQ(rowset.Value(7, 0), "Added");
+      if (recordId == nullptr) {
+        EXPECT_EQ(rowset.Length(3, 0), SQL_NULL_DATA);
+      } else if (c.cType == SQL_C_SLONG) {
+        EXPECT_EQ(std::to_string(rowset.Integer(3, 0)), recordId);
+      } else {
+        EXPECT_STREQ(rowset.Value(3, 0), recordId);
+      }
+    };
+    readAdded(nullptr);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" > 30"), sent);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" IS NULL"), 1);
+    EXPECT_TRUE(Imports().empty());
 
-  SQLHSTMT settings = SQL_NULL_HSTMT;
-  SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &settings);
-  const char* flush = "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, qVALUE) VALUES "
-                      "('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', 'Sales: Order Lines')";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(settings, (SQLCHAR*)flush, SQL_NTS)));
-  SQLFreeHandle(SQL_HANDLE_STMT, settings);
-  ASSERT_EQ(Imports().size(), 1u);
-  readAdded();
-  EXPECT_EQ(recordId, 31);
+    SQLHSTMT settings = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &settings);
+    const char* flush = "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, qVALUE) VALUES "
+                        "('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', 'Sales: Order Lines')";
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(settings, (SQLCHAR*)flush, SQL_NTS)));
+    SQLFreeHandle(SQL_HANDLE_STMT, settings);
+    ASSERT_EQ(Imports().size(), 1u);
+    readAdded(c.sentId);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" > 30"), ++sent);
+  }
 }
 
 // The bookmark operations over a rowset of two bound by column: update,
