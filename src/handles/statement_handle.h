@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "handles/api_call_record.h"
 #include "handles/descriptor_handle.h"
@@ -136,6 +137,10 @@ struct StatementHandle {
   std::int64_t previousRowsetSize = 0;
   // The rows it delivered: the rows SQLSetPos can act on.
   std::int64_t rowsetRows = 0;
+  // The rows of a streamed rowset, which can't be read again: the records
+  // each row's FROM tables stood on (exec/row_positioning.h), so that
+  // SQLSetPos can stand on any of them.
+  std::vector<std::vector<std::uint32_t>> streamedRowsetIds;
 
   // Set by SQLCancel from any thread without the connection's mutex; the
   // call running on the statement sees it before its next request to the

@@ -107,7 +107,10 @@ MessageId MoveToRowsetRow(StatementHandle& statement, const QueryRowset& rowset,
     select.currentRow = kRowAfterLast;
     return kMsgNoDataFound;
   }
-  return PositionCursor(statement, tree, rowset.select, SQL_FETCH_NEXT, 0);
+  const bool streams = select.resultFile == kNoResultFile;
+  const MessageId id = PositionCursor(statement, tree, rowset.select, SQL_FETCH_NEXT, 0);
+  if (id == kMsgSuccess && streams) statement.streamedRowsetIds.push_back(CurrentRecordIds(tree, rowset.select));
+  return id;
 }
 
 MessageId FinishQueryRowset(StatementHandle& statement, const QueryRowset& rowset, std::int64_t rowsFetched) {

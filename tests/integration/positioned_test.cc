@@ -485,6 +485,135 @@ TEST_F(PositionedTest, BookmarkOperationsActOnEveryRowOfTheRowset) {
   EXPECT_TRUE(Holds(purges[0], "{3.EX.&apos;2&apos;}OR{3.EX.&apos;3&apos;}")) << purges[0];
 }
 
+// Four records of kLines from first on.
+std::string LinesFrom(int first, const char* orderBy = "") {
+  return std::string("SELECT \"Record ID_\", Product, Quantity FROM ") + kLines + " WHERE \"Record ID_\" >= " +
+         std::to_string(first) + " AND \"Record ID_\" <= " + std::to_string(first + 3) + orderBy;
+}
+
+// A forward-only rowset of three streamed rows: SQLSetPos acts on the row it
+// names, or on every row for 0, with each row's true status; the rows it
+// does not name keep their records; and the next SQLFetch reads on after the
+// rowset. The last case is cancelled while its second row waits for data.
+// Each case works on four records of its own (the fixture has 30).
+TEST_F(PositionedTest, ForwardOnlyRowsetActsOnEveryRow) {
+  enum Outcome { kSame, kChanged, kGone };
+  struct Case {
+    SQLSETPOSIROW row;
+    SQLUSMALLINT operation;
+    bool cancelled;
+    SQLUSMALLINT status[3];
+    Outcome outcome[3];
+  };
+  constexpr SQLUSMALLINT S = SQL_ROW_SUCCESS, U = SQL_ROW_UPDATED, D = SQL_ROW_DELETED;
+  const Case cases[] = {
+      {1, SQL_UPDATE, false, {U, S, S}, {kChanged, kSame, kSame}},
+      {3, SQL_UPDATE, false, {S, S, U}, {kSame, kSame, kChanged}},
+      {0, SQL_UPDATE, false, {U, U, U}, {kChanged, kChanged, kChanged}},
+      {0, SQL_REFRESH, false, {S, S, S}, {kSame, kSame, kSame}},
+      {2, SQL_DELETE, false, {S, D, S}, {kSame, kGone, kSame}},
+      {0, SQL_DELETE, false, {D, D, D}, {kGone, kGone, kGone}},
+      {0, SQL_UPDATE, true, {U, S, S}, {kChanged, kSame, kSame}},
+  };
+  int first = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("records from " + std::to_string(first));
+    NewStatement();
+    Rowset rowset(kLineColumns, true, 3);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(LinesFrom(first), SQL_CURSOR_FORWARD_ONLY), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(fetched, 3u);
+    std::string products[3];
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_EQ(rowset.Integer(1, i), first + i);
+      products[i] = rowset.Value(2, i);
+      rowset.SetText(2, i, c.operation == SQL_UPDATE ? "Forward " + std::to_string(first + i) : "scribbled");
+      rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+    }
+    if (c.cancelled) rowset.Length(2, 1) = SQL_LEN_DATA_AT_EXEC(0);
+    const SQLRETURN result = SQLSetPos(statement, c.row, c.operation, SQL_LOCK_NO_CHANGE);
+    if (c.cancelled) {
+      ASSERT_EQ(result, SQL_NEED_DATA) << Problem().text;
+      ASSERT_EQ(SQLCancel(statement), SQL_SUCCESS);
+    } else {
+      ASSERT_EQ(result, SQL_SUCCESS) << Problem().text;
+    }
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(statuses[i], c.status[i]) << i;
+      if (c.operation == SQL_REFRESH) {
+        EXPECT_EQ(rowset.Value(2, i), products[i]) << i;
+      }
+    }
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(rowset.Integer(1, 0), first + 3);
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    for (int i = 0; i < 3; ++i) {
+      const std::string expected[] = {products[i], "Forward " + std::to_string(first + i), "(no row)"};
+      EXPECT_EQ(ProductOf(first + i), expected[c.outcome[i]]) << i;
+    }
+    first += 4;
+  }
+}
+
+// A forward-only cursor read one row at a time stands on its second row:
+// SQLSetPos(1) refreshes or renames that row's record, not the one before
+// it, also after a row was added there (the table must not stay on the new
+// record); and the next SQLFetch reads the third row. Rows stream, or come
+// from an ORDER BY's result file.
+TEST_F(PositionedTest, ForwardOnlyCursorActsOnTheRowItStandsOn) {
+  struct Case {
+    const char* orderBy;
+    bool addFirst;
+    SQLUSMALLINT operation;
+  };
+  // The service sorts by record id alone; a second key keeps the sort here.
+  const char* const ordered = " ORDER BY \"Record ID_\", Product";
+  const Case cases[] = {{"", false, SQL_REFRESH},    {"", false, SQL_UPDATE},    {"", true, SQL_REFRESH},
+                        {"", true, SQL_UPDATE},      {ordered, false, SQL_REFRESH}, {ordered, false, SQL_UPDATE},
+                        {ordered, true, SQL_REFRESH}, {ordered, true, SQL_UPDATE}};
+  int first = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("records from " + std::to_string(first));
+    NewStatement();
+    Rowset rowset(kLineColumns, true, 1);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(LinesFrom(first, c.orderBy), SQL_CURSOR_FORWARD_ONLY), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    const std::string firstProduct = rowset.Value(2, 0);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    const std::string secondProduct = rowset.Value(2, 0);
+    const std::string added = "Added " + std::to_string(first);
+    rowset.Length(1, 0) = SQL_COLUMN_IGNORE;
+    rowset.Length(3, 0) = SQL_COLUMN_IGNORE;
+    if (c.addFirst) {
+      rowset.SetText(2, 0, added);
+      ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+      char product[64] = "";
+      SQLLEN length = 0;
+      ASSERT_EQ(SQLGetData(statement, 2, SQL_C_CHAR, product, sizeof product, &length), SQL_SUCCESS);
+      EXPECT_EQ(product, secondProduct);
+    }
+    const std::string renamed = "Renamed " + std::to_string(first);
+    rowset.SetText(2, 0, c.operation == SQL_UPDATE ? renamed : "scribbled");
+    ASSERT_EQ(SQLSetPos(statement, 1, c.operation, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    if (c.operation == SQL_REFRESH) {
+      EXPECT_EQ(rowset.Integer(1, 0), first + 1);
+      EXPECT_EQ(rowset.Value(2, 0), secondProduct);
+    }
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(rowset.Integer(1, 0), first + 2);
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    EXPECT_EQ(ProductOf(first), firstProduct);
+    EXPECT_EQ(ProductOf(first + 1), c.operation == SQL_UPDATE ? renamed : secondProduct);
+    if (c.addFirst) {
+      EXPECT_EQ(CountOf("WHERE Product = '" + added + "'"), 1);
+    }
+    first += 3;
+  }
+}
+
 // The refusals, each case breaking the rules from its own onwards, so that
 // only the first check in the order may answer.
 TEST_F(PositionedTest, RefusalsComeInTheirOrder) {
