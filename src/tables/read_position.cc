@@ -3,30 +3,27 @@
 
 namespace {
 
-std::unique_ptr<CachedRow> CopyOf(const std::unique_ptr<CachedRow>& row) {
-  return row == nullptr ? nullptr : std::make_unique<CachedRow>(*row);
+// The cursor and the kept position name their fields alike, so one copy
+// serves both ways.
+template <typename From, typename To>
+void CopyReadPosition(const From& from, To& to) {
+  to.result = from.result;
+  to.rowIndex = from.rowIndex;
+  to.recordId = from.recordId;
+  to.onPendingInsert = from.onPendingInsert;
+  to.onLoneRow = from.onLoneRow;
+  to.loneRow = from.loneRow == nullptr ? nullptr : std::make_unique<CachedRow>(*from.loneRow);
+  to.pseudoRow = from.pseudoRow;
 }
 
 }  // namespace
 
 TableReadPosition KeepReadPosition(const TableCursor& cursor) {
   TableReadPosition position;
-  position.result = cursor.result;
-  position.rowIndex = cursor.rowIndex;
-  position.recordId = cursor.recordId;
-  position.onPendingInsert = cursor.onPendingInsert;
-  position.onLoneRow = cursor.onLoneRow;
-  position.loneRow = CopyOf(cursor.loneRow);
-  position.pseudoRow = cursor.pseudoRow;
+  CopyReadPosition(cursor, position);
   return position;
 }
 
 void RestoreReadPosition(TableCursor& cursor, const TableReadPosition& position) {
-  cursor.result = position.result;
-  cursor.rowIndex = position.rowIndex;
-  cursor.recordId = position.recordId;
-  cursor.onPendingInsert = position.onPendingInsert;
-  cursor.onLoneRow = position.onLoneRow;
-  cursor.loneRow = CopyOf(position.loneRow);
-  cursor.pseudoRow = position.pseudoRow;
+  CopyReadPosition(position, cursor);
 }
