@@ -157,8 +157,9 @@ std::vector<std::uint32_t> CurrentRecordIds(ParseTree& tree, NodeIndex select) {
   return recordIds;
 }
 
-MessageId PositionOnRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select,
-                              const std::vector<std::uint32_t>& recordIds) {
+MessageId PositionOnStreamedRow(StatementHandle& statement, ParseTree& tree, NodeIndex select, std::int64_t row,
+                                const std::vector<std::uint32_t>& recordIds) {
+  tree.nodes[select].fields.select.currentRow = row - 1;
   std::size_t next = 0;
   for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
        item = tree.nodes[item].fields.joinItem.next) {
@@ -170,6 +171,7 @@ MessageId PositionOnRecordIds(StatementHandle& statement, ParseTree& tree, NodeI
 
 SourceReadPositions KeepSourceReadPositions(ParseTree& tree, NodeIndex select) {
   SourceReadPositions kept;
+  kept.currentRow = tree.nodes[select].fields.select.currentRow;
   for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
        item = tree.nodes[item].fields.joinItem.next) {
     const TableReferenceFields& table = TableOf(tree, item);
@@ -180,6 +182,7 @@ SourceReadPositions KeepSourceReadPositions(ParseTree& tree, NodeIndex select) {
 }
 
 void RestoreSourceReadPositions(ParseTree& tree, NodeIndex select, const SourceReadPositions& kept) {
+  tree.nodes[select].fields.select.currentRow = kept.currentRow;
   std::size_t next = 0;
   for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode && next < kept.tables.size();
        item = tree.nodes[item].fields.joinItem.next, ++next) {

@@ -26,14 +26,17 @@ MessageId PositionCursor(StatementHandle& statement, ParseTree& tree, NodeIndex 
 // its rows stood on: one id per FROM table in FROM order, all ones for a
 // table in its NULL row.
 std::vector<std::uint32_t> CurrentRecordIds(ParseTree& tree, NodeIndex select);
-// Every FROM table stands on its record of recordIds again: 0, 1074 when a
-// record is gone for this connection, or a failure of positioning a table.
-MessageId PositionOnRecordIds(StatementHandle& statement, ParseTree& tree, NodeIndex select,
-                              const std::vector<std::uint32_t>& recordIds);
+// The cursor stands on the streamed row (1-based) again, every FROM table
+// on its record of recordIds: 0, 1074 when a record is gone for this
+// connection, or a failure of positioning a table.
+MessageId PositionOnStreamedRow(StatementHandle& statement, ParseTree& tree, NodeIndex select, std::int64_t row,
+                                const std::vector<std::uint32_t>& recordIds);
 
-// Where the FROM tables' reading stands, kept while positioned operations
-// move the tables to other rows, so that the next fetch reads on from there.
+// Where a streaming SELECT's reading stands (its current row and the FROM
+// tables' places), kept while positioned operations stand on other rows,
+// so that the next fetch reads on from there.
 struct SourceReadPositions {
+  std::int64_t currentRow = 0;
   std::vector<TableReadPosition> tables;
   std::vector<std::uint8_t> nullRows;
 };

@@ -121,8 +121,8 @@ MessageId PositionOnResultRow(StatementHandle& statement, std::int64_t row, std:
   if (!Streams(statement)) return PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, row);
   if (rowsetIndex < 0 || rowsetIndex >= static_cast<std::int64_t>(statement.streamedRowsetIds.size()))
     return kMsgInvalidCursorPosition;
-  return PositionOnRecordIds(statement, tree, select,
-                             statement.streamedRowsetIds[static_cast<std::size_t>(rowsetIndex)]);
+  return PositionOnStreamedRow(statement, tree, select, row,
+                               statement.streamedRowsetIds[static_cast<std::size_t>(rowsetIndex)]);
 }
 
 MessageId LocateRow(StatementHandle& statement, PositionedOperation& op, const RowTarget& target,

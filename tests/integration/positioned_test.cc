@@ -494,7 +494,9 @@ std::string LinesFrom(int first, const char* orderBy = "") {
 // A forward-only rowset of three streamed rows: SQLSetPos acts on the row it
 // names, or on every row for 0, with each row's true status; the rows it
 // does not name keep their records; and the next SQLFetch reads on after the
-// rowset. The last case is cancelled while its second row waits for data.
+// rowset (its one row, in a rowset that ran past the end of the result, can
+// be refreshed as well). The last case is cancelled while its second row
+// waits for data.
 // Each case works on four records of its own (the fixture has 30).
 TEST_F(PositionedTest, ForwardOnlyRowsetActsOnEveryRow) {
   enum Outcome { kSame, kChanged, kGone };
@@ -530,6 +532,7 @@ TEST_F(PositionedTest, ForwardOnlyRowsetActsOnEveryRow) {
       products[i] = rowset.Value(2, i);
       rowset.SetText(2, i, c.operation == SQL_UPDATE ? "Forward " + std::to_string(first + i) : "scribbled");
       rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+      std::memset(rowset.Value(0, i), 0, sizeof(SQLINTEGER));
     }
     if (c.cancelled) rowset.Length(2, 1) = SQL_LEN_DATA_AT_EXEC(0);
     const SQLRETURN result = SQLSetPos(statement, c.row, c.operation, SQL_LOCK_NO_CHANGE);
@@ -543,10 +546,15 @@ TEST_F(PositionedTest, ForwardOnlyRowsetActsOnEveryRow) {
       EXPECT_EQ(statuses[i], c.status[i]) << i;
       if (c.operation == SQL_REFRESH) {
         EXPECT_EQ(rowset.Value(2, i), products[i]) << i;
+        EXPECT_EQ(rowset.Integer(0, i), i + 1) << i;  // the row's bookmark
       }
     }
     ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
     EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(rowset.Integer(1, 0), first + 3);
+    // That rowset ran past the end of the result; its row can be acted on too.
+    std::memset(rowset.Value(1, 0), 0, sizeof(SQLINTEGER));
+    ASSERT_EQ(SQLSetPos(statement, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
     EXPECT_EQ(rowset.Integer(1, 0), first + 3);
     ASSERT_EQ(Commit(), SQL_SUCCESS);
     for (int i = 0; i < 3; ++i) {
