@@ -125,3 +125,4 @@ inline constexpr MessageId kMsgValueTooLongForKey = 1107;
 inline constexpr MessageId kMsgApplicationNotNamed = 1110;
 inline constexpr MessageId kMsgColumnExists = 1111;
 inline constexpr MessageId kMsgMarkersInBatchStatements = 1118;
+inline constexpr MessageId kMsgTooManyResultColumns = 1114;

@@ -76,8 +76,25 @@ std::uint32_t RowSize(const SelectFields& select) {
   return select.distinctRows != 0 ? select.distinctRecordLength : select.sortRecordLength;
 }
 
-// Every FROM table goes to the record the row recorded for it; a table that
-// gave the row its NULLs shows them again.
+TableReferenceFields& TableOf(ParseTree& tree, NodeIndex item) {
+  return tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference;
+}
+
+// The table goes to the record a row recorded for it; a table that gave the
+// row its NULLs shows them again.
+MessageId PositionTable(StatementHandle& statement, TableReferenceFields& table, std::uint32_t recordId) {
+  if (recordId == kNullRowRecordId) {
+    table.nullRow = 1;
+    return kMsgSuccess;
+  }
+  table.nullRow = 0;
+  if (table.cursor == nullptr) return kMsgInternalError;
+  if (MessageId id = PostTableFailure(statement, PositionOnRow(*table.cursor, recordId))) return id;
+  statement.transactionFlags[0] = 1;
+  return kMsgSuccess;
+}
+
+// Every FROM table goes to the record the result file's current row names.
 MessageId PositionTables(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   const SelectFields f = tree.nodes[select].fields.select;
   std::int64_t offset = f.currentRow * static_cast<std::int64_t>(RowSize(f)) + f.recordIdPosition - 1;
@@ -85,16 +102,7 @@ MessageId PositionTables(StatementHandle& statement, ParseTree& tree, NodeIndex 
     unsigned char bytes[4];
     if (ReadFullBufferAt(f.resultFile, bytes, sizeof bytes, offset) != 4) return kMsgUnableToOrderBy;
     offset += 4;
-    const std::uint32_t recordId = DecodeRecordId(bytes);
-    TableReferenceFields& table = tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference;
-    if (recordId == kNullRowRecordId) {
-      table.nullRow = 1;
-      continue;
-    }
-    table.nullRow = 0;
-    if (table.cursor == nullptr) return kMsgInternalError;
-    if (MessageId id = PostTableFailure(statement, PositionOnRow(*table.cursor, recordId))) return id;
-    statement.transactionFlags[0] = 1;
+    if (MessageId id = PositionTable(statement, TableOf(tree, item), DecodeRecordId(bytes))) return id;
   }
   return kMsgSuccess;
 }
@@ -136,4 +144,50 @@ MessageId PositionCursor(StatementHandle& statement, ParseTree& tree, NodeIndex 
   if (tree.nodes[select].fields.select.resultFile != kNoResultFile)
     return PositionOnResultFile(statement, tree, select, orientation, offset);
   return PositionStreaming(statement, tree, select, orientation, offset);
+}
+
+std::vector<std::uint32_t> CurrentRecordIds(ParseTree& tree, NodeIndex select) {
+  std::vector<std::uint32_t> recordIds;
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
+       item = tree.nodes[item].fields.joinItem.next) {
+    const TableReferenceFields& table = TableOf(tree, item);
+    const bool none = table.nullRow != 0 || table.cursor == nullptr;
+    recordIds.push_back(none ? kNullRowRecordId : table.cursor->recordId);
+  }
+  return recordIds;
+}
+
+MessageId PositionOnStreamedRow(StatementHandle& statement, ParseTree& tree, NodeIndex select, std::int64_t row,
+                                const std::vector<std::uint32_t>& recordIds) {
+  tree.nodes[select].fields.select.currentRow = row - 1;
+  std::size_t next = 0;
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
+       item = tree.nodes[item].fields.joinItem.next) {
+    if (next == recordIds.size()) return kMsgInternalError;
+    if (MessageId id = PositionTable(statement, TableOf(tree, item), recordIds[next++])) return id;
+  }
+  return kMsgSuccess;
+}
+
+SourceReadPositions KeepSourceReadPositions(ParseTree& tree, NodeIndex select) {
+  SourceReadPositions kept;
+  kept.currentRow = tree.nodes[select].fields.select.currentRow;
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode;
+       item = tree.nodes[item].fields.joinItem.next) {
+    const TableReferenceFields& table = TableOf(tree, item);
+    kept.nullRows.push_back(table.nullRow);
+    kept.tables.push_back(table.cursor == nullptr ? TableReadPosition{} : KeepReadPosition(*table.cursor));
+  }
+  return kept;
+}
+
+void RestoreSourceReadPositions(ParseTree& tree, NodeIndex select, const SourceReadPositions& kept) {
+  tree.nodes[select].fields.select.currentRow = kept.currentRow;
+  std::size_t next = 0;
+  for (NodeIndex item = tree.nodes[select].fields.select.fromList; item != kNoNode && next < kept.tables.size();
+       item = tree.nodes[item].fields.joinItem.next, ++next) {
+    TableReferenceFields& table = TableOf(tree, item);
+    table.nullRow = kept.nullRows[next];
+    if (table.cursor != nullptr) RestoreReadPosition(*table.cursor, kept.tables[next]);
+  }
 }

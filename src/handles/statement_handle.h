@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "handles/api_call_record.h"
 #include "handles/descriptor_handle.h"
@@ -31,6 +32,8 @@ inline constexpr std::int32_t kStatementTypeInfo = 5;
 inline constexpr std::int32_t kStatementPrimaryKeys = 6;
 inline constexpr std::int32_t kStatementForeignKeys = 7;
 inline constexpr std::int32_t kStatementQueryResult = 8;
+// SQLProcedures: ODBC's columns and, since the service has none, no rows.
+inline constexpr std::int32_t kStatementProcedures = 9;
 // The pending operation while no positioned or bulk operation awaits data.
 inline constexpr std::int64_t kNoPendingOperation = 65;
 // The bookmark of a row added while the result has no result file: it names
@@ -136,6 +139,10 @@ struct StatementHandle {
   std::int64_t previousRowsetSize = 0;
   // The rows it delivered: the rows SQLSetPos can act on.
   std::int64_t rowsetRows = 0;
+  // The rows of a streamed rowset, which can't be read again: the records
+  // each row's FROM tables stood on (exec/row_positioning.h), so that
+  // SQLSetPos can stand on any of them.
+  std::vector<std::vector<std::uint32_t>> streamedRowsetIds;
 
   // Set by SQLCancel from any thread without the connection's mutex; the
   // call running on the statement sees it before its next request to the

@@ -1,4 +1,4 @@
-// The seven catalog result layouts. Every column is read-only, not money,
+// The catalog result layouts. Every column is read-only, not money,
 // not auto-incremented, unsearchable, of scale 0 and labelled with its name;
 // its numbers are signed.
 #include "odbc/catalog_column_tables.h"
@@ -77,6 +77,14 @@ constexpr CatalogColumn kForeignKeys[] = {
     {"PK_NAME", T::kText, 1, kAsked},       {"DEFERRABILITY", T::kSmallInt, 1, 0},
 };
 
+// The three counts are reserved by ODBC and read NULL.
+constexpr CatalogColumn kProcedures[] = {
+    {"PROCEDURE_CAT", T::kName, 1, kAsked},    {"PROCEDURE_SCHEM", T::kName, 1, kAsked},
+    {"PROCEDURE_NAME", T::kName, 0, kAsked},   {"NUM_INPUT_PARAMS", T::kInteger, 1, 0},
+    {"NUM_OUTPUT_PARAMS", T::kInteger, 1, 0},  {"NUM_RESULT_SETS", T::kInteger, 1, 0},
+    {"REMARKS", T::kText, 1, 1},               {"PROCEDURE_TYPE", T::kSmallInt, 1, 0},
+};
+
 // ODBC 2 defined the foreign-key result without DEFERRABILITY.
 constexpr std::uint16_t kOdbc2ForeignKeyColumns = 13;
 
@@ -91,11 +99,13 @@ constexpr CatalogColumnTable kTablesByKind[] = {
     TableOf(kSpecialColumns), TableOf(kTypeInfo), TableOf(kPrimaryKeys), TableOf(kForeignKeys),
 };
 constexpr CatalogColumnTable kOdbc2ForeignKeys = {kOdbc2ForeignKeyColumns, kForeignKeys};
+constexpr CatalogColumnTable kProceduresTable = TableOf(kProcedures);
 
 }  // namespace
 
 const CatalogColumnTable* GetCatalogColumnTable(const StatementHandle& statement) {
   const std::int32_t kind = statement.statementKind;
+  if (kind == kStatementProcedures) return &kProceduresTable;
   if (kind < 1 || kind >= static_cast<std::int32_t>(std::size(kTablesByKind))) return nullptr;
   if (kind == kStatementForeignKeys && OdbcVersionOf(*statement.connection) == 2) return &kOdbc2ForeignKeys;
   return &kTablesByKind[kind];

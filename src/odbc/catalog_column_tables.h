@@ -1,6 +1,7 @@
 // The fixed result columns of the catalog functions (SQLTables, SQLColumns,
 // SQLStatistics, SQLSpecialColumns, SQLGetTypeInfo, SQLPrimaryKeys,
-// SQLForeignKeys), read by the result-column descriptions and by fetching.
+// SQLForeignKeys, SQLProcedures), read by the result-column descriptions and
+// by fetching.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +27,8 @@ struct CatalogColumnTable {
   const CatalogColumn* columns;  // column n is columns[n - 1]
 };
 
-// The table of the statement's catalog kind (1 to 7), or nullptr for any
-// other kind. Foreign keys have 13 columns for an ODBC 2 application.
+// The table of the statement's catalog kind (1 to 7, or procedures), or
+// nullptr for any other kind. Foreign keys have 13 columns for an ODBC 2 application.
 const CatalogColumnTable* GetCatalogColumnTable(const StatementHandle& statement);
 
 // The SQL type (VARCHAR 12, SMALLINT 5, INTEGER 4, CHAR 1) and its name.

@@ -140,10 +140,8 @@ SQLRETURN ListForeignKeys(StatementHandle& statement, const SQLCHAR* primaryCata
 }
 
 SQLRETURN ListProcedures(StatementHandle& statement) {
-  statement.diagnosticRowCount = 0;
-  if (statement.statementKind != kStatementNone || statement.dataAtExecution != 0)
-    return Refuse(statement, kMsgInvalidCursorState);
-  statement.rowCount = 0;
+  if (MessageId id = BeginCatalogCall(statement)) return Refuse(statement, id);
+  OpenCatalogResult(statement, kStatementProcedures, 0);
   return SQL_SUCCESS;
 }
 

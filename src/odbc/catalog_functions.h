@@ -43,8 +43,8 @@ SQLRETURN ListForeignKeys(StatementHandle& statement, const SQLCHAR* primaryCata
                           const SQLCHAR* primaryTable, SQLSMALLINT primaryTableLength, const SQLCHAR* foreignCatalog,
                           SQLSMALLINT foreignCatalogLength, const SQLCHAR* foreignTable,
                           SQLSMALLINT foreignTableLength);
-// SQLProcedures: the service has none; succeeds and leaves the statement
-// idle (1007 while a result is open).
+// SQLProcedures: the service has none, so the result has ODBC's columns and
+// no rows (1007 while a result is open).
 SQLRETURN ListProcedures(StatementHandle& statement);
 // The catalog functions the service has nothing for (privileges, procedure
 // columns): 1003 naming the function.

@@ -138,6 +138,6 @@ SQLRETURN AdvanceCatalogRow(StatementHandle& statement) {
     case kStatementPrimaryKeys: return AdvanceKeyRows(statement, KeyCount(statement) - 1);
     case kStatementTypeInfo: return AdvanceTypeInfo(statement);
     case kStatementForeignKeys: return AdvanceForeignKeys(statement);
-    default: return End(statement);
+    default: return End(statement);  // procedures: the service has none
   }
 }

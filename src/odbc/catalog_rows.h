@@ -27,7 +27,7 @@ struct CatalogValue {
   std::string text;
 };
 
-// The next row of the statement's catalog result (statement kinds 1 to 7):
+// The next row of the statement's catalog result (statement kinds 1 to 7 and procedures):
 // SQL_SUCCESS with the row current, SQL_NO_DATA at the end, or SQL_ERROR
 // with the failure on the statement.
 SQLRETURN AdvanceCatalogRow(StatementHandle& statement);

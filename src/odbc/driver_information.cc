@@ -11,6 +11,7 @@
 #include "connection/type_info.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
+#include "sql/parse_tree.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ constexpr FixedInfo kFixedInfo[] = {
     Small(SQL_NON_NULLABLE_COLUMNS, 0),
     Small(SQL_FILE_USAGE, 0),
     Small(SQL_MAX_COLUMNS_IN_INDEX, 0),
-    Small(SQL_MAX_COLUMNS_IN_SELECT, 0),
+    Small(SQL_MAX_COLUMNS_IN_SELECT, static_cast<SQLUINTEGER>(kMaxResultColumns)),
     Small(SQL_MAX_COLUMNS_IN_TABLE, 0),
     Small(SQL_MAX_TABLES_IN_SELECT, 0),
     Small(SQL_ACTIVE_ENVIRONMENTS, 0),

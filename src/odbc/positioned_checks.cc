@@ -47,7 +47,7 @@ bool HasResultFile(const StatementHandle& statement) { return SelectOf(statement
 MessageId CheckCurrentRow(const StatementHandle& statement, std::uint64_t rowNumber) {
   if (statement.currentBookmark == 0) return kMsgInvalidCursorState;
   if (statement.currentBookmark == kAddedRowBookmark) return kMsgPositionOnAddedRow;
-  return rowNumber > 1 ? kMsgRowValueOutOfRange : kMsgSuccess;
+  return rowNumber > static_cast<std::uint64_t>(statement.rowsetRows) ? kMsgRowValueOutOfRange : kMsgSuccess;
 }
 
 MessageId CheckSetPosOperation(const StatementHandle& statement, std::uint64_t rowNumber, std::uint16_t operation) {

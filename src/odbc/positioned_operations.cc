@@ -6,6 +6,7 @@
 #include <sqlext.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "common/c_to_node.h"
@@ -44,6 +45,8 @@ struct PositionedOperation {
   std::size_t next = 0;          // the row being worked on
   std::int64_t resultRow = 0;    // the result row of an update waiting for data
   bool moved = false;            // the cursor has left the row it stood on
+  // A streamed rowset's reading, given back when the call ends.
+  std::optional<SourceReadPositions> reading;
   GatheredRow gathered;          // the values of the row being written
   BoundColumns bound;            // where a refresh or a fetch by bookmark delivers
   RowTally tally;
@@ -107,15 +110,19 @@ std::vector<RowTarget> BulkRows(const StatementHandle& statement) {
   return rows;
 }
 
-// Streaming rows can't be gone back to: only the row the cursor stands on
-// is still there.
-MessageId PositionOnResultRow(StatementHandle& statement, std::int64_t row) {
+// Rows read straight from the tables, without a result file to go back to.
+bool Streams(StatementHandle& statement) { return SelectOf(statement).resultFile == kNoResultFile; }
+
+// A result file's row is found by its number; a streamed row, which can't be
+// read again, by the records its rowset kept for it.
+MessageId PositionOnResultRow(StatementHandle& statement, std::int64_t row, std::int64_t rowsetIndex) {
   ParseTree& tree = *statement.parseTree;
-  const NodeIndex select = RootStatementNode(*statement.parseTree);
-  const SelectFields& f = tree.nodes[select].fields.select;
-  if (f.resultFile != kNoResultFile) return PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, row);
-  if (row != f.currentRow + 1) return kMsgInvalidCursorPosition;
-  return PositionCursor(statement, tree, select, SQL_FETCH_RELATIVE, 0);
+  const NodeIndex select = RootStatementNode(tree);
+  if (!Streams(statement)) return PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, row);
+  if (rowsetIndex < 0 || rowsetIndex >= static_cast<std::int64_t>(statement.streamedRowsetIds.size()))
+    return kMsgInvalidCursorPosition;
+  return PositionOnStreamedRow(statement, tree, select, row,
+                               statement.streamedRowsetIds[static_cast<std::size_t>(rowsetIndex)]);
 }
 
 MessageId LocateRow(StatementHandle& statement, PositionedOperation& op, const RowTarget& target,
@@ -125,7 +132,7 @@ MessageId LocateRow(StatementHandle& statement, PositionedOperation& op, const R
     if (MessageId id = ReadRowBookmark(statement, target.index, resultRow)) return id;
   }
   op.moved = true;
-  return PositionOnResultRow(statement, resultRow);
+  return PositionOnResultRow(statement, resultRow, target.index);
 }
 
 RowOutcome Failure(StatementHandle& statement, MessageId id, SQLUSMALLINT status = SQL_ROW_ERROR) {
@@ -196,10 +203,12 @@ RowStep ActOnRow(StatementHandle& statement, PositionedOperation& op, const RowT
 // The row's data has arrived: an update goes back to its record first.
 RowOutcome WriteCompletedRow(StatementHandle& statement, PositionedOperation& op) {
   const bool add = op.operation == SQL_ADD;
+  const std::int64_t index = op.rows[op.next].index;
   if (!add) {
-    if (MessageId id = PositionOnResultRow(statement, op.resultRow)) return LocateFailure(statement, id, SQL_ROW_DELETED);
+    if (MessageId id = PositionOnResultRow(statement, op.resultRow, index))
+      return LocateFailure(statement, id, SQL_ROW_DELETED);
   }
-  return WritePositionedRow(statement, op.gathered, add, op.rows[op.next].index);
+  return WritePositionedRow(statement, op.gathered, add, index);
 }
 
 // SQLSetPos also reports into the status array of the last SQLExtendedFetch;
@@ -232,10 +241,18 @@ void EndPositionedOperation(StatementHandle& statement) {
   statement.positionedOperation.reset();
 }
 
-void ReturnToRowset(StatementHandle& statement) {
-  if (statement.currentBookmark <= 0 || SelectOf(statement).resultFile == kNoResultFile) return;
-  PositionCursor(statement, *statement.parseTree, RootStatementNode(*statement.parseTree), SQL_FETCH_BOOKMARK,
-                 statement.currentBookmark);
+// The cursor goes back to where the fetch left it: a streamed rowset's
+// tables to where their reading stopped, so the next fetch reads on after
+// the rowset.
+void ReturnToRowset(StatementHandle& statement, const PositionedOperation& op) {
+  ParseTree& tree = *statement.parseTree;
+  const NodeIndex select = RootStatementNode(tree);
+  if (op.reading) {
+    RestoreSourceReadPositions(tree, select, *op.reading);
+    return;
+  }
+  if (op.moved && statement.currentBookmark > 0)
+    PositionCursor(statement, tree, select, SQL_FETCH_BOOKMARK, statement.currentBookmark);
 }
 
 void ReportRows(StatementHandle& statement, const PositionedOperation& op) {
@@ -265,7 +282,7 @@ SQLRETURN CallResult(StatementHandle& statement, const RowTally& tally) {
 
 // The cursor goes back to its rowset and the rows acted on are counted.
 void LeaveRows(StatementHandle& statement, const PositionedOperation& op) {
-  if (op.moved) ReturnToRowset(statement);
+  ReturnToRowset(statement, op);
   statement.rowsetRowIndex = 0;
   ReportRows(statement, op);
 }
@@ -314,6 +331,8 @@ SQLRETURN Start(StatementHandle& statement, std::uint16_t operation, bool bulk, 
   op->bulk = bulk;
   op->rows = std::move(rows);
   if (operation == SQL_REFRESH || operation == SQL_FETCH_BY_BOOKMARK) ResolveBoundColumns(statement, op->bound);
+  if (Streams(statement))
+    op->reading = KeepSourceReadPositions(*statement.parseTree, RootStatementNode(*statement.parseTree));
   statement.positionedOperation = op;
   statement.positionedRowCount = -1;
   return RunRows(statement, *op);
@@ -371,6 +390,11 @@ SQLRETURN PositionedParamData(StatementHandle& statement, SQLPOINTER* valuePoint
   // A later row waiting for data of its own is announced at once.
   if (result == SQL_NEED_DATA) AnnounceNextColumn(statement, *op, valuePointer);
   return result;
+}
+
+void CancelPositionedOperation(StatementHandle& statement) {
+  if (const std::shared_ptr<PositionedOperation> op = statement.positionedOperation) ReturnToRowset(statement, *op);
+  EndPositionedOperation(statement);
 }
 
 SQLRETURN PositionedPutData(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator) {

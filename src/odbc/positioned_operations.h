@@ -24,5 +24,8 @@ SQLRETURN BulkOperationsCore(StatementHandle& statement, std::uint16_t operation
 // (its row's element through valuePointer, SQL_NEED_DATA), or, once a row is
 // complete, its write and the rows after it.
 SQLRETURN PositionedParamData(StatementHandle& statement, SQLPOINTER* valuePointer);
+// SQLCancel of an operation waiting for data: the rows not yet written stay
+// as they are and the cursor goes back to its rowset.
+void CancelPositionedOperation(StatementHandle& statement);
 // The positioned mode of SQLPutData: one piece of the announced column.
 SQLRETURN PositionedPutData(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator);

@@ -92,8 +92,10 @@ MessageId StartQueryRowset(StatementHandle& statement, std::uint16_t orientation
   if (orientation == SQL_FETCH_BOOKMARK) {
     if (MessageId id = ReadBookmark(statement, select, offset, bookmarkSource, offset)) return id;
   }
-  if (!rowset.scrollable) return kMsgSuccess;
-  return StartScrollable(statement, orientation, offset, rowsetSize, rowset);
+  if (rowset.scrollable) return StartScrollable(statement, orientation, offset, rowsetSize, rowset);
+  // A forward-only rowset starts after the row the cursor stands on.
+  rowset.start = select.currentRow < 0 ? 1 : select.currentRow + 2;
+  return kMsgSuccess;
 }
 
 MessageId MoveToRowsetRow(StatementHandle& statement, const QueryRowset& rowset, std::int64_t index) {
@@ -107,14 +109,23 @@ MessageId MoveToRowsetRow(StatementHandle& statement, const QueryRowset& rowset,
     select.currentRow = kRowAfterLast;
     return kMsgNoDataFound;
   }
-  return PositionCursor(statement, tree, rowset.select, SQL_FETCH_NEXT, 0);
+  const bool streams = select.resultFile == kNoResultFile;
+  const MessageId id = PositionCursor(statement, tree, rowset.select, SQL_FETCH_NEXT, 0);
+  if (id == kMsgSuccess && streams) statement.streamedRowsetIds.push_back(CurrentRecordIds(tree, rowset.select));
+  return id;
 }
 
 MessageId FinishQueryRowset(StatementHandle& statement, const QueryRowset& rowset, std::int64_t rowsFetched) {
+  // A forward-only cursor stands on the rowset's last row, also when the
+  // rowset ran past the end of the result: its rows can still be acted on.
+  if (!rowset.scrollable) {
+    statement.currentBookmark = rowsFetched > 0 ? rowset.start + rowsFetched - 1 : 0;
+    return kMsgSuccess;
+  }
   MessageId id = kMsgSuccess;
   // The rowset may have run past the last row, which leaves the cursor
   // after the end.
-  if (rowset.scrollable && rowsFetched > 0 && SelectOf(statement, rowset).currentRow != rowset.start - 1)
+  if (rowsFetched > 0 && SelectOf(statement, rowset).currentRow != rowset.start - 1)
     id = PositionCursor(statement, *statement.parseTree, rowset.select, SQL_FETCH_ABSOLUTE, rowset.start);
   // The cursor stands on its first row even when that row's record is gone;
   // the row's status already says so.

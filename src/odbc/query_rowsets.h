@@ -20,7 +20,7 @@ enum class BookmarkSource : std::uint8_t { kFetchBookmarkPointer, kOffset };
 struct QueryRowset {
   NodeIndex select = kNoNode;
   bool scrollable = false;
-  std::int64_t start = 0;  // the rowset's first row (1-based) on a scrollable cursor
+  std::int64_t start = 0;  // the rowset's first row, 1-based
 };
 
 // Checks the orientation and the bookmark and puts the cursor where the
@@ -36,5 +36,6 @@ MessageId StartQueryRowset(StatementHandle& statement, std::uint16_t orientation
 MessageId MoveToRowsetRow(StatementHandle& statement, const QueryRowset& rowset, std::int64_t index);
 
 // After the rowset: a scrollable cursor goes back to the rowset's first row,
-// and the current bookmark becomes the current row's number (0 for none).
+// and the current bookmark becomes the current row's number; a forward-only
+// cursor's is its rowset's last row, even past the end (0 for no row).
 MessageId FinishQueryRowset(StatementHandle& statement, const QueryRowset& rowset, std::int64_t rowsFetched);

@@ -142,6 +142,7 @@ SQLRETURN FetchRowset(StatementHandle& statement, std::uint16_t orientation, std
   statement.pendingOperation = kNoPendingOperation;
   statement.positionedRowCount = -1;
   statement.rowsetRows = 0;
+  statement.streamedRowsetIds.clear();
   SetFetched(report, 0);
   MarkNoRows(report, 0);
   SQLRETURN result = SQL_NO_DATA;

@@ -68,6 +68,14 @@ bool IsSignedNumberType(std::int16_t type) {
   }
 }
 
+// A row added in the open transaction reads NULL in the record-id column
+// until it is sent, so a result's record id may be NULL; the table's own
+// description (SQLColumns) still says every stored record has one.
+std::int64_t NullableOf(const SelectColumn& c) {
+  if (c.descriptor == nullptr) return c.row->nullable;
+  return c.descriptor->fieldKind == FieldKind::kRecordId ? SQL_NULLABLE : c.descriptor->nullable;
+}
+
 bool IsUnsigned(const SelectColumn& c) { return c.row->unsignedAttribute == 1 || !IsSignedNumberType(c.type); }
 
 std::string NameOf(const ParseTree& tree, const SelectColumn& c) {
@@ -109,7 +117,7 @@ MessageId AnswerFor(const ParseTree& tree, const SelectColumn& c, std::uint16_t 
     case SQL_COLUMN_PRECISION:
     case SQL_COLUMN_DISPLAY_SIZE: return SizeAnswer(c, attribute, answer);
     case SQL_COLUMN_SCALE: answer = NumberAnswer(c.digits); break;
-    case SQL_COLUMN_NULLABLE: answer = NumberAnswer(c.descriptor != nullptr ? c.descriptor->nullable : c.row->nullable); break;
+    case SQL_COLUMN_NULLABLE: answer = NumberAnswer(NullableOf(c)); break;
     case SQL_COLUMN_UNSIGNED: answer = NumberAnswer(IsUnsigned(c) ? 1 : 0); break;
     case SQL_COLUMN_MONEY: answer = NumberAnswer(c.row->fixedPrecScale); break;
     case SQL_COLUMN_UPDATABLE:

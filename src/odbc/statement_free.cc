@@ -8,6 +8,7 @@
 #include "handles/statement_handle.h"
 #include "odbc/catalog_request.h"
 #include "odbc/data_at_execution.h"
+#include "odbc/positioned_operations.h"
 #include "odbc/special_statement.h"
 #include "odbc/statement_allocation.h"
 #include "odbc/transactions.h"
@@ -55,6 +56,7 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.pendingOperation = kNoPendingOperation;
   statement.positionedRowCount = -1;
   statement.rowsetRows = 0;
+  statement.streamedRowsetIds.clear();
 }
 
 // Under autocommit a read's transaction ends when its cursor closes, so that
@@ -136,8 +138,7 @@ SQLRETURN CancelStatement(StatementHandle& statement) {
   statement.diagnostic.messageId = kMsgSuccess;
   if (statement.dataAtExecution == 0) return SQL_SUCCESS;
   if (statement.pendingOperation == kNoPendingOperation) return FreeStatement(&statement, SQL_CLOSE);
-  EndDataAtExecution(statement);
-  statement.pendingOperation = kNoPendingOperation;
+  CancelPositionedOperation(statement);
   return SQL_SUCCESS;
 }
 

@@ -46,6 +46,8 @@ struct ParseTree {
 };
 
 inline constexpr std::size_t kInitialValueBuffers = 128;
+// ODBC counts and numbers result columns in an SQLSMALLINT.
+inline constexpr std::size_t kMaxResultColumns = 32767;
 
 // Node operations. AddParseNode answers kNoNode when it cannot append
 // (memory, or the index space is used up); the builder reports that as 1001.

@@ -1,6 +1,8 @@
 // Binding of one SELECT: its lists in their fixed order, the star forms, the
 // grouping decision and the GROUP BY columns appended to ORDER BY; then the
 // layout of its temporary-file records.
+#include <string>
+
 #include "handles/statement_handle.h"
 #include "platform/text_fold.h"
 #include "sql/bind_machine.h"
@@ -175,11 +177,17 @@ MessageId PrepareLists(BindMachine& m, BindFrame& frame) {
   return ExpandQualifierStars(m, frame);
 }
 
-void IndexResultColumns(ParseTree& tree, NodeIndex select) {
+// A result wider than ODBC can number is refused here, before its column
+// count wraps in every answer about it.
+MessageId IndexResultColumns(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   tree.resultColumns.clear();
   for (NodeIndex item = tree.nodes[select].fields.select.selectList; item != kNoNode;
        item = tree.nodes[item].fields.listItem.next)
     tree.resultColumns.push_back(item);
+  if (tree.resultColumns.size() <= kMaxResultColumns) return kMsgSuccess;
+  statement.diagnostic.detailText = std::to_string(tree.resultColumns.size());
+  tree.resultColumns.clear();
+  return kMsgTooManyResultColumns;
 }
 
 }  // namespace
@@ -215,7 +223,9 @@ MessageId StepSelect(BindMachine& m, BindFrame& frame) {
       return m.Bind(m.Fields(frame.node).select.having, ListContext(frame, grouped));
     default:
       frame.phase = kFrameDone;
-      if (frame.node == RootStatementNode(m.tree)) IndexResultColumns(m.tree, frame.node);
+      if (frame.node == RootStatementNode(m.tree)) {
+        if (MessageId id = IndexResultColumns(m.statement, m.tree, frame.node)) return id;
+      }
       return LayOutSelect(m.statement, m.tree, frame.node);
   }
 }

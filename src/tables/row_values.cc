@@ -188,7 +188,9 @@ MessageId GetRowColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pi
   const ColumnDescriptor& descriptor = cursor.columns[column];
   Delivery out{pieceOffset, cType, target, targetLength, outLength};
   if (descriptor.fieldKind == FieldKind::kRecordId) {
-    // Provisional ids of pending inserts lie above the signed range.
+    // A row waiting in the write cache has no record id until the service
+    // gives it one; its provisional id is only the driver's bookmark of it.
+    if (cursor.recordId >= kFirstProvisionalRecordId) return DeliverNull(out);
     std::uint32_t recordId = cursor.recordId;
     return Deliver(SQL_INTEGER, true, &recordId, sizeof recordId, pieceOffset, cType, target, targetLength,
                    outLength);

@@ -230,9 +230,12 @@ TEST_F(CatalogTest, FunctionsWithoutRows) {
     EXPECT_EQ(call.call(c.statement), SQL_ERROR) << call.name;
     EXPECT_EQ(c.Diagnostic().state, "IM001") << call.name;
   }
+  // The service has no procedures: an empty result, which the next catalog
+  // call may follow once it is closed.
   EXPECT_EQ(SQLProcedures(c.statement, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
-  EXPECT_EQ(SQLFetch(c.statement), SQL_ERROR);
-  EXPECT_EQ(c.Diagnostic().state, "24000");
+  EXPECT_EQ(SQLFetch(c.statement), SQL_NO_DATA);
+  ASSERT_EQ(SQLCloseCursor(c.statement), SQL_SUCCESS);
+  EXPECT_EQ(SQLProcedures(c.statement, nullptr, 0, nullptr, 0, nullptr, 0), SQL_SUCCESS);
 }
 
 // Each number lands in exactly the width of its C type: the bytes around it

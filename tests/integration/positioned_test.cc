@@ -149,6 +149,17 @@ struct PositionedTest : ::testing::Test {
   std::vector<std::string> Purges() { return LoggedRequests(emulator, "API_PurgeRecords"); }
   SQLRETURN Commit() { return SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT); }
   Diagnostic Problem() { return ReadDiagnostic(SQL_HANDLE_STMT, statement); }
+  // COUNT(*) of the order lines the condition keeps, on a statement of its own.
+  SQLINTEGER CountOf(const std::string& condition) {
+    SQLHSTMT other = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &other);
+    const std::string sql = std::string("SELECT COUNT(*) FROM ") + kLines + " " + condition;
+    SQLINTEGER count = -1;
+    if (SQL_SUCCEEDED(SQLExecDirect(other, (SQLCHAR*)sql.c_str(), SQL_NTS)) && SQLFetch(other) == SQL_SUCCESS)
+      SQLGetData(other, 1, SQL_C_SLONG, &count, 0, nullptr);
+    SQLFreeHandle(SQL_HANDLE_STMT, other);
+    return count;
+  }
   // The product of a record, read afresh on a statement of its own.
   std::string ProductOf(int recordId) {
     SQLHSTMT other = SQL_NULL_HSTMT;
@@ -337,45 +348,82 @@ TEST_F(PositionedTest, DataAtExecutionGoesRowByRow) {
   EXPECT_TRUE(Holds(imports[0], R"(2,\"whole\")")) << imports[0];
 }
 
-// An added row gets the next bookmark and is reached by it, before its row
-// is sent and after: the flush that sends it (here the settings table's
-// flush command, which leaves the cursor open) follows the provisional
-// record id to the one the service gave the row.
-TEST_F(OneLine, AnAddedRowIsReachedByItsBookmarkBeforeAndAfterItIsSent) {
-  OpenAt(1);
-  rowset.Length(1, 0) = SQL_NULL_DATA;  // the record id is the service's to give
-  rowset.SetText(2, 0, "Added");
-  *reinterpret_cast<double*>(rowset.Value(3, 0)) = 7;
-  rowset.Length(3, 0) = 0;
-  ClearLog();
-  ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
-  EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
-  EXPECT_EQ(RowCount(), 1);
-  SQLINTEGER bookmark = rowset.Integer(0, 0);
-  EXPECT_EQ(bookmark, 6);
-  SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0);
-  // Until it is sent the row has a provisional record id, beyond SQL_C_SLONG.
-  SQLBIGINT recordId = 0;
-  SQLBindCol(statement, 1, SQL_C_SBIGINT, &recordId, 0, nullptr);
-  auto readAdded = [&] {
-    rowset.SetText(2, 0, "");
-    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_SUCCESS) << Problem().text;
-    EXPECT_STREQ(rowset.Value(2, 0), "Added");
-    EXPECT_EQ(*reinterpret_cast<double*>(rowset.Value(3, 0)), 7);
-  };
-  readAdded();
-  EXPECT_GE(recordId, 0xF0000000LL);
-  EXPECT_TRUE(Imports().empty());
+// An application that binds every column of SELECT * adds a row and reads it
+// back by its bookmark, before the row is sent and after: the flush that
+// sends it (here the settings table's flush command, which leaves the cursor
+// open) follows the driver's provisional id to the one the service gave the
+// row. Until then the row has no record id: it reads NULL in any C type and
+// no comparison on the record id matches it. Each row binds the numbers
+// (columns 3, 6, 8 and 9) as cType and the rest as text.
+TEST_F(PositionedTest, AnAddedRowReadsNoRecordIdUntilItIsSent) {
+  const char* everyColumn = "SELECT * FROM \"Sales: Order Lines\" WHERE \"Record ID_\" <= 5";
+  const struct {
+    SQLSMALLINT cType;
+    const char* sentId;
+  } cases[] = {{SQL_C_SLONG, "31"}, {SQL_C_CHAR, "32"}};
+  SQLINTEGER sent = 0;  // the fixture's records end at 30
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cType);
+    NewStatement();
+    std::vector<Column> columns = {{0, SQL_C_VARBOOKMARK, 4, false}};
+    for (SQLUSMALLINT n = 1; n <= 10; ++n) {
+      const bool number = n == 3 || n == 6 || n == 8 || n == 9;
+      const bool fixed = number && c.cType == SQL_C_SLONG;
+      const SQLSMALLINT cType = number ? c.cType : SQLSMALLINT{SQL_C_CHAR};
+      columns.push_back({n, cType, fixed ? SQLLEN(sizeof(SQLINTEGER)) : 32, fixed});
+    }
+    Rowset rowset(columns, true, 1);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(everyColumn), SQL_SUCCESS) << Problem().text;
+    SQLSMALLINT nullable = -1;
+    ASSERT_EQ(SQLDescribeCol(statement, 3, nullptr, 0, nullptr, nullptr, nullptr, nullptr, &nullable), SQL_SUCCESS);
+    EXPECT_EQ(nullable, SQL_NULLABLE);
+    ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 1), SQL_SUCCESS) << Problem().text;
+    for (SQLUSMALLINT n : {1, 2, 3, 4, 5, 10}) rowset.Length(n, 0) = SQL_NULL_DATA;
+    for (SQLUSMALLINT n : {6, 8, 9}) {
+      if (c.cType == SQL_C_SLONG) {
+        const SQLINTEGER value = n;
+        std::memcpy(rowset.Value(n, 0), &value, sizeof value);
+        rowset.Length(n, 0) = 0;
+      } else {
+        rowset.SetText(n, 0, std::to_string(n));
+      }
+    }
+    rowset.SetText(7, 0, "Added");
+    ClearLog();
+    ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(statuses[0], SQL_ROW_ADDED);
+    SQLINTEGER bookmark = rowset.Integer(0, 0);
+    EXPECT_EQ(bookmark, 6);
+    SQLSetStmtAttr(statement, SQL_ATTR_FETCH_BOOKMARK_PTR, &bookmark, 0);
+    auto readAdded = [&](const char* recordId) {
+      rowset.SetText(7, 0, "");
+      rowset.Length(3, 0) = 99;
+      ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_BOOKMARK, 0), SQL_SUCCESS) << Problem().text;
+      EXPECT_STREQ(rowset.Value(7, 0), "Added");
+      if (recordId == nullptr) {
+        EXPECT_EQ(rowset.Length(3, 0), SQL_NULL_DATA);
+      } else if (c.cType == SQL_C_SLONG) {
+        EXPECT_EQ(std::to_string(rowset.Integer(3, 0)), recordId);
+      } else {
+        EXPECT_STREQ(rowset.Value(3, 0), recordId);
+      }
+    };
+    readAdded(nullptr);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" > 30"), sent);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" IS NULL"), 1);
+    EXPECT_TRUE(Imports().empty());
 
-  SQLHSTMT settings = SQL_NULL_HSTMT;
-  SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &settings);
-  const char* flush = "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, qVALUE) VALUES "
-                      "('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', 'Sales: Order Lines')";
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(settings, (SQLCHAR*)flush, SQL_NTS)));
-  SQLFreeHandle(SQL_HANDLE_STMT, settings);
-  ASSERT_EQ(Imports().size(), 1u);
-  readAdded();
-  EXPECT_EQ(recordId, 31);
+    SQLHSTMT settings = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &settings);
+    const char* flush = "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, qVALUE) VALUES "
+                        "('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', 'Sales: Order Lines')";
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(settings, (SQLCHAR*)flush, SQL_NTS)));
+    SQLFreeHandle(SQL_HANDLE_STMT, settings);
+    ASSERT_EQ(Imports().size(), 1u);
+    readAdded(c.sentId);
+    EXPECT_EQ(CountOf("WHERE \"Record ID_\" > 30"), ++sent);
+  }
 }
 
 // The bookmark operations over a rowset of two bound by column: update,
@@ -435,6 +483,143 @@ TEST_F(PositionedTest, BookmarkOperationsActOnEveryRowOfTheRowset) {
   const std::vector<std::string> purges = Purges();
   ASSERT_EQ(purges.size(), 1u);
   EXPECT_TRUE(Holds(purges[0], "{3.EX.&apos;2&apos;}OR{3.EX.&apos;3&apos;}")) << purges[0];
+}
+
+// Four records of kLines from first on.
+std::string LinesFrom(int first, const char* orderBy = "") {
+  return std::string("SELECT \"Record ID_\", Product, Quantity FROM ") + kLines + " WHERE \"Record ID_\" >= " +
+         std::to_string(first) + " AND \"Record ID_\" <= " + std::to_string(first + 3) + orderBy;
+}
+
+// A forward-only rowset of three streamed rows: SQLSetPos acts on the row it
+// names, or on every row for 0, with each row's true status; the rows it
+// does not name keep their records; and the next SQLFetch reads on after the
+// rowset (its one row, in a rowset that ran past the end of the result, can
+// be refreshed as well). The last case is cancelled while its second row
+// waits for data.
+// Each case works on four records of its own (the fixture has 30).
+TEST_F(PositionedTest, ForwardOnlyRowsetActsOnEveryRow) {
+  enum Outcome { kSame, kChanged, kGone };
+  struct Case {
+    SQLSETPOSIROW row;
+    SQLUSMALLINT operation;
+    bool cancelled;
+    SQLUSMALLINT status[3];
+    Outcome outcome[3];
+  };
+  constexpr SQLUSMALLINT S = SQL_ROW_SUCCESS, U = SQL_ROW_UPDATED, D = SQL_ROW_DELETED;
+  const Case cases[] = {
+      {1, SQL_UPDATE, false, {U, S, S}, {kChanged, kSame, kSame}},
+      {3, SQL_UPDATE, false, {S, S, U}, {kSame, kSame, kChanged}},
+      {0, SQL_UPDATE, false, {U, U, U}, {kChanged, kChanged, kChanged}},
+      {0, SQL_REFRESH, false, {S, S, S}, {kSame, kSame, kSame}},
+      {2, SQL_DELETE, false, {S, D, S}, {kSame, kGone, kSame}},
+      {0, SQL_DELETE, false, {D, D, D}, {kGone, kGone, kGone}},
+      {0, SQL_UPDATE, true, {U, S, S}, {kChanged, kSame, kSame}},
+  };
+  int first = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("records from " + std::to_string(first));
+    NewStatement();
+    Rowset rowset(kLineColumns, true, 3);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(LinesFrom(first), SQL_CURSOR_FORWARD_ONLY), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(fetched, 3u);
+    std::string products[3];
+    for (int i = 0; i < 3; ++i) {
+      ASSERT_EQ(rowset.Integer(1, i), first + i);
+      products[i] = rowset.Value(2, i);
+      rowset.SetText(2, i, c.operation == SQL_UPDATE ? "Forward " + std::to_string(first + i) : "scribbled");
+      rowset.Length(3, i) = SQL_COLUMN_IGNORE;
+      std::memset(rowset.Value(0, i), 0, sizeof(SQLINTEGER));
+    }
+    if (c.cancelled) rowset.Length(2, 1) = SQL_LEN_DATA_AT_EXEC(0);
+    const SQLRETURN result = SQLSetPos(statement, c.row, c.operation, SQL_LOCK_NO_CHANGE);
+    if (c.cancelled) {
+      ASSERT_EQ(result, SQL_NEED_DATA) << Problem().text;
+      ASSERT_EQ(SQLCancel(statement), SQL_SUCCESS);
+    } else {
+      ASSERT_EQ(result, SQL_SUCCESS) << Problem().text;
+    }
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(statuses[i], c.status[i]) << i;
+      if (c.operation == SQL_REFRESH) {
+        EXPECT_EQ(rowset.Value(2, i), products[i]) << i;
+        EXPECT_EQ(rowset.Integer(0, i), i + 1) << i;  // the row's bookmark
+      }
+    }
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(rowset.Integer(1, 0), first + 3);
+    // That rowset ran past the end of the result; its row can be acted on too.
+    std::memset(rowset.Value(1, 0), 0, sizeof(SQLINTEGER));
+    ASSERT_EQ(SQLSetPos(statement, 1, SQL_REFRESH, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(rowset.Integer(1, 0), first + 3);
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    for (int i = 0; i < 3; ++i) {
+      const std::string expected[] = {products[i], "Forward " + std::to_string(first + i), "(no row)"};
+      EXPECT_EQ(ProductOf(first + i), expected[c.outcome[i]]) << i;
+    }
+    first += 4;
+  }
+}
+
+// A forward-only cursor read one row at a time stands on its second row:
+// SQLSetPos(1) refreshes or renames that row's record, not the one before
+// it, also after a row was added there (the table must not stay on the new
+// record); and the next SQLFetch reads the third row. Rows stream, or come
+// from an ORDER BY's result file.
+TEST_F(PositionedTest, ForwardOnlyCursorActsOnTheRowItStandsOn) {
+  struct Case {
+    const char* orderBy;
+    bool addFirst;
+    SQLUSMALLINT operation;
+  };
+  // The service sorts by record id alone; a second key keeps the sort here.
+  const char* const ordered = " ORDER BY \"Record ID_\", Product";
+  const Case cases[] = {{"", false, SQL_REFRESH},    {"", false, SQL_UPDATE},    {"", true, SQL_REFRESH},
+                        {"", true, SQL_UPDATE},      {ordered, false, SQL_REFRESH}, {ordered, false, SQL_UPDATE},
+                        {ordered, true, SQL_REFRESH}, {ordered, true, SQL_UPDATE}};
+  int first = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE("records from " + std::to_string(first));
+    NewStatement();
+    Rowset rowset(kLineColumns, true, 1);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(LinesFrom(first, c.orderBy), SQL_CURSOR_FORWARD_ONLY), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    const std::string firstProduct = rowset.Value(2, 0);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    const std::string secondProduct = rowset.Value(2, 0);
+    const std::string added = "Added " + std::to_string(first);
+    rowset.Length(1, 0) = SQL_COLUMN_IGNORE;
+    rowset.Length(3, 0) = SQL_COLUMN_IGNORE;
+    if (c.addFirst) {
+      rowset.SetText(2, 0, added);
+      ASSERT_EQ(SQLSetPos(statement, 1, SQL_ADD, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+      char product[64] = "";
+      SQLLEN length = 0;
+      ASSERT_EQ(SQLGetData(statement, 2, SQL_C_CHAR, product, sizeof product, &length), SQL_SUCCESS);
+      EXPECT_EQ(product, secondProduct);
+    }
+    const std::string renamed = "Renamed " + std::to_string(first);
+    rowset.SetText(2, 0, c.operation == SQL_UPDATE ? renamed : "scribbled");
+    ASSERT_EQ(SQLSetPos(statement, 1, c.operation, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+    if (c.operation == SQL_REFRESH) {
+      EXPECT_EQ(rowset.Integer(1, 0), first + 1);
+      EXPECT_EQ(rowset.Value(2, 0), secondProduct);
+    }
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << Problem().text;
+    EXPECT_EQ(rowset.Integer(1, 0), first + 2);
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    EXPECT_EQ(ProductOf(first), firstProduct);
+    EXPECT_EQ(ProductOf(first + 1), c.operation == SQL_UPDATE ? renamed : secondProduct);
+    if (c.addFirst) {
+      EXPECT_EQ(CountOf("WHERE Product = '" + added + "'"), 1);
+    }
+    first += 3;
+  }
 }
 
 // The refusals, each case breaking the rules from its own onwards, so that

@@ -153,6 +153,7 @@ def read_catalog(cnxn, check):
     check("keys referring to Orders", references(cursor.foreignKeys(table="Sales: Orders")) == orders_lines)
     check("keys of Order Lines", references(cursor.foreignKeys(foreignTable="Sales: Order Lines")) == orders_lines)
 
+    check("no procedures", cursor.procedures().fetchall() == [])
     check("ten types", len(cursor.getTypeInfo().fetchall()) == 10)
     check("the date type", [(r.type_name, r.data_type) for r in cursor.getTypeInfo(pyodbc.SQL_TYPE_DATE)] ==
           [("DATE", 91)])

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/message_ids.h"
+#include "odbc/column_attributes.h"
 #include "odbc/handle_dispatch.h"
 #include "odbc/prepare_statement.h"
 #include "odbc/special_statement.h"
@@ -148,6 +149,34 @@ TEST(PrepareStatement, ParameterBuffersFollowTheirTypes) {
       EXPECT_EQ(tree.values[marker.resultBuffer].size, c.bufferSize);
     }
     EXPECT_EQ(s->diagnostic.detailText, c.result == SQL_ERROR ? "parameter 1" : "");
+  }
+}
+
+// ODBC numbers result columns in an SQLSMALLINT: a wider result is refused
+// at prepare, where it used to wrap in every answer about it. Each c.*
+// stands for the settings table's two columns.
+TEST(PrepareStatement, ResultsWiderThanOdbcCountsAreRefused) {
+  const struct {
+    const char* last;  // after 16383 of c.*
+    SQLRETURN result;
+  } cases[] = {{"qVALUE", SQL_SUCCESS}, {"c.*", SQL_ERROR}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.last);
+    std::string text = "SELECT ";
+    for (int i = 0; i < 16383; ++i) text += "c.*, ";
+    text += c.last + std::string(" FROM \"TARVOX CONNECTION CONFIG\" c");
+    Connection connection(kConnected);
+    StatementHandle* s = connection.NewStatement();
+    ASSERT_EQ(Prepare(*s, text), c.result);
+    SQLSMALLINT count = -1;
+    if (c.result == SQL_SUCCESS) {
+      ASSERT_EQ(CountResultColumns(*s, &count), SQL_SUCCESS);
+      EXPECT_EQ(count, 32767);
+      continue;
+    }
+    EXPECT_EQ(s->diagnostic.messageId, kMsgTooManyResultColumns);
+    EXPECT_EQ(s->diagnostic.detailText, "32768");
+    EXPECT_EQ(s->parseTree, nullptr);
   }
 }
 

@@ -61,6 +61,10 @@ Call ForeignKeys(const char* primary, const char* foreign) {
   };
 }
 
+Call Procedures() {
+  return [](SQLHSTMT s) { return SQLProcedures(s, nullptr, 0, nullptr, 0, nullptr, 0); };
+}
+
 Call TypeInfo(SQLSMALLINT type) {
   return [=](SQLHSTMT s) { return SQLGetTypeInfo(s, type); };
 }
@@ -115,12 +119,14 @@ std::vector<CatalogCase> Cases() {
        ForeignKeys("Sales: Orders", "Sales: Customers")},
       {"SQLGetTypeInfo", "SQL_ALL_TYPES", kOdbc3, false, TypeInfo(SQL_ALL_TYPES)},
       {"SQLGetTypeInfo", "SQL_TYPE_DATE", kOdbc3, false, TypeInfo(SQL_TYPE_DATE)},
+      {"SQLProcedures", "every procedure", kOdbc3, false, Procedures()},
       {"SQLTables", "every table", kGlobalCatalog, false, Tables(nullptr, nullptr, nullptr)},
       {"SQLStatistics", "'Orders'", kGlobalCatalog, false, Statistics("Orders")},
       {"SQLForeignKeys", "primary 'Sales: Customers'", kGlobalCatalog, false, ForeignKeys("Sales: Customers", nullptr)},
       {"SQLColumns", "'Customers', column 'Customer Since'", kOdbc2, false, Columns("Customers", "Customer Since")},
       {"SQLForeignKeys", "primary 'Sales: Customers'", kOdbc2, false, ForeignKeys("Sales: Customers", nullptr)},
       {"SQLGetTypeInfo", "SQL_DATE", kOdbc2, false, TypeInfo(SQL_DATE)},
+      {"SQLProcedures", "every procedure", kOdbc2, false, Procedures()},
   };
 }
 
