@@ -36,6 +36,13 @@ const Fault kFaults[] = {
     {"reply cut after its headers", R"("cut": true)", "08007"},
     {"malformed reply", R"("malformed": true)", "08007"},
     {"late reply", R"("late": 6)", "08007"},
+    // A gateway's error may come after the service applied the write; only
+    // an overloaded service (503) or a client error proves it did not.
+    {"HTTP 500 after applying", R"("status_after": 500)", "08007"},
+    {"HTTP 502 after applying", R"("status_after": 502)", "08007"},
+    {"HTTP 504 after applying", R"("status_after": 504)", "08007"},
+    {"HTTP 400", R"("http_status": 400)", "08S01"},
+    {"HTTP 429", R"("http_status": 429)", "08S01"},
 };
 
 std::string ProductOf(int row) {
