@@ -117,3 +117,10 @@ inline constexpr MessageId kMsgFractionalTruncation = 1098;
 inline constexpr MessageId kMsgStringRightTruncation = 1099;
 inline constexpr MessageId kMsgInvalidDatetimeFormat = 1100;
 inline constexpr MessageId kMsgDatetimeFieldOverflow = 1101;
+// A write that failed after some of its rows went through, by the SQLSTATE
+// of the failure that stopped it: the service's refusal, an HTTP refusal, a
+// time-out before the request went out, a cancel.
+inline constexpr MessageId kMsgWritesPartlyDone = 1122;
+inline constexpr MessageId kMsgWritesPartlyDoneHttp = 1123;
+inline constexpr MessageId kMsgWritesPartlyDoneTimeout = 1124;
+inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;

@@ -32,6 +32,8 @@ MessageId DiscardHeldWrites(ConnectionRecord&) {
   return kMsgSuccess;
 }
 
+void NoteHeldWritesDropped(ConnectionRecord&, HandleDiagnostic&) {}
+
 void SetHeldWriteSource(ConnectionRecord&, std::int32_t) {}
 
 std::vector<std::int32_t> UnfinishedWriteRows(const ConnectionRecord&) { return {}; }
