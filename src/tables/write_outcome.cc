@@ -77,11 +77,25 @@ std::string JoinTables(const std::vector<std::string>& tables, std::size_t budge
   return text;
 }
 
-std::string DescribeOutcome(const WriteOutcome& outcome) {
+// The tables in the order they were sent, except that one with rows of
+// unknown fate comes first: the list may be cut, and that is the table an
+// application most needs to hear of.
+std::vector<std::string> DescribeTables(const WriteOutcome& outcome) {
   const std::string fate = outcome.unsentDropped ? "dropped" : "still pending";
   std::vector<std::string> tables;
-  for (const auto& entry : outcome.tables)
-    if (AnyCount(entry.second)) tables.push_back(DescribeTable(entry.second, fate));
+  for (const auto& entry : outcome.tables) {
+    if (!AnyCount(entry.second)) continue;
+    const std::string text = DescribeTable(entry.second, fate);
+    if (entry.second.unknown > 0)
+      tables.insert(tables.begin(), text);
+    else
+      tables.push_back(text);
+  }
+  return tables;
+}
+
+std::string DescribeOutcome(const WriteOutcome& outcome) {
+  const std::vector<std::string> tables = DescribeTables(outcome);
   std::string cause = ServerErrorCause(outcome.failure);
   cause.resize(CutUtf8(cause, kMaxCause));
   const std::string tail = ". " + std::string(AnyUnknown(outcome) ? kUnknownNote : "") + cause;
