@@ -168,11 +168,11 @@ bool SendDeletions(ConnectionRecord& record, const std::string& tableId, TableWr
     std::int64_t deleted = 0;
     sent = ApiPurgeRecords(record.client->session, call, tableId, PurgeQuery(writes.deletions, done, count),
                            deleted) == kMsgSuccess;
-    if (!sent) cache.lastFlush.failure = call;
-    if (!sent && !call.outcomeUnknown) break;
     if (sent) {
       counts.deleted += count;
     } else {
+      cache.lastFlush.failure = call;
+      if (!call.outcomeUnknown) break;
       counts.unknown += count;
       for (std::size_t i = done; i < done + count; ++i) cache.unsettledSources.push_back(writes.deletions[i].source);
     }
