@@ -5,7 +5,7 @@ import re
 import threading
 
 KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit", "drop_after", "cut", "late",
-         "endless")
+         "endless", "status_after")
 # Replies padded with elements that mean nothing: that many nested inside one
 # another, or side by side, so that a client's bounds on what it keeps show.
 KINDS += ("nested", "siblings")
@@ -31,13 +31,15 @@ class Fault:
         self.endless = bool(want.get("endless"))  # downloads only
         self.nested = int(want.get("nested", 0) or 0)
         self.siblings = int(want.get("siblings", 0) or 0)
+        # After the action ran: a gateway's HTTP error in place of the service's reply.
+        self.status_after = int(want.get("status_after") or 0)
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
                     self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
-                    self.endless, self.nested, self.siblings)):
+                    self.endless, self.nested, self.siblings, self.status_after)):
             raise ValueError("a fault needs one of " + ", ".join(KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")

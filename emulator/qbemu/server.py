@@ -193,6 +193,8 @@ class Handler(BaseHTTPRequestHandler):
             time.sleep(fault.late)
         if fault is not None and fault.drop_after:
             return self.drop()
+        if fault is not None and fault.status_after:
+            return self.send(fault.status_after, "text/html", b"<html><body>Injected gateway failure</body></html>\n")
         self.send(200, ctype, reply, [("Set-Cookie", c) for c in cookies], cut=fault is not None and fault.cut)
 
     def api(self, action, dbid, body, entry, fault):

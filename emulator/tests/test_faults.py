@@ -89,6 +89,14 @@ class Faults(EmulatorTest):
                         self.raw("API_AddRecord", fields=[(6, "x")])
                 self.assertEqual(self.count(), n)
 
+    def test_gateway_status_after_the_action_ran(self):
+        # The write lands; the client hears only the gateway's error.
+        for n, status in enumerate((500, 502, 504), start=6):
+            with self.subTest(status=status):
+                self.fault(action="API_AddRecord", status_after=status)
+                self.assertEqual(self.raw("API_AddRecord", fields=[(6, "x")])[0], status)
+                self.assertEqual(self.count(), n)
+
     def test_omitted_element(self):
         self.fault(action="API_Authenticate", omit="userid")
         for expected in (None, ALICE):

@@ -65,18 +65,18 @@ RenderedMessage RenderDiagnostic(const HandleDiagnostic& diagnostic) {
 
 std::string FormatServerErrorText(const ApiCallRecord& call) {
   std::string states = "S1000 HY000 ";
-  std::string origin = "[QuickBase]";
-  if (call.origin == ApiFailureOrigin::kHttp) {
+  if (call.origin == ApiFailureOrigin::kHttp)
     states = "08S01 08S01 ";
-    origin = "[HTTP]";
-  } else if (call.origin == ApiFailureOrigin::kTimeout) {
+  else if (call.origin == ApiFailureOrigin::kTimeout)
     states = "S1T00 HYT00 ";
-    origin = "[HTTP]";
-  } else if (call.origin == ApiFailureOrigin::kCanceled) {
+  else if (call.origin == ApiFailureOrigin::kCanceled)
     states = "S1008 HY008 ";
-    origin = "[HTTP]";
-  }
-  std::string text = states + "[Tarvox]" + origin + call.errtext;
+  return states + "[Tarvox]" + ServerErrorCause(call);
+}
+
+std::string ServerErrorCause(const ApiCallRecord& call) {
+  std::string text = call.origin == ApiFailureOrigin::kService ? "[QuickBase]" : "[HTTP]";
+  text += call.errtext;
   if (!call.errdetail.empty()) text += " " + call.errdetail;
   return text;
 }

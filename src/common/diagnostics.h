@@ -40,6 +40,9 @@ inline const std::string& SqlStateForVersion(const RenderedMessage& message, int
 
 // The whole message in the table's layout: "S1000 HY000 [Tarvox][QuickBase]errtext errdetail".
 std::string FormatServerErrorText(const ApiCallRecord& call);
+// What the service or the transport said, without SQLSTATEs or driver prefix:
+// "[QuickBase]errtext errdetail" or "[HTTP]...".
+std::string ServerErrorCause(const ApiCallRecord& call);
 
 // Records a failed service call: 999 on the record's current statement (the
 // errdetail as detail text, the rendered text as message text) and the same

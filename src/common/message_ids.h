@@ -124,5 +124,12 @@ inline constexpr MessageId kMsgOrderByValueCut = 1106;
 inline constexpr MessageId kMsgValueTooLongForKey = 1107;
 inline constexpr MessageId kMsgApplicationNotNamed = 1110;
 inline constexpr MessageId kMsgColumnExists = 1111;
-inline constexpr MessageId kMsgMarkersInBatchStatements = 1118;
 inline constexpr MessageId kMsgTooManyResultColumns = 1114;
+inline constexpr MessageId kMsgMarkersInBatchStatements = 1118;
+// A write that failed after some of its rows went through, by the SQLSTATE
+// of the failure that stopped it: the service's refusal, an HTTP refusal, a
+// time-out before the request went out, a cancel.
+inline constexpr MessageId kMsgWritesPartlyDone = 1122;
+inline constexpr MessageId kMsgWritesPartlyDoneHttp = 1123;
+inline constexpr MessageId kMsgWritesPartlyDoneTimeout = 1124;
+inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "handles/api_call_record.h"
+#include "handles/message_id.h"
 #include "platform/files.h"
 #include "qbapi/api_operations.h"
 
@@ -125,6 +127,26 @@ struct TableWrites {
   std::vector<std::uint32_t> inserts;
 };
 
+// What one table's writes came to in a flush that failed, or in a row sent
+// on its own: the rows the service took, those whose fate it never told, and
+// those it did not get (refused or never sent).
+struct TableWriteCounts {
+  std::string tableName;
+  std::size_t written = 0;
+  std::size_t deleted = 0;
+  std::size_t unknown = 0;
+  std::size_t notWritten = 0;
+  std::size_t notDeleted = 0;
+};
+
+// The account of a failed write, for the one diagnostic that reports it.
+struct WriteOutcome {
+  std::map<std::string, TableWriteCounts> tables;  // by table id, the order a flush sends them in
+  ApiCallRecord failure;                           // the request that was refused or went unanswered
+  MessageId messageId = 0;                         // the account posted; 0 for the service's own error
+  bool unsentDropped = false;                      // the rows not sent were dropped rather than kept
+};
+
 struct WriteCache {
   std::map<std::string, TableWrites> tables;  // by table id
   std::uint32_t nextProvisionalId = kFirstProvisionalRecordId;
@@ -136,6 +158,8 @@ struct WriteCache {
   // Parameter rows of writes that left the cache without a verdict from the
   // service since the last flush began.
   std::vector<std::int32_t> unsettledSources;
+  // What the last flush did, when it failed.
+  WriteOutcome lastFlush;
 };
 
 // An attachment downloaded for reading, held open while its cursor stays on

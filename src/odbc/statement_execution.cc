@@ -146,6 +146,7 @@ MessageId CommitUnderAutocommit(StatementHandle& statement) {
   if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) return kMsgSuccess;
   MarkUnfinishedRows(statement, *connection.record);
   EndConnectionTransaction(connection, false);
+  NoteHeldWritesDropped(*connection.record, connection.diagnostic);
   statement.diagnostic.detailText = connection.diagnostic.detailText;
   statement.diagnostic.messageText = connection.diagnostic.messageText;
   return connection.diagnostic.messageId;

@@ -72,6 +72,7 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
     SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
     if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
       statement.diagnostic.messageId = connection.diagnostic.messageId;
+      statement.diagnostic.detailText = connection.diagnostic.detailText;
       statement.diagnostic.messageText = connection.diagnostic.messageText;
       return result;
     }

@@ -9,6 +9,7 @@
 #include "common/message_ids.h"
 
 struct ConnectionRecord;
+struct HandleDiagnostic;
 
 // True while CSV batches or deletions wait for a commit.
 bool HasPendingWrites(const ConnectionRecord& record);
@@ -17,6 +18,10 @@ bool HasPendingWrites(const ConnectionRecord& record);
 MessageId CommitHeldWrites(ConnectionRecord& record);
 // Drops every held-back write and the row caches; 0.
 MessageId DiscardHeldWrites(ConnectionRecord& record);
+// After a failed commit whose unsent writes were then dropped (autocommit
+// does): where the commit's diagnostic counted rows not sent, it now says
+// they were dropped rather than still pending.
+void NoteHeldWritesDropped(ConnectionRecord& record, HandleDiagnostic& diagnostic);
 // The writes queued from now on belong to this parameter row (-1: none).
 void SetHeldWriteSource(ConnectionRecord& record, std::int32_t parameterRow);
 // The parameter rows whose writes the service has not surely taken since the

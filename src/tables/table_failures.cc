@@ -12,17 +12,6 @@ MessageId PostTableServiceFailure(ConnectionRecord& record, const ApiCallRecord&
   return kMsgServerError;
 }
 
-MessageId PostWriteFailure(ConnectionRecord& record, const ApiCallRecord& call, const std::string& tableName,
-                           std::size_t rows, const char* done) {
-  if (!call.outcomeUnknown) return PostTableServiceFailure(record, call);
-  std::string cause = call.errtext;
-  if (!call.errdetail.empty()) cause += ": " + call.errdetail;
-  return RecordTableFailure(record, kMsgOutcomeUnknown,
-                            "the service may or may not have " + std::string(done) + " " + std::to_string(rows) +
-                                (rows == 1 ? " row of '" : " rows of '") + tableName +
-                                "'; they are not sent again (" + cause + ")");
-}
-
 MessageId RecordTableFailure(ConnectionRecord& record, MessageId id, const std::string& detail) {
   record.lastMessageId = id;
   record.lastMessageDetail = detail;

@@ -14,6 +14,7 @@
 #include "tables/table_failures.h"
 #include "tables/table_select.h"
 #include "tables/write_flush.h"
+#include "tables/write_outcome.h"
 #include "tables/write_values.h"
 
 namespace {
@@ -142,7 +143,7 @@ MessageId SendAttachmentRow(TableCursor& cursor, std::map<std::string, std::stri
     id = ApiEditRecord(record.client->session, cursor.callRecord, cursor.tableId,
                        std::to_string(cursor.pending.recordId), "", fields, options, reply);
   }
-  if (id != kMsgSuccess) return PostWriteFailure(record, cursor.callRecord, WritesOf(cursor).tableName, 1, "written");
+  if (id != kMsgSuccess) return PostRowWriteFailure(record, cursor.callRecord, WritesOf(cursor).tableName);
   sentRecordId = ParseRecordId(reply.rid);
   for (const auto& entry : cursor.pending.attachments)
     ForgetAttachment(cursor, cursor.pending.recordId, entry.first);

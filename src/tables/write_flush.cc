@@ -11,6 +11,7 @@
 #include "handles/connection_record.h"
 #include "tables/added_row_ids.h"
 #include "tables/table_failures.h"
+#include "tables/write_outcome.h"
 
 namespace {
 
@@ -97,40 +98,51 @@ void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector
   writes.batches[batchIndex].rowCount = 0;
 }
 
-MessageId SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes,
-                    std::size_t batchIndex) {
+// The counts of the flush under way, for its diagnostic should it fail.
+TableWriteCounts& FlushCounts(ConnectionRecord& record, const std::string& tableId, const TableWrites& writes) {
+  return CountsOfTable(record.client->caches.writes.lastFlush, tableId, writes.tableName);
+}
+
+// False when the import failed; the failure is kept for the flush's account.
+bool SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes, std::size_t batchIndex) {
   const std::vector<BatchRecord> records = RecordsOfBatch(writes, batchIndex);
   if (records.empty()) {
     ReleaseBatch(writes, batchIndex, records, nullptr);
-    return kMsgSuccess;
+    return true;
   }
   const CsvBatch& batch = writes.batches[batchIndex];
   ImportOptions options;
   options.msInUtc = true;
   options.decimalPercent = true;
   ImportReply reply;
+  WriteCache& cache = record.client->caches.writes;
   ApiCallRecord call;
   if (ApiImportFromCsv(record.client->session, call, tableId, BuildBatchCsv(batch, records),
                        BatchFieldList(batch), options, reply) != kMsgSuccess) {
     record.lastImportRecordId = 0;
-    if (call.outcomeUnknown) ReleaseBatch(writes, batchIndex, records, &record.client->caches.writes.unsettledSources);
-    return PostWriteFailure(record, call, writes.tableName, records.size(), "written");
+    cache.lastFlush.failure = call;
+    if (call.outcomeUnknown) {
+      FlushCounts(record, tableId, writes).unknown += records.size();
+      ReleaseBatch(writes, batchIndex, records, &cache.unsettledSources);
+    }
+    return false;
   }
+  FlushCounts(record, tableId, writes).written += records.size();
   record.lastImportRecordId = reply.rids.empty() ? 0 : ParseRecordId(reply.rids.back());
-  NoteSentRowIds(record.client->caches.writes, BatchRecordIds(records), reply.rids);
+  NoteSentRowIds(cache, BatchRecordIds(records), reply.rids);
   ReleaseBatch(writes, batchIndex, records, nullptr);
-  return kMsgSuccess;
+  return true;
 }
 
-MessageId SendBatches(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
-  MessageId id = kMsgSuccess;
-  for (std::size_t i = 0; i < writes.batches.size() && id == kMsgSuccess; ++i) {
+bool SendBatches(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
+  bool sent = true;
+  for (std::size_t i = 0; i < writes.batches.size() && sent; ++i) {
     if (writes.batches[i].recordIds.empty()) continue;
-    id = SendBatch(record, tableId, writes, i);
+    sent = SendBatch(record, tableId, writes, i);
     RenewTableCache(*record.client, tableId);
   }
   std::erase_if(writes.inserts, [&](std::uint32_t recordId) { return writes.rows.count(recordId) == 0; });
-  return id;
+  return sent;
 }
 
 std::string PurgeQuery(const std::vector<PendingDeletion>& deletions, std::size_t first, std::size_t count) {
@@ -143,27 +155,47 @@ std::string PurgeQuery(const std::vector<PendingDeletion>& deletions, std::size_
 }
 
 // Groups of at most 100 record ids; a group leaves the list once purged, or
-// once it may have been.
-MessageId SendDeletions(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
+// once it may have been. False when a purge failed; the failure is kept for
+// the flush's account.
+bool SendDeletions(ConnectionRecord& record, const std::string& tableId, TableWrites& writes) {
+  WriteCache& cache = record.client->caches.writes;
+  TableWriteCounts& counts = FlushCounts(record, tableId, writes);
   std::size_t done = 0;
-  MessageId id = kMsgSuccess;
-  while (done < writes.deletions.size()) {
+  bool sent = true;
+  while (done < writes.deletions.size() && sent) {
     const std::size_t count = std::min(kPurgeGroupSize, writes.deletions.size() - done);
     ApiCallRecord call;
     std::int64_t deleted = 0;
-    if (ApiPurgeRecords(record.client->session, call, tableId, PurgeQuery(writes.deletions, done, count), deleted) !=
-        kMsgSuccess) {
-      id = PostWriteFailure(record, call, writes.tableName, count, "deleted");
+    sent = ApiPurgeRecords(record.client->session, call, tableId, PurgeQuery(writes.deletions, done, count),
+                           deleted) == kMsgSuccess;
+    if (sent) {
+      counts.deleted += count;
+    } else {
+      cache.lastFlush.failure = call;
       if (!call.outcomeUnknown) break;
-      for (std::size_t i = done; i < done + count; ++i)
-        record.client->caches.writes.unsettledSources.push_back(writes.deletions[i].source);
+      counts.unknown += count;
+      for (std::size_t i = done; i < done + count; ++i) cache.unsettledSources.push_back(writes.deletions[i].source);
     }
     for (std::size_t i = done; i < done + count; ++i) writes.deleted.erase(writes.deletions[i].recordId);
     done += count;
-    if (id != kMsgSuccess) break;
   }
   writes.deletions.erase(writes.deletions.begin(), writes.deletions.begin() + static_cast<std::ptrdiff_t>(done));
-  return id;
+  return sent;
+}
+
+// The rows a failed flush leaves unsent: the table's pending rows, and its
+// pending deletions when the flush was to send them.
+void CountUnsentWrites(ConnectionRecord& record, const std::string& tableId, const TableWrites& writes,
+                       bool withDeletions) {
+  if (writes.rows.empty() && (!withDeletions || writes.deletions.empty())) return;
+  TableWriteCounts& counts = FlushCounts(record, tableId, writes);
+  counts.notWritten += writes.rows.size();
+  if (withDeletions) counts.notDeleted += writes.deletions.size();
+}
+
+void BeginFlush(WriteCache& cache) {
+  cache.unsettledSources.clear();
+  cache.lastFlush = WriteOutcome{};
 }
 
 void DropEmptyTables(WriteCache& cache) {
@@ -183,25 +215,34 @@ MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId
   auto found = cache.tables.find(tableId);
   if (found == cache.tables.end() || found->second.rows.empty())
     return RecordTableFailure(record, kMsgCacheNotFound, tableId);
-  cache.unsettledSources.clear();
-  MessageId id = SendBatches(record, tableId, found->second);
+  BeginFlush(cache);
+  MessageId id = kMsgSuccess;
+  if (!SendBatches(record, tableId, found->second)) {
+    CountUnsentWrites(record, tableId, found->second, false);
+    id = PostWriteOutcome(record, cache.lastFlush);
+  }
   DropEmptyTables(cache);
   return id;
 }
 
 MessageId FlushPendingWrites(ConnectionRecord& record) {
   WriteCache& cache = record.client->caches.writes;
-  cache.unsettledSources.clear();
-  MessageId id = kMsgSuccess;
+  BeginFlush(cache);
+  bool sent = true;
   for (auto& entry : cache.tables) {
-    id = SendBatches(record, entry.first, entry.second);
-    if (id != kMsgSuccess) break;
+    sent = SendBatches(record, entry.first, entry.second);
+    if (!sent) break;
   }
   for (auto& entry : cache.tables) {
-    if (id != kMsgSuccess) break;
+    if (!sent) break;
     if (entry.second.deletions.empty()) continue;
-    id = SendDeletions(record, entry.first, entry.second);
+    sent = SendDeletions(record, entry.first, entry.second);
     RenewTableCache(*record.client, entry.first);
+  }
+  MessageId id = kMsgSuccess;
+  if (!sent) {
+    for (const auto& entry : cache.tables) CountUnsentWrites(record, entry.first, entry.second, true);
+    id = PostWriteOutcome(record, cache.lastFlush);
   }
   DropEmptyTables(cache);
   return id;

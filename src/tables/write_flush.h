@@ -14,13 +14,14 @@ struct QuickBaseClient;
 
 // Every pending import, then every pending deletion. A failure stops at once:
 // what the service refused and everything not yet sent stay pending; rows
-// whose request went out without a verdict leave the cache (1096, naming
-// them). 0, 999 posted or 1096.
+// whose request went out without a verdict leave the cache. 0, or the
+// account of write_outcome.h: 999 posted when nothing went through, else
+// 1096 or 1122 to 1125 with each table's counts.
 MessageId FlushPendingWrites(ConnectionRecord& record);
 // Drops every pending write and the row caches; 0.
 MessageId DiscardPendingWrites(ConnectionRecord& record);
 // The pending imports of one table (the flush command). 0, 1042 when the
-// table has none, 999 posted or 1096.
+// table has none, or the account of a failure as above.
 MessageId FlushTableBatches(ConnectionRecord& record, const std::string& tableId);
 // The parameter rows whose writes the service has not surely taken since the
 // last flush began: those still pending and those whose outcome is unknown.

@@ -762,4 +762,29 @@ TEST_F(PositionedTest, AttachmentsGoAtOnceAndARefusedRowFailsAlone) {
   EXPECT_TRUE(Imports().empty());
 }
 
+// A pending insert that gains a file goes out whole at once. When that add's
+// reply is lost the service may hold the row, so it leaves the pending
+// writes: the commit does not import it again.
+TEST_F(PositionedTest, APendingInsertWhoseAddWentUnansweredIsNotImportedAgain) {
+  const std::string insert = "INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES ('SO-7777')";
+  ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)insert.c_str(), SQL_NTS), SQL_SUCCESS) << Problem().text;
+  NewStatement();
+  Rowset rowset({{1, SQL_C_CHAR, 16, false}, {2, SQL_C_BINARY, 16, false}}, true, 1);
+  rowset.Bind(statement);
+  ASSERT_EQ(Open("SELECT \"Order No\", Invoice FROM \"Sales: Orders\" WHERE \"Order No\" = 'SO-7777'"), SQL_SUCCESS)
+      << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0), SQL_SUCCESS) << Problem().text;
+  rowset.Length(1, 0) = SQL_COLUMN_IGNORE;
+  std::memcpy(rowset.Value(2, 0), "invoice", 7);
+  rowset.Length(2, 0) = 7;
+  ClearLog();
+  Fault(R"({"action": "API_AddRecord", "drop_after": true})");
+  EXPECT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_ERROR);
+  EXPECT_EQ(Problem().state, "08007");
+  EXPECT_TRUE(Holds(Problem().text, "'Sales: Orders' 1 unknown")) << Problem().text;
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  EXPECT_TRUE(Imports().empty());
+  EXPECT_EQ(ServiceRecords(emulator, "bjf9xufbz", "6", "{6.EX.'SO-7777'}").size(), 1u);
+}
+
 }  // namespace

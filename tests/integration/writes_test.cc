@@ -349,6 +349,31 @@ TEST_F(WritesTest, AFailedCommitKeepsEveryTablesWritesForTheNextOne) {
   EXPECT_EQ(firstTry + secondTry, 4u);
 }
 
+// A commit whose second table's import is refused after the first table's
+// went through says both, with their counts; the rollback then drops only
+// the rows still pending. Tables go out in the order of their dbids: Order
+// Lines (bfhfj2jkz) before Customers (bii6tyqgm).
+TEST_F(WritesTest, ACommitRefusedPartWaySaysWhatWentThroughAndTheRollbackDropsTheRest) {
+  Autocommit(false);
+  for (const char* product : {"part-1", "part-2"})
+    ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('" + product + "')"), SQL_SUCCESS);
+  for (const char* name : {"part-a", "part-b", "part-c"})
+    ASSERT_EQ(Direct(std::string("INSERT INTO \"Sales: Customers\" (Name) VALUES ('") + name + "')"), SQL_SUCCESS);
+  emulator.Admin("faults", R"({"action": "API_ImportFromCSV", "dbid": "bii6tyqgm", "errcode": 77, "errdetail": "Refused for the test"})");
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_ERROR);
+  const Diagnostic refused = Handles().ConnectionDiagnostic();
+  EXPECT_EQ(refused.state, "HY000");
+  EXPECT_EQ(refused.text,
+            "[Tarvox ODBC]Writes partly done: 'Sales: Order Lines' 2 written; 'Sales: Customers' 3 not written "
+            "(still pending). [QuickBase]Request limit exceeded Refused for the test");
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_ROLLBACK), SQL_SUCCESS);
+  ClearLog();
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+  EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 0u);
+  EXPECT_EQ(ServiceRecords(emulator, "bfhfj2jkz", "7", "{7.SW.'part-'}").size(), 2u);
+  EXPECT_EQ(ServiceRecords(emulator, "bii6tyqgm", "6", "{6.SW.'part-'}").size(), 0u);
+}
+
 TEST_F(WritesTest, AStatementThatFailsToParseSendsNothing) {
   ClearLog();
   EXPECT_EQ(Direct("INSERT INTO WHERE"), SQL_ERROR);
@@ -421,6 +446,23 @@ TEST_F(WritesTest, ValuesAtTheColumnSize) {
     EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.stored + "'}").size(), 1u)
         << c.value;
   }
+}
+
+// The demo's Sales application keeps its time 5:30 east of UTC: an import
+// whose milliseconds were not marked as UTC would land shifted by that much.
+TEST_F(WritesTest, ATimestampRoundTripsThroughAnImport) {
+  ASSERT_EQ(Direct("INSERT INTO \"Sales: Orders\" (\"Order No\", \"Ordered At\") "
+                   "VALUES ('TZ-1', {ts '2024-02-29 23:45:06'})"),
+            SQL_SUCCESS)
+      << StatementState();
+  ASSERT_EQ(LoggedRequests(emulator, "API_ImportFromCSV").size(), 1u);
+  SQLFreeStmt(statement, SQL_CLOSE);
+  ASSERT_EQ(Direct("SELECT \"Ordered At\" FROM \"Sales: Orders\" WHERE \"Order No\" = 'TZ-1'"), SQL_SUCCESS);
+  ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS);
+  char read[32] = {0};
+  SQLLEN length = 0;
+  ASSERT_EQ(SQLGetData(statement, 1, SQL_C_CHAR, read, sizeof read, &length), SQL_SUCCESS);
+  EXPECT_STREQ(read, "2024-02-29 23:45:06.000");
 }
 
 // A two-row parameter array whose first row arrives by data at execution and

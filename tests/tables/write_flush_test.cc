@@ -71,7 +71,9 @@ TEST_F(WriteFlushTest, AFlushFailingPartWaySendsEveryBatchExactlyOnce) {
   // The first import goes through, the second is refused.
   emulator.InjectFault("[{\"action\": \"API_ImportFromCSV\", \"count\": 1, \"delay\": 0.01},"
                        " {\"action\": \"API_ImportFromCSV\", \"count\": 1, \"errcode\": 77}]");
-  EXPECT_EQ(FlushPendingWrites(emulator.Record()), kMsgServerError);
+  EXPECT_EQ(FlushPendingWrites(emulator.Record()), kMsgWritesPartlyDone);
+  EXPECT_EQ(emulator.Record().lastMessageDetail,
+            "'Shop: Items' 2 written, 1 not written (still pending). [QuickBase]Request limit exceeded Injected fault");
   EXPECT_EQ(emulator.Record().lastImportRecordId, 0u);
   EXPECT_TRUE(TableHasPendingWrites(cursor));
   EXPECT_EQ(FlushPendingWrites(emulator.Record()), kMsgSuccess);

@@ -19,6 +19,11 @@ MessageId CommitHeldWrites(ConnectionRecord& record) {
     Writes().pending = false;
     return kMsgSuccess;
   }
+  if (Writes().partlyDone != nullptr) {
+    record.lastMessageId = kMsgWritesPartlyDone;
+    record.lastMessageDetail = Writes().partlyDone;
+    return kMsgWritesPartlyDone;
+  }
   ApiCallRecord call;
   call.errcode = "77";
   call.errtext = "Request limit exceeded";
@@ -31,6 +36,8 @@ MessageId DiscardHeldWrites(ConnectionRecord&) {
   Writes().pending = false;
   return kMsgSuccess;
 }
+
+void NoteHeldWritesDropped(ConnectionRecord&, HandleDiagnostic&) {}
 
 void SetHeldWriteSource(ConnectionRecord&, std::int32_t) {}
 

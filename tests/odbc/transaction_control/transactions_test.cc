@@ -169,13 +169,24 @@ TEST(EndTransaction, CommitClosesCursorsAndKeepsPreparedStatements) {
 }
 
 TEST(EndTransaction, EnvironmentStopsAtFirstFailure) {
-  Environment e;
-  e.Connect();
-  e.Connect();
-  Writes().commitFails = true;
-  EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_ENV, e.environment, SQL_COMMIT), SQL_ERROR);
-  EXPECT_EQ(Writes().commits, 1);
-  EXPECT_EQ(DiagnosticOf(SQL_HANDLE_ENV, e.environment), "HY000 [Tarvox][QuickBase]Request limit exceeded");
+  const struct {
+    const char* partlyDone;
+    const char* diagnostic;
+  } cases[] = {
+      {nullptr, "HY000 [Tarvox][QuickBase]Request limit exceeded"},
+      {"'Sales: Orders' 1 written, 2 not written (still pending)",
+       "HY000 [Tarvox ODBC]Writes partly done: 'Sales: Orders' 1 written, 2 not written (still pending)"},
+  };
+  for (const auto& c : cases) {
+    Environment e;
+    e.Connect();
+    e.Connect();
+    Writes().commitFails = true;
+    Writes().partlyDone = c.partlyDone;
+    EXPECT_EQ(EndTransactionByHandle(SQL_HANDLE_ENV, e.environment, SQL_COMMIT), SQL_ERROR);
+    EXPECT_EQ(Writes().commits, 1);
+    EXPECT_EQ(DiagnosticOf(SQL_HANDLE_ENV, e.environment), c.diagnostic);
+  }
 }
 
 TEST(EndTransaction, NothingToEndWithoutService) {
