@@ -76,6 +76,7 @@ struct QueryResult {
   std::string requestKey;  // query, clist, slist and orders: reuse needs all equal
   QueryRequest request;
   std::uint32_t generation = 0;  // the table's generation the rows belong to
+  std::uint64_t execution = 0;   // the statement execution that read them
   std::vector<CachedRow> rows;
   std::unordered_map<std::uint32_t, std::size_t> indexByRecordId;
   std::int64_t firstIndex = 0;   // result index of rows[0]
@@ -166,7 +167,7 @@ struct TableCache {
   std::vector<std::uint32_t> fieldsToFetch;  // ascending
   std::uint32_t generation = 0;              // changes whenever the table's rows may have
   std::uint32_t newestRecordId = 0;
-  std::shared_ptr<QueryResult> lastResult;   // reused by an identical query
+  std::shared_ptr<QueryResult> lastResult;   // reused by an identical query of the same execution
 };
 
 struct TableAccessCaches {
@@ -176,6 +177,9 @@ struct TableAccessCaches {
   bool grantedTablesLoaded = false;
   std::vector<GrantedDatabase> grantedApplications;
   WriteCache writes;
+  // Statement executions begun on the connection: the rows one read are
+  // never served to another, so each sees what the service holds when it runs.
+  std::uint64_t executions = 0;
 };
 
 // True while CSV batches or deletions of the table wait to be sent.

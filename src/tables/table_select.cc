@@ -68,6 +68,7 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   result->requestKey = result->request.query + '\n' + result->request.clist + '\n' + result->request.slist + '\n' +
                        result->request.options;
   result->generation = table.generation;
+  result->execution = cursor.execution;
   return result;
 }
 
@@ -175,6 +176,12 @@ MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   return kMsgSuccess;
 }
 
+// Rows that the cursor's execution read, while the table's cache is unchanged.
+bool ReadInThisExecution(const TableCursor& cursor, const TableCache& table, const std::shared_ptr<QueryResult>& result) {
+  return result && cursor.execution != 0 && result->execution == cursor.execution &&
+         result->generation == table.generation;
+}
+
 bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& result, std::uint32_t recordId) {
   if (!result) return false;
   auto found = result->indexByRecordId.find(recordId);
@@ -187,6 +194,8 @@ bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& r
 }
 
 }  // namespace
+
+std::uint64_t BeginStatementExecution(ConnectionRecord& record) { return ++record.client->caches.executions; }
 
 MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.rowIndex = -1;
@@ -203,8 +212,8 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   std::shared_ptr<QueryResult> result = NewResult(cursor, table, overlaid);
   bool sequential = SequentialPaging(cursor);
   const std::shared_ptr<QueryResult>& last = table.lastResult;
-  if (!sequential && last && !last->sequential && last->requestKey == result->requestKey &&
-      last->generation == table.generation) {
+  if (!sequential && ReadInThisExecution(cursor, table, last) && !last->sequential &&
+      last->requestKey == result->requestKey) {
     cursor.result = last;
     SnapshotPendingInserts(cursor, *cursor.result);
     return kMsgSuccess;
@@ -255,8 +264,7 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (IsPendingDeletion(cursor, recordId)) return LeaveRow(cursor);
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
-  if (table.lastResult && table.lastResult->generation == table.generation &&
-      PositionInResult(cursor, table.lastResult, recordId))
+  if (ReadInThisExecution(cursor, table, table.lastResult) && PositionInResult(cursor, table.lastResult, recordId))
     return kMsgSuccess;
   return FetchLoneRow(cursor, recordId);
 }
