@@ -83,7 +83,7 @@ struct QueryResult {
   std::int64_t fetched = 0;      // rows received from the service so far
   bool complete = false;         // the service has no more rows
   bool sequential = false;       // pages are dropped once passed
-  bool overlaid = false;         // pending writes apply (read without criteria)
+  bool overlaid = false;         // pending writes apply (read without the service's sort)
   std::vector<std::uint32_t> pendingInserts;  // provisional ids appended after the service's rows
 };
 

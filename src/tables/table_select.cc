@@ -60,7 +60,7 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   auto result = std::make_shared<QueryResult>();
   result->tableId = cursor.tableId;
   result->overlaid = overlaid;
-  result->request.query = overlaid ? std::string() : cursor.queryText;
+  result->request.query = cursor.queryText;
   result->request.clist = JoinFieldIds(table.fieldsToFetch);
   std::string orders;
   SetSortOrder(cursor, overlaid, result->request, orders);
@@ -205,9 +205,9 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
   cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
+  // The sort stays local while the service lacks this connection's writes;
+  // the criteria were built knowing them.
   bool overlaid = TableHasPendingWrites(cursor);
-  // Criteria and sort stay local while the service lacks this connection's writes.
-  if (overlaid) cursor.criteriaCount = kMaxServiceCriteria + 1;
   cursor.cachedResultGeneration = table.generation;
   std::shared_ptr<QueryResult> result = NewResult(cursor, table, overlaid);
   bool sequential = SequentialPaging(cursor);
