@@ -5,7 +5,7 @@ import re
 import threading
 
 KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit", "drop_after", "cut", "late",
-         "endless")
+         "endless", "repeat_page", "long_page")
 
 
 class Fault:
@@ -26,13 +26,17 @@ class Fault:
         self.cut = bool(want.get("cut"))
         self.late = float(want.get("late", 0) or 0)
         self.endless = bool(want.get("endless"))  # downloads only
+        # Queries only: every page is the first one again, so its record ids
+        # repeat; or each page holds this many records more than num asks.
+        self.repeat_page = bool(want.get("repeat_page"))
+        self.long_page = int(want.get("long_page", 0) or 0)
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
                     self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
-                    self.endless)):
+                    self.endless, self.repeat_page, self.long_page)):
             raise ValueError("a fault needs one of " + ", ".join(KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
@@ -100,6 +104,17 @@ def malformed(body):
     if cut < 0:
         cut = len(text)
     return (text[:cut] + "<broken attr=>&undefined;</qdbapi>").encode("utf-8")
+
+
+def paged(params, fault):
+    """The query parameters with the paging a paging fault serves instead of the one asked for."""
+    options = params.get("options") or ""
+    if fault.repeat_page:
+        options = re.sub(r"(^|\.)skp-\d+", r"\1skp-0", options)
+    if fault.long_page:
+        options = re.sub(r"(^|\.)num-(\d+)",
+                         lambda m: "%snum-%d" % (m.group(1), int(m.group(2)) + fault.long_page), options)
+    return dict(params, options=options)
 
 
 def omitted(body, tag):
