@@ -6,12 +6,14 @@
 #include "handles/handles.h"
 #include "tables/added_row_ids.h"
 #include "tables/cursor_pending_writes.h"
+#include "tables/page_order.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_failures.h"
 
 namespace {
 
 void FillCachedRow(const QueryPage& page, const QueryPageRecord& record, CachedRow& row) {
+  row.values.clear();
   row.values.reserve(record.cellCount);
   for (std::uint32_t i = 0; i < record.cellCount; ++i) {
     const QueryPageCell& cell = page.cells[record.firstCell + i];
@@ -65,6 +67,7 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   std::string orders;
   SetSortOrder(cursor, overlaid, result->request, orders);
   result->request.options = "sortorder-" + orders;
+  result->pageOrder = PageOrderOf(result->request.slist, orders);
   result->requestKey = result->request.query + '\n' + result->request.clist + '\n' + result->request.slist + '\n' +
                        result->request.options;
   result->generation = table.generation;
@@ -72,27 +75,44 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   return result;
 }
 
-void StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page) {
-  result.rows.resize(result.rows.size() + page.records.size());
-  CachedRow* row = result.rows.data() + result.rows.size() - page.records.size();
+// Stores the page's records that are new to the query; 999 on the call
+// record when a record id breaks record-id order.
+MessageId StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page, ApiCallRecord& call) {
+  std::size_t stored = result.rows.size();
+  result.rows.resize(stored + page.records.size());
   for (const QueryPageRecord& record : page.records) {
-    FillCachedRow(page, record, *row);
-    if (row->recordId > table.newestRecordId) table.newestRecordId = row->recordId;
-    result.indexByRecordId[row->recordId] = static_cast<std::size_t>(result.fetched);
-    ++row;
+    CachedRow& row = result.rows[stored];
+    FillCachedRow(page, record, row);
+    const std::uint32_t before = result.pageOrder.boundary;
+    const PageVerdict verdict = AdmitRecordId(result.pageOrder, row.recordId);
+    if (verdict == PageVerdict::kOutOfOrder) {
+      result.rows.resize(stored);
+      return RecordIdOutOfOrder(call, row.recordId, before);
+    }
+    if (verdict == PageVerdict::kReturned) continue;
+    if (row.recordId > table.newestRecordId) table.newestRecordId = row.recordId;
+    result.indexByRecordId[row.recordId] = static_cast<std::size_t>(result.fetched);
+    ++stored;
     ++result.fetched;
   }
+  result.rows.resize(stored);
+  return kMsgSuccess;
 }
 
 MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
   ConnectionRecord& record = *cursor.connection;
   TableCache& table = record.client->caches.tables[cursor.tableId];
   QueryRequest request = result.request;
-  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.fetched) + "." +
+  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.served) + "." +
                     result.request.options;
   QueryPage& page = cursor.replyPage;
   if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
+  const auto records = static_cast<std::int64_t>(page.records.size());
+  if (records > kPageSize) {
+    RecordLongPage(cursor.callRecord, page.records.size(), kPageSize);
+    return PostTableServiceFailure(record, cursor.callRecord);
+  }
   // Sequential paging keeps only the page being read.
   if (result.sequential && SequentialPaging(cursor)) {
     result.rows.clear();
@@ -100,8 +120,17 @@ MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
     result.firstIndex = result.fetched;
   }
   result.sequential = result.sequential && SequentialPaging(cursor);
-  result.complete = static_cast<std::int64_t>(page.records.size()) < kPageSize;
-  StoreRecords(result, table, page);
+  const std::int64_t fetchedBefore = result.fetched;
+  if (StoreRecords(result, table, page, cursor.callRecord) != kMsgSuccess)
+    return PostTableServiceFailure(record, cursor.callRecord);
+  // A server that keeps sending new full pages is a big table; one whose
+  // full page brings nothing new would be read for ever.
+  if (records == kPageSize && result.fetched == fetchedBefore) {
+    RecordPageWithoutNewRecords(cursor.callRecord);
+    return PostTableServiceFailure(record, cursor.callRecord);
+  }
+  result.served += records;
+  result.complete = records < kPageSize;
   return kMsgSuccess;
 }
 
