@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "odbc_test_support.h"
+#include "demo_data_source.h"
 
 namespace {
 
@@ -42,18 +41,7 @@ std::string Joined(std::vector<std::string> rows, bool sorted) {
   return text;
 }
 
-struct FreshReadsTest : ::testing::Test {
-  TempFolder folder;
-  std::unique_ptr<Emulator> emulator;
-
-  void SetUp() override {
-    emulator = std::make_unique<Emulator>(folder);
-    ASSERT_NE(emulator->port, 0) << "the emulator did not start";
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator->HttpUrl(), "UID=alice", "PWD=wonderland"});
-  }
-  std::size_t Queries() const { return LoggedRequests(*emulator, "API_DoQuery", "action").size(); }
-  void ClearLog() const { emulator->Admin("log/clear", "{}"); }
-};
+using FreshReadsTest = DemoDataSourceTest;
 
 void Execute(SQLHDBC connection, const std::string& sql) {
   SQLHSTMT statement = SQL_NULL_HSTMT;
@@ -164,7 +152,7 @@ TEST_F(FreshReadsTest, OneExecutionReusesItsOwnRows) {
       rows = FetchRows(statement);
     }
     EXPECT_EQ(rows.size(), shape.rows);
-    EXPECT_EQ(Queries(), shape.queries);
+    EXPECT_EQ(QueryBodies().size(), shape.queries);
     SQLFreeHandle(SQL_HANDLE_STMT, statement);
   }
 }
@@ -184,7 +172,7 @@ TEST_F(FreshReadsTest, EveryExecutionAsksTheServiceAgain) {
     ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)count, SQL_NTS), SQL_SUCCESS);
     EXPECT_EQ(Joined(FetchRows(statement), false), "18");
   }
-  EXPECT_EQ(Queries(), 2u);
+  EXPECT_EQ(QueryBodies().size(), 2u);
 
   // Line 1 has Quantity 2, line 2 Quantity 3.
   const char* bounded = "SELECT \"Record ID_\" FROM \"Sales: Order Lines\" WHERE \"Record ID_\" <= "

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "odbc_test_support.h"
+#include "demo_data_source.h"
 
 namespace {
 
@@ -20,20 +20,15 @@ constexpr int kUpdates = 400;
 
 SQLPOINTER Integer(SQLULEN value) { return reinterpret_cast<SQLPOINTER>(static_cast<uintptr_t>(value)); }
 
-struct PendingCriteriaTest : ::testing::Test {
-  TempFolder folder;
-  std::unique_ptr<Emulator> emulator;
+struct PendingCriteriaTest : DemoDataSourceTest {
   std::unique_ptr<OdbcHandles> handles;
 
   void SetUp() override {
-    emulator = std::make_unique<Emulator>(folder);
-    ASSERT_NE(emulator->port, 0) << "the emulator did not start";
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator->HttpUrl(), "UID=alice", "PWD=wonderland"});
+    DemoDataSourceTest::SetUp();
+    if (HasFatalFailure()) return;
     handles = std::make_unique<OdbcHandles>();
     ASSERT_EQ(handles->Connect("demo"), SQL_SUCCESS) << handles->ConnectionDiagnostic().text;
   }
-  void ClearLog() const { emulator->Admin("log/clear", "{}"); }
-  std::vector<std::string> QueryBodies() const { return LoggedRequests(*emulator, "API_DoQuery"); }
 };
 
 SQLRETURN ExecuteText(SQLHSTMT statement, const std::string& sql) {
