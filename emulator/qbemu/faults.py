@@ -5,7 +5,7 @@ import re
 import threading
 
 KINDS = ("errcode", "http_status", "delay", "drop", "truncate", "malformed", "omit", "drop_after", "cut", "late",
-         "endless", "repeat_page", "long_page")
+         "endless")
 
 
 class Fault:
@@ -13,6 +13,10 @@ class Fault:
         self.action = want.get("action", "*")
         self.dbid = want.get("dbid")  # only requests to this dbid, when given
         self.count = int(want.get("count", 1))
+        # Queries only: every page is the first one again, so its record ids
+        # repeat; or each page holds this many records more than num asks.
+        self.repeat_page = bool(want.get("repeat_page"))
+        self.long_page = int(want.get("long_page", 0) or 0)
         self.errcode = want.get("errcode")
         self.errdetail = want.get("errdetail", "Injected fault")
         self.http_status = want.get("http_status")
@@ -26,26 +30,25 @@ class Fault:
         self.cut = bool(want.get("cut"))
         self.late = float(want.get("late", 0) or 0)
         self.endless = bool(want.get("endless"))  # downloads only
-        # Queries only: every page is the first one again, so its record ids
-        # repeat; or each page holds this many records more than num asks.
-        self.repeat_page = bool(want.get("repeat_page"))
-        self.long_page = int(want.get("long_page", 0) or 0)
         if self.errcode is not None:
             self.errcode = int(self.errcode)
         if self.http_status is not None:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
                     self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
-                    self.endless, self.repeat_page, self.long_page)):
-            raise ValueError("a fault needs one of " + ", ".join(KINDS))
+                    self.endless)) and not self.paging():
+            raise ValueError("a fault needs one of " + ", ".join(KINDS + PAGING_KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
+
+    def paging(self):
+        return self.repeat_page or self.long_page
 
     def describe(self):
         out = {"action": self.action, "count": self.count}
         if self.dbid:
             out["dbid"] = self.dbid
-        for k in KINDS:
+        for k in KINDS + PAGING_KINDS:
             v = getattr(self, k)
             if v:
                 out[k] = v
@@ -104,6 +107,10 @@ def malformed(body):
     if cut < 0:
         cut = len(text)
     return (text[:cut] + "<broken attr=>&undefined;</qdbapi>").encode("utf-8")
+
+
+# Faults of a query's paging, applied to its parameters before it runs.
+PAGING_KINDS = ("repeat_page", "long_page")
 
 
 def paged(params, fault):

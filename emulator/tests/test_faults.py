@@ -97,15 +97,6 @@ class Faults(EmulatorTest):
             self.assertEqual((root.findtext("errcode"), root.findtext("userid")), ("0", expected))
             self.assertTrue(root.findtext("ticket"))
 
-    def test_paging_faults(self):
-        # ITEMS holds records 1 to 5.
-        self.fault(action="API_DoQuery", repeat_page=True, count=2)
-        for _ in range(2):
-            self.assertEqual(self.rids(options="num-2.skp-2"), [1, 2])
-        self.assertEqual(self.rids(options="num-2.skp-2"), [3, 4])
-        self.fault(action="API_DoQuery", long_page=2)
-        self.assertEqual(self.rids(options="skp-1.num-2"), [2, 3, 4, 5])
-
     def test_download_faults_and_fault_admin(self):
         self.fault(action="download", http_status=502)
         status, _, _ = self.c.request("GET", "/up/%s/a/r1/e22/v0?usertoken=tok_alice" % ITEMS)
@@ -126,6 +117,15 @@ class Faults(EmulatorTest):
             with self.subTest(fault=bad):
                 with self.assertRaises(AssertionError):
                     self.c.admin("POST", "faults", bad)
+
+    def test_paging_faults(self):
+        # ITEMS holds records 1 to 5.
+        self.fault(action="API_DoQuery", repeat_page=True, count=2)
+        for _ in range(2):
+            self.assertEqual(self.rids(options="num-2.skp-2"), [1, 2])
+        self.assertEqual(self.rids(options="num-2.skp-2"), [3, 4])
+        self.fault(action="API_DoQuery", long_page=2)
+        self.assertEqual(self.rids(options="skp-1.num-2"), [2, 3, 4, 5])
 
 
 class RequestLog(EmulatorTest):
