@@ -1,7 +1,8 @@
 // Benchmark of the write path against the emulator. Through the unixODBC
 // Driver Manager: the client CPU and the requests of commits of 10,000 and
-// 100,000 rows (one parameter array each, autocommit off), and of 1,000
-// single-row INSERTs that alternate between two column lists. Then the
+// 100,000 rows (one parameter array each, autocommit off), of 1,000
+// single-row INSERTs that alternate between two column lists, and of a
+// 1,000-row keyed UPDATE array over tables of 10,000 and 100,000 rows. Then the
 // transport alone: what sending each write on a fresh connection costs per
 // request, over HTTP and HTTPS, next to a reused connection. Prints figures;
 // asserts nothing.
@@ -119,6 +120,47 @@ void AlternatingColumnLists(const Emulator& emulator, int rows) {
               rows, CpuSeconds() - start, committed, Imports(emulator), WallSeconds() - wallStart);
 }
 
+// Two tables for the keyed updates, filled by the emulator's generator.
+constexpr const char* kUpdateFixture =
+    "{\"apps\": [{\"name\": \"Bench\", \"users\": [\"alice\"], \"tables\": ["
+    "{\"name\": \"Upd10k\", \"dbid\": \"bbenchupaz\", \"fields\": [{\"fid\": 6, \"label\": \"q\", \"type\": "
+    "\"float\"}, {\"fid\": 7, \"label\": \"Note\", \"type\": \"text\"}]}, "
+    "{\"name\": \"Upd100k\", \"dbid\": \"bbenchupbz\", \"fields\": [{\"fid\": 6, \"label\": \"q\", \"type\": "
+    "\"float\"}, {\"fid\": 7, \"label\": \"Note\", \"type\": \"text\"}]}]}]}";
+
+// A parameter array of keyed updates, the shape of a sync job, spread over
+// the whole table, then its commit: the requests and the client CPU of each.
+void KeyedUpdateArray(const Emulator& emulator, const char* table, int tableRows, int rows) {
+  Session session(emulator.HttpUrl());
+  std::vector<SQLDOUBLE> quantities(static_cast<std::size_t>(rows));
+  std::vector<SQLINTEGER> recordIds(static_cast<std::size_t>(rows));
+  for (int i = 0; i < rows; ++i) {
+    quantities[static_cast<std::size_t>(i)] = 0.5 + i;
+    recordIds[static_cast<std::size_t>(i)] = 1 + i * (tableRows / rows);
+  }
+  SQLSetStmtAttr(session.statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rows)),
+                 0);
+  const std::string sql = std::string("UPDATE \"Bench: ") + table + "\" SET q = ? WHERE \"Record ID_\" = ?";
+  session.Check(SQLPrepare(session.statement, (SQLCHAR*)sql.c_str(), SQL_NTS), "prepare");
+  SQLBindParameter(session.statement, 1, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, quantities.data(), 0,
+                   nullptr);
+  SQLBindParameter(session.statement, 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, recordIds.data(), 0,
+                   nullptr);
+  emulator.Admin("log/clear", "{}");
+  const double start = CpuSeconds();
+  const double wallStart = WallSeconds();
+  session.Check(SQLExecute(session.statement), "execute");
+  const double cpu = CpuSeconds() - start;
+  const double wall = WallSeconds() - wallStart;
+  const std::size_t queries = LoggedRequests(emulator, "API_DoQuery", "action").size();
+  const std::size_t requests = LoggedRequests(emulator, "", "action").size();
+  emulator.Admin("log/clear", "{}");
+  const double committed = session.Commit();
+  std::printf("keyed UPDATE array of %d rows over %7d rows: %zu request(s), %zu API_DoQuery, client CPU %.3f s, "
+              "%.2f s wall; commit %.4f s CPU, %zu import(s)\n",
+              rows, tableRows, requests, queries, cpu, wall, committed, Imports(emulator));
+}
+
 // The same small import sent again and again, as a write (fresh connection)
 // or as if it were a read (kept-open connection).
 double SecondsPerRequest(const std::string& baseUrl, const std::string& caFile, RequestKind kind, int requests) {
@@ -172,6 +214,11 @@ int main() {
     CommitOfRows(emulator, 10000, 7);
     CommitOfRows(emulator, 100000, 5);
     AlternatingColumnLists(emulator, 1000);
+    emulator.Admin("fixture", kUpdateFixture);
+    emulator.Generate("bbenchupaz", 10000, 3);
+    emulator.Generate("bbenchupbz", 100000, 3);
+    KeyedUpdateArray(emulator, "Upd10k", 10000, 1000);
+    KeyedUpdateArray(emulator, "Upd100k", 100000, 1000);
     FreshConnectionCost("HTTP", emulator.HttpUrl(), "");
   }
   if (!MakeCertificate(folder.path)) {

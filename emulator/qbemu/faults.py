@@ -16,6 +16,10 @@ class Fault:
         self.action = want.get("action", "*")
         self.dbid = want.get("dbid")  # only requests to this dbid, when given
         self.count = int(want.get("count", 1))
+        # Queries only: every page is the first one again, so its record ids
+        # repeat; or each page holds this many records more than num asks.
+        self.repeat_page = bool(want.get("repeat_page"))
+        self.long_page = int(want.get("long_page", 0) or 0)
         self.errcode = want.get("errcode")
         self.errdetail = want.get("errdetail", "Injected fault")
         self.http_status = want.get("http_status")
@@ -39,16 +43,19 @@ class Fault:
             self.http_status = int(self.http_status)
         if not any((self.errcode is not None, self.http_status, self.delay, self.drop,
                     self.truncate, self.malformed, self.omit, self.drop_after, self.cut, self.late,
-                    self.endless, self.nested, self.siblings, self.status_after)):
-            raise ValueError("a fault needs one of " + ", ".join(KINDS))
+                    self.endless, self.nested, self.siblings, self.status_after)) and not self.paging():
+            raise ValueError("a fault needs one of " + ", ".join(KINDS + PAGING_KINDS))
         if self.count < 1:
             raise ValueError("count must be at least 1")
+
+    def paging(self):
+        return self.repeat_page or self.long_page
 
     def describe(self):
         out = {"action": self.action, "count": self.count}
         if self.dbid:
             out["dbid"] = self.dbid
-        for k in KINDS:
+        for k in KINDS + PAGING_KINDS:
             v = getattr(self, k)
             if v:
                 out[k] = v
@@ -107,6 +114,21 @@ def malformed(body):
     if cut < 0:
         cut = len(text)
     return (text[:cut] + "<broken attr=>&undefined;</qdbapi>").encode("utf-8")
+
+
+# Faults of a query's paging, applied to its parameters before it runs.
+PAGING_KINDS = ("repeat_page", "long_page")
+
+
+def paged(params, fault):
+    """The query parameters with the paging a paging fault serves instead of the one asked for."""
+    options = params.get("options") or ""
+    if fault.repeat_page:
+        options = re.sub(r"(^|\.)skp-\d+", r"\1skp-0", options)
+    if fault.long_page:
+        options = re.sub(r"(^|\.)num-(\d+)",
+                         lambda m: "%snum-%d" % (m.group(1), int(m.group(2)) + fault.long_page), options)
+    return dict(params, options=options)
 
 
 def omitted(body, tag):

@@ -98,9 +98,10 @@ def select_rids(store, table, fields, query_text, slist, orders):
             rids = store.all_rids(tdbid)
             return rids[::-1] if slist and orders[0] == "D" else rids
         listed = _listed_rids(tree)
-        if listed is not None and not slist:
-            # A purge's list of record ids needs no look at any value.
-            return [rid for rid in store.all_rids(tdbid) if rid in listed]
+        if listed is not None and all(f == 3 for f in slist):
+            # A purge's list of record ids, or a lookup by id, needs no look at any value.
+            rids = [record[0] for record in store.records_by_rid(tdbid, sorted(listed))]
+            return rids[::-1] if slist and orders[0] == "D" else rids
         rows = materialize(store, fields, store.all_records(tdbid))
         rows = [r for r in rows if predicate(r[2])]
         # Sort on the last key first: Python's sort is stable, so earlier keys win

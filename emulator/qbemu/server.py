@@ -209,6 +209,8 @@ class Handler(BaseHTTPRequestHandler):
             encoding = _encoding(params.get("encoding"))
             if fault is not None and fault.errcode is not None:
                 raise ApiError(fault.errcode, fault.errdetail)
+            if fault is not None and fault.paging():
+                params = faults.paged(params, fault)
             req = actions.Request(action, dbid, params, items, self.cookie_ticket(), self.base_url())
             result = actions.run(self.emu.store, req)
             if isinstance(result, actions.Raw):

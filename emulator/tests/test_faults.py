@@ -136,6 +136,15 @@ class Faults(EmulatorTest):
                 with self.assertRaises(AssertionError):
                     self.c.admin("POST", "faults", bad)
 
+    def test_paging_faults(self):
+        # ITEMS holds records 1 to 5.
+        self.fault(action="API_DoQuery", repeat_page=True, count=2)
+        for _ in range(2):
+            self.assertEqual(self.rids(options="num-2.skp-2"), [1, 2])
+        self.assertEqual(self.rids(options="num-2.skp-2"), [3, 4])
+        self.fault(action="API_DoQuery", long_page=2)
+        self.assertEqual(self.rids(options="skp-1.num-2"), [2, 3, 4, 5])
+
 
 class RequestLog(EmulatorTest):
     def test_every_request_in_order_with_its_parameters(self):

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "handles/api_call_record.h"
@@ -71,6 +72,15 @@ inline std::uint32_t ParseRecordId(std::string_view text) {
   return value;
 }
 
+// How a query's record ids must move from page to page (page_order.h).
+struct PageOrder {
+  enum class Kind : std::uint8_t { kAscendingIds, kDescendingIds, kOtherSort };
+  Kind kind = Kind::kAscendingIds;
+  bool started = false;
+  std::uint32_t boundary = 0;  // the last id returned (ascending), the lowest (descending)
+  std::unordered_set<std::uint32_t> returned;  // under another sort: every id returned
+};
+
 // The rows of one query, in the service's order. In sequential paging only
 // the current page is kept (firstIndex says where it starts).
 struct QueryResult {
@@ -78,13 +88,16 @@ struct QueryResult {
   std::string requestKey;  // query, clist, slist and orders: reuse needs all equal
   QueryRequest request;
   std::uint32_t generation = 0;  // the table's generation the rows belong to
+  std::uint64_t execution = 0;   // the statement execution that read them
   std::vector<CachedRow> rows;
   std::unordered_map<std::uint32_t, std::size_t> indexByRecordId;
   std::int64_t firstIndex = 0;   // result index of rows[0]
-  std::int64_t fetched = 0;      // rows received from the service so far
+  std::int64_t fetched = 0;      // rows kept: the records served less those returned before
+  std::int64_t served = 0;       // records the service sent: where the next page starts
+  PageOrder pageOrder;
   bool complete = false;         // the service has no more rows
   bool sequential = false;       // pages are dropped once passed
-  bool overlaid = false;         // pending writes apply (read without criteria)
+  bool overlaid = false;         // pending writes apply (read without the service's sort)
   std::vector<std::uint32_t> pendingInserts;  // provisional ids appended after the service's rows
 };
 
@@ -190,7 +203,7 @@ struct TableCache {
   std::vector<std::uint32_t> fieldsToFetch;  // ascending
   std::uint32_t generation = 0;              // changes whenever the table's rows may have
   std::uint32_t newestRecordId = 0;
-  std::shared_ptr<QueryResult> lastResult;   // reused by an identical query
+  std::shared_ptr<QueryResult> lastResult;   // reused by an identical query of the same execution
 };
 
 struct TableAccessCaches {
@@ -200,6 +213,9 @@ struct TableAccessCaches {
   bool grantedTablesLoaded = false;
   std::vector<GrantedDatabase> grantedApplications;
   WriteCache writes;
+  // Statement executions begun on the connection: the rows one read are
+  // never served to another, so each sees what the service holds when it runs.
+  std::uint64_t executions = 0;
 };
 
 // True while CSV batches or deletions of the table wait to be sent.

@@ -9,8 +9,8 @@
 #include "exec/result_passes.h"
 #include "exec/result_records.h"
 #include "exec/row_sources.h"
-#include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "tables/table_cursor.h"
 
 namespace {
 
@@ -151,13 +151,24 @@ MessageId SpoolSortRecords(StatementHandle& statement, ParseTree& tree, NodeInde
   }
 }
 
+// Sorted rows are visited again by record id, so their tables keep every
+// page this statement reads; forward-only reads of other statements go on
+// paging sequentially. Group records hold their values, not record ids.
+void KeepPagesForPositioning(ParseTree& tree, NodeIndex select) {
+  const SelectFields& f = tree.nodes[select].fields.select;
+  if (f.groupBy != kNoNode || f.aggregatesWithoutGroupBy != 0) return;
+  for (NodeIndex item = f.fromList; item != kNoNode; item = tree.nodes[item].fields.joinItem.next) {
+    TableCursor* cursor = tree.nodes[tree.nodes[item].fields.joinItem.tableReference].fields.tableReference.cursor;
+    if (cursor != nullptr) cursor->keepsEveryPage = true;
+  }
+}
+
 }  // namespace
 
 MessageId BuildSortedResult(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   SpoolWriter writer;
   if (OpenSpoolWriter(writer) != kMsgSuccess) return kMsgUnableToOrderBy;
-  // The sorted rows are visited again by record id: the pages must stay.
-  if (statement.connection != nullptr) statement.connection->sequentialPaging = 0;
+  KeepPagesForPositioning(tree, select);
   tree.nodes[select].fields.select.rowCount = 0;
   std::uint32_t written = 0;
   NodeIndex cutKey = kNoNode;

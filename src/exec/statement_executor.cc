@@ -9,10 +9,12 @@
 #include "exec/source_queries.h"
 #include "exec/sub_select_rows.h"
 #include "exec/table_definition.h"
+#include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "platform/files.h"
 #include "tables/query_criteria.h"
 #include "tables/table_cursor.h"
+#include "tables/table_select.h"
 
 namespace {
 
@@ -149,6 +151,19 @@ MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex s
   return passes;
 }
 
+// Each execution reads what the service holds when it runs: its sub-selects
+// are read again, and its tables reuse only the rows it reads itself.
+void BeginExecution(StatementHandle& statement, ParseTree& tree) {
+  ForgetSubSelectRows(tree);
+  ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
+  if (record == nullptr) return;
+  const std::uint64_t execution = BeginStatementExecution(*record);
+  for (ParseNode& node : tree.nodes) {
+    if (node.kind == kNodeTableReference && node.fields.tableReference.cursor != nullptr)
+      node.fields.tableReference.cursor->execution = execution;
+  }
+}
+
 MessageId ExecuteKind(StatementHandle& statement, ParseTree& tree, NodeIndex node, bool topLevel) {
   switch (tree.nodes[node].kind) {
     case kNodeSelect: return ExecuteSelect(statement, tree, node, topLevel);
@@ -199,7 +214,7 @@ MessageId ExecuteStatementTree(StatementHandle& statement, ParseTree& tree, Node
     statement.diagnosticRowCount = 0;
     statement.rowCount = -1;
     statementNode = RootStatementNode(tree);
-    ForgetSubSelectRows(tree);
+    BeginExecution(statement, tree);
   }
   if (statementNode == kNoNode || statementNode >= tree.nodes.size()) return kMsgInternalError;
   const std::uint16_t kind = tree.nodes[statementNode].kind;

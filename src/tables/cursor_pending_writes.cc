@@ -16,3 +16,13 @@ bool TableHasPendingWrites(const TableCursor& cursor) {
   const TableWrites* writes = PendingWritesOf(cursor);
   return writes != nullptr && HasQueuedWrites(*writes);
 }
+
+bool PendingEditChangesField(const TableCursor& cursor, const ColumnDescriptor& column) {
+  if (column.fieldKind == FieldKind::kRecordId) return false;
+  const TableWrites* writes = PendingWritesOf(cursor);
+  if (writes == nullptr) return false;
+  for (const auto& [recordId, row] : writes->rows) {
+    if (recordId < kFirstProvisionalRecordId && row.values.count(column.fieldIdText) != 0) return true;
+  }
+  return false;
+}

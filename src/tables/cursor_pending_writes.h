@@ -9,3 +9,8 @@
 const TableWrites* PendingWritesOf(const TableCursor& cursor);
 // True while the table has writes that the service has not seen.
 bool TableHasPendingWrites(const TableCursor& cursor);
+// True when a pending edit of the table sets the column's field, so that
+// the service's values of it are not the connection's own. The record id
+// is never edited; the values of pending inserts never come from the
+// service.
+bool PendingEditChangesField(const TableCursor& cursor, const ColumnDescriptor& column);

@@ -157,8 +157,10 @@ bool HasByteAbove127(std::string_view text) {
   return false;
 }
 
-// Whether the service's filter keeps every row the SQL condition keeps. On
-// non-text fields its rules agree with the driver's: an empty value reads
+// Whether the service's filter keeps every row the SQL condition keeps. A
+// field that a pending edit of the connection sets has values there that
+// are not the connection's own. On non-text fields its rules agree with the
+// driver's: an empty value reads
 // as NULL here and matches only EX '' and the negative operators there, so
 // at worst more rows come back. Text differs: an empty text is '' to the
 // service and reads as '' here unless TEXTNULL is on, a text of blanks never
@@ -169,6 +171,7 @@ bool HasByteAbove127(std::string_view text) {
 // emptiness the two read apart, and an ordering of texts splits a common
 // start its own way (a tab sorts before the blank here, after the end there).
 bool EntryOnlyNarrows(const TableCursor& cursor, const Entry& entry) {
+  if (PendingEditChangesField(cursor, *entry.column)) return false;
   // A time of day reads here without its milliseconds, which the service
   // keeps: 12:00:00.500 equals 12:00:00 here but not there.
   if (entry.column->fieldKind == FieldKind::kTimeOfDay && entry.length != -1 && entry.value != nullptr)
@@ -249,8 +252,7 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
   if (MessageId id = CheckCriteriaTexts(cursor, count, columns, valueTypes, values, lengths)) return id;
   bool orJoin = cursor.joinOperator == kCriteriaJoinOr;
   // Refused sets: a row the SQL condition keeps must never be filtered out.
-  if (count > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0) ||
-      TableHasPendingWrites(cursor))
+  if (count > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0))
     return RefuseCriteria(cursor);
   std::string query;
   std::int32_t sent = 0;

@@ -32,11 +32,14 @@ inline constexpr std::uint16_t kCriterionXsw = 10;
 // criterion of its own; listGroups may be null when there are no lists. 0
 // with the query set and the count set to the criteria sent; 3 when the set
 // can't be sent exactly (over 100 criteria, a value with both quote
-// characters, an OR set with an entry that stays local, a table with
-// pending writes, ...): then no criterion is sent and the count is set above
-// 100; 1008 for a column number outside the table; 1095, recorded on the
-// connection, for a character value that is not UTF-8 or holds a character
-// XML 1.0 forbids, whether or not its entry would be sent.
+// characters, an OR set with an entry that stays local, ...): then no
+// criterion is sent and the count is set above 100; 1008 for a column number
+// outside the table; 1095, recorded on the connection, for a character value
+// that is not UTF-8 or holds a character XML 1.0 forbids, whether or not its
+// entry would be sent. A table's pending writes keep local only the entries
+// on fields that a pending edit sets: the service's answer over any other
+// field is the connection's own view, its pending edits, deletions and
+// inserts applied as the rows are read.
 MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std::uint16_t* columns,
                              const std::uint16_t* operators, const std::int16_t* valueTypes,
                              const void* const* values, const SQLLEN* lengths,
@@ -46,8 +49,8 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
 // the service's rules for text and empty fields could drop a row that the
 // SQL condition keeps (a test for NULL on text, a negative operator on a
 // value whose blanks or letters the service reads its own way, an ordering
-// of texts). BuildQueryCriteria leaves such an entry out as it does one
-// with operator 0.
+// of texts), and on a field that a pending edit sets. BuildQueryCriteria
+// leaves such an entry out as it does one with operator 0.
 bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::uint16_t op, std::int16_t valueType,
                           const void* value, SQLLEN length);
 

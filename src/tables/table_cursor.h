@@ -85,6 +85,9 @@ struct TableCursor {
   std::uint8_t orJoin = 1;
   std::uint8_t pushDown = 1;
   std::uint32_t cachedResultGeneration = 0;
+  // The statement execution the cursor reads for; 0 before its first, when
+  // nothing read earlier is reused.
+  std::uint64_t execution = 0;
   ApiCallRecord callRecord;
 
   PseudoTable pseudoTable = PseudoTable::kNone;

@@ -6,12 +6,14 @@
 #include "handles/handles.h"
 #include "tables/added_row_ids.h"
 #include "tables/cursor_pending_writes.h"
+#include "tables/page_order.h"
 #include "tables/pseudo_tables.h"
 #include "tables/table_failures.h"
 
 namespace {
 
 void FillCachedRow(const QueryPage& page, const QueryPageRecord& record, CachedRow& row) {
+  row.values.clear();
   row.values.reserve(record.cellCount);
   for (std::uint32_t i = 0; i < record.cellCount; ++i) {
     const QueryPageCell& cell = page.cells[record.firstCell + i];
@@ -60,38 +62,57 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   auto result = std::make_shared<QueryResult>();
   result->tableId = cursor.tableId;
   result->overlaid = overlaid;
-  result->request.query = overlaid ? std::string() : cursor.queryText;
+  result->request.query = cursor.queryText;
   result->request.clist = JoinFieldIds(table.fieldsToFetch);
   std::string orders;
   SetSortOrder(cursor, overlaid, result->request, orders);
   result->request.options = "sortorder-" + orders;
+  result->pageOrder = PageOrderOf(result->request.slist, orders);
   result->requestKey = result->request.query + '\n' + result->request.clist + '\n' + result->request.slist + '\n' +
                        result->request.options;
   result->generation = table.generation;
+  result->execution = cursor.execution;
   return result;
 }
 
-void StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page) {
-  result.rows.resize(result.rows.size() + page.records.size());
-  CachedRow* row = result.rows.data() + result.rows.size() - page.records.size();
+// Stores the page's records that are new to the query; 999 on the call
+// record when a record id breaks record-id order.
+MessageId StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page, ApiCallRecord& call) {
+  std::size_t stored = result.rows.size();
+  result.rows.resize(stored + page.records.size());
   for (const QueryPageRecord& record : page.records) {
-    FillCachedRow(page, record, *row);
-    if (row->recordId > table.newestRecordId) table.newestRecordId = row->recordId;
-    result.indexByRecordId[row->recordId] = static_cast<std::size_t>(result.fetched);
-    ++row;
+    CachedRow& row = result.rows[stored];
+    FillCachedRow(page, record, row);
+    const std::uint32_t before = result.pageOrder.boundary;
+    const PageVerdict verdict = AdmitRecordId(result.pageOrder, row.recordId);
+    if (verdict == PageVerdict::kOutOfOrder) {
+      result.rows.resize(stored);
+      return RecordIdOutOfOrder(call, row.recordId, before);
+    }
+    if (verdict == PageVerdict::kReturned) continue;
+    if (row.recordId > table.newestRecordId) table.newestRecordId = row.recordId;
+    result.indexByRecordId[row.recordId] = static_cast<std::size_t>(result.fetched);
+    ++stored;
     ++result.fetched;
   }
+  result.rows.resize(stored);
+  return kMsgSuccess;
 }
 
 MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
   ConnectionRecord& record = *cursor.connection;
   TableCache& table = record.client->caches.tables[cursor.tableId];
   QueryRequest request = result.request;
-  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.fetched) + "." +
+  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.served) + "." +
                     result.request.options;
   QueryPage& page = cursor.replyPage;
   if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
+  const auto records = static_cast<std::int64_t>(page.records.size());
+  if (records > kPageSize) {
+    RecordLongPage(cursor.callRecord, page.records.size(), kPageSize);
+    return PostTableServiceFailure(record, cursor.callRecord);
+  }
   // Sequential paging keeps only the page being read.
   if (result.sequential && SequentialPaging(cursor)) {
     result.rows.clear();
@@ -99,8 +120,17 @@ MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
     result.firstIndex = result.fetched;
   }
   result.sequential = result.sequential && SequentialPaging(cursor);
-  result.complete = static_cast<std::int64_t>(page.records.size()) < kPageSize;
-  StoreRecords(result, table, page);
+  const std::int64_t fetchedBefore = result.fetched;
+  if (StoreRecords(result, table, page, cursor.callRecord) != kMsgSuccess)
+    return PostTableServiceFailure(record, cursor.callRecord);
+  // A server that keeps sending new full pages is a big table; one whose
+  // full page brings nothing new would be read for ever.
+  if (records == kPageSize && result.fetched == fetchedBefore) {
+    RecordPageWithoutNewRecords(cursor.callRecord);
+    return PostTableServiceFailure(record, cursor.callRecord);
+  }
+  result.served += records;
+  result.complete = records < kPageSize;
   return kMsgSuccess;
 }
 
@@ -175,6 +205,12 @@ MessageId FetchLoneRow(TableCursor& cursor, std::uint32_t recordId) {
   return kMsgSuccess;
 }
 
+// Rows that the cursor's execution read, while the table's cache is unchanged.
+bool ReadInThisExecution(const TableCursor& cursor, const TableCache& table, const std::shared_ptr<QueryResult>& result) {
+  return result && cursor.execution != 0 && result->execution == cursor.execution &&
+         result->generation == table.generation;
+}
+
 bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& result, std::uint32_t recordId) {
   if (!result) return false;
   auto found = result->indexByRecordId.find(recordId);
@@ -188,6 +224,8 @@ bool PositionInResult(TableCursor& cursor, const std::shared_ptr<QueryResult>& r
 
 }  // namespace
 
+std::uint64_t BeginStatementExecution(ConnectionRecord& record) { return ++record.client->caches.executions; }
+
 MessageId ExecuteTableSelect(TableCursor& cursor) {
   cursor.rowIndex = -1;
   cursor.recordId = 0;
@@ -196,15 +234,15 @@ MessageId ExecuteTableSelect(TableCursor& cursor) {
   if (cursor.pseudoTable != PseudoTable::kNone) return StartPseudoSelect(cursor);
   cursor.connection->client->localOffsetMemo = LocalOffsetMemo{};
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
+  // The sort stays local while the service lacks this connection's writes;
+  // the criteria were built knowing them.
   bool overlaid = TableHasPendingWrites(cursor);
-  // Criteria and sort stay local while the service lacks this connection's writes.
-  if (overlaid) cursor.criteriaCount = kMaxServiceCriteria + 1;
   cursor.cachedResultGeneration = table.generation;
   std::shared_ptr<QueryResult> result = NewResult(cursor, table, overlaid);
   bool sequential = SequentialPaging(cursor);
   const std::shared_ptr<QueryResult>& last = table.lastResult;
-  if (!sequential && last && !last->sequential && last->requestKey == result->requestKey &&
-      last->generation == table.generation) {
+  if (!sequential && ReadInThisExecution(cursor, table, last) && !last->sequential &&
+      last->requestKey == result->requestKey) {
     cursor.result = last;
     SnapshotPendingInserts(cursor, *cursor.result);
     return kMsgSuccess;
@@ -255,8 +293,7 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
   if (IsPendingDeletion(cursor, recordId)) return LeaveRow(cursor);
   if (PositionInResult(cursor, cursor.result, recordId)) return kMsgSuccess;
   TableCache& table = cursor.connection->client->caches.tables[cursor.tableId];
-  if (table.lastResult && table.lastResult->generation == table.generation &&
-      PositionInResult(cursor, table.lastResult, recordId))
+  if (ReadInThisExecution(cursor, table, table.lastResult) && PositionInResult(cursor, table.lastResult, recordId))
     return kMsgSuccess;
   return FetchLoneRow(cursor, recordId);
 }

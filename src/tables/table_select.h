@@ -13,15 +13,19 @@
 
 inline constexpr std::int64_t kPageSize = 1000;
 
-// Starts the query (the first page is read at once) or reuses the cached
-// rows of an identical query while the table's cache is unchanged.
-// 0, or 999 posted.
+// A new execution of a statement on the connection, for its cursors'
+// execution field: rows read for one execution are never served to another.
+std::uint64_t BeginStatementExecution(ConnectionRecord& record);
+// Starts the query (the first page is read at once) or reuses the rows of an
+// identical query of the same execution while the table's cache is
+// unchanged. 0, or 999 posted.
 MessageId ExecuteTableSelect(TableCursor& cursor);
 // 0 when the cursor moved to the next row, 1 when there are no more, else
 // a message id (999 posted).
 MessageId FetchNextRow(TableCursor& cursor, std::uint16_t flag);
-// The record becomes the current row, from the row cache or the service.
-// 0, 1074 when the table has no such record, 999 posted.
+// The record becomes the current row, from the rows of the cursor's
+// execution or the service. 0, 1074 when the table has no such record, 999
+// posted.
 MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId);
 
 // The current row's text for a field; nullptr when the row has none (NULL).

@@ -6,7 +6,9 @@ generated query is written with the driver's rules spelt out: text compares
 fold A-Z, pad with blanks and then compare bytes; NULL sorts lowest; BETWEEN
 takes its bounds in either order; x = NULL parameter tests for NULL. Rows are
 compared as multisets, in order where ORDER BY decides it, and TOP n as the
-first n of the whole result. Run by CTest:
+first n of the whole result. A share of the queries runs after a few
+updates and deletions in an open transaction, which SQLite's copy gets too,
+and both roll back. Run by CTest:
 differential_select.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME] [--seed N] [--queries N] [--verbose]."""
 import argparse
 import datetime
@@ -179,6 +181,7 @@ def reference(tables, text_null, zoned):
         db.executemany('INSERT INTO "%s" VALUES (%s)' % (name, ", ".join("?" * (len(columns) + 1))), [
             [rid] + [reference_value(kind, row[label], text_null, zoned) for label, _, kind in columns]
             for rid, row in enumerate(tables[name], 1)])
+    db.commit()  # a rollback of the pending writes keeps the tables
     return db
 
 
@@ -632,6 +635,38 @@ def compare(query, got, want):
     return next(("row %r, expected %r" % (a, b) for a, b in zip(got, want) if not same(a, b)), None)
 
 
+# ---- pending writes ------------------------------------------------------------------------------
+# Values that read back as written, for the kinds a write sets.
+WRITTEN = {"num": [0, 1, 2.5, -3, 7, 12, 100], "bit": [0, 1],
+           "text": [w for w in WORDS if not set(w) & set("'\"\\")]}
+
+
+def pending_writes(rng, tables):
+    """A few updates and deletions of the joined tables' rows by record id, in both dialects."""
+    writes = []
+    for _ in range(rng.randint(1, 3)):
+        name = rng.choice(["Items", "Orders", "Tags"])
+        rid = rng.randint(1, len(tables[name]))
+        if rng.random() < 0.3:
+            sql = 'DELETE FROM %%s WHERE "Record ID_" = %d' % rid
+            writes.append((sql % ('"Diff: %s"' % name), sql % ('"%s"' % name), None))
+            continue
+        label, _, kind = rng.choice([c for c in TABLES[name] if c[2] in WRITTEN])
+        value = rng.choice(WRITTEN[kind])
+        text = "'%s'" % value if kind == "text" else str(value)
+        writes.append(('UPDATE "Diff: %s" SET "%s" = %s WHERE "Record ID_" = %d' % (name, label, text, rid),
+                       'UPDATE "%s" SET "%s" = ? WHERE "Record ID_" = %d' % (name, label, rid), (kind, value)))
+    return writes
+
+
+def apply_writes(cursor, reference, writes, text_null, zoned):
+    """The writes through the driver with autocommit off, and in SQLite's copy."""
+    cursor.connection.autocommit = False
+    for drv, ref, value in writes:
+        cursor.execute(drv)
+        reference.execute(ref, () if value is None else (reference_value(value[0], value[1], text_null, zoned),))
+
+
 # ---- running ---------------------------------------------------------------------------------
 def client(args):
     import pyodbc
@@ -647,14 +682,19 @@ def client(args):
                     "DSN=diff;TEXTNULL=%d%s" % (text_null, "" if zoned else ";TIMEZONEOFFSET=%+d" % OFFSET_MINUTES),
                     autocommit=True, attrs_before={SQL_ATTR_CURSOR_TYPE: SQL_CURSOR_STATIC} if static else {}).cursor()
     failures = 0
+    # Its own sequence, so the queries stay those of the seed.
+    write_rng = random.Random(args.seed + 1)
     for number in range(args.queries):
         del parameter_values[:]
         query = grouped_query(rng) if rng.random() < 0.25 else plain_query(rng)
         sql, values = with_parameters(query.drv)
         mode = text_null, zoned, static = rng.random() < 0.3, rng.random() < 0.6, rng.random() < 0.4
-        want = references[text_null, zoned].execute(query.ref).fetchall()
+        writes = pending_writes(write_rng, tables) if write_rng.random() < 0.25 else []
         cursor = cursors[mode]
+        copy = references[text_null, zoned]
         try:
+            apply_writes(cursor, copy, writes, text_null, zoned)
+            want = copy.execute(query.ref).fetchall()
             # One statement per connection serves every query; some are left open after a few rows
             # and run again, as every parameterised one is, from its prepared form.
             if values or rng.random() < 0.2:
@@ -662,12 +702,16 @@ def client(args):
             got = cursor.execute(sql, *values).fetchall()
             problem = compare(query, got, want)
         except pyodbc.Error as error:
-            got, problem = [], "error %s" % error
+            got, want, problem = [], [], "error %s" % error
+        if writes:
+            cursor.connection.rollback()
+            cursor.connection.autocommit = True
+            copy.rollback()
         failures += problem is not None
         if problem or args.verbose:
-            print("%s #%d [%s] %s\n     %s" % ("FAIL" if problem else "ok  ", number, " ".join(
-                word for word, on in (("TEXTNULL", text_null), ("zone", zoned), ("static", static)) if on), sql,
-                problem or ""))
+            print("%s #%d [%s] %s%s\n     %s" % ("FAIL" if problem else "ok  ", number, " ".join(
+                word for word, on in (("TEXTNULL", text_null), ("zone", zoned), ("static", static)) if on),
+                "".join(drv + "; " for drv, _, _ in writes), sql, problem or ""))
         if problem and args.verbose:
             print("     parameters %r\n     reference  %s\n     got  %r\n     want %r" % (values, query.ref, got[:8],
                                                                                      want[:8]))

@@ -79,11 +79,14 @@ TEST_F(TableSelectTest, PagesThroughEveryRowOnce) {
   EXPECT_NE(queries[0].body.find("<slist>3</slist>"), std::string::npos);
 }
 
-TEST_F(TableSelectTest, ReusesAnIdenticalQueryUntilTheTableChanges) {
+// Two cursors of one execution share an identical query's rows until the
+// table changes; a later execution asks the service again.
+TEST_F(TableSelectTest, ReusesAnIdenticalQueryWithinOneExecution) {
   CursorHolder first, second;
   Open("Shop: Items", first);
   Open("Shop: Items", second);
   emulator.Record().connection->sequentialPaging = 0;
+  first.cursor->execution = second.cursor->execution = BeginStatementExecution(emulator.Record());
   emulator.ClearLog();
   ASSERT_EQ(ExecuteTableSelect(*first.cursor), kMsgSuccess);
   ASSERT_EQ(ExecuteTableSelect(*second.cursor), kMsgSuccess);
@@ -94,6 +97,9 @@ TEST_F(TableSelectTest, ReusesAnIdenticalQueryUntilTheTableChanges) {
   ASSERT_EQ(ExecuteTableSelect(*second.cursor), kMsgSuccess);
   EXPECT_EQ(ReadColumn(*second.cursor, "Name").size(), 3u);
   EXPECT_EQ(emulator.Log("API_DoQuery").size(), 2u);
+  second.cursor->execution = BeginStatementExecution(emulator.Record());
+  ASSERT_EQ(ExecuteTableSelect(*second.cursor), kMsgSuccess);
+  EXPECT_EQ(emulator.Log("API_DoQuery").size(), 3u);
 }
 
 TEST_F(TableSelectTest, RefusedOrPartialCriteriaReturnEveryRow) {

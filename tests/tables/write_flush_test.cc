@@ -165,7 +165,8 @@ TEST_F(WriteFlushTest, ATableReadsItsOwnPendingWrites) {
   std::int16_t types[] = {kValueCharacter};
   const void* values[] = {value.data()};
   SQLLEN lengths[] = {static_cast<SQLLEN>(value.size())};
-  EXPECT_EQ(BuildQueryCriteria(*reader.cursor, 1, columns, ops, types, values, lengths), kMsgNotSupported);
+  EXPECT_EQ(BuildQueryCriteria(*reader.cursor, 1, columns, ops, types, values, lengths), kMsgSuccess);
+  EXPECT_EQ(reader.cursor->queryText, "");
   std::vector<std::string> names = Names();
   EXPECT_EQ(names, (std::vector<std::string>{"apple", "changed", "it's {odd}", "new one"}));
   ASSERT_EQ(FlushPendingWrites(emulator.Record()), kMsgSuccess);
