@@ -47,7 +47,8 @@ MessageId PutSlotValues(StatementHandle& statement, ParseTree& tree, const std::
 std::vector<RecordSlot> PerGroupOrderSlots(const ParseTree& tree, NodeIndex select);
 
 // Sorts the closed file of from into a new temporary file that to then
-// holds (closed), and deletes from's file. 0, or 1046 with both deleted.
+// holds (closed), and closes from's file, which deletes it. 0, or 1046 with
+// both deleted.
 MessageId SortIntoNewFile(SpoolWriter& from, std::string_view order, SpoolWriter& to, std::uint32_t& count);
 
 // Sorts the closed file of writer in place: 0, or 1046.
