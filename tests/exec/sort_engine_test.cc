@@ -4,8 +4,6 @@
 // failing temporary directories.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "exec/file_size_limit.h"
 #include "exec/sort_engine.h"
 #include "exec/sort_test_records.h"
 
@@ -470,25 +469,6 @@ TEST_F(SortFileTest, SortsWideMostlyPaddedTextKeysExactlyAsAStableSort) {
     }
   }
 }
-
-// Ignores SIGXFSZ and caps the size of any file this process writes.
-struct ScopedFileSizeLimit {
-  rlimit saved{};
-  struct sigaction saved_action {};
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved_action);
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~ScopedFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &saved_action, nullptr);
-  }
-};
 
 TEST_F(SortFileTest, FailingTemporaryFilesGiveUnableToOrderByAndLeaveNothingBehind) {
   const std::string order = "S(1,4,C,A)F(FIX,8)";

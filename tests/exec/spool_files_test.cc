@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -17,6 +15,8 @@
 #include <vector>
 
 #include <sqlext.h>
+
+#include "exec/file_size_limit.h"
 
 namespace {
 
@@ -317,25 +317,6 @@ TEST_F(SpoolFilesTest, RecordIdsAreLittleEndianAndMarkNullRows) {
   EXPECT_EQ(DecodeRecordId(bytes), 0x01020304u);
   EXPECT_EQ(DecodeRecordId(bytes + 4), kNullRowRecordId);
 }
-
-// Ignores SIGXFSZ and caps the size of any file this process writes.
-struct ScopedFileSizeLimit {
-  rlimit saved{};
-  struct sigaction savedAction {};
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &savedAction);
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~ScopedFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &savedAction, nullptr);
-  }
-};
 
 // A row added through the cursor goes after the rows there, past any rows a
 // row limit cut off, and the installed file reads it; a file that can't be

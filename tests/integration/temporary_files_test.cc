@@ -35,18 +35,6 @@ struct EndingCase {
   Ending ending;
 };
 
-// The files a process holds open in a folder; a file without a name still
-// shows its folder.
-int FilesHeldIn(pid_t process, const std::string& folder) {
-  int count = 0;
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
-    std::error_code ignored;
-    if (std::filesystem::read_symlink(entry.path(), ignored).string().rfind(folder + "/", 0) == 0) ++count;
-  }
-  return count;
-}
-
 // What the folder holds, each name with its size, for the failure message.
 std::string FolderContents(const std::string& folder) {
   std::string listing;
@@ -85,9 +73,9 @@ std::string FolderContents(const std::string& folder) {
 int WaitForHeldFile(pid_t child, const std::string& folder, int ready) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (std::chrono::steady_clock::now() < deadline) {
-    if (const int held = FilesHeldIn(child, folder)) return held;
+    if (const int held = OpenFilesIn(child, folder)) return held;
     pollfd done{ready, POLLIN, 0};
-    if (poll(&done, 1, 0) == 1) return FilesHeldIn(child, folder);
+    if (poll(&done, 1, 0) == 1) return OpenFilesIn(child, folder);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   return 0;
@@ -148,11 +136,7 @@ TEST(TemporaryFiles, AProcessThatEndsWithOpenResultsLeavesNoFile) {
     close(ready[1]);
     close(go[0]);
     const int held = WaitForHeldFile(child, tmp.path(), ready[0]);
-    if (c.ending == Ending::kKilled) {
-      kill(child, SIGKILL);
-    } else if (!QueryDone(ready[0]) || write(go[1], "g", 1) != 1) {
-      kill(child, SIGKILL);
-    }
+    if (c.ending == Ending::kKilled || !QueryDone(ready[0]) || write(go[1], "g", 1) != 1) kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
     close(ready[0]);
