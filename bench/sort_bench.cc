@@ -239,7 +239,11 @@ Measure RunOurs(const std::string& input, const std::string& output, const std::
 int SortChild(char** argv) {
   std::uint32_t status = 1;
   std::uint32_t records = 0;
-  SortFile(argv[2], argv[3], argv[4], records, status);
+  PlatformFile input = OpenFileForReading(argv[2]);
+  PlatformFile output = OpenFileForUpdate(argv[3]);
+  SortFile(input, output, argv[4], records, status);
+  CloseFile(output);
+  CloseFile(input);
   std::printf("%u\n", records);
   return status == 0 ? 0 : 1;
 }

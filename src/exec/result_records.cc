@@ -81,15 +81,14 @@ std::vector<RecordSlot> PerGroupOrderSlots(const ParseTree& tree, NodeIndex sele
 MessageId SortIntoNewFile(SpoolWriter& from, std::string_view order, SpoolWriter& to, std::uint32_t& count) {
   if (OpenSpoolWriter(to) != kMsgSuccess || CloseSpoolWriter(to) != 0) return kMsgUnableToOrderBy;
   std::uint32_t status = kMsgUnableToOrderBy;
-  SortFile(from.path, to.path, order, count, status);
-  DeleteFile(from.path);
-  from.path.clear();
+  SortFile(from.file, to.file, order, count, status);
+  CloseFile(from.file);
   return status == kMsgSuccess ? kMsgSuccess : kMsgUnableToOrderBy;
 }
 
 MessageId SortInPlace(SpoolWriter& writer, std::string_view order, std::uint32_t& count) {
   std::uint32_t status = kMsgUnableToOrderBy;
-  SortFile(writer.path, writer.path, order, count, status);
+  SortFile(writer.file, writer.file, order, count, status);
   return status == kMsgSuccess ? kMsgSuccess : kMsgUnableToOrderBy;
 }
 

@@ -58,11 +58,12 @@ MessageId WarnCutOrderKey(StatementHandle& statement, const ParseTree& tree, Nod
 // record.
 std::vector<RecordSlot> PerGroupOrderSlots(const ParseTree& tree, NodeIndex select);
 
-// Sorts the closed file of from into a new temporary file that to then
-// holds (closed), and deletes from's file. 0, or 1046 with both deleted.
+// Sorts the file of from, whose writer is closed, into a new temporary file
+// that to then holds (its writer closed too), and closes from's file, which
+// deletes it. 0, or 1046 with both deleted.
 MessageId SortIntoNewFile(SpoolWriter& from, std::string_view order, SpoolWriter& to, std::uint32_t& count);
 
-// Sorts the closed file of writer in place: 0, or 1046.
+// Sorts the file of writer, whose writer is closed, in place: 0, or 1046.
 MessageId SortInPlace(SpoolWriter& writer, std::string_view order, std::uint32_t& count);
 
 // The sort text that puts records of this length back in the order of

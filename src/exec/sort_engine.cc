@@ -26,15 +26,6 @@ constexpr std::size_t kMaxIoBlock = std::size_t{1} << 20;
 // 0 except while a test has lowered the budget.
 std::atomic<std::size_t> testing_memory_budget{0};
 
-// Closes a file opened here on every path out.
-struct OpenFileHolder {
-  PlatformFile file = kNoFile;
-  explicit OpenFileHolder(PlatformFile f) : file(f) {}
-  OpenFileHolder(const OpenFileHolder&) = delete;
-  OpenFileHolder& operator=(const OpenFileHolder&) = delete;
-  ~OpenFileHolder() { CloseFile(file); }
-};
-
 // What the budget buys: the input block and the output block, the arena that
 // holds one run and then the merges' inputs, each merge input's read window,
 // and how many runs one merge takes.
@@ -563,45 +554,41 @@ bool SortOpenFiles(const SortPlan& plan, PlatformFile input, PlatformFile output
          TruncateFile(output, static_cast<std::int64_t>(kept * plan.record_length));
 }
 
-void SortFileWithin(const std::string& input_path, const std::string& output_path, std::string_view order_text,
+void SortFileWithin(PlatformFile input, PlatformFile output, std::string_view order_text,
                     std::uint32_t& record_count, std::uint32_t& status, std::size_t memory_budget) {
   status = kMsgUnableToOrderBy;
   SortSpec order;
   if (ParseSortSpec(order_text, order) != kMsgSuccess || order.record_length == 0) return;
-  OpenFileHolder input(OpenFileForReading(input_path));
-  if (input.file == kNoFile) return;
-  std::int64_t size = FileSize(input.file);
+  if (input == kNoFile || output == kNoFile) return;
+  std::int64_t size = FileSize(input);
   if (size < 0 || size % order.record_length != 0) return;
   auto total = static_cast<std::uint64_t>(size) / order.record_length;
   if (total > std::numeric_limits<std::uint32_t>::max()) return;
-  OpenFileHolder output(OpenFileForUpdate(output_path));
-  if (output.file == kNoFile) return;
   record_count = static_cast<std::uint32_t>(total);
   SortPlan plan = MakeSortPlan(order, memory_budget, total);
   std::uint64_t kept = 0;
-  if (!SortOpenFiles(plan, input.file, output.file, total, kept)) return;
+  if (!SortOpenFiles(plan, input, output, total, kept)) return;
   record_count = static_cast<std::uint32_t>(kept);
   status = kMsgSuccess;
 }
 
 }  // namespace
 
-void SortFileWithMemoryBudget(const std::string& input_path, const std::string& output_path,
-                              std::string_view order_text, std::uint32_t& record_count, std::uint32_t& status,
-                              std::size_t memory_budget) {
+void SortFileWithMemoryBudget(PlatformFile input, PlatformFile output, std::string_view order_text,
+                              std::uint32_t& record_count, std::uint32_t& status, std::size_t memory_budget) {
   try {
-    SortFileWithin(input_path, output_path, order_text, record_count, status, memory_budget);
+    SortFileWithin(input, output, order_text, record_count, status, memory_budget);
   } catch (...) {
     // Allocation failures, and anything else a container throws, end the sort
-    // like any other failure; the holders have already closed and deleted.
+    // like any other failure; the holders have already closed the run files.
     status = kMsgUnableToOrderBy;
   }
 }
 
-void SortFile(const std::string& input_path, const std::string& output_path, std::string_view order_text,
-              std::uint32_t& record_count, std::uint32_t& status) {
+void SortFile(PlatformFile input, PlatformFile output, std::string_view order_text, std::uint32_t& record_count,
+              std::uint32_t& status) {
   const std::size_t tested = testing_memory_budget.load(std::memory_order_relaxed);
-  SortFileWithMemoryBudget(input_path, output_path, order_text, record_count, status,
+  SortFileWithMemoryBudget(input, output, order_text, record_count, status,
                            tested != 0 ? tested : kSortMemoryBudget);
 }
 

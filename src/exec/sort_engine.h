@@ -54,10 +54,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "common/message_ids.h"
+#include "platform/files.h"
 
 // Everything one sort may hold in memory at once, whatever the file's size.
 inline constexpr std::size_t kSortMemoryBudget = std::size_t{64} << 20;
@@ -98,19 +98,22 @@ MessageId ParseSortSpec(std::string_view text, SortSpec& order);
 // True when a does not sort before b (a sorts after b or equal to it).
 bool CompareSortRecords(const SortSpec& order, const void* a, const void* b);
 
-// Sorts the input file into the output file, which must exist; both may be
-// the same path. status is 0 or kMsgUnableToOrderBy; record_count is the
-// number of records in the output, which is cut to them. A failure before both
-// files are open leaves record_count alone.
-void SortFile(const std::string& input_path, const std::string& output_path,
-              std::string_view order_text, std::uint32_t& record_count, std::uint32_t& status);
+// Sorts the input file into the output file, both open descriptors (temporary
+// files have no name to open them by): the input readable, the output
+// writable. Both may be the same descriptor, open for both, to sort in place;
+// positional reads and writes leave the offsets alone. status is 0 or
+// kMsgUnableToOrderBy; record_count is the number of records in the output,
+// which is cut to them. A failure before the sort starts (a bad sort text, a
+// size that is no multiple of the record length, a missing descriptor)
+// leaves record_count alone.
+void SortFile(PlatformFile input, PlatformFile output, std::string_view order_text, std::uint32_t& record_count,
+              std::uint32_t& status);
 
 // SortFile with another memory budget, so that tests can make small files
 // take many runs and merge passes. A budget too small for two records of a
 // run or two merge inputs is exceeded by that much.
-void SortFileWithMemoryBudget(const std::string& input_path, const std::string& output_path,
-                              std::string_view order_text, std::uint32_t& record_count,
-                              std::uint32_t& status, std::size_t memory_budget);
+void SortFileWithMemoryBudget(PlatformFile input, PlatformFile output, std::string_view order_text,
+                              std::uint32_t& record_count, std::uint32_t& status, std::size_t memory_budget);
 
 // For tests only: the budget every later SortFile call uses (0 restores
 // kSortMemoryBudget), so that tests of the passes above the sort can make a

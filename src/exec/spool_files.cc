@@ -5,14 +5,15 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
+
+#include "sql/tree_walks.h"
 
 namespace {
 
 void DiscardFile(SpoolWriter& writer) {
   CloseFile(writer.file);
-  if (!writer.path.empty()) DeleteFile(writer.path);
-  writer.path.clear();
   writer.buffer.reset();
   writer.used = 0;
 }
@@ -24,29 +25,6 @@ bool FlushBuffer(SpoolWriter& writer) {
   return written;
 }
 
-void CloseInstalledFile(ParseTree& tree, SelectFields& select) {
-  if (select.resultFile == kNoResultFile) return;
-  PlatformFile file = select.resultFile;
-  CloseFile(file);
-  select.resultFile = kNoResultFile;
-  if (select.resultFileName != kNoValue && select.resultFileName < tree.values.size()) {
-    std::string& name = tree.values[select.resultFileName].text;
-    if (!name.empty()) DeleteFile(name);
-    name.clear();
-  }
-}
-
-// The name buffer the binder reserved; one is added when the SELECT has
-// none, so the file can always be deleted later.
-MessageId NameBuffer(ParseTree& tree, NodeIndex select, ValueIndex& name) {
-  name = tree.nodes[select].fields.select.resultFileName;
-  if (name != kNoValue && name < tree.values.size()) return kMsgSuccess;
-  name = AddValueBuffer(tree, 0);
-  if (name == kNoValue) return kMsgMemoryAllocation;
-  tree.nodes[select].fields.select.resultFileName = name;
-  return kMsgSuccess;
-}
-
 }  // namespace
 
 SpoolWriter::~SpoolWriter() { DiscardFile(*this); }
@@ -55,7 +33,7 @@ MessageId OpenSpoolWriter(SpoolWriter& writer) {
   DiscardFile(writer);
   writer.buffer.reset(new (std::nothrow) unsigned char[kSpoolBufferSize]);
   if (writer.buffer == nullptr) return kMsgUnableToOrderBy;
-  writer.file = CreateTemporaryFile(writer.path);
+  writer.file = CreateUnnamedTemporaryFile();
   if (writer.file == kNoFile) {
     DiscardFile(writer);
     return kMsgUnableToOrderBy;
@@ -79,10 +57,9 @@ std::int64_t WriteSpoolBytes(SpoolWriter& writer, const void* bytes, std::uint32
 }
 
 std::int32_t CloseSpoolWriter(SpoolWriter& writer) {
-  const bool written = writer.file != kNoFile && FlushBuffer(writer);
-  writer.buffer.reset();
   if (writer.file == kNoFile) return -1;
-  CloseFile(writer.file);
+  const bool written = writer.buffer == nullptr || FlushBuffer(writer);
+  writer.buffer.reset();
   return written ? 0 : -1;
 }
 
@@ -103,21 +80,13 @@ std::uint32_t DecodeRecordId(const unsigned char* bytes) {
 
 MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writer, std::uint8_t distinctRows) {
   if (select >= tree.nodes.size() || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
-  if (writer.path.empty()) return kMsgUnableToOrderBy;
-  const bool closed = writer.file == kNoFile ? true : CloseSpoolWriter(writer) == 0;
-  PlatformFile reopened = closed ? OpenFileForReading(writer.path) : kNoFile;
-  ValueIndex name = kNoValue;
-  MessageId id = reopened == kNoFile ? kMsgUnableToOrderBy : NameBuffer(tree, select, name);
-  if (id != kMsgSuccess) {
-    CloseFile(reopened);
+  if (CloseSpoolWriter(writer) != 0) {
     DiscardFile(writer);
-    return id;
+    return kMsgUnableToOrderBy;
   }
   SelectFields& f = tree.nodes[select].fields.select;
-  CloseInstalledFile(tree, f);
-  tree.values[name].text = std::move(writer.path);
-  writer.path.clear();
-  f.resultFile = reopened;
+  CloseResultFile(f);
+  f.resultFile = std::exchange(writer.file, kNoFile);
   f.distinctRows = distinctRows;
   f.currentRow = kRowBeforeFirst;
   return kMsgSuccess;
@@ -126,16 +95,12 @@ MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writ
 MessageId AppendResultRow(ParseTree& tree, NodeIndex select, std::uint32_t recordId) {
   if (select >= tree.nodes.size() || tree.nodes[select].kind != kNodeSelect) return kMsgInternalError;
   SelectFields& f = tree.nodes[select].fields.select;
-  if (f.resultFile == kNoResultFile || f.resultFileName == kNoValue || f.resultFileName >= tree.values.size() ||
-      f.recordIdPosition < 1 || f.sortRecordLength < f.recordIdPosition - 1 + 4)
+  if (f.resultFile == kNoResultFile || f.recordIdPosition < 1 || f.sortRecordLength < f.recordIdPosition - 1 + 4)
     return kMsgInternalError;
   std::vector<unsigned char> row(f.sortRecordLength, 0);
   EncodeRecordId(recordId, row.data() + f.recordIdPosition - 1);
-  PlatformFile file = OpenFileForUpdate(tree.values[f.resultFileName].text);
   const std::int64_t offset = static_cast<std::int64_t>(f.rowCount) * f.sortRecordLength;
-  const bool written = file != kNoFile && WriteWholeBufferAt(file, row.data(), row.size(), offset);
-  CloseFile(file);
-  if (!written) return kMsgUnableToCreateKeyset;
+  if (!WriteWholeBufferAt(f.resultFile, row.data(), row.size(), offset)) return kMsgUnableToCreateKeyset;
   ++f.rowCount;
   return kMsgSuccess;
 }

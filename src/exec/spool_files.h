@@ -21,7 +21,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
 
 #include "common/message_ids.h"
 #include "common/value_cell.h"
@@ -33,13 +32,14 @@ inline constexpr char kSpoolValueMarker = ' ';
 inline constexpr char kSpoolNullMarker = 'N';
 inline constexpr std::uint32_t kNullRowRecordId = 0xFFFFFFFFu;
 
-// One file being written. It owns the file until InstallResultFile hands it
-// to a SELECT: a writer that goes out of scope before then closes and
-// deletes its file, so a pass that fails on any path leaves nothing behind
-// and the SELECT's previous result stays as it was.
+// One file being written: an unnamed temporary file, open for reading and
+// writing, that only its descriptor reaches. The writer owns it until
+// InstallResultFile hands it to a SELECT: a writer that goes out of scope
+// before then closes it, which is all it takes to delete it, so a pass that
+// fails on any path leaves nothing behind and the SELECT's previous result
+// stays as it was.
 struct SpoolWriter {
   PlatformFile file = kNoFile;
-  std::string path;
   std::uint32_t used = 0;  // bytes waiting in the buffer
   std::unique_ptr<unsigned char[]> buffer;
 
@@ -60,9 +60,10 @@ MessageId OpenSpoolWriter(SpoolWriter& writer);
 // be written.
 std::int64_t WriteSpoolBytes(SpoolWriter& writer, const void* bytes, std::uint32_t count);
 
-// Writes what the buffer holds and closes the file, which the writer still
-// owns (a sort may now work on its path). 0, or -1 when the write or the
-// close failed; the file is closed either way.
+// Writes what the buffer holds and frees the buffer, which ends the
+// writing; the file stays open and the writer's own, for a sort to work on
+// through its descriptor. 0, or -1 when the write failed or the writer holds
+// no file.
 std::int32_t CloseSpoolWriter(SpoolWriter& writer);
 
 // Writes one value in its spooled form of width bytes and the marker byte.
@@ -99,19 +100,19 @@ MessageId WriteRecordId(SpoolWriter& writer, std::uint32_t recordId);
 void EncodeRecordId(std::uint32_t recordId, unsigned char* out);
 std::uint32_t DecodeRecordId(const unsigned char* bytes);
 
-// Closes the writer when it is still open, reopens its file read-only and
-// makes it the SELECT's result file: the previous one is closed and deleted,
-// the name and handle stored, the DISTINCT-rows flag set as given and the
-// current row set before the first. The row count is the pass's to set.
-// 0; 1046 when the close or the reopen failed, and then the new file is
+// Closes the writer when it is still open and hands its file to the SELECT
+// as its result file: the previous one is closed (and so deleted), the
+// descriptor stored, the DISTINCT-rows flag set as given and the current row
+// set before the first. The row count is the pass's to set. 0; 1046 when
+// the writer holds no file or its close failed, and then the new file is
 // deleted and the previous result file stays installed; 1019 when select
 // is no SELECT.
 MessageId InstallResultFile(ParseTree& tree, NodeIndex select, SpoolWriter& writer, std::uint8_t distinctRows);
 
 // Appends a row for a record added through the cursor to the SELECT's result
 // file: zero bytes where the sort key goes, then the record id; the row
-// count grows by one, so the row's bookmark is the new count. Written through
-// a second descriptor, so the installed one keeps reading the whole file.
-// 0; 1070 when the file can't be opened or written (the rows already there
+// count grows by one, so the row's bookmark is the new count. Written at its
+// place through the installed descriptor, whose readers never depend on its
+// offset. 0; 1070 when the file can't be written (the rows already there
 // stay as they were); 1019 when select is no SELECT with a result file.
 MessageId AppendResultRow(ParseTree& tree, NodeIndex select, std::uint32_t recordId);

@@ -11,7 +11,7 @@
 #include "exec/table_definition.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
-#include "platform/files.h"
+#include "sql/tree_walks.h"
 #include "tables/query_criteria.h"
 #include "tables/table_cursor.h"
 #include "tables/table_select.h"
@@ -26,15 +26,7 @@ inline constexpr std::uint16_t kForwardOnly = 0;
 void DiscardResultFile(ParseTree& tree, NodeIndex select) {
   SelectFields& f = tree.nodes[select].fields.select;
   f.distinctRows = 0;
-  if (f.resultFile == kNoResultFile) return;
-  PlatformFile file = f.resultFile;
-  CloseFile(file);
-  f.resultFile = kNoResultFile;
-  if (f.resultFileName != kNoValue) {
-    std::string& name = tree.values[f.resultFileName].text;
-    if (!name.empty()) DeleteFile(name);
-    name.clear();
-  }
+  CloseResultFile(f);
 }
 
 void ClearSortLists(ParseTree& tree, NodeIndex select) {

@@ -15,29 +15,29 @@ std::string TemporaryDirectory() {
   return "/tmp";
 }
 
-PlatformFile CreateTemporaryFile(std::string& path) {
-  std::string pattern = TemporaryDirectory();
-  if (pattern.back() != '/') pattern += '/';
-  pattern += "LEMXXXXXX";
-  // mkostemp creates the file with mode 0600 and O_EXCL, so no other user
-  // can read the rows spooled into it.
-  int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd < 0) {
-    path.clear();
-    return kNoFile;
-  }
-  path = pattern;
-  return fd;
+namespace {
+
+// mkostemp creates the file with mode 0600 and O_EXCL, so no other user can
+// read the rows spooled into it.
+PlatformFile CreateNamedTemporaryFile(std::string& path) {
+  path = TemporaryDirectory();
+  if (path.back() != '/') path += '/';
+  path += "LEMXXXXXX";
+  return mkostemp(path.data(), O_CLOEXEC);
 }
 
+}  // namespace
+
 PlatformFile CreateUnnamedTemporaryFile() {
-  // Where the file system can't make a file without a name, the name goes
-  // the moment the file exists.
   int fd = open(TemporaryDirectory().c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (fd >= 0) return fd;
+  return fd >= 0 ? fd : CreateUnlinkedTemporaryFile();
+}
+
+PlatformFile CreateUnlinkedTemporaryFile() {
   std::string path;
-  fd = CreateTemporaryFile(path);
-  if (fd != kNoFile) unlink(path.c_str());
+  const int fd = CreateNamedTemporaryFile(path);
+  if (fd < 0) return kNoFile;
+  unlink(path.c_str());
   return fd;
 }
 

@@ -1,6 +1,6 @@
 // The file layer in place of the Windows temporary-file and file calls:
-// temporary names in $TMPDIR (else /tmp), 64-bit offsets, whole reads and
-// writes. Only this layer calls the POSIX file functions.
+// unnamed temporary files in $TMPDIR (else /tmp), 64-bit offsets, whole
+// reads and writes. Only this layer calls the POSIX file functions.
 #pragma once
 
 #include <cstddef>
@@ -17,13 +17,17 @@ std::string TemporaryDirectory();
 // Every descriptor this layer opens is closed on exec, so a program the
 // application starts inherits none of the driver's files or connections.
 
-// Creates a new, empty temporary file (prefix "LEM", mode 0600) and returns it
-// open for reading and writing with its path; kNoFile when it can't be made.
-// For files that are opened again by name; the owner deletes it.
-PlatformFile CreateTemporaryFile(std::string& path);
-// The same without a name: the file lives only as long as its descriptor,
-// so nothing is left behind even when the process is killed.
+// Creates a new, empty temporary file without a name, open for reading and
+// writing; kNoFile when it can't be made. The file lives only as long as its
+// descriptor, so nothing is left behind even when the process is killed,
+// exits or aborts: every spool, result and sort file is made this way and
+// reached through its descriptor alone.
 PlatformFile CreateUnnamedTemporaryFile();
+// What CreateUnnamedTemporaryFile falls back on where the file system can't
+// make a file without a name: a file named with the prefix "LEM" (mkstemp,
+// mode 0600) whose name is removed as soon as it is open. Callable on its
+// own so that tests can take this way on any file system.
+PlatformFile CreateUnlinkedTemporaryFile();
 
 // Opens an existing file for reading and writing (or reading only).
 PlatformFile OpenFileForUpdate(const std::string& path);

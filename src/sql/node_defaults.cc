@@ -21,7 +21,6 @@ void SetSelectDefaults(SelectFields& f) {
   f.enclosingSelect = kNoNode;
   f.rowCount = 0xFFFFFFFFu;
   f.currentRow = kRowAfterLast;
-  f.resultFileName = kNoValue;
   f.resultFile = kNoResultFile;
   f.inMemoryRow = kNoValue;
 }

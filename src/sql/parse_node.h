@@ -141,7 +141,6 @@ struct SelectFields {
   ValueIndex groupOrderSpec;
   NodeIndex enclosingSelect;
   std::uint32_t rowCount;
-  ValueIndex resultFileName;
   std::int32_t resultFile;
   std::int64_t currentRow;
   // A copy of the current row that values are read from instead of the

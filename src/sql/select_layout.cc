@@ -289,9 +289,5 @@ MessageId LayOutSelect(StatementHandle& statement, ParseTree& tree, NodeIndex se
   else if (v.Select().orderBy != kNoNode) id = LayOutOrderedRecord(v);
   else LayOutRecordIds(v);
   if (id == kMsgSuccess && v.Select().distinct != 0) id = LayOutDistinctRecord(v);
-  if (id != kMsgSuccess) return id;
-  const ValueIndex name = AddValueBuffer(tree, kResultFileNameSize);
-  if (name == kNoValue) return kMsgMemoryAllocation;
-  v.Select().resultFileName = name;
-  return kMsgSuccess;
+  return id;
 }

@@ -1,6 +1,6 @@
 // The record layouts of a SELECT's temporary files and the sort texts that
 // describe them to the sort engine: sort or group records for ORDER BY and
-// GROUP BY, DISTINCT records, and the result file's name buffer.
+// GROUP BY, and DISTINCT records.
 #pragma once
 
 #include <cstdint>
@@ -15,8 +15,6 @@ struct StatementHandle;
 // DISTINCT and key-lookup records begin with the row's ordinal in this many
 // decimal digits, which bounds no result below ten billion rows.
 inline constexpr std::uint32_t kRowNumberWidth = 10;
-// Bytes reserved for a result file's name.
-inline constexpr std::uint64_t kResultFileNameSize = 261;
 
 // How a value is written as a key: its width in the record (a NULL-marker
 // byte follows it) and the sort engine's type letter. A text takes four
@@ -42,6 +40,5 @@ bool ShapeOfKey(const ValueCell& cell, KeyShape& shape);
 MessageId LayOutGroupColumns(StatementHandle& statement, ParseTree& tree, NodeIndex select);
 
 // The rest of the layout once every list is bound: aggregate and ORDER BY
-// positions, record ids, the sort, group-order and DISTINCT texts, and the
-// result file's name buffer.
+// positions, record ids, and the sort, group-order and DISTINCT texts.
 MessageId LayOutSelect(StatementHandle& statement, ParseTree& tree, NodeIndex select);

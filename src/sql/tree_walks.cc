@@ -17,24 +17,12 @@ bool ListContainsAggregate(const ParseTree& tree, NodeIndex item) {
   return false;
 }
 
-void CloseResultFile(ParseTree& tree, SelectFields& select) {
-  if (select.resultFile == kNoResultFile) return;
-  PlatformFile file = select.resultFile;
-  CloseFile(file);
-  select.resultFile = kNoResultFile;
-  if (select.resultFileName != kNoValue && select.resultFileName < tree.values.size()) {
-    std::string& name = tree.values[select.resultFileName].text;
-    if (!name.empty()) DeleteFile(name);
-    name.clear();
-  }
-}
-
 void ReleaseSelect(ParseTree& tree, NodeIndex node) {
   const SelectFields parts = tree.nodes[node].fields.select;
   for (NodeIndex child : {parts.selectList, parts.fromList, parts.where, parts.groupBy, parts.having, parts.orderBy}) {
     ReleasePlan(tree, child);
   }
-  CloseResultFile(tree, tree.nodes[node].fields.select);
+  CloseResultFile(tree.nodes[node].fields.select);
 }
 
 void ReleaseParameter(ParameterFields& parameter) {
@@ -151,4 +139,11 @@ void ReleasePlan(ParseTree& tree, NodeIndex node) {
   while (IsTreeNode(tree, node) && tree.nodes[node].kind != kNodeNone && tree.nodes[node].kind <= kNodeKindLast) {
     node = ReleaseStep(tree, node);
   }
+}
+
+void CloseResultFile(SelectFields& select) {
+  if (select.resultFile == kNoResultFile) return;
+  PlatformFile file = select.resultFile;
+  CloseFile(file);
+  select.resultFile = kNoResultFile;
 }

@@ -4,8 +4,6 @@
 // failing temporary directories.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,6 +18,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "exec/file_size_limit.h"
 #include "exec/sort_engine.h"
 #include "exec/sort_test_records.h"
 
@@ -154,6 +153,17 @@ class SortFileTest : public ::testing::Test {
 
   std::string PathOf(const std::string& name) const { return (base_ / name).string(); }
 
+  // The sort through descriptors of the named files: one for both when they
+  // are the same file, kNoFile for a file that does not exist.
+  static void SortPaths(const std::string& in, const std::string& out, const std::string& order,
+                        std::uint32_t& count, std::uint32_t& status, std::size_t budget = kSortMemoryBudget) {
+    PlatformFile input = in == out ? OpenFileForUpdate(in) : OpenFileForReading(in);
+    PlatformFile output = in == out ? input : OpenFileForUpdate(out);
+    SortFileWithMemoryBudget(input, output, order, count, status, budget);
+    if (output != input) CloseFile(output);
+    CloseFile(input);
+  }
+
   static void WriteBytes(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   }
@@ -175,7 +185,7 @@ class SortFileTest : public ::testing::Test {
     WriteBytes(in, input);
     if (!in_place) WriteBytes(out, "bytes of an earlier result, longer than most outputs here");
     SortOutcome outcome;
-    SortFileWithMemoryBudget(in, out, order, outcome.count, outcome.status, budget);
+    SortPaths(in, out, order, outcome.count, outcome.status, budget);
     outcome.output = ReadBytes(out);
     return outcome;
   }
@@ -262,9 +272,9 @@ TEST_F(SortFileTest, RefusesWhatItCannotSortAndLeavesTheOutputAlone) {
   std::uint32_t count = kUntouched;
   std::uint32_t status = kUntouched;
   WriteBytes(PathOf("input"), "abcd");
-  SortFile(PathOf("input"), PathOf("missing"), "S(1,4,C,A)F(FIX,4)", count, status);
+  SortPaths(PathOf("input"), PathOf("missing"), "S(1,4,C,A)F(FIX,4)", count, status);
   EXPECT_EQ(status, kMsgUnableToOrderBy);
-  SortFile(PathOf("missing"), PathOf("input"), "S(1,4,C,A)F(FIX,4)", count, status);
+  SortPaths(PathOf("missing"), PathOf("input"), "S(1,4,C,A)F(FIX,4)", count, status);
   EXPECT_EQ(status, kMsgUnableToOrderBy);
   EXPECT_EQ(count, kUntouched);
 }
@@ -460,25 +470,6 @@ TEST_F(SortFileTest, SortsWideMostlyPaddedTextKeysExactlyAsAStableSort) {
   }
 }
 
-// Ignores SIGXFSZ and caps the size of any file this process writes.
-struct ScopedFileSizeLimit {
-  rlimit saved{};
-  struct sigaction saved_action {};
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    struct sigaction ignore {};
-    ignore.sa_handler = SIG_IGN;
-    sigaction(SIGXFSZ, &ignore, &saved_action);
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit limit = saved;
-    limit.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~ScopedFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &saved);
-    sigaction(SIGXFSZ, &saved_action, nullptr);
-  }
-};
-
 TEST_F(SortFileTest, FailingTemporaryFilesGiveUnableToOrderByAndLeaveNothingBehind) {
   const std::string order = "S(1,4,C,A)F(FIX,8)";
   std::string input;
@@ -507,9 +498,9 @@ TEST_F(SortFileTest, FailingTemporaryFilesGiveUnableToOrderByAndLeaveNothingBehi
     std::uint32_t status = kUntouched;
     if (c.file_size_limit > 0) {
       ScopedFileSizeLimit limit(c.file_size_limit);
-      SortFileWithMemoryBudget(PathOf("input"), PathOf("output"), order, count, status, c.budget);
+      SortPaths(PathOf("input"), PathOf("output"), order, count, status, c.budget);
     } else {
-      SortFileWithMemoryBudget(PathOf("input"), PathOf("output"), order, count, status, c.budget);
+      SortPaths(PathOf("input"), PathOf("output"), order, count, status, c.budget);
     }
     EXPECT_EQ(status, c.status) << c.what;
     EXPECT_EQ(LeftoverTemporaryFiles(), 0u) << c.what;

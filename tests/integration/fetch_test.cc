@@ -221,18 +221,6 @@ TEST_F(FetchTest, LongValuesInPieces) {
   EXPECT_EQ(readAll(2, SQL_C_BINARY, 8192), AttachmentBytes());
 }
 
-// The files a process holds open in a folder (a file without a name still
-// shows its folder).
-int OpenFilesIn(pid_t process, const std::string& folder) {
-  int count = 0;
-  const std::string fds = "/proc/" + std::to_string(process) + "/fd";
-  for (const auto& entry : std::filesystem::directory_iterator(fds)) {
-    std::error_code ignored;
-    if (std::filesystem::read_symlink(entry.path(), ignored).string().rfind(folder + "/", 0) == 0) ++count;
-  }
-  return count;
-}
-
 bool IsEmptyFolder(const std::string& folder) { return std::filesystem::is_empty(folder); }
 
 constexpr const char* kReadLogo = "SELECT Logo FROM \"Sales: Customers\" WHERE \"Record ID_\" = 1";

@@ -67,6 +67,18 @@ struct TmpDir {
   const std::string& path() const { return folder.path; }
 };
 
+// The files a process holds open in a folder (a file without a name still
+// shows its folder); 0 once the process is gone.
+inline int OpenFilesIn(pid_t process, const std::string& folder) {
+  int count = 0;
+  std::error_code gone;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", gone)) {
+    std::error_code ignored;
+    if (std::filesystem::read_symlink(entry.path(), ignored).string().rfind(folder + "/", 0) == 0) ++count;
+  }
+  return count;
+}
+
 inline std::string DemoFixture() { return std::string(HELVANE_EMULATOR_DIR) + "/fixtures/demo.json"; }
 
 // A background emulator with a fixture, the demo's unless told; stopped when

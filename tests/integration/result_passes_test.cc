@@ -111,8 +111,10 @@ struct ResultPassesTest : ::testing::Test {
     }
     return row;
   }
+  // The driver's temporary files: those it holds open in the spill folder
+  // (they have no name there) and any name left in it.
   std::size_t TemporaryFiles() {
-    std::size_t count = 0;
+    auto count = static_cast<std::size_t>(OpenFilesIn(getpid(), spill.path));
     if (DIR* dir = opendir(spill.path.c_str())) {
       while (dirent* entry = readdir(dir)) count += entry->d_name[0] != '.' ? 1 : 0;
       closedir(dir);

@@ -1,6 +1,6 @@
-// Temporary files: where they are made, who may read them, that unnamed ones
-// leave nothing behind and no descriptor outlives an exec, and that large
-// offsets and whole reads and writes behave.
+// Temporary files: where they are made, who may read them, that they leave
+// no name behind and no descriptor outlives an exec, and that large offsets
+// and whole reads and writes behave.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -39,36 +39,50 @@ std::ptrdiff_t EntriesIn(const std::string& folder) {
 
 }  // namespace
 
-TEST(TemporaryFiles, NamedOnesArePrivateUnnamedOnesLeaveNothingInTmpDir) {
-  ScopedTmpDir tmp("/tmp/helvane-files-test");
-  std::string path;
-  PlatformFile named = CreateTemporaryFile(path);
-  ASSERT_NE(named, kNoFile);
-  EXPECT_EQ(path.rfind("/tmp/helvane-files-test/LEM", 0), 0u) << path;
-  struct stat info {};
-  ASSERT_EQ(stat(path.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0600u);
-  EXPECT_TRUE(ClosedOnExec(named));
-  CloseFile(named);
-  EXPECT_TRUE(DeleteFile(path));
-  {
-    TemporaryFileHolder holder;
-    ASSERT_TRUE(holder.Create());
-    EXPECT_TRUE(ClosedOnExec(holder.file));
-    ASSERT_TRUE(WriteWholeBuffer(holder.file, "rows", 4));
+// Both ways of making a temporary file: without a name where the file
+// system can, and the named file unlinked at once where it can't. Either is
+// made in $TMPDIR, readable and writable by its owner alone, closed on exec,
+// and leaves no name behind while it is open.
+TEST(TemporaryFiles, AreMadeInTmpDirForTheOwnerAloneAndLeaveNoName) {
+  const std::string dir = "/tmp/helvane-files-test";
+  ScopedTmpDir tmp(dir);
+  const struct {
+    const char* what;
+    PlatformFile (*create)();
+    std::string madeAs;  // the start of the name the descriptor shows
+  } cases[] = {
+      {"unnamed", CreateUnnamedTemporaryFile, dir + "/"},
+      {"named, then unlinked", CreateUnlinkedTemporaryFile, dir + "/LEM"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PlatformFile file = c.create();
+    ASSERT_NE(file, kNoFile);
+    std::error_code ignored;
+    const std::string shown = std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(file), ignored);
+    EXPECT_EQ(shown.rfind(c.madeAs, 0), 0u) << shown;
+    struct stat info {};
+    ASSERT_EQ(fstat(file, &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(info.st_nlink, 0u);
+    EXPECT_TRUE(ClosedOnExec(file));
+    ASSERT_TRUE(WriteWholeBufferAt(file, "rows", 4, 0));
+    char back[4] = {};
+    EXPECT_EQ(ReadFullBufferAt(file, back, 4, 0), 4);
+    EXPECT_EQ(std::string(back, 4), "rows");
     EXPECT_EQ(EntriesIn(tmp.dir), 0);
+    CloseFile(file);
   }
-  PlatformFile reopened = OpenFileForReading("/tmp/helvane-files-test");
+  PlatformFile reopened = OpenFileForReading(dir);
   EXPECT_TRUE(ClosedOnExec(reopened));
   CloseFile(reopened);
 }
 
-TEST(TemporaryFiles, FailInAMissingDirectoryWithoutLeavingAName) {
+TEST(TemporaryFiles, FailInAMissingDirectory) {
   ScopedTmpDir tmp("/tmp/helvane-files-test-missing");
   rmdir("/tmp/helvane-files-test-missing");
-  std::string path = "stale";
-  EXPECT_EQ(CreateTemporaryFile(path), kNoFile);
-  EXPECT_TRUE(path.empty());
+  EXPECT_EQ(CreateUnnamedTemporaryFile(), kNoFile);
+  EXPECT_EQ(CreateUnlinkedTemporaryFile(), kNoFile);
 }
 
 TEST(TemporaryFiles, ReadAndWriteBeyondFourGigabytesAndTruncate) {

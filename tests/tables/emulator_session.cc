@@ -74,9 +74,11 @@ EmulatorSession::~EmulatorSession() {
 }
 
 bool EmulatorSession::Start(const std::string& fixture, const std::string& extraSettings) {
-  std::string path;
-  PlatformFile file = CreateTemporaryFile(path);
-  CloseFile(file);
+  // The emulator's pid file needs a name; the driver's files have none.
+  std::string path = TemporaryDirectory() + "/helvane-emulator-XXXXXX";
+  const int file = mkstemp(path.data());
+  if (file < 0) return false;
+  close(file);
   pidFile = path;
   std::string out = RunCommand("timeout 30 python3 " HELVANE_SOURCE_DIR "/emulator/emuctl.py start --pidfile " +
                                pidFile + " --owner " + std::to_string(getpid()) +

@@ -1,6 +1,7 @@
 // ReleasePlan and FreeParseTree with table access and the file layer faked:
-// every result file closed and deleted once, every cursor handed back once,
-// parameter data freed, and a second release doing nothing.
+// every result file closed once (which deletes it: it has no name), every
+// cursor handed back once, parameter data freed, and a second release doing
+// nothing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -23,7 +24,6 @@ namespace {
 struct FakeServices {
   std::map<TableCursor*, int> handedBack;
   std::vector<PlatformFile> closed;
-  std::vector<std::string> deleted;
 };
 FakeServices* fakes = nullptr;
 
@@ -39,11 +39,6 @@ MessageId ApplyFlushCacheCommand(TableCursor* cursor) {
 void CloseFile(PlatformFile& file) {
   if (fakes != nullptr) fakes->closed.push_back(file);
   file = kNoFile;
-}
-
-bool DeleteFile(const std::string& path) {
-  if (fakes != nullptr) fakes->deleted.push_back(path);
-  return true;
 }
 
 namespace {
@@ -84,7 +79,7 @@ void CollectReachable(const ParseTree& tree, NodeIndex node, std::vector<NodeInd
 
 struct Attached {
   std::vector<TableCursor*> cursors;
-  std::vector<std::string> files;
+  std::vector<PlatformFile> files;
 };
 
 int cursorSlots[64];
@@ -102,10 +97,8 @@ Attached AttachExecutionState(ParseTree& tree) {
       n.fields.tableReference.cursor = reinterpret_cast<TableCursor*>(&cursorSlots[attached.cursors.size()]);
       attached.cursors.push_back(n.fields.tableReference.cursor);
     } else if (n.kind == kNodeSelect) {
-      const std::string path = "/tmp/LEM" + std::to_string(fileNumber);
-      n.fields.select.resultFileName = InternString(tree, path);
-      tree.nodes[node].fields.select.resultFile = fileNumber++;
-      attached.files.push_back(path);
+      n.fields.select.resultFile = fileNumber;
+      attached.files.push_back(fileNumber++);
     }
   }
   return attached;
@@ -146,10 +139,9 @@ TEST(ReleasePlan, ReleasesEveryCursorAndResultFileOnce) {
     ReleasePlan(tree, 0);
     EXPECT_EQ(services.handedBack.size(), c.cursors) << c.sql;
     for (TableCursor* cursor : attached.cursors) EXPECT_EQ(services.handedBack[cursor], 1) << c.sql;
-    std::vector<std::string> deleted = services.deleted;
-    std::sort(deleted.begin(), deleted.end());
-    EXPECT_EQ(deleted, attached.files) << c.sql;
-    EXPECT_EQ(services.closed.size(), c.files) << c.sql;
+    std::vector<PlatformFile> closed = services.closed;
+    std::sort(closed.begin(), closed.end());
+    EXPECT_EQ(closed, attached.files) << c.sql;
     for (const ParseNode& node : tree.nodes) {
       if (node.kind == kNodeSelect) {
         EXPECT_EQ(node.fields.select.resultFile, kNoResultFile) << c.sql;
@@ -164,7 +156,6 @@ TEST(ReleasePlan, ReleasesEveryCursorAndResultFileOnce) {
     ReleasePlan(tree, 0);
     FreeParseTree(statement.parseTree);
     EXPECT_EQ(services.handedBack.size(), c.cursors) << c.sql;
-    EXPECT_EQ(services.deleted.size(), c.files) << c.sql;
     EXPECT_EQ(services.closed.size(), c.files) << c.sql;
     EXPECT_EQ(statement.parseTree, nullptr);
     fakes = nullptr;
@@ -181,7 +172,7 @@ TEST(ReleasePlan, FreeParseTreeReleasesBeforeFreeingAndEmptiesTheHolder) {
   FreeParseTree(statement.parseTree);
   EXPECT_EQ(statement.parseTree, nullptr);
   EXPECT_EQ(services.handedBack.size(), attached.cursors.size());
-  EXPECT_EQ(services.deleted.size(), attached.files.size());
+  EXPECT_EQ(services.closed.size(), attached.files.size());
   FreeParseTree(statement.parseTree);  // an empty holder is left alone
   EXPECT_EQ(services.handedBack.size(), attached.cursors.size());
   fakes = nullptr;

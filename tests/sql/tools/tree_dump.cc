@@ -433,8 +433,7 @@ void Dumper::DumpSelectLayout(int indent, const SelectFields& f) {
   Line(indent, "layout: key=" + std::to_string(f.keyLength) + " record=" + std::to_string(f.sortRecordLength) +
                    " rid=" + std::to_string(f.recordIdPosition) +
                    " aggregates-only=" + std::to_string(f.aggregatesWithoutGroupBy) +
-                   " distinct-record=" + std::to_string(f.distinctRecordLength) + " name-buffer=" +
-                   (f.resultFileName == kNoValue ? std::string("-") : std::to_string(tree.values[f.resultFileName].size)));
+                   " distinct-record=" + std::to_string(f.distinctRecordLength));
   if (f.sortSpec != kNoValue) Line(indent, "sort: " + QuoteText(WithoutTemporaryDirectory(tree.values[f.sortSpec].text)));
   if (f.groupOrderSpec != kNoValue)
     Line(indent, "group-order: " + QuoteText(WithoutTemporaryDirectory(tree.values[f.groupOrderSpec].text)));
