@@ -34,10 +34,9 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
   return clist;
 }
 
-bool SequentialPaging(const TableCursor& cursor) {
-  const ConnectionHandle* handle = cursor.connection->connection;
-  return handle != nullptr && handle->sequentialPaging != 0 && !cursor.keepsEveryPage;
-}
+// A read drops each page once passed unless its statement visits the rows
+// again by record id.
+bool SequentialPaging(const TableCursor& cursor) { return !cursor.keepsEveryPage; }
 
 // The record id ends every sort, so that pages stay stable while skipping.
 void SetSortOrder(const TableCursor& cursor, bool overlaid, QueryRequest& request, std::string& orders) {
