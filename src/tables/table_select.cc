@@ -3,7 +3,6 @@
 
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
-#include "handles/handles.h"
 #include "tables/added_row_ids.h"
 #include "tables/cursor_pending_writes.h"
 #include "tables/page_order.h"
