@@ -144,15 +144,21 @@ MessageId ExecuteSelect(StatementHandle& statement, ParseTree& tree, NodeIndex s
 }
 
 // Each execution reads what the service holds when it runs: its sub-selects
-// are read again, and its tables reuse only the rows it reads itself.
+// are read again, and its tables reuse only the rows it reads itself. A
+// scrollable cursor visits its rows again by record id, so its tables keep
+// every page; a forward-only read keeps only the page it is on, whatever
+// other statements of the connection do (the passes that revisit rows ask
+// for their pages themselves).
 void BeginExecution(StatementHandle& statement, ParseTree& tree) {
   ForgetSubSelectRows(tree);
   ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
   if (record == nullptr) return;
   const std::uint64_t execution = BeginStatementExecution(*record);
   for (ParseNode& node : tree.nodes) {
-    if (node.kind == kNodeTableReference && node.fields.tableReference.cursor != nullptr)
-      node.fields.tableReference.cursor->execution = execution;
+    if (node.kind != kNodeTableReference || node.fields.tableReference.cursor == nullptr) continue;
+    TableCursor& cursor = *node.fields.tableReference.cursor;
+    cursor.execution = execution;
+    cursor.keepsEveryPage = statement.cursorType != kForwardOnly;
   }
 }
 

@@ -76,7 +76,6 @@ struct ConnectionHandle {
   std::uint64_t bindType = 0;
   std::uint16_t concurrency = 1;
   std::uint16_t cursorType = 0;
-  std::uint8_t sequentialPaging = 1;
   std::uint16_t retrieveData = 1;
   std::uint16_t useBookmarks = 0;
   std::uint8_t metadataId = 0;

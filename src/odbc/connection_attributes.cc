@@ -57,12 +57,8 @@ MessageId SetCursorDefault(ConnectionHandle& connection, OptionChoice choice, st
 }
 
 MessageId SetDefaultCursorType(ConnectionHandle& connection, SQLULEN value) {
-  OptionChoice choice = ChooseCursorType(value);
-  MessageId id = SetCursorDefault(connection, choice, &ConnectionHandle::cursorType, &StatementHandle::cursorType);
-  // Static cursors revisit pages, so they can no longer be streamed.
-  if ((id == kMsgSuccess || id == kMsgOptionValueChanged) && choice.stored != kCursorForwardOnly)
-    connection.sequentialPaging = 0;
-  return id;
+  return SetCursorDefault(connection, ChooseCursorType(value), &ConnectionHandle::cursorType,
+                          &StatementHandle::cursorType);
 }
 
 // Retrieve data, use bookmarks: the default and every statement.

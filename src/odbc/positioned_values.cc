@@ -44,7 +44,9 @@ NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number
 }
 
 // The column's value area typed as its select item, NULL and empty, ready
-// for a value or for pieces.
+// for a value or for pieces. A text is taken whole, as a statement's value
+// is: the write cuts a new text to its column's size, but writes back whole
+// the value the row holds, which may be longer than its column.
 GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number, PendingColumnValue& pending) {
   const ParseTree& tree = *statement.parseTree;
   pending.column = SelectItemValue(statement, number);
@@ -55,7 +57,7 @@ GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number,
   pending.value = ValueCell{};
   pending.value.valueType = item.valueType;
   pending.value.sqlType = item.sqlType;
-  pending.value.size = item.size;
+  pending.value.size = item.valueType == kValueCharacter ? 0 : item.size;
   pending.value.digits = item.digits;
   SetNullValue(pending.value);
   return {};

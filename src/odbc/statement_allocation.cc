@@ -19,8 +19,6 @@ void CopyConnectionDefaults(StatementHandle& statement, ConnectionHandle& connec
   statement.retrieveData = connection.retrieveData;
   statement.useBookmarks = connection.useBookmarks;
   statement.metadataId = connection.metadataId;
-  // A static cursor may revisit pages, so they can no longer be streamed.
-  if (connection.cursorType != 0) connection.sequentialPaging = 0;
 }
 
 void InitEmbeddedDescriptors(StatementHandle& statement, ConnectionHandle& connection) {

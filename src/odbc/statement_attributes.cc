@@ -22,16 +22,10 @@ MessageId CheckCount(SQLULEN value, bool zeroAllowed) {
   return kMsgSuccess;
 }
 
-void KeepCursorType(StatementHandle& statement, std::uint16_t cursorType) {
-  statement.cursorType = cursorType;
-  // A static cursor revisits pages, so the connection may no longer stream them.
-  if (cursorType != kCursorForwardOnly && statement.connection != nullptr) statement.connection->sequentialPaging = 0;
-}
-
 MessageId SetCursorType(StatementHandle& statement, SQLULEN value) {
   OptionChoice choice = ChooseCursorType(value);
   if (HasOpenResult(statement) && choice.stored != statement.cursorType) return kMsgInvalidCursorState;
-  KeepCursorType(statement, choice.stored);
+  statement.cursorType = choice.stored;
   return choice.substituted ? kMsgOptionValueChanged : kMsgSuccess;
 }
 
@@ -92,7 +86,7 @@ MessageId SetScrollable(StatementHandle& statement, SQLULEN value) {
     return kMsgSuccess;
   }
   if (value == SQL_SCROLLABLE) {
-    KeepCursorType(statement, kCursorStatic);
+    statement.cursorType = kCursorStatic;
     return kMsgSuccess;
   }
   return kMsgInvalidAttributeValue;

@@ -145,8 +145,7 @@ MessageId CommitUnderAutocommit(StatementHandle& statement) {
   const SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
   if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) return kMsgSuccess;
   MarkUnfinishedRows(statement, *connection.record);
-  EndConnectionTransaction(connection, false);
-  NoteHeldWritesDropped(*connection.record, connection.diagnostic);
+  DropUnsentWrites(connection);
   statement.diagnostic.detailText = connection.diagnostic.detailText;
   statement.diagnostic.messageText = connection.diagnostic.messageText;
   return connection.diagnostic.messageId;

@@ -66,11 +66,15 @@ bool ClosingEndsRead(const StatementHandle& statement) {
   return connection.record != nullptr && connection.autocommit != 0;
 }
 
+// The positioned writes of a result are its transaction under autocommit:
+// when their commit fails, what the service did not take is dropped as a
+// write statement's would be.
 SQLRETURN CloseStatement(StatementHandle& statement) {
   if (ClosingCommits(statement)) {
     ConnectionHandle& connection = *statement.connection;
     SQLRETURN result = EndTransaction(nullptr, &connection, SQL_COMMIT);
     if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
+      DropUnsentWrites(connection);
       statement.diagnostic.messageId = connection.diagnostic.messageId;
       statement.diagnostic.detailText = connection.diagnostic.detailText;
       statement.diagnostic.messageText = connection.diagnostic.messageText;
@@ -97,9 +101,10 @@ void ForgetAsCurrentStatement(StatementHandle& statement) {
   if (record != nullptr && record->currentStatement == &statement) record->currentStatement = nullptr;
 }
 
-// A drop whose close could not commit keeps the statement: rolling back
-// would throw away the connection's writes, and freeing would report them
-// as done. The Driver Manager keeps its handle when a free fails.
+// A drop whose close could not commit fails and keeps the statement, so that
+// the application can still read what was written and what was dropped (the
+// Driver Manager keeps its handle when a free fails); the close has ended
+// the result, so a second free goes through.
 SQLRETURN DropStatement(StatementHandle* statement) {
   SQLRETURN result = CloseStatement(*statement);
   if (result != SQL_SUCCESS) return result;

@@ -62,6 +62,11 @@ MessageId EndConnectionTransaction(ConnectionHandle& connection, bool commit) {
   return kMsgSuccess;
 }
 
+void DropUnsentWrites(ConnectionHandle& connection) {
+  EndConnectionTransaction(connection, false);
+  NoteHeldWritesDropped(*connection.record, connection.diagnostic);
+}
+
 SQLRETURN EndTransaction(EnvironmentHandle* environment, ConnectionHandle* connection,
                          SQLSMALLINT completionType) {
   if (connection != nullptr) return EndOneConnection(*connection, completionType);

@@ -45,3 +45,9 @@ SQLRETURN EndTransactionByHandle(SQLSMALLINT handleType, SQLHANDLE handle, SQLSM
 // (rollback) the held-back writes. 0, or the failure's id with its text in
 // the connection's message text.
 MessageId EndConnectionTransaction(ConnectionHandle& connection, bool commit);
+
+// Under autocommit, after a failed commit: the writes the service did not
+// take are dropped, so that they hold up no later statement and no
+// disconnect, and the commit's diagnostic on the connection says so. The
+// rows the service took stay, since its API has no rollback.
+void DropUnsentWrites(ConnectionHandle& connection);

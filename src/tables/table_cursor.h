@@ -97,7 +97,8 @@ struct TableCursor {
   std::shared_ptr<QueryResult> result;  // the rows of the running query
   std::int64_t rowIndex = -1;           // position in the result; -1 before the first row
   // The query keeps every page, so that the rows can be positioned on again
-  // without a request each (the rows an UPDATE or DELETE collected).
+  // without a request each (a scrollable cursor's keyset, sorted rows, the
+  // rows an UPDATE or DELETE collected). Decided afresh by each execution.
   bool keepsEveryPage = false;
   bool onPendingInsert = false;         // the current row exists only in the write cache
   bool onLoneRow = false;               // positioned on a row fetched by itself

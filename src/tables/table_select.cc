@@ -3,7 +3,6 @@
 
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
-#include "handles/handles.h"
 #include "tables/added_row_ids.h"
 #include "tables/cursor_pending_writes.h"
 #include "tables/page_order.h"
@@ -34,10 +33,9 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
   return clist;
 }
 
-bool SequentialPaging(const TableCursor& cursor) {
-  const ConnectionHandle* handle = cursor.connection->connection;
-  return handle != nullptr && handle->sequentialPaging != 0 && !cursor.keepsEveryPage;
-}
+// A read drops each page once passed unless its statement visits the rows
+// again by record id.
+bool SequentialPaging(const TableCursor& cursor) { return !cursor.keepsEveryPage; }
 
 // The record id ends every sort, so that pages stay stable while skipping.
 void SetSortOrder(const TableCursor& cursor, bool overlaid, QueryRequest& request, std::string& orders) {

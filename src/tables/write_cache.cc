@@ -160,6 +160,25 @@ std::map<std::string, std::string> MergedPendingInsert(TableCursor& cursor,
   return merged;
 }
 
+// The value the row being changed holds now, compared whole. A stored text
+// may be longer than its column (the service does not enforce the size, and
+// a size can be lowered after values were stored): written back, as by
+// "SET S = S" or a grid that writes every bound column, it must not lose its
+// tail to the cut a new value gets.
+bool RowHoldsValue(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text) {
+  if (cursor.pseudoTable != PseudoTable::kNone || cursor.pending.isInsert ||
+      cursor.recordId != cursor.pending.recordId)
+    return false;
+  const std::string* held = CurrentFieldText(cursor, column);
+  return held != nullptr && *held == text;
+}
+
+// 0, or 2 when a new text was cut to its column's size.
+MessageId FitWrittenText(const TableCursor& cursor, const ColumnDescriptor& column, std::string& text) {
+  if (RowHoldsValue(cursor, column, text)) return kMsgSuccess;
+  return FitText(column, text);
+}
+
 MessageId StartEditOfCurrentRow(TableCursor& cursor) {
   if (!CursorHasRow(cursor)) return kMsgInvalidCursorPosition;
   cursor.pending = RowUnderConstruction{};
@@ -193,7 +212,8 @@ MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_
     return RecordTableFailure(*cursor.connection, kMsgFieldNotWritable, descriptor.name);
   std::string text;
   MessageId id = RenderWriteValue(cursor, descriptor, valueType, value, length, text);
-  if (id != kMsgSuccess && id != kMsgCut) return id;
+  if (id != kMsgSuccess) return id;
+  id = FitWrittenText(cursor, descriptor, text);
   if (descriptor.fieldKind == FieldKind::kFile)
     SetPendingAttachment(cursor.pending, descriptor.fieldIdText, length == SQL_NULL_DATA || value == nullptr,
                          std::move(text));

@@ -5,6 +5,7 @@
 #include "tables/write_flush.h"
 
 #include <algorithm>
+#include <span>
 
 #include "connection/quickbase_client.h"
 #include "connection/table_caches.h"
@@ -16,6 +17,10 @@
 namespace {
 
 constexpr std::size_t kPurgeGroupSize = 100;
+// The most rows one import carries. Its reply names each row's record id,
+// and a reply of a million elements is refused as hostile: a commit of a
+// million rows would be written by the service yet reported as failed.
+constexpr std::size_t kImportRowLimit = 100000;
 
 void AppendCsvValue(std::string& csv, const std::string& value) {
   csv += '"';
@@ -49,7 +54,7 @@ std::vector<BatchRecord> RecordsOfBatch(const TableWrites& writes, std::size_t b
   return records;
 }
 
-std::vector<std::uint32_t> BatchRecordIds(const std::vector<BatchRecord>& records) {
+std::vector<std::uint32_t> BatchRecordIds(std::span<const BatchRecord> records) {
   std::vector<std::uint32_t> recordIds;
   recordIds.reserve(records.size());
   for (const auto& entry : records) recordIds.push_back(entry.first);
@@ -58,7 +63,7 @@ std::vector<std::uint32_t> BatchRecordIds(const std::vector<BatchRecord>& record
 
 // The records_csv text: record id first (empty for an add, quoted so that a
 // row without fields is not a blank line), every value quoted.
-std::string BuildBatchCsv(const CsvBatch& batch, const std::vector<BatchRecord>& records) {
+std::string BuildBatchCsv(const CsvBatch& batch, std::span<const BatchRecord> records) {
   // Room for every row at once: a text of megabytes grown by doubling would
   // be copied and touched twice over.
   std::size_t size = 0;
@@ -83,10 +88,10 @@ std::string BuildBatchCsv(const CsvBatch& batch, const std::vector<BatchRecord>&
   return csv;
 }
 
-// The batch's records leave the cache; those the service may or may not have
-// taken are noted by their parameter rows.
-void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector<BatchRecord>& records,
-                  std::vector<std::int32_t>* unsettled) {
+// Records of the batch leave the cache; those the service may or may not
+// have taken are noted by their parameter rows.
+void ReleaseRecords(TableWrites& writes, std::size_t batchIndex, std::span<const BatchRecord> records,
+                    std::vector<std::int32_t>* unsettled) {
   if (unsettled != nullptr)
     for (const auto& [recordId, row] : records) unsettled->insert(unsettled->end(), row->sources.begin(), row->sources.end());
   // Most often one batch holds every pending row of its table.
@@ -94,8 +99,13 @@ void ReleaseBatch(TableWrites& writes, std::size_t batchIndex, const std::vector
     writes.rows.clear();
   else
     for (const auto& [recordId, row] : records) writes.rows.erase(recordId);
-  writes.batches[batchIndex].recordIds.clear();
-  writes.batches[batchIndex].rowCount = 0;
+  CsvBatch& batch = writes.batches[batchIndex];
+  batch.rowCount -= std::min(batch.rowCount, records.size());
+}
+
+void ClearBatch(CsvBatch& batch) {
+  batch.recordIds.clear();
+  batch.rowCount = 0;
 }
 
 // The counts of the flush under way, for its diagnostic should it fail.
@@ -103,13 +113,10 @@ TableWriteCounts& FlushCounts(ConnectionRecord& record, const std::string& table
   return CountsOfTable(record.client->caches.writes.lastFlush, tableId, writes.tableName);
 }
 
-// False when the import failed; the failure is kept for the flush's account.
-bool SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes, std::size_t batchIndex) {
-  const std::vector<BatchRecord> records = RecordsOfBatch(writes, batchIndex);
-  if (records.empty()) {
-    ReleaseBatch(writes, batchIndex, records, nullptr);
-    return true;
-  }
+// One import of records of the batch. False when it failed; the failure is
+// kept for the flush's account.
+bool SendImport(ConnectionRecord& record, const std::string& tableId, TableWrites& writes, std::size_t batchIndex,
+                std::span<const BatchRecord> records) {
   const CsvBatch& batch = writes.batches[batchIndex];
   ImportOptions options;
   options.msInUtc = true;
@@ -123,14 +130,29 @@ bool SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites
     cache.lastFlush.failure = call;
     if (call.outcomeUnknown) {
       FlushCounts(record, tableId, writes).unknown += records.size();
-      ReleaseBatch(writes, batchIndex, records, &cache.unsettledSources);
+      ReleaseRecords(writes, batchIndex, records, &cache.unsettledSources);
     }
     return false;
   }
   FlushCounts(record, tableId, writes).written += records.size();
   record.lastImportRecordId = reply.rids.empty() ? 0 : ParseRecordId(reply.rids.back());
   NoteSentRowIds(cache, BatchRecordIds(records), reply.rids);
-  ReleaseBatch(writes, batchIndex, records, nullptr);
+  ReleaseRecords(writes, batchIndex, records, nullptr);
+  return true;
+}
+
+// The batch in imports of at most kImportRowLimit rows, in order of
+// queueing. A failed import stops the batch: the imports before it stay
+// written, and its rows (unless of unknown fate) and the later ones stay
+// pending.
+bool SendBatch(ConnectionRecord& record, const std::string& tableId, TableWrites& writes, std::size_t batchIndex) {
+  const std::vector<BatchRecord> records = RecordsOfBatch(writes, batchIndex);
+  const std::span<const BatchRecord> all(records);
+  for (std::size_t first = 0; first < all.size(); first += kImportRowLimit) {
+    const std::size_t count = std::min(kImportRowLimit, all.size() - first);
+    if (!SendImport(record, tableId, writes, batchIndex, all.subspan(first, count))) return false;
+  }
+  ClearBatch(writes.batches[batchIndex]);
   return true;
 }
 

@@ -84,7 +84,8 @@ MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, cons
   return kMsgSuccess;
 }
 
-// Cuts a text to the column's size, which counts characters.
+}  // namespace
+
 MessageId FitText(const ColumnDescriptor& column, std::string& text) {
   if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0) return kMsgSuccess;
   const std::size_t kept = Utf8PrefixBytes(text, static_cast<std::size_t>(column.columnSize));
@@ -92,8 +93,6 @@ MessageId FitText(const ColumnDescriptor& column, std::string& text) {
   text.resize(kept);
   return kMsgCut;
 }
-
-}  // namespace
 
 // The service's requests are XML 1.0, which can carry neither most control
 // characters (not even as references) nor bytes that are not UTF-8: such a
@@ -143,7 +142,7 @@ MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& co
       MessageId id = FormatServiceText(cursor, valueType, value, length, text);
       if (id == kMsgSuccess && cursor.pseudoTable == PseudoTable::kNone)
         id = CheckStorableText(cursor, column, text);
-      return id == kMsgSuccess ? FitText(column, text) : id;
+      return id;
     }
   }
 }

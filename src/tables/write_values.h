@@ -21,6 +21,9 @@ MessageId FormatServiceText(const TableCursor& cursor, std::int16_t valueType, c
 // text the service's XML can't carry: bytes that are not UTF-8, or a
 // character XML 1.0 forbids. Written values and criteria values pass here.
 MessageId CheckStorableText(const TableCursor& cursor, const ColumnDescriptor& column, std::string_view text);
-// 0, 2 when a text was cut to the column's size, or a conversion id.
+// 0 or a conversion id; a text comes whole, whatever the column's size.
 MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
                            const void* value, SQLLEN length, std::string& text);
+// Cuts a text to the column's size, which counts characters: 0, or 2 when
+// it was cut.
+MessageId FitText(const ColumnDescriptor& column, std::string& text);

@@ -128,6 +128,10 @@ TEST_F(OverlongTextTest, EveryClauseReadsTheWholeValueOrSaysWhereItCant) {
       {notes("SELECT DISTINCT T FROM", ""), kForward, {}, "HY000 T", {}},
       {notes("SELECT MAX(T) FROM", ""), kForward, {}, "HY000 T", {}},
       {notes("SELECT S FROM", "WHERE Id = 1"), kForward, {{"abcde"}}, "01004 truncated", {}, 6},
+      // A value written back as the row holds it keeps its tail.
+      {notes("UPDATE", "SET S = S, T = T WHERE Id = 1"), kForward, {{"1"}}, "",
+       {"1\tabcdefghij\tabcdefgh12", "2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx",
+        "5\tabcdefghij\tabcdefgh34"}},
       {notes("UPDATE", "SET Id = Id + 10 WHERE S LIKE 'abcdef%'"), kForward, {{"2"}}, "",
        {"11\tabcdefghij\tabcdefgh12", "2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx",
         "15\tabcdefghij\tabcdefgh34"}},
@@ -144,6 +148,42 @@ TEST_F(OverlongTextTest, EveryClauseReadsTheWholeValueOrSaysWhereItCant) {
     if (!c.records.empty()) {
       EXPECT_EQ(ServiceRecords(emulator, "bwidetxt2", "6.7.8"), c.records);
     }
+  }
+}
+
+// A grid writes back every bound column of the row it changed: the texts it
+// did not change keep their tails; a new over-long text is cut with 01004.
+TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
+  const struct {
+    const char* newS;
+    SQLRETURN result;
+    const char* record;
+  } cases[] = {
+      {nullptr, SQL_SUCCESS, "50\tabcdefghij\tabcdefgh34"},
+      {"vwxyz12", SQL_SUCCESS_WITH_INFO, "50\tvwxyz\tabcdefgh34"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.newS == nullptr ? "unchanged S" : c.newS);
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+    SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(kStatic), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK), 0);
+    double id = 0;
+    char s[64] = {0}, t[64] = {0};
+    SQLLEN lengths[3] = {0, 0, 0};
+    SQLBindCol(statement, 1, SQL_C_DOUBLE, &id, 0, &lengths[0]);
+    SQLBindCol(statement, 2, SQL_C_CHAR, s, sizeof s, &lengths[1]);
+    SQLBindCol(statement, 3, SQL_C_CHAR, t, sizeof t, &lengths[2]);
+    const std::string sql = "SELECT Id, S, T FROM \"Wide: Notes\" WHERE Id = 5 OR Id = 50";
+    ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS);
+    id = 50;
+    if (c.newS != nullptr) std::snprintf(s, sizeof s, "%s", c.newS);
+    lengths[1] = SQL_NTS;
+    EXPECT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), c.result)
+        << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, statement), SQL_SUCCESS);
+    EXPECT_EQ(ServiceRecords(emulator, "bwidetxt2", "6.7.8", "{6.EX.'50'}"), std::vector<std::string>{c.record});
   }
 }
 

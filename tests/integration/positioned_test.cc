@@ -316,6 +316,37 @@ TEST_F(OneLine, AFailedCommitKeepsTheWritesForItsRetry) {
   EXPECT_EQ(ProductOf(2), "Retried");
 }
 
+// Under autocommit a commit refused at the cursor's close drops what the
+// service did not take, as a write statement's does: the disconnect is not
+// held up and nothing more is sent. The two rows change different fields, so
+// they go out in two imports, and the second is refused.
+TEST_F(OneLine, UnderAutocommitARefusedCommitAtCloseDropsTheUnsentRows) {
+  Autocommit(true);
+  OpenAt(2);
+  ASSERT_EQ(UpdateProduct("Taken"), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(SQLFetchScroll(statement, SQL_FETCH_ABSOLUTE, 3), SQL_SUCCESS);
+  const double quantity = 42;
+  std::memcpy(rowset.Value(3, 0), &quantity, sizeof quantity);
+  rowset.Length(3, 0) = sizeof quantity;
+  rowset.Length(2, 0) = SQL_COLUMN_IGNORE;
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  ClearLog();
+  Fault(R"([{"action": "API_ImportFromCSV", "count": 1, "delay": 0.001},
+            {"action": "API_ImportFromCSV", "errcode": 77}])");
+  EXPECT_EQ(SQLCloseCursor(statement), SQL_ERROR);
+  const Diagnostic refused = Problem();
+  EXPECT_EQ(refused.state, "HY000");
+  EXPECT_EQ(refused.text.rfind("[Tarvox ODBC]Writes partly done: 'Sales: Order Lines' 1 written, 1 not written "
+                               "(dropped). [QuickBase]Request limit exceeded",
+                               0),
+            0u)
+      << refused.text;
+  FreeStatement();
+  EXPECT_EQ(SQLDisconnect(handles->connection), SQL_SUCCESS) << handles->ConnectionDiagnostic().text;
+  handles->connected = false;
+  EXPECT_EQ(Imports().size(), 2u);
+}
+
 // A value sent in three pieces, on each of two rows in turn: each row's data
 // is complete before the next row asks for its own.
 TEST_F(PositionedTest, DataAtExecutionGoesRowByRow) {

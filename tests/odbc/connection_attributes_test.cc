@@ -117,7 +117,6 @@ TEST(ConnectionAttributes, StatementDefaultsReachEveryStatement) {
   }
   Connection conn(kConnected);
   EXPECT_EQ(SetConnectionOption(*conn.connection, SQL_CURSOR_TYPE, SQL_CURSOR_STATIC), kMsgSuccess);
-  EXPECT_EQ(conn.connection->sequentialPaging, 0);
 }
 
 TEST(ConnectionAttributes, OpenResultRefusesDefaultChange) {
@@ -129,7 +128,6 @@ TEST(ConnectionAttributes, OpenResultRefusesDefaultChange) {
   EXPECT_EQ(open->diagnostic.messageId, kMsgInvalidCursorState);
   EXPECT_EQ(idle->cursorType, kCursorForwardOnly);
   EXPECT_EQ(conn.connection->cursorType, kCursorForwardOnly);
-  EXPECT_EQ(conn.connection->sequentialPaging, 1);
   EXPECT_EQ(SetConnectionOption(*conn.connection, SQL_CONCURRENCY, SQL_CONCUR_LOCK), kMsgInvalidCursorState);
   EXPECT_EQ(idle->concurrency, SQL_CONCUR_READ_ONLY);
   // The open result already has this value: no conflict.

@@ -169,10 +169,8 @@ TEST(StatementAttributes, FieldsBehindTheAnswers) {
   SetStatementAttribute(statement, SQL_ATTR_PARAM_BIND_TYPE, Integer(24));
   EXPECT_EQ(statement.currentApd->bindType, 24u);
   EXPECT_EQ(statement.ard.bindType, 0u);
-  EXPECT_EQ(conn.connection->sequentialPaging, 1);
   SetStatementAttribute(statement, SQL_ATTR_CURSOR_TYPE, Integer(SQL_CURSOR_STATIC));
   EXPECT_EQ(statement.cursorType, kCursorStatic);
-  EXPECT_EQ(conn.connection->sequentialPaging, 0);
 }
 
 TEST(StatementAttributes, OpenResultKeepsItsCursor) {
@@ -196,7 +194,6 @@ TEST(StatementAttributes, OpenResultKeepsItsCursor) {
     EXPECT_EQ(SetStatementAttribute(statement, c.attribute, Integer(c.value)), c.id) << c.attribute;
     EXPECT_EQ(statement.cursorType, kCursorForwardOnly);
     EXPECT_EQ(statement.concurrency, SQL_CONCUR_READ_ONLY);
-    EXPECT_EQ(conn.connection->sequentialPaging, 1);
   }
 }
 

@@ -39,7 +39,6 @@ TEST(StatementLifecycle, AllocationTakesConnectionDefaults) {
   EXPECT_EQ(s->concurrency, 2);
   EXPECT_EQ(s->ard.bindType, 24u);
   EXPECT_EQ(s->ird.bindType, 0u);
-  EXPECT_EQ(c.connection->sequentialPaging, 0);
   EXPECT_EQ(s->ird.owningStatement, s);
   EXPECT_EQ(s->ipd.owningStatement, s);
   EXPECT_EQ(s->ard.owningStatement, nullptr);

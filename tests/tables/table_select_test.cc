@@ -85,7 +85,7 @@ TEST_F(TableSelectTest, ReusesAnIdenticalQueryWithinOneExecution) {
   CursorHolder first, second;
   Open("Shop: Items", first);
   Open("Shop: Items", second);
-  emulator.Record().connection->sequentialPaging = 0;
+  first.cursor->keepsEveryPage = second.cursor->keepsEveryPage = true;
   first.cursor->execution = second.cursor->execution = BeginStatementExecution(emulator.Record());
   emulator.ClearLog();
   ASSERT_EQ(ExecuteTableSelect(*first.cursor), kMsgSuccess);

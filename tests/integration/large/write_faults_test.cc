@@ -231,6 +231,61 @@ TEST_F(PartialDeleteTest, TheDiagnosticCountsWhatTheServiceDeleted) {
   }
 }
 
+// An import of 100,000 rows takes the emulator longer than the fault tests'
+// short receive timeout.
+struct LargeCommitTest : WriteFaultsTest {
+  void SetUp() override {
+    WriteFaultsTest::SetUp();
+    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+  }
+};
+
+// A commit of 250,000 rows into one table goes out in imports of 100,000, so
+// that no reply of one <rid> a row passes the bounds of a reply; every row is
+// stored once. When the second import is refused, the first stays written
+// and the rest pending, and the account says so exactly.
+TEST_F(LargeCommitTest, GoesOutInImportsOfAHundredThousandRows) {
+  constexpr int kLarge = 250000;
+  const struct {
+    const char* fault;
+    std::size_t imports;
+    const char* says;  // the start of the commit's diagnostic
+    std::size_t stored;
+  } cases[] = {
+      {nullptr, 3, "", 250000},
+      {R"([{"action": "API_ImportFromCSV", "count": 1, "delay": 0.001},
+           {"action": "API_ImportFromCSV", "errcode": 77}])",
+       2,
+       "[Tarvox ODBC]Writes partly done: 'Sales: Order Lines' 100000 written, 150000 not written (still pending). "
+       "[QuickBase]Request limit exceeded",
+       100000},
+  };
+  std::vector<char> codes(kLarge * 10);
+  for (int i = 0; i < kLarge; ++i) std::snprintf(&codes[i * 10], 10, "c-%06d", i);
+  std::vector<SQLLEN> large(kLarge, SQL_NTS);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault == nullptr ? "no fault" : c.fault);
+    Connect(false);
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kLarge), 0);
+    SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, codes.data(), 10, large.data());
+    const std::string insert = std::string("INSERT INTO ") + kLines + " (Product) VALUES (?)";
+    ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)insert.c_str(), SQL_NTS), SQL_SUCCESS);
+    emulator.Admin("log/clear", "{}");
+    if (c.fault != nullptr) emulator.Admin("faults", c.fault);
+    const SQLRETURN committed = SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT);
+    const Diagnostic diagnostic = handles->ConnectionDiagnostic();
+    EXPECT_EQ(committed, c.fault == nullptr ? SQL_SUCCESS : SQL_ERROR) << diagnostic.text;
+    EXPECT_EQ(diagnostic.text.rfind(c.says, 0), 0u) << diagnostic.text;
+    EXPECT_EQ(LoggedRequests(emulator, "API_ImportFromCSV", "action").size(), c.imports);
+    EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_ROLLBACK), SQL_SUCCESS);
+    Disconnect();
+    std::vector<std::string> stored = ServiceRecords(emulator, kLinesDbid, "7", "{7.SW.'c-'}");
+    EXPECT_EQ(stored.size(), c.stored);
+    std::sort(stored.begin(), stored.end());
+    EXPECT_EQ(std::unique(stored.begin(), stored.end()), stored.end());
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Actions, WriteFaultsTest,
                          ::testing::Values(Action::kInsert, Action::kUpdate, Action::kDelete),
                          [](const ::testing::TestParamInfo<Action>& info) {

@@ -215,4 +215,30 @@ TEST(Scrolling, RowsThatCanNoLongerBeReached) {
   EXPECT_EQ(scroller.recordIds[3], 3);
 }
 
+const QueryResult& RowsOfFirstTable(const StatementHandle& s) {
+  const ParseTree& tree = *s.parseTree;
+  const NodeIndex select = tree.nodes[0].fields.root.statementNode;
+  const NodeIndex table = tree.nodes[tree.nodes[select].fields.select.fromList].fields.joinItem.tableReference;
+  return *tree.nodes[table].fields.tableReference.cursor->result;
+}
+
+// A static cursor keeps every page of its keyset for itself: a forward-only
+// read of another statement on the connection still keeps only its page.
+TEST(Scrolling, ForwardOnlyReadBesideAStaticCursorKeepsOnlyItsPage) {
+  FetchSession session;
+  ASSERT_TRUE(session.Ready());
+  const std::string lines = session.emulator.TableId("Sales: Order Lines");
+  session.emulator.Admin("POST", "generate", "{\"table\": \"" + lines + "\", \"rows\": 2500, \"seed\": 3}");
+  StatementHandle* scrollable = session.NewStatement();
+  SetStatementAttribute(*scrollable, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC));
+  const std::string sql = "SELECT Product FROM \"Sales: Order Lines\"";
+  ASSERT_EQ(ExecDirectStatement(*scrollable, reinterpret_cast<const SQLCHAR*>(sql.c_str()), SQL_NTS), SQL_SUCCESS);
+  EXPECT_EQ(RowsOfFirstTable(*scrollable).rows.size(), 2530u);
+  StatementHandle& forward = session.Statement();
+  ASSERT_EQ(session.Run(sql), SQL_SUCCESS);
+  for (int row = 0; row < 1500; ++row) ASSERT_EQ(FetchRow(forward), SQL_SUCCESS) << row;
+  EXPECT_LE(RowsOfFirstTable(forward).rows.size(), 1000u);
+  FreeHandleByKind(SQL_HANDLE_STMT, scrollable);
+}
+
 }  // namespace
