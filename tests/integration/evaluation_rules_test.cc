@@ -4,33 +4,16 @@
 // literals beside a column in a DISTINCT list.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "odbc_test_support.h"
+#include "demo_data_source.h"
 
 namespace {
 
 using Rows = std::vector<std::vector<std::string>>;
 
-struct EvaluationRulesTest : ::testing::Test {
-  TempFolder folder;
-  Emulator emulator{folder};
-  std::unique_ptr<OdbcHandles> handles;
-  SQLHSTMT statement = SQL_NULL_HSTMT;
-
-  void SetUp() override {
-    ASSERT_NE(emulator.port, 0);
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
-    handles = std::make_unique<OdbcHandles>();
-    ASSERT_TRUE(SQL_SUCCEEDED(handles->Connect("demo"))) << handles->ConnectionDiagnostic().text;
-    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
-  }
-  void TearDown() override {
-    if (statement != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statement);
-  }
-
+struct EvaluationRulesTest : DemoConnectionTest {
   Rows Query(const std::string& sql) {
     Rows rows;
     const SQLRETURN result = SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);

@@ -56,9 +56,9 @@ std::string FirstColumn(SQLHSTMT statement) {
 // Each row of the array looks its record up by id while the rows before it
 // are pending; the commit writes exactly the array's rows.
 TEST_F(PendingCriteriaTest, KeyedUpdateArrayCostsOneQueryPerRow) {
-  emulator->Admin("fixture", std::string(R"({"apps": [{"name": "Upd", "users": ["alice"], "tables": [{"name": "Rows",
+  emulator.Admin("fixture", std::string(R"({"apps": [{"name": "Upd", "users": ["alice"], "tables": [{"name": "Rows",
       "dbid": ")") + kRowsDbid + R"(", "fields": [{"fid": 6, "label": "q", "type": "float"}]}]}]})");
-  emulator->Generate(kRowsDbid, kTableRows, 5);
+  emulator.Generate(kRowsDbid, kTableRows, 5);
   std::vector<SQLINTEGER> recordIds(kUpdates);
   std::vector<std::string> expected;
   for (int i = 0; i < kUpdates; ++i) {
@@ -88,7 +88,7 @@ TEST_F(PendingCriteriaTest, KeyedUpdateArrayCostsOneQueryPerRow) {
       ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles->connection, SQL_COMMIT), SQL_SUCCESS);
     }
     std::vector<std::string> written =
-        ServiceRecords(*emulator, kRowsDbid, "3", "{6.EX.'" + std::to_string(mode.q) + "'}");
+        ServiceRecords(emulator, kRowsDbid, "3", "{6.EX.'" + std::to_string(mode.q) + "'}");
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, expected);
     SQLFreeHandle(SQL_HANDLE_STMT, statement);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "odbc_test_support.h"
+#include "demo_data_source.h"
 
 namespace {
 
@@ -24,16 +24,8 @@ int CountInLog(const Emulator& emulator, const std::string& action, const std::s
   return std::atoi(count.c_str());
 }
 
-struct TransactionsTest : ::testing::Test {
-  TempFolder folder;
-  std::unique_ptr<Emulator> emulator;
-
-  void SetUp() override {
-    emulator = std::make_unique<Emulator>(folder);
-    ASSERT_NE(emulator->port, 0) << "the emulator did not start";
-    WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator->HttpUrl(), "UID=alice", "PWD=wonderland"});
-  }
-  int Imports(const std::string& name) const { return CountInLog(*emulator, "API_ImportFromCSV", name); }
+struct TransactionsTest : DemoDataSourceTest {
+  int Imports(const std::string& name) const { return CountInLog(emulator, "API_ImportFromCSV", name); }
 };
 
 SQLRETURN Insert(SQLHDBC connection, const std::string& name) {
@@ -71,7 +63,7 @@ TEST_F(TransactionsTest, RefusedCommitKeepsTheRows) {
   ASSERT_EQ(handles.Connect("demo"), SQL_SUCCESS) << handles.ConnectionDiagnostic().text;
   ASSERT_EQ(SQLSetConnectAttr(handles.connection, SQL_ATTR_AUTOCOMMIT, Integer(SQL_AUTOCOMMIT_OFF), 0), SQL_SUCCESS);
   ASSERT_TRUE(SQL_SUCCEEDED(Insert(handles.connection, "Patient Pat")));
-  emulator->Admin("faults", R"({"action": "API_ImportFromCSV", "errcode": 77, "errdetail": "busy"})");
+  emulator.Admin("faults", R"({"action": "API_ImportFromCSV", "errcode": 77, "errdetail": "busy"})");
   EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles.connection, SQL_COMMIT), SQL_ERROR);
   Diagnostic refused = handles.ConnectionDiagnostic();
   EXPECT_EQ(refused.state, "HY000");
@@ -81,7 +73,7 @@ TEST_F(TransactionsTest, RefusedCommitKeepsTheRows) {
   EXPECT_EQ(handles.ConnectionDiagnostic().state, "25000");
   EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, handles.connection, SQL_COMMIT), SQL_SUCCESS);
   EXPECT_EQ(Imports("Patient Pat"), 2);  // the refused request and the one that went through
-  EXPECT_EQ(CountInLog(*emulator, "API_ImportFromCSV", "Patient Pat", 0), 1);
+  EXPECT_EQ(CountInLog(emulator, "API_ImportFromCSV", "Patient Pat", 0), 1);
 }
 
 // Autocommit switched off before connecting stays off, so a rollback takes

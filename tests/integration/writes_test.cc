@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "demo_connection.h"
+#include "demo_data_source.h"
 
 namespace {
 
