@@ -62,24 +62,9 @@ struct CatalogConnection {
   // Every row of the result the call opens, each column read as text
   // ("NULL" for NULL); the cursor is closed after it.
   Rows Read(const Call& call) {
-    Rows rows;
     const SQLRETURN result = call(statement);
     EXPECT_EQ(result, SQL_SUCCESS) << Diagnostic().text;
-    if (!SQL_SUCCEEDED(result)) return rows;
-    SQLSMALLINT columns = 0;
-    SQLNumResultCols(statement, &columns);
-    while (SQL_SUCCEEDED(SQLFetch(statement))) {
-      std::vector<std::string> row;
-      for (SQLUSMALLINT c = 1; c <= columns; ++c) {
-        char value[512] = {0};
-        SQLLEN length = 0;
-        SQLGetData(statement, c, SQL_C_CHAR, value, sizeof value, &length);
-        row.push_back(length == SQL_NULL_DATA ? "NULL" : value);
-      }
-      rows.push_back(row);
-    }
-    SQLCloseCursor(statement);
-    return rows;
+    return SQL_SUCCEEDED(result) ? FetchRowsAsText(statement) : Rows();
   }
   ::Diagnostic Diagnostic() const { return ReadDiagnostic(SQL_HANDLE_STMT, statement); }
 };

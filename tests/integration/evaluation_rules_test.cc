@@ -15,23 +15,9 @@ using Rows = std::vector<std::vector<std::string>>;
 
 struct EvaluationRulesTest : DemoConnectionTest {
   Rows Query(const std::string& sql) {
-    Rows rows;
     const SQLRETURN result = SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS);
     EXPECT_EQ(result, SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
-    SQLSMALLINT columns = 0;
-    if (SQL_SUCCEEDED(result)) SQLNumResultCols(statement, &columns);
-    while (columns > 0 && SQLFetch(statement) == SQL_SUCCESS) {
-      std::vector<std::string> row;
-      for (SQLUSMALLINT column = 1; column <= columns; ++column) {
-        char value[64] = {0};
-        SQLLEN indicator = 0;
-        SQLGetData(statement, column, SQL_C_CHAR, value, sizeof value, &indicator);
-        row.push_back(indicator == SQL_NULL_DATA ? "NULL" : value);
-      }
-      rows.push_back(row);
-    }
-    SQLCloseCursor(statement);
-    return rows;
+    return SQL_SUCCEEDED(result) ? FetchRowsAsText(statement) : Rows();
   }
 };
 

@@ -115,6 +115,27 @@ struct Emulator {
   }
 };
 
+// Every remaining row of the statement's open result, each column read as
+// text ("NULL" for NULL, at most 511 bytes a value); the cursor is closed
+// after it.
+inline std::vector<std::vector<std::string>> FetchRowsAsText(SQLHSTMT statement) {
+  std::vector<std::vector<std::string>> rows;
+  SQLSMALLINT columns = 0;
+  SQLNumResultCols(statement, &columns);
+  while (columns > 0 && SQL_SUCCEEDED(SQLFetch(statement))) {
+    std::vector<std::string> row;
+    for (SQLUSMALLINT column = 1; column <= columns; ++column) {
+      char value[512] = {0};
+      SQLLEN indicator = 0;
+      SQLGetData(statement, column, SQL_C_CHAR, value, sizeof value, &indicator);
+      row.push_back(indicator == SQL_NULL_DATA ? "NULL" : value);
+    }
+    rows.push_back(row);
+  }
+  SQLCloseCursor(statement);
+  return rows;
+}
+
 // The request log's entries of one action (or of every action when it is
 // empty): one field of each ("body" or "action"), in order, JSON-escaped
 // without the quotes. Python reads the log, so a field of the same name
