@@ -33,6 +33,14 @@ inline void ClearDiagnostic(HandleDiagnostic& diagnostic) {
   ClearDiagnosticPlace(diagnostic);
 }
 
+// The texts of a failure another handle met, reported on this one (its
+// message id is the caller's to set or return). Detail and message text go
+// together: a message without its detail would read with nothing after it.
+inline void CopyMessageTexts(HandleDiagnostic& to, const HandleDiagnostic& from) {
+  to.detailText = from.detailText;
+  to.messageText = from.messageText;
+}
+
 inline void SetDiagnostic(HandleDiagnostic& diagnostic, MessageId id, std::string detail = {}) {
   diagnostic.messageId = id;
   diagnostic.detailText = std::move(detail);

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/ascii_text.h"
 #include "common/utf16_text.h"
 #include "handles/statement_handle.h"
 
@@ -13,8 +14,6 @@ namespace {
 
 constexpr std::size_t kFirstWordsBytes = 60;
 constexpr std::size_t kRowCountsBytes = 100;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Statement k's own text: up to the ';' before the next statement, or to the
 // end of the text when no later statement is known.

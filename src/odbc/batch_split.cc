@@ -4,8 +4,10 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "common/ascii_text.h"
 #include "handles/statement_handle.h"
 #include "odbc/batch_context.h"
 #include "sql/parse_tree.h"
@@ -13,15 +15,7 @@
 
 namespace {
 
-bool IsBlankText(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
-
-std::uint32_t CountMarkers(const ParseTree& tree) {
-  std::uint32_t n = 0;
-  for (NodeIndex marker = tree.nodes[0].fields.root.firstParameter; marker != kNoNode;
-       marker = tree.nodes[marker].fields.parameter.next)
-    ++n;
-  return n;
-}
+bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
 
 // "statements 1 and 3": the ordinals of the statements that hold markers.
 std::string NameStatements(const std::vector<std::size_t>& ordinals) {
@@ -50,7 +44,7 @@ MessageId ParseLaterStatements(StatementHandle& statement, ConnectionRecord& rec
       statement.diagnostic.detailText = scratch->diagnostic.detailText;
       break;
     }
-    const std::uint32_t markers = CountMarkers(*scratch->parseTree);
+    const std::uint32_t markers = CountParameterMarkers(*scratch->parseTree);
     if (markers != 0) withMarkers.push_back(batch.starts.size());
     batch.parameterCount += markers;
     rest = std::move(scratch->remainingBatch);
@@ -65,7 +59,7 @@ MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& reco
   StatementBatch& batch = statement.batch;
   batch = StatementBatch{};
   batch.starts.push_back(0);
-  batch.parameterCount = CountMarkers(*statement.parseTree);
+  batch.parameterCount = CountParameterMarkers(*statement.parseTree);
   if (IsBlankText(statement.remainingBatch)) return kMsgSuccess;
   std::vector<std::size_t> withMarkers;
   if (batch.parameterCount != 0) withMarkers.push_back(1);

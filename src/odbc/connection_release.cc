@@ -14,8 +14,7 @@ SQLRETURN DropConnectionStatements(ConnectionHandle& connection) {
     SQLRETURN result = FreeStatement(statement, SQL_DROP);
     if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) continue;
     connection.diagnostic.messageId = statement->diagnostic.messageId;
-    connection.diagnostic.detailText = statement->diagnostic.detailText;
-    connection.diagnostic.messageText = statement->diagnostic.messageText;
+    CopyMessageTexts(connection.diagnostic, statement->diagnostic);
     return result;
   }
   return SQL_SUCCESS;

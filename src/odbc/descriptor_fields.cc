@@ -50,8 +50,7 @@ MessageId AskStatement(DescriptorHandle& descriptor, StatementHandle& statement,
   const std::int32_t keptRowCount = statement.diagnosticRowCount;
   MessageId id = ask();
   if (id != kMsgSuccess) {
-    descriptor.diagnostic.detailText = statement.diagnostic.detailText;
-    descriptor.diagnostic.messageText = statement.diagnostic.messageText;
+    CopyMessageTexts(descriptor.diagnostic, statement.diagnostic);
   }
   statement.diagnostic = kept;
   statement.diagnosticRowCount = keptRowCount;

@@ -148,14 +148,8 @@ SQLRETURN CountParametersCore(StatementHandle& statement, SQLSMALLINT* count) {
   if (MessageId id = CheckPreparedTree(statement)) return Fail(statement, id);
   // A batch's markers may be in a statement not yet bound, or in one that
   // ran before the statement the handle holds now.
-  std::uint32_t n = statement.batch.parameterCount;
-  if (!IsBatch(statement.batch)) {
-    const ParseTree& tree = *statement.parseTree;
-    n = 0;
-    for (NodeIndex marker = tree.nodes[0].fields.root.firstParameter; marker != kNoNode;
-         marker = tree.nodes[marker].fields.parameter.next)
-      ++n;
-  }
+  const std::uint32_t n =
+      IsBatch(statement.batch) ? statement.batch.parameterCount : CountParameterMarkers(*statement.parseTree);
   // The answer is 16 bits wide; a statement may have up to 65535 markers.
   if (count != nullptr) *count = static_cast<SQLSMALLINT>(n < 32767 ? n : 32767);
   return SQL_SUCCESS;

@@ -143,22 +143,20 @@ ConnectionRecord* RecordToPrepareOn(StatementHandle& statement) {
   return record;
 }
 
+// A statement that did not parse or bind keeps no tree.
+SQLRETURN FailWithoutTree(StatementHandle& statement, MessageId id) {
+  ReleasePreparedState(statement);
+  return Fail(statement, id);
+}
+
 // What follows a parse that found no fault: binding, planning, the
 // parameters' buffers and a SELECT's cursor name.
 SQLRETURN FinishPrepare(StatementHandle& statement) {
-  if (MessageId id = BindAndPlan(statement)) {
-    ReleasePreparedState(statement);
-    return Fail(statement, id);
-  }
+  if (MessageId id = BindAndPlan(statement)) return FailWithoutTree(statement, id);
   if (MessageId bufferId = ReserveParameterBuffers(statement)) return Fail(statement, bufferId);
   if (IsSelect(statement) && statement.cursorName.empty()) GenerateCursorName(statement);
   statement.prepared = 1;
   return SQL_SUCCESS;
-}
-
-SQLRETURN FailParse(StatementHandle& statement, MessageId id) {
-  ReleasePreparedState(statement);
-  return Fail(statement, id);
 }
 
 }  // namespace
@@ -176,7 +174,7 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
   MessageId id = ParseStatementText(statement, *record, statement.sqlText);
   // Every statement of a batch parses before any of them is bound or run.
   if (id == kMsgSuccess) id = SplitStatementBatch(statement, *record);
-  if (id != kMsgSuccess) return FailParse(statement, id);
+  if (id != kMsgSuccess) return FailWithoutTree(statement, id);
   const SQLRETURN result = FinishPrepare(statement);
   if (result != SQL_SUCCESS) {
     if (IsBatch(statement.batch)) AddRunFailureContext(statement);
@@ -194,6 +192,6 @@ SQLRETURN PrepareBatchStatement(StatementHandle& statement, std::size_t k) {
   ForgetPreviousStatement(statement);
   record->currentStatement = &statement;
   const std::string_view text = std::string_view(statement.sqlText).substr(statement.batch.starts[k]);
-  if (MessageId id = ParseStatementText(statement, *record, text)) return FailParse(statement, id);
+  if (MessageId id = ParseStatementText(statement, *record, text)) return FailWithoutTree(statement, id);
   return FinishPrepare(statement);
 }

@@ -146,8 +146,7 @@ MessageId CommitUnderAutocommit(StatementHandle& statement) {
   if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO) return kMsgSuccess;
   MarkUnfinishedRows(statement, *connection.record);
   DropUnsentWrites(connection);
-  statement.diagnostic.detailText = connection.diagnostic.detailText;
-  statement.diagnostic.messageText = connection.diagnostic.messageText;
+  CopyMessageTexts(statement.diagnostic, connection.diagnostic);
   return connection.diagnostic.messageId;
 }
 
@@ -290,8 +289,7 @@ MessageId ApplyDdlTransactionPolicy(StatementHandle& statement) {
       const SQLRETURN result = EndTransaction(nullptr, connection, SQL_COMMIT);
       if (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO)
         return connection->record->commitDeletesPrepared != 0 ? kMsgPreparedDdlDeleted : kMsgCommittedBeforeDdl;
-      statement.diagnostic.detailText = connection->diagnostic.detailText;
-      statement.diagnostic.messageText = connection->diagnostic.messageText;
+      CopyMessageTexts(statement.diagnostic, connection->diagnostic);
       return connection->diagnostic.messageId;
     }
     case SQL_TC_DDL_IGNORE: return kMsgDdlIgnored;

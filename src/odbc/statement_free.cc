@@ -76,8 +76,7 @@ SQLRETURN CloseStatement(StatementHandle& statement) {
     if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
       DropUnsentWrites(connection);
       statement.diagnostic.messageId = connection.diagnostic.messageId;
-      statement.diagnostic.detailText = connection.diagnostic.detailText;
-      statement.diagnostic.messageText = connection.diagnostic.messageText;
+      CopyMessageTexts(statement.diagnostic, connection.diagnostic);
       return result;
     }
   }

@@ -80,8 +80,7 @@ SQLRETURN EndTransactionForEnvironment(EnvironmentHandle& environment, Connectio
   SQLRETURN result = EndOneConnection(connection, completionType);
   if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) {
     environment.diagnostic.messageId = connection.diagnostic.messageId;
-    environment.diagnostic.detailText = connection.diagnostic.detailText;
-    environment.diagnostic.messageText = connection.diagnostic.messageText;
+    CopyMessageTexts(environment.diagnostic, connection.diagnostic);
   }
   return result;
 }

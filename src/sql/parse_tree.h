@@ -72,6 +72,15 @@ inline NodeIndex RootStatementNode(const ParseTree& tree) {
   return tree.nodes.empty() ? kNoNode : tree.nodes[0].fields.root.statementNode;
 }
 
+// How many parameter markers the tree's statement holds.
+inline std::uint32_t CountParameterMarkers(const ParseTree& tree) {
+  std::uint32_t count = 0;
+  for (NodeIndex marker = tree.nodes[0].fields.root.firstParameter; marker != kNoNode;
+       marker = tree.nodes[marker].fields.parameter.next)
+    ++count;
+  return count;
+}
+
 // The select item of result column n (1-based), or kNoNode beyond the list.
 inline NodeIndex ResultColumnItem(const ParseTree& tree, std::uint16_t column) {
   return column >= 1 && column <= tree.resultColumns.size() ? tree.resultColumns[column - 1u] : kNoNode;
