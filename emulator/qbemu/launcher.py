@@ -14,6 +14,9 @@ import xml.etree.ElementTree as ET
 from xml.sax.saxutils import escape, quoteattr
 
 PYTHON = "/usr/bin/python3"
+# Requests carry a carriage return as a reference, as the driver sends it: a
+# raw one would be read as a line feed.
+_CR = {"\r": "&#13;"}
 RUN_PY = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "run.py")
 
 
@@ -80,10 +83,10 @@ class Client:
         items = params.items() if isinstance(params, dict) else params
         parts = ['<?xml version="1.0" encoding="UTF-8"?>\n<qdbapi>']
         for tag, text in items:
-            parts.append("<%s>%s</%s>" % (tag, escape(str(text)), tag))
+            parts.append("<%s>%s</%s>" % (tag, escape(str(text), _CR), tag))
         for f in fields:
             fname = ' filename=%s' % quoteattr(f[2]) if len(f) > 2 and f[2] is not None else ""
-            parts.append('<field fid="%s"%s>%s</field>' % (f[0], fname, escape(str(f[1]))))
+            parts.append('<field fid="%s"%s>%s</field>' % (f[0], fname, escape(str(f[1]), _CR)))
         parts.append("</qdbapi>")
         return "".join(parts).encode("utf-8")
 

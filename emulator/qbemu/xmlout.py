@@ -13,7 +13,8 @@ def esc(text):
     text = str(text)
     if _BAD_XML_CHARS.search(text):
         text = _BAD_XML_CHARS.sub("\ufffd", text)
-    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+    # A raw carriage return would reach every XML parser as a line feed.
+    return text.replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;").replace("\r", "&#13;")
 
 
 def attr(text):

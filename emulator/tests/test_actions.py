@@ -242,6 +242,13 @@ class RecordWrites(EmulatorTest):
                 rid = int(self.ok("API_AddRecord", ITEMS, extra, fields=[(fid, raw)]).findtext("rid"))
                 self.assertEqual(self.stored(rid, fid), expected)
 
+    def test_carriage_returns_round_trip(self):
+        text = "crlf\r\nlone\rlf\n"
+        rid = int(self.ok("API_AddRecord", ITEMS, fields=[(19, text), (6, text)]).findtext("rid"))
+        self.assertEqual((self.stored(rid, 19), self.stored(rid, 6)), (text, text))
+        _, _, reply = self.c.call("API_DoQuery", ITEMS, self.cred + [("query", "{3.EX.'%d'}" % rid), ("clist", "6")])
+        self.assertIn(b"crlf&#13;\nlone&#13;lf", reply)
+
     def test_bad_writes(self):
         cases = [([(7, "ten")], 2), ([(12, "2024-13-01")], 2), ([(14, "25:00")], 2), ([(15, "3 fortnights")], 2),
                  ([(3, "9")], 34), ([(1, "0")], 34), ([(5, "x")], 34), ([(24, "1")], 34), ([(99, "x")], 31)]

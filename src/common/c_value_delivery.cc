@@ -122,6 +122,15 @@ std::size_t CutFor(PieceForm form, std::string_view text, std::size_t room) {
   return std::min(room, text.size());
 }
 
+// A piece ends on a character boundary, except where not even one whole
+// character fits: then the bytes (or UTF-16 units) that fit go, so that
+// reading in pieces always moves on and the pieces joined are the value.
+std::size_t PieceCut(PieceForm form, std::string_view rest, std::size_t room) {
+  if (rest.size() <= room) return rest.size();
+  const std::size_t cut = CutFor(form, rest, room);
+  return cut > 0 ? cut : room;
+}
+
 // Copies whole[offset..] into the target as far as it fits.
 MessageId DeliverPiece(std::string_view whole, std::size_t mustFit, PieceForm form, SQLLEN* pieceOffset,
                        void* target, SQLLEN targetLength, SQLLEN* outLength) {
@@ -136,7 +145,7 @@ MessageId DeliverPiece(std::string_view whole, std::size_t mustFit, PieceForm fo
   std::size_t room = static_cast<std::size_t>(targetLength) - terminator;
   if (form == PieceForm::kWide) room &= ~std::size_t{1};
   if (offset == 0 && mustFit > room) return kMsgOutOfRange;
-  const std::size_t kept = rest.size() <= room ? rest.size() : CutFor(form, rest, room);
+  const std::size_t kept = PieceCut(form, rest, room);
   auto* bytes = static_cast<char*>(target);
   std::memcpy(bytes, rest.data(), kept);
   for (std::size_t i = 0; i < terminator; ++i) bytes[kept + i] = '\0';

@@ -133,3 +133,8 @@ inline constexpr MessageId kMsgWritesPartlyDone = 1122;
 inline constexpr MessageId kMsgWritesPartlyDoneHttp = 1123;
 inline constexpr MessageId kMsgWritesPartlyDoneTimeout = 1124;
 inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;
+// No temporary file could be made: the detail names the folder and the reason.
+inline constexpr MessageId kMsgNoTemporaryFile = 1140;
+// A query with parameter markers and a parameter array of more than one row:
+// it would give one row's result as the whole array's.
+inline constexpr MessageId kMsgQueryWithParameterArray = 1141;

@@ -83,6 +83,12 @@ std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes) {
   return cut;
 }
 
+std::uint16_t TrailingHighSurrogate(std::string_view utf16) {
+  if (utf16.size() < 2 || utf16.size() % 2 != 0) return 0;
+  const std::uint16_t last = UnitAt(reinterpret_cast<const unsigned char*>(utf16.data()), utf16.size() / 2 - 1);
+  return IsHighSurrogate(last) ? last : 0;
+}
+
 std::size_t FindNonXmlText(std::string_view text, char32_t& code) {
   for (std::size_t pos = 0; pos < text.size();) {
     code = 0;

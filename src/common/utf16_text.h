@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ std::size_t Utf16LeTerminatedLength(const void* data, std::ptrdiff_t maxBytes);
 // The longest prefix of at most maxBytes that ends on a unit boundary and does
 // not separate the halves of a surrogate pair.
 std::size_t CutUtf16Le(std::string_view utf16, std::size_t maxBytes);
+
+// The last unit of a UTF-16LE text of whole units when it is a high surrogate
+// (the first half of a pair that a next piece may complete), else 0.
+std::uint16_t TrailingHighSurrogate(std::string_view utf16);
 
 // True when every byte sequence is well-formed UTF-8 (no overlong forms,
 // surrogates or code points beyond U+10FFFF).

@@ -70,7 +70,7 @@ MessageId SpoolDistinctRecords(StatementHandle& statement, ParseTree& tree, Node
 
 MessageId RemoveDuplicateRows(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   SpoolWriter values;
-  if (OpenSpoolWriter(values) != kMsgSuccess) return kMsgUnableToOrderBy;
+  if (MessageId id = OpenStatementSpool(statement, values, kMsgUnableToOrderBy)) return id;
   if (MessageId id = SpoolDistinctRecords(statement, tree, select, values)) return id;
   if (CloseSpoolWriter(values) != 0) return kMsgUnableToOrderBy;
   const SelectFields& f = tree.nodes[select].fields.select;

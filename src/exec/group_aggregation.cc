@@ -58,7 +58,7 @@ MessageId PreparePass(GroupPass& p) {
     p.nextKey.resize(p.groupKey.size());
   }
   p.group.resize(p.length);
-  return OpenSpoolWriter(p.output) == kMsgSuccess ? kMsgSuccess : kMsgUnableToGroupBy;
+  return OpenStatementSpool(p.statement, p.output, kMsgUnableToGroupBy);
 }
 
 bool IsMarker(unsigned char marker) { return marker == kSpoolValueMarker || marker == kSpoolNullMarker; }

@@ -88,7 +88,7 @@ MessageId LookUpAlternatives(StatementHandle& statement, ParseTree& tree, NodeIn
   // The row number comes first, the record id right after it.
   if (f.recordIdPosition != kRowNumberWidth + 1) return kMsgInternalError;
   SpoolWriter found;
-  if (OpenSpoolWriter(found) != kMsgSuccess) return kMsgUnableToOrderBy;
+  if (MessageId id = OpenStatementSpool(statement, found, kMsgUnableToOrderBy)) return id;
   tree.nodes[select].fields.select.rowCount = 0;
   std::uint32_t rows = 0;
   for (NodeIndex rest = f.where; rest != kNoNode;) {
@@ -143,7 +143,7 @@ MessageId RemoveDuplicateRecordIds(StatementHandle& statement, ParseTree& tree, 
 
 MessageId BuildKeysetFile(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   SpoolWriter writer;
-  if (OpenSpoolWriter(writer) != kMsgSuccess) return kMsgUnableToCreateKeyset;
+  if (MessageId id = OpenStatementSpool(statement, writer, kMsgUnableToCreateKeyset)) return id;
   tree.nodes[select].fields.select.rowCount = 0;
   if (MessageId id = SpoolKeyset(statement, tree, select, writer)) return id;
   if (InstallResultFile(tree, select, writer, 0) != kMsgSuccess) return kMsgUnableToCreateKeyset;

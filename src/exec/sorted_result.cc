@@ -167,7 +167,7 @@ void KeepPagesForPositioning(ParseTree& tree, NodeIndex select) {
 
 MessageId BuildSortedResult(StatementHandle& statement, ParseTree& tree, NodeIndex select) {
   SpoolWriter writer;
-  if (OpenSpoolWriter(writer) != kMsgSuccess) return kMsgUnableToOrderBy;
+  if (MessageId id = OpenStatementSpool(statement, writer, kMsgUnableToOrderBy)) return id;
   KeepPagesForPositioning(tree, select);
   tree.nodes[select].fields.select.rowCount = 0;
   std::uint32_t written = 0;

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "handles/statement_handle.h"
 #include "sql/tree_walks.h"
 
 namespace {
@@ -36,9 +37,16 @@ MessageId OpenSpoolWriter(SpoolWriter& writer) {
   writer.file = CreateUnnamedTemporaryFile();
   if (writer.file == kNoFile) {
     DiscardFile(writer);
-    return kMsgUnableToOrderBy;
+    return kMsgNoTemporaryFile;
   }
   return kMsgSuccess;
+}
+
+MessageId OpenStatementSpool(StatementHandle& statement, SpoolWriter& writer, MessageId failure) {
+  const MessageId id = OpenSpoolWriter(writer);
+  if (id != kMsgNoTemporaryFile) return id == kMsgSuccess ? id : failure;
+  statement.diagnostic.detailText = TemporaryFileFailure();
+  return id;
 }
 
 std::int64_t WriteSpoolBytes(SpoolWriter& writer, const void* bytes, std::uint32_t count) {

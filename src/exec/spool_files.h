@@ -27,6 +27,8 @@
 #include "platform/files.h"
 #include "sql/parse_tree.h"
 
+struct StatementHandle;
+
 inline constexpr std::uint32_t kSpoolBufferSize = 32768;
 inline constexpr char kSpoolValueMarker = ' ';
 inline constexpr char kSpoolNullMarker = 'N';
@@ -49,10 +51,14 @@ struct SpoolWriter {
   ~SpoolWriter();
 };
 
-// Creates a new temporary file and the writer's buffer: 0, or 1046 when
-// either can't be made (nothing is left behind). Passes that report their
-// own message replace 1046 with it.
+// Creates a new temporary file and the writer's buffer: 0, 1046 when the
+// buffer can't be had, kMsgNoTemporaryFile when the file can't be made
+// (nothing is left behind either way).
 MessageId OpenSpoolWriter(SpoolWriter& writer);
+// The same for a pass of statement's execution: a file that can't be made
+// leaves the folder and the system's reason in the statement's detail, and
+// a buffer that can't be had answers the pass's own failure.
+MessageId OpenStatementSpool(StatementHandle& statement, SpoolWriter& writer, MessageId failure);
 
 // Appends count bytes through the buffer, which is written out only when it
 // is full and more bytes follow, so a buffer filled exactly waits for the

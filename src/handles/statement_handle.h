@@ -94,6 +94,9 @@ struct StatementHandle {
   // for it (none until the first piece of the item).
   std::uint32_t dataAtExecutionPosition = kNoDataAtExecutionPosition;
   std::int64_t pieceOffset = kNoPieceOffset;
+  // A wide piece's closing high surrogate, held until the next piece brings
+  // its low half; 0 when none is held.
+  std::uint16_t heldHighSurrogate = 0;
   // What the rows of a parameter array have done so far, kept while a row
   // waits for data at execution.
   std::int64_t arrayRowsAffected = 0;

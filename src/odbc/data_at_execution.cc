@@ -7,7 +7,10 @@
 
 #include <sqlext.h>
 
+#include <string>
+
 #include "common/c_to_node.h"
+#include "common/utf16_text.h"
 #include "handles/descriptor_handle.h"
 #include "handles/statement_handle.h"
 #include "odbc/positioned_operations.h"
@@ -31,6 +34,27 @@ NodeIndex NextWaitingParameter(const StatementHandle& statement) {
   return marker;
 }
 
+// A wide value may be split between the halves of a surrogate pair: a
+// piece's closing high half is held back and put before the next piece, so
+// that each piece converts as whole characters. data and length become the
+// piece to convert, held in joined.
+void JoinSurrogateHalves(StatementHandle& statement, SQLLEN bufferLength, SQLPOINTER& data, SQLLEN& length,
+                         std::string& joined) {
+  if (data == nullptr || (length < 0 && length != SQL_NTS)) return;
+  const std::size_t count = length == SQL_NTS ? Utf16LeTerminatedLength(data, bufferLength)
+                                              : static_cast<std::size_t>(length);
+  joined.clear();
+  if (statement.heldHighSurrogate != 0) {
+    joined += static_cast<char>(statement.heldHighSurrogate & 0xFF);
+    joined += static_cast<char>(statement.heldHighSurrogate >> 8);
+  }
+  joined.append(static_cast<const char*>(data), count);
+  statement.heldHighSurrogate = TrailingHighSurrogate(joined);
+  if (statement.heldHighSurrogate != 0) joined.resize(joined.size() - 2);
+  data = joined.data();
+  length = static_cast<SQLLEN>(joined.size());
+}
+
 }  // namespace
 
 SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
@@ -39,6 +63,11 @@ SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
   if (statement.dataAtExecution == 0 || statement.pieceOffset == kNoPieceOffset || statement.parseTree == nullptr)
     return Fail(statement, kMsgInvalidCursorState);
   if (statement.pendingOperation != kNoPendingOperation) return PositionedParamData(statement, valuePointer);
+  if (statement.heldHighSurrogate != 0) {
+    // The last piece ended with half a surrogate pair.
+    EndDataAtExecution(statement);
+    return Fail(statement, kMsgAssignmentError);
+  }
   NodeIndex next = NextWaitingParameter(statement);
   if (next == kNoNode) {
     const SQLRETURN result = ContinueParameterRows(statement);
@@ -72,6 +101,9 @@ SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN length
   if (record == nullptr) return Fail(statement, kMsgInternalError);
   if (statement.pieceOffset == kNoPieceOffset) statement.pieceOffset = 0;
   SQLLEN offset = static_cast<SQLLEN>(statement.pieceOffset);
+  std::string joined;
+  if (record->cType == SQL_C_WCHAR)
+    JoinSurrogateHalves(statement, record->bufferLength, data, lengthOrIndicator, joined);
   const MessageId id = ConvertCValueToNodeValue(&statement, node.cell, &offset, record->cType, data,
                                                 lengthOrIndicator, 0, record->bufferLength);
   statement.pieceOffset = offset;
@@ -91,4 +123,5 @@ void EndDataAtExecution(StatementHandle& statement) {
   statement.dataAtExecution = 0;
   statement.dataAtExecutionPosition = kNoDataAtExecutionPosition;
   statement.pieceOffset = kNoPieceOffset;
+  statement.heldHighSurrogate = 0;
 }

@@ -44,9 +44,20 @@ constexpr FixedInfo Integer(SQLUSMALLINT infoType, SQLUINTEGER number) {
 constexpr SQLUSMALLINT kOdbc2OuterJoinCapabilities = 65003;
 
 // What a static cursor can do; scrollable cursors of every requested type
-// are served as static ones, so they answer the same.
+// are served as static ones, so they answer the same. A cursor sees the rows
+// it updates and adds itself; a row it deletes stays as a hole.
 constexpr SQLUINTEGER kScrollableCursorAttributes1 = 0xF1E4F;
-constexpr SQLUINTEGER kScrollableCursorAttributes2 = 83;
+constexpr SQLUINTEGER kScrollableCursorAttributes2 = SQL_CA2_READ_ONLY_CONCURRENCY | SQL_CA2_LOCK_CONCURRENCY |
+                                                     SQL_CA2_SENSITIVITY_ADDITIONS | SQL_CA2_SENSITIVITY_UPDATES |
+                                                     SQL_CA2_MAX_ROWS_SELECT;
+// A forward-only result has no bookmarks, so of the bulk operations it
+// takes only SQL_ADD.
+constexpr SQLUINTEGER kForwardOnlyCursorAttributes1 =
+    kScrollableCursorAttributes1 & ~(SQL_CA1_ABSOLUTE | SQL_CA1_RELATIVE | SQL_CA1_BOOKMARK |
+                                     SQL_CA1_BULK_UPDATE_BY_BOOKMARK | SQL_CA1_BULK_DELETE_BY_BOOKMARK |
+                                     SQL_CA1_BULK_FETCH_BY_BOOKMARK);
+// A row it adds is never reached, since it can't scroll.
+constexpr SQLUINTEGER kForwardOnlyCursorAttributes2 = kScrollableCursorAttributes2 & ~SQL_CA2_SENSITIVITY_ADDITIONS;
 
 constexpr FixedInfo kFixedInfo[] = {
     Text(SQL_DRIVER_VER, "6.11.4.11"),
@@ -116,7 +127,8 @@ constexpr FixedInfo kFixedInfo[] = {
     Integer(SQL_SCROLL_OPTIONS, SQL_SO_FORWARD_ONLY | SQL_SO_KEYSET_DRIVEN | SQL_SO_STATIC),
     Integer(SQL_BATCH_SUPPORT, 3),
     Integer(SQL_INDEX_KEYWORDS, 3),
-    Integer(SQL_PARAM_ARRAY_SELECTS, 3),
+    // A query with markers is refused with a parameter array (SQL_PAS_NO_SELECT).
+    Integer(SQL_PARAM_ARRAY_SELECTS, SQL_PAS_NO_SELECT),
     Integer(SQL_DDL_INDEX, 3),
     Integer(SQL_INSERT_STATEMENT, 3),
     Integer(SQL_CONVERT_FUNCTIONS, 1),
@@ -150,22 +162,25 @@ constexpr FixedInfo kFixedInfo[] = {
     Integer(SQL_SUBQUERIES, 31),
     Integer(SQL_AGGREGATE_FUNCTIONS, 31),
     Integer(SQL_GETDATA_EXTENSIONS, 11),
-    Integer(SQL_STATIC_SENSITIVITY, 4),
+    Integer(SQL_STATIC_SENSITIVITY, SQL_SS_ADDITIONS | SQL_SS_UPDATES),
     Integer(SQL_MAX_CHAR_LITERAL_LEN, 255),
     Integer(SQL_TIMEDATE_ADD_INTERVALS, 510),
     Integer(SQL_TIMEDATE_DIFF_INTERVALS, 510),
     Integer(SQL_MAX_BINARY_LITERAL_LEN, 510),
     Integer(SQL_OJ_CAPABILITIES, 121),
     Integer(kOdbc2OuterJoinCapabilities, 121),
-    Integer(SQL_BATCH_ROW_COUNT, 2),
+    // A batch answers only its last statement's row count.
+    Integer(SQL_BATCH_ROW_COUNT, 0),
     Integer(SQL_PARAM_ARRAY_ROW_COUNTS, 2),
-    Integer(SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, 0xF1E41),
-    Integer(SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2, 115),
+    Integer(SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES1, kForwardOnlyCursorAttributes1),
+    Integer(SQL_FORWARD_ONLY_CURSOR_ATTRIBUTES2, kForwardOnlyCursorAttributes2),
     Integer(SQL_KEYSET_CURSOR_ATTRIBUTES1, kScrollableCursorAttributes1),
     Integer(SQL_KEYSET_CURSOR_ATTRIBUTES2, kScrollableCursorAttributes2),
     Integer(SQL_STATIC_CURSOR_ATTRIBUTES1, kScrollableCursorAttributes1),
     Integer(SQL_STATIC_CURSOR_ATTRIBUTES2, kScrollableCursorAttributes2),
-    Integer(SQL_SQL92_PREDICATES, 0x3F07),
+    // Every predicate but MATCH, OVERLAPS and UNIQUE.
+    Integer(SQL_SQL92_PREDICATES, SQL_SP_EXISTS | SQL_SP_ISNOTNULL | SQL_SP_ISNULL | SQL_SP_LIKE | SQL_SP_IN |
+                                      SQL_SP_BETWEEN | SQL_SP_COMPARISON | SQL_SP_QUANTIFIED_COMPARISON),
     Integer(SQL_CONVERT_LONGVARCHAR, 0),
     Integer(SQL_CONVERT_LONGVARBINARY, 0),
     Integer(SQL_POSITIONED_STATEMENTS, 0),
@@ -202,7 +217,7 @@ constexpr FixedInfo kFixedInfo[] = {
     Integer(SQL_SQL92_FOREIGN_KEY_UPDATE_RULE, 0),
     Integer(SQL_SQL92_GRANT, 0),
     Integer(SQL_SQL92_NUMERIC_VALUE_FUNCTIONS, 0),
-    Integer(SQL_SQL92_RELATIONAL_JOIN_OPERATORS, 0),
+    Integer(SQL_SQL92_RELATIONAL_JOIN_OPERATORS, SQL_SRJO_INNER_JOIN | SQL_SRJO_LEFT_OUTER_JOIN),
     Integer(SQL_SQL92_REVOKE, 0),
     Integer(SQL_SQL92_ROW_VALUE_CONSTRUCTOR, 0),
     Integer(SQL_SQL92_STRING_FUNCTIONS, 0),

@@ -7,6 +7,8 @@
 
 #include <sqlext.h>
 
+#include <string>
+
 #include "common/c_to_node.h"
 #include "connection/table_caches.h"
 #include "exec/statement_executor.h"
@@ -313,6 +315,13 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
   statement.rowsetStatusArray = nullptr;
   statement.pendingOperation = kNoPendingOperation;
   MarkRowsUnused(statement);
+  // One result set can't stand for the rows of several parameter sets, and
+  // running only the first would answer for the array with that row alone.
+  if (StatementKindOf(statement) == kNodeSelect && ParameterRowCount(statement) > 1 &&
+      CountParameterMarkers(tree) > 0) {
+    statement.diagnostic.detailText = std::to_string(ParameterRowCount(statement));
+    return Fail(statement, kMsgQueryWithParameterArray);
+  }
   MessageId remembered = kMsgSuccess;
   if (IsDataDefinition(StatementKindOf(statement))) {
     std::int32_t code = 0;

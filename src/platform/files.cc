@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -16,6 +17,10 @@ std::string TemporaryDirectory() {
 }
 
 namespace {
+
+// The error of this thread's last failed temporary file, read right after
+// the failure by whoever reports it.
+thread_local int lastTemporaryFileError = 0;
 
 // mkostemp creates the file with mode 0600 and O_EXCL, so no other user can
 // read the rows spooled into it.
@@ -36,9 +41,19 @@ PlatformFile CreateUnnamedTemporaryFile() {
 PlatformFile CreateUnlinkedTemporaryFile() {
   std::string path;
   const int fd = CreateNamedTemporaryFile(path);
-  if (fd < 0) return kNoFile;
+  if (fd < 0) {
+    lastTemporaryFileError = errno;
+    return kNoFile;
+  }
   unlink(path.c_str());
   return fd;
+}
+
+std::string TemporaryFileFailure() {
+  char buffer[256];
+  // The GNU strerror_r, which answers a pointer to the text.
+  const char* reason = strerror_r(lastTemporaryFileError, buffer, sizeof buffer);
+  return "'" + TemporaryDirectory() + "': " + reason;
 }
 
 PlatformFile OpenFileForUpdate(const std::string& path) {

@@ -23,6 +23,9 @@ std::string TemporaryDirectory();
 // exits or aborts: every spool, result and sort file is made this way and
 // reached through its descriptor alone.
 PlatformFile CreateUnnamedTemporaryFile();
+// Why this thread's last temporary file could not be made, for a diagnostic:
+// the folder, quoted, and the system's reason.
+std::string TemporaryFileFailure();
 // What CreateUnnamedTemporaryFile falls back on where the file system can't
 // make a file without a name: a file named with the prefix "LEM" (mkstemp,
 // mode 0600) whose name is removed as soon as it is open. Callable on its

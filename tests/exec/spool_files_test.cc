@@ -392,7 +392,7 @@ TEST_F(SpoolFilesTest, OnlyAFinishedFileReplacesTheResult) {
   setenv("TMPDIR", (base_ / "missing").c_str(), 1);
   {
     SpoolWriter writer;
-    EXPECT_EQ(OpenSpoolWriter(writer), kMsgUnableToOrderBy);
+    EXPECT_EQ(OpenSpoolWriter(writer), kMsgNoTemporaryFile);
   }
   setenv("TMPDIR", base_.c_str(), 1);
   expectOldResult("no temporary folder");

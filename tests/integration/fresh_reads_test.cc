@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "demo_data_source.h"
@@ -52,7 +53,8 @@ void Execute(SQLHDBC connection, const std::string& sql) {
 }
 
 // A reader keeps one prepared statement per query shape and runs each again
-// after every write that another connection commits.
+// after every write that another connection commits, with a forward-only
+// and with a static cursor (which keeps the rows it reads, for scrolling).
 TEST_F(FreshReadsTest, EachExecutionSeesWhatOthersCommitted) {
   const struct {
     const char* sql;
@@ -78,13 +80,18 @@ TEST_F(FreshReadsTest, EachExecutionSeesWhatOthersCommitted) {
   };
   OdbcHandles writer;
   ASSERT_EQ(writer.Connect("demo"), SQL_SUCCESS) << writer.ConnectionDiagnostic().text;
-  for (const SQLULEN autocommit : {SQL_AUTOCOMMIT_ON, SQL_AUTOCOMMIT_OFF}) {
+  const std::pair<SQLULEN, SQLULEN> readers[] = {{SQL_AUTOCOMMIT_ON, SQL_CURSOR_FORWARD_ONLY},
+                                                 {SQL_AUTOCOMMIT_OFF, SQL_CURSOR_FORWARD_ONLY},
+                                                 {SQL_AUTOCOMMIT_ON, SQL_CURSOR_STATIC},
+                                                 {SQL_AUTOCOMMIT_OFF, SQL_CURSOR_STATIC}};
+  for (const auto& [autocommit, cursorType] : readers) {
     OdbcHandles reader;
     ASSERT_EQ(reader.Connect("demo"), SQL_SUCCESS) << reader.ConnectionDiagnostic().text;
     ASSERT_EQ(SQLSetConnectAttr(reader.connection, SQL_ATTR_AUTOCOMMIT, Integer(autocommit), 0), SQL_SUCCESS);
     // Each shape reads rows of its own, so that its executions follow one another.
     for (std::size_t s = 0; s < std::size(shapes); ++s) {
-      const std::string product = "Fresh " + std::to_string(autocommit) + "." + std::to_string(s);
+      const std::string product =
+          "Fresh " + std::to_string(autocommit) + "." + std::to_string(cursorType) + "." + std::to_string(s);
       auto named = [&](std::string text) {
         for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + product.size()))
           text.replace(at, 1, product);
@@ -92,6 +99,7 @@ TEST_F(FreshReadsTest, EachExecutionSeesWhatOthersCommitted) {
       };
       SQLHSTMT statement = SQL_NULL_HSTMT;
       SQLAllocHandle(SQL_HANDLE_STMT, reader.connection, &statement);
+      ASSERT_TRUE(SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, Integer(cursorType), 0)));
       ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)shapes[s].sql, SQL_NTS), SQL_SUCCESS) << shapes[s].sql;
       SQLLEN length = SQL_NTS;
       SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 40, 0,

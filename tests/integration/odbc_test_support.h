@@ -158,7 +158,7 @@ inline std::vector<std::string> ServiceRecords(const Emulator& emulator, const s
 from xml.sax.saxutils import escape
 url, clist, query = sys.argv[1:4]
 body = "<qdbapi><usertoken>b7d2c9_demo_alice_token</usertoken><query>%s</query><clist>%s</clist>" \
-       "<fmt>structured</fmt></qdbapi>" % (escape(query), clist)
+       "<fmt>structured</fmt></qdbapi>" % (escape(query, {"\r": "&#13;"}), clist)
 request = urllib.request.Request(url, body.encode(), {"QUICKBASE-ACTION": "API_DoQuery"})
 for record in ET.fromstring(urllib.request.urlopen(request).read()).iter("record"):
     print("\t".join(record.findtext("f[@id=\"%s\"]" % f) or "" for f in clist.split(".")))

@@ -148,4 +148,40 @@ TEST(TemporaryFiles, AProcessThatEndsWithOpenResultsLeavesNoFile) {
   }
 }
 
+// Every pass that needs a temporary file says which folder it could not use
+// and why.
+TEST(TemporaryFiles, AMissingFolderIsNamedWithTheSystemsReason) {
+  TempFolder folder;
+  Emulator emulator(folder);
+  ASSERT_NE(emulator.port, 0);
+  WriteOdbcFiles(folder, {"QUICKBASESERVER=" + emulator.HttpUrl(), "UID=alice", "PWD=wonderland"});
+  OdbcHandles handles;
+  ASSERT_TRUE(SQL_SUCCEEDED(handles.Connect("demo"))) << handles.ConnectionDiagnostic().text;
+  const std::string missing = folder.path + "/missing";
+  setenv("TMPDIR", missing.c_str(), 1);
+  const struct {
+    const char* sql;
+    bool staticCursor;
+  } cases[] = {
+      {"SELECT Product FROM \"Sales: Order Lines\" ORDER BY Product", false},
+      {"SELECT Product, COUNT(*) FROM \"Sales: Order Lines\" GROUP BY Product", false},
+      {"SELECT DISTINCT Product FROM \"Sales: Order Lines\"", false},
+      {"SELECT Product FROM \"Sales: Order Lines\"", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    SQLHSTMT s = SQL_NULL_HSTMT;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles.connection, &s), SQL_SUCCESS);
+    if (c.staticCursor) SQLSetStmtAttr(s, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+    SQLRETURN result = SQLExecDirect(s, (SQLCHAR*)c.sql, SQL_NTS);
+    if (SQL_SUCCEEDED(result)) result = SQLFetch(s);
+    EXPECT_EQ(result, SQL_ERROR);
+    EXPECT_NE(ReadDiagnostic(SQL_HANDLE_STMT, s).text.find("'" + missing + "': No such file or directory"),
+              std::string::npos)
+        << ReadDiagnostic(SQL_HANDLE_STMT, s).text;
+    SQLFreeHandle(SQL_HANDLE_STMT, s);
+  }
+  unsetenv("TMPDIR");
+}
+
 }  // namespace

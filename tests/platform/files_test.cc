@@ -15,19 +15,25 @@
 
 namespace {
 
-// Points $TMPDIR at a folder of its own for one test and restores it after.
+// Points $TMPDIR at a private folder, made afresh for one test (or at a
+// folder that doesn't exist, inside it), and restores $TMPDIR and removes the
+// folder after.
 struct ScopedTmpDir {
   std::string previous;
   bool hadPrevious = false;
+  std::string folder;
   std::string dir;
-  explicit ScopedTmpDir(const std::string& path) : dir(path) {
+  explicit ScopedTmpDir(const char* missing = nullptr) {
     if (const char* old = std::getenv("TMPDIR")) { previous = old; hadPrevious = true; }
-    mkdir(path.c_str(), 0700);
-    setenv("TMPDIR", path.c_str(), 1);
+    std::string pattern = std::filesystem::temp_directory_path().string() + "/helvane-files-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) folder = pattern;
+    dir = missing != nullptr ? folder + "/" + missing : folder;
+    setenv("TMPDIR", dir.c_str(), 1);
   }
   ~ScopedTmpDir() {
     if (hadPrevious) setenv("TMPDIR", previous.c_str(), 1); else unsetenv("TMPDIR");
-    rmdir(dir.c_str());
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
   }
 };
 
@@ -44,8 +50,9 @@ std::ptrdiff_t EntriesIn(const std::string& folder) {
 // made in $TMPDIR, readable and writable by its owner alone, closed on exec,
 // and leaves no name behind while it is open.
 TEST(TemporaryFiles, AreMadeInTmpDirForTheOwnerAloneAndLeaveNoName) {
-  const std::string dir = "/tmp/helvane-files-test";
-  ScopedTmpDir tmp(dir);
+  ScopedTmpDir tmp;
+  ASSERT_FALSE(tmp.folder.empty());
+  const std::string& dir = tmp.dir;
   const struct {
     const char* what;
     PlatformFile (*create)();
@@ -79,9 +86,9 @@ TEST(TemporaryFiles, AreMadeInTmpDirForTheOwnerAloneAndLeaveNoName) {
 }
 
 TEST(TemporaryFiles, FailInAMissingDirectory) {
-  ScopedTmpDir tmp("/tmp/helvane-files-test-missing");
-  rmdir("/tmp/helvane-files-test-missing");
+  ScopedTmpDir tmp("missing");
   EXPECT_EQ(CreateUnnamedTemporaryFile(), kNoFile);
+  EXPECT_EQ(TemporaryFileFailure(), "'" + tmp.dir + "': No such file or directory");
   EXPECT_EQ(CreateUnlinkedTemporaryFile(), kNoFile);
 }
 

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -199,12 +200,21 @@ TEST(HttpTransport, ConnectionsAreClosedOnExec) {
   ApiSession session;
   PointAt(session, server.Url());
   const std::size_t before = NetworkSockets(false).size();
+  std::atomic<bool> answered{false};
   std::thread request([&] {
     ApiCallRecord call;
     EXPECT_EQ(ApiSetKeyField(session, call, "bqx7zzzzz", "6"), kMsgSuccess) << call.errtext;
+    answered = true;
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  EXPECT_GT(NetworkSockets(false).size(), before);
+  // The connection shows once the request is under way, however slowly the
+  // thread starts; it is looked at while it waits for the delayed reply.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  bool open = false;
+  while (!open && !answered && std::chrono::steady_clock::now() < deadline) {
+    open = NetworkSockets(false).size() > before;
+    if (!open) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  EXPECT_TRUE(open) << "no connection was seen while the request waited";
   EXPECT_TRUE(NetworkSockets(true).empty());
   request.join();
 }
