@@ -9,6 +9,7 @@
 #include "exec/source_queries.h"
 #include "exec/sub_select_rows.h"
 #include "exec/table_definition.h"
+#include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "sql/tree_walks.h"
@@ -153,6 +154,9 @@ void BeginExecution(StatementHandle& statement, ParseTree& tree) {
   ForgetSubSelectRows(tree);
   ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
   if (record == nullptr) return;
+  // Table access posts its failures to the statement that runs, not to the
+  // one prepared last.
+  record->currentStatement = &statement;
   const std::uint64_t execution = BeginStatementExecution(*record);
   for (ParseNode& node : tree.nodes) {
     if (node.kind != kNodeTableReference || node.fields.tableReference.cursor == nullptr) continue;
