@@ -174,11 +174,7 @@ MessageId ExecuteKind(StatementHandle& statement, ParseTree& tree, NodeIndex nod
     case kNodeDelete: return ExecuteDelete(statement, tree, node);
     case kNodeCreateTable:
     case kNodeAlterTableAdd: return ExecuteTableDefinition(statement, tree, node);
-    // Dropping tables and indexes isn't something the service's API offers.
-    case kNodeDropTable:
-    case kNodeCreateIndex:
-    case kNodeDropIndex: return kMsgNotSupported;
-    default: return kMsgInternalError;
+    default: return IsAlwaysRefused(tree.nodes[node].kind) ? kMsgNotSupported : kMsgInternalError;
   }
 }
 
@@ -203,6 +199,10 @@ bool DynamicFunctionCode(std::uint16_t kind, std::int32_t& code) {
 bool IsWritingStatement(std::uint16_t kind) {
   return kind == kNodeInsert || kind == kNodeUpdate || kind == kNodeDelete || kind == kNodeCreateTable ||
          kind == kNodeAlterTableAdd;
+}
+
+bool IsAlwaysRefused(std::uint16_t kind) {
+  return kind == kNodeDropTable || kind == kNodeCreateIndex || kind == kNodeDropIndex;
 }
 
 bool IsDataDefinition(std::uint16_t kind) {
