@@ -711,6 +711,27 @@ TEST_F(WritesTest, MarkersOfABatch) {
   EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
 }
 
+// A table whose name and counts nearly fill the message's 511 bytes is still
+// named with its rows of unknown fate; the table after it is counted.
+TEST_F(WritesTest, AnAccountNamesItsFirstTableHoweverLongItsName) {
+  std::string name = "Sales: ";
+  for (int i = 0; i < 120; ++i) name += "\xE8\xA1\xA8";  // three bytes each
+  const std::string table = "\"" + name + "\"";
+  ASSERT_EQ(Direct("CREATE TABLE " + table + " (Code VARCHAR(10)); INSERT INTO " + table + " (Code) VALUES ('c0')"),
+            SQL_SUCCESS)
+      << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  const std::string dbid = LoggedRequests(emulator, "API_ImportFromCSV", "dbid").back();
+  Autocommit(false);
+  ASSERT_EQ(Direct("INSERT INTO " + table + " (Code) VALUES ('c1')"), SQL_SUCCESS);
+  ASSERT_EQ(Direct(InsertLine("long-1")), SQL_SUCCESS);
+  emulator.Admin("faults", R"({"action": "API_ImportFromCSV", "drop_after": true, "dbid": ")" + dbid + "\"}");
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_ERROR);
+  const Diagnostic failed = Handles().ConnectionDiagnostic();
+  EXPECT_EQ(failed.state, "08007");
+  EXPECT_NE(failed.text.find(": '" + name + "' 1 unknown; ... and 1 more table"), std::string::npos) << failed.text;
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_ROLLBACK), SQL_SUCCESS);
+}
+
 // A batch is refused before anything is sent when one of its statements is
 // always refused, or when a parameter array would run each statement for
 // every row before the next: no parameter row ran.
