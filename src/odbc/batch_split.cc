@@ -79,7 +79,7 @@ MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& reco
     AddPrepareFailureContext(statement, batch.starts.size() - 1, "does not parse");
   } else if (refused != 0) {
     id = kMsgNotSupported;
-    AddPrepareFailureContext(statement, refused - 1, "is not supported");
+    AddPrepareFailureContext(statement, refused - 1, "refused");
   } else if (withMarkers.size() > 1) {
     id = kMsgMarkersInBatchStatements;
     statement.diagnostic.detailText = NameStatements(withMarkers);

@@ -97,7 +97,9 @@ MessageId StartPseudoSelect(TableCursor& cursor) {
   return kMsgSuccess;
 }
 
-bool OnPseudoRow(const TableCursor& cursor) { return cursor.pseudoRow >= 0 && cursor.pseudoRow < PseudoRowCount(cursor); }
+bool OnPseudoRow(const TableCursor& cursor) {
+  return cursor.pseudoRow >= 0 && cursor.pseudoRow < PseudoRowCount(cursor);
+}
 
 MessageId FetchNextPseudoRow(TableCursor& cursor) {
   if (cursor.pseudoRow + 1 >= PseudoRowCount(cursor)) {

@@ -744,12 +744,13 @@ TEST_F(WritesTest, ABatchRefusedBeforeAnythingRuns) {
     const char* text;
   } cases[] = {
       {"DROP TABLE second, prepared", true, 1, InsertLine("x1") + "; DROP TABLE \"Sales: Orders\"",
-       "Not supported (batch statement 2, DROP TABLE \"Sales: Orders\", is not supported; no statement ran)"},
+       "Not supported (batch statement 2, DROP TABLE \"Sales: Orders\", refused; no statement ran)"},
       {"CREATE INDEX first, direct", false, 1, "CREATE INDEX ix ON \"Sales: Orders\" (Amount); " + InsertLine("x2"),
        "(batch statement 1, CREATE INDEX ix ON"},
       {"DROP INDEX third, direct", false, 1, InsertLine("x3") + "; " + InsertLine("x4") + "; DROP INDEX ix",
-       "(batch statement 3, DROP INDEX ix, is not supported"},
-      {"an array of three, prepared", true, 3, InsertOrder("x5") + "; INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)",
+       "(batch statement 3, DROP INDEX ix, refused"},
+      {"an array of three, prepared", true, 3,
+       InsertOrder("x5") + "; INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)",
        "A parameter array can't run a batch of several statements"},
       {"an array of three, direct", false, 3, InsertOrder("x6") + "; " + InsertLine("x7"),
        "A parameter array can't run a batch"},
