@@ -126,6 +126,7 @@ inline constexpr MessageId kMsgApplicationNotNamed = 1110;
 inline constexpr MessageId kMsgColumnExists = 1111;
 inline constexpr MessageId kMsgTooManyResultColumns = 1114;
 inline constexpr MessageId kMsgMarkersInBatchStatements = 1118;
+inline constexpr MessageId kMsgParameterArrayInBatch = 1127;
 // A write that failed after some of its rows went through, by the SQLSTATE
 // of the failure that stopped it: the service's refusal, an HTTP refusal, a
 // time-out before the request went out, a cancel.

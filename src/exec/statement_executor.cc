@@ -9,6 +9,7 @@
 #include "exec/source_queries.h"
 #include "exec/sub_select_rows.h"
 #include "exec/table_definition.h"
+#include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
 #include "sql/tree_walks.h"
@@ -153,6 +154,9 @@ void BeginExecution(StatementHandle& statement, ParseTree& tree) {
   ForgetSubSelectRows(tree);
   ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
   if (record == nullptr) return;
+  // Table access posts its failures to the statement that runs, not to the
+  // one prepared last.
+  record->currentStatement = &statement;
   const std::uint64_t execution = BeginStatementExecution(*record);
   for (ParseNode& node : tree.nodes) {
     if (node.kind != kNodeTableReference || node.fields.tableReference.cursor == nullptr) continue;
@@ -170,11 +174,7 @@ MessageId ExecuteKind(StatementHandle& statement, ParseTree& tree, NodeIndex nod
     case kNodeDelete: return ExecuteDelete(statement, tree, node);
     case kNodeCreateTable:
     case kNodeAlterTableAdd: return ExecuteTableDefinition(statement, tree, node);
-    // Dropping tables and indexes isn't something the service's API offers.
-    case kNodeDropTable:
-    case kNodeCreateIndex:
-    case kNodeDropIndex: return kMsgNotSupported;
-    default: return kMsgInternalError;
+    default: return IsAlwaysRefused(tree.nodes[node].kind) ? kMsgNotSupported : kMsgInternalError;
   }
 }
 
@@ -199,6 +199,10 @@ bool DynamicFunctionCode(std::uint16_t kind, std::int32_t& code) {
 bool IsWritingStatement(std::uint16_t kind) {
   return kind == kNodeInsert || kind == kNodeUpdate || kind == kNodeDelete || kind == kNodeCreateTable ||
          kind == kNodeAlterTableAdd;
+}
+
+bool IsAlwaysRefused(std::uint16_t kind) {
+  return kind == kNodeDropTable || kind == kNodeCreateIndex || kind == kNodeDropIndex;
 }
 
 bool IsDataDefinition(std::uint16_t kind) {

@@ -40,3 +40,6 @@ bool DynamicFunctionCode(std::uint16_t kind, std::int32_t& code);
 // commit under autocommit) and for data definition.
 bool IsWritingStatement(std::uint16_t kind);
 bool IsDataDefinition(std::uint16_t kind);
+// DROP TABLE, CREATE INDEX and DROP INDEX: parsed, and always refused (3), as
+// the service's API offers no such thing.
+bool IsAlwaysRefused(std::uint16_t kind);

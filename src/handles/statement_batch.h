@@ -13,6 +13,7 @@ struct StatementBatch {
   // for a text that is no batch; none before a prepare succeeded.
   std::vector<std::size_t> starts;
   std::uint32_t parameterCount = 0;  // the markers of every statement
+  std::size_t markerStatement = 0;   // the one statement that holds markers, if any
   std::size_t current = 0;           // the statement whose tree the handle holds
   bool direct = false;               // run by SQLExecDirect: each tree goes once it has run
   // SQLRowCount of each statement the running execution has finished.

@@ -68,8 +68,8 @@ std::string WhatRan(const StatementHandle& statement) {
 
 }  // namespace
 
-void AddParseFailureContext(StatementHandle& statement, std::size_t failed) {
-  statement.diagnostic.contextText = "(" + NameStatement(statement, failed) + ", does not parse; no statement ran)";
+void AddPrepareFailureContext(StatementHandle& statement, std::size_t failed, const char* what) {
+  statement.diagnostic.contextText = "(" + NameStatement(statement, failed) + ", " + what + "; no statement ran)";
 }
 
 void AddRunFailureContext(StatementHandle& statement) {

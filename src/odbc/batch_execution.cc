@@ -96,6 +96,14 @@ SQLRETURN ExecuteBatch(StatementHandle& statement) {
   }
   StatementBatch& batch = statement.batch;
   batch.rowCounts.clear();
+  // Each statement would run the whole array before the next one began: a
+  // row failing in a later statement, or never reached, would find the
+  // earlier statements' writes for it done.
+  if (IsBatch(batch) && statement.paramsetSize > 1) {
+    const SQLRETURN refused = RefuseExecution(statement, kMsgParameterArrayInBatch);
+    if (batch.direct) ForgetFailedDirectExecution(statement);
+    return refused;
+  }
   const bool restart = IsBatch(batch) && batch.current != 0;
   return RunRestOfBatch(statement, restart ? RunStatement(statement, 0) : RunCurrentStatement(statement));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/ascii_text.h"
+#include "exec/statement_executor.h"
 #include "handles/statement_handle.h"
 #include "odbc/batch_context.h"
 #include "sql/parse_tree.h"
@@ -25,11 +26,17 @@ std::string NameStatements(const std::vector<std::size_t>& ordinals) {
   return names;
 }
 
-// Each statement after the first, parsed in turn: where it begins, and
-// whether it holds markers (its ordinal goes to withMarkers). 0, or the
+bool IsAlwaysRefusedTree(const ParseTree& tree) {
+  const NodeIndex node = RootStatementNode(tree);
+  return node != kNoNode && IsAlwaysRefused(tree.nodes[node].kind);
+}
+
+// Each statement after the first, parsed in turn: where it begins, whether
+// it holds markers (its ordinal goes to withMarkers) and whether it is one
+// that is always refused (the first such ordinal goes to refused). 0, or the
 // failure's id with the parser's detail in the statement.
 MessageId ParseLaterStatements(StatementHandle& statement, ConnectionRecord& record,
-                               std::vector<std::size_t>& withMarkers) {
+                               std::vector<std::size_t>& withMarkers, std::size_t& refused) {
   StatementBatch& batch = statement.batch;
   const std::string& text = statement.sqlText;
   std::string rest = statement.remainingBatch;
@@ -47,6 +54,7 @@ MessageId ParseLaterStatements(StatementHandle& statement, ConnectionRecord& rec
     const std::uint32_t markers = CountParameterMarkers(*scratch->parseTree);
     if (markers != 0) withMarkers.push_back(batch.starts.size());
     batch.parameterCount += markers;
+    if (refused == 0 && IsAlwaysRefusedTree(*scratch->parseTree)) refused = batch.starts.size();
     rest = std::move(scratch->remainingBatch);
   }
   FreeParseTree(scratch->parseTree);
@@ -63,12 +71,20 @@ MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& reco
   if (IsBlankText(statement.remainingBatch)) return kMsgSuccess;
   std::vector<std::size_t> withMarkers;
   if (batch.parameterCount != 0) withMarkers.push_back(1);
-  MessageId id = ParseLaterStatements(statement, record, withMarkers);
+  // A statement that is always refused would stop the batch after the
+  // statements before it ran, and committed under autocommit.
+  std::size_t refused = IsAlwaysRefusedTree(*statement.parseTree) ? 1 : 0;
+  MessageId id = ParseLaterStatements(statement, record, withMarkers, refused);
   if (id != kMsgSuccess) {
-    AddParseFailureContext(statement, batch.starts.size() - 1);
+    AddPrepareFailureContext(statement, batch.starts.size() - 1, "does not parse");
+  } else if (refused != 0) {
+    id = kMsgNotSupported;
+    AddPrepareFailureContext(statement, refused - 1, "refused");
   } else if (withMarkers.size() > 1) {
     id = kMsgMarkersInBatchStatements;
     statement.diagnostic.detailText = NameStatements(withMarkers);
+  } else if (!withMarkers.empty()) {
+    batch.markerStatement = withMarkers[0] - 1;
   }
   if (id != kMsgSuccess) batch = StatementBatch{};
   return id;

@@ -12,6 +12,6 @@ struct StatementHandle;
 // so that a syntax error anywhere runs none of them. None is bound here: a
 // statement may use a table that an earlier one creates. Refuses a batch
 // whose parameter markers are in more than one statement, which would each
-// number theirs from 1. 0, or the failure's id with the diagnostic naming
-// the statement.
+// number theirs from 1, and one holding a statement that is always refused
+// (3). 0, or the failure's id with the diagnostic naming the statement.
 MessageId SplitStatementBatch(StatementHandle& statement, ConnectionRecord& record);

@@ -5,12 +5,15 @@
 
 #include <sqlext.h>
 
+#include <memory>
 #include <new>
 
 #include "connection/type_info.h"
 #include "handles/descriptor_handle.h"
 #include "handles/statement_handle.h"
+#include "odbc/prepare_statement.h"
 #include "odbc/statement_execution.h"
+#include "odbc/statement_free.h"
 #include "sql/parse_tree.h"
 
 namespace {
@@ -85,6 +88,37 @@ NodeIndex ParameterNode(const ParseTree& tree, SQLUSMALLINT number) {
   return marker;
 }
 
+SQLRETURN DescribeTreeParameter(StatementHandle& statement, const ParseTree& tree, SQLUSMALLINT number,
+                                SQLSMALLINT* dataType, SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+  const NodeIndex marker = ParameterNode(tree, number);
+  if (marker == kNoNode) return Fail(statement, kMsgInvalidParameterNumber);
+  const ValueCell& cell = tree.nodes[marker].cell;
+  if (dataType != nullptr) *dataType = cell.sqlType;
+  if (size != nullptr) *size = static_cast<SQLULEN>(cell.size < 0 ? 0 : cell.size);
+  if (digits != nullptr) *digits = static_cast<SQLSMALLINT>(cell.digits == kNoDigits ? 0 : cell.digits);
+  if (nullable != nullptr) *nullable = SQL_NULLABLE_UNKNOWN;
+  return SQL_SUCCESS;
+}
+
+// The markers stand in a statement of the batch other than the one the
+// handle holds: that statement is bound aside to describe them. It may
+// fail to bind before the statements ahead of it have run (a table they
+// create); its failure is the answer then.
+SQLRETURN DescribeAsideParameter(StatementHandle& statement, SQLUSMALLINT number, SQLSMALLINT* dataType,
+                                 SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+  auto aside = std::make_unique<StatementHandle>();
+  const MessageId id = BindBatchStatementAside(statement, statement.batch.markerStatement, *aside);
+  SQLRETURN result;
+  if (id != kMsgSuccess) {
+    CopyMessageTexts(statement.diagnostic, aside->diagnostic);
+    result = Fail(statement, id);
+  } else {
+    result = DescribeTreeParameter(statement, *aside->parseTree, number, dataType, size, digits, nullable);
+  }
+  ReleasePreparedState(*aside);
+  return result;
+}
+
 MessageId CheckPreparedTree(const StatementHandle& statement) {
   if (statement.parseTree == nullptr) return kMsgInvalidCursorState;
   if (statement.parseTree->nodes.empty() || statement.parseTree->nodes[0].kind != kNodeRoot) return kMsgInternalError;
@@ -132,15 +166,10 @@ SQLRETURN DescribeParameterCore(StatementHandle& statement, SQLUSMALLINT number,
                                 SQLULEN* size, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
   StartCall(statement);
   if (MessageId id = CheckPreparedTree(statement)) return Fail(statement, id);
-  const ParseTree& tree = *statement.parseTree;
-  const NodeIndex marker = ParameterNode(tree, number);
-  if (marker == kNoNode) return Fail(statement, kMsgInvalidParameterNumber);
-  const ValueCell& cell = tree.nodes[marker].cell;
-  if (dataType != nullptr) *dataType = cell.sqlType;
-  if (size != nullptr) *size = static_cast<SQLULEN>(cell.size < 0 ? 0 : cell.size);
-  if (digits != nullptr) *digits = static_cast<SQLSMALLINT>(cell.digits == kNoDigits ? 0 : cell.digits);
-  if (nullable != nullptr) *nullable = SQL_NULLABLE_UNKNOWN;
-  return SQL_SUCCESS;
+  const StatementBatch& batch = statement.batch;
+  if (IsBatch(batch) && batch.markerStatement != batch.current)
+    return DescribeAsideParameter(statement, number, dataType, size, digits, nullable);
+  return DescribeTreeParameter(statement, *statement.parseTree, number, dataType, size, digits, nullable);
 }
 
 SQLRETURN CountParametersCore(StatementHandle& statement, SQLSMALLINT* count) {

@@ -183,6 +183,20 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
   return result;
 }
 
+MessageId BindBatchStatementAside(StatementHandle& statement, std::size_t k, StatementHandle& aside) {
+  ConnectionRecord* record = statement.connection != nullptr ? statement.connection->record : nullptr;
+  if (record == nullptr) return kMsgConnectionNotOpen;
+  aside.connection = statement.connection;
+  // Table access posts to the current statement; aside goes before the
+  // handle's own statement is used again.
+  record->currentStatement = &aside;
+  const std::string_view text = std::string_view(statement.sqlText).substr(statement.batch.starts[k]);
+  MessageId id = ParseStatementText(aside, *record, text);
+  if (id == kMsgSuccess) id = BindStatementTree(aside, *aside.parseTree, 0, 0, 0, kNoNode, kNoNode);
+  record->currentStatement = &statement;
+  return id;
+}
+
 SQLRETURN PrepareBatchStatement(StatementHandle& statement, std::size_t k) {
   StartPrepare(statement);
   // A refusal is statement k's too.

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "common/message_ids.h"
+
 struct StatementHandle;
 
 // Runs the special-statement filter, the parser, the semantic pass and the
@@ -20,3 +22,10 @@ SQLRETURN PrepareStatement(StatementHandle& statement, const SQLCHAR* text, SQLI
 // statement the handle holds, when the batch runner comes to it; the SQL
 // text and the batch stay.
 SQLRETURN PrepareBatchStatement(StatementHandle& statement, std::size_t k);
+
+// Parses and binds statement k of the prepared batch on aside, a statement
+// of no application, leaving the handle's own statement as it is: what a
+// later statement's parameters are before its turn comes. 0, or the
+// failure's id with its texts in aside's diagnostic. The caller releases
+// aside's tree.
+MessageId BindBatchStatementAside(StatementHandle& statement, std::size_t k, StatementHandle& aside);

@@ -337,6 +337,11 @@ SQLRETURN ExecutePrepared(StatementHandle& statement) {
   return RunParameterRows(statement, false);
 }
 
+SQLRETURN RefuseExecution(StatementHandle& statement, MessageId id) {
+  MarkRowsUnused(statement);
+  return Fail(statement, id);
+}
+
 SQLRETURN ContinueParameterRows(StatementHandle& statement) {
   EndDataAtExecution(statement);
   return RunParameterRows(statement, true);

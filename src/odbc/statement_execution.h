@@ -19,6 +19,10 @@ struct StatementHandle;
 // statement's message id holds the outcome.
 SQLRETURN ExecutePrepared(StatementHandle& statement);
 
+// Refuses the execution before any parameter row runs: every status entry
+// says unused, none processed; SQL_ERROR with id.
+SQLRETURN RefuseExecution(StatementHandle& statement, MessageId id);
+
 // After the data of a row's data-at-execution parameters has arrived: runs
 // that row and the rows after it.
 SQLRETURN ContinueParameterRows(StatementHandle& statement);

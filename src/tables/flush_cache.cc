@@ -1,6 +1,7 @@
-// Taking a statement's table cursor back; called when a parse tree or a
-// catalog function releases the cursors it opened. The settings
-// pseudo-table's flush commands run here.
+// The settings pseudo-table's flush commands, and taking a statement's table
+// cursor back, which runs any command still left in the settings.
+#include "tables/flush_cache.h"
+
 #include "connection/quickbase_client.h"
 #include "handles/connection_record.h"
 #include "handles/handles.h"
@@ -32,6 +33,8 @@ bool TakeCommand(SettingsMap& settings, const char* key, std::string& value) {
   return true;
 }
 
+}  // namespace
+
 MessageId RunFlushCommands(ConnectionRecord& record) {
   if (record.connection == nullptr) return kMsgSuccess;
   SettingsMap& settings = record.connection->settings;
@@ -41,8 +44,6 @@ MessageId RunFlushCommands(ConnectionRecord& record) {
   if (TakeCommand(settings, kFlushSchemaKey, value)) DropTableSchema(*record.client, CommandTableId(record, value));
   return id;
 }
-
-}  // namespace
 
 MessageId ApplyFlushCacheCommand(TableCursor* cursor) {
   if (cursor == nullptr) return kMsgSuccess;

@@ -9,6 +9,7 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "platform/text_fold.h"
+#include "tables/flush_cache.h"
 #include "tables/table_names.h"
 
 namespace {
@@ -37,7 +38,7 @@ std::string ShownSettingValue(const std::string& key, const std::string& value) 
   return IsUrlSettingKey(key) ? MaskUrlPassword(value) : value;
 }
 
-std::int64_t PseudoRowCount(TableCursor& cursor) {
+std::int64_t PseudoRowCount(const TableCursor& cursor) {
   if (cursor.pseudoTable == PseudoTable::kIdentity) return 1;
   return static_cast<std::int64_t>(cursor.settingsKeys.size());
 }
@@ -46,6 +47,20 @@ const std::string& PendingValue(const TableCursor& cursor, const char* fid) {
   static const std::string empty;
   auto it = cursor.pending.values.find(fid);
   return it == cursor.pending.values.end() ? empty : it->second;
+}
+
+bool IsPendingValueSet(const TableCursor& cursor, const char* fid) { return cursor.pending.values.count(fid) != 0; }
+
+const std::string& CurrentSettingKey(const TableCursor& cursor) {
+  return cursor.settingsKeys[static_cast<std::size_t>(cursor.pseudoRow)];
+}
+
+// A value read masked and written back (a grid saving every column, "SET
+// qVALUE = qVALUE") never replaces the password the driver did not show.
+void StoreSetting(SettingsMap& settings, const std::string& key, std::string value) {
+  auto found = settings.find(key);
+  if (found != settings.end() && value != found->second && value == ShownSettingValue(key, found->second)) return;
+  settings[key] = std::move(value);
 }
 
 }  // namespace
@@ -82,6 +97,10 @@ MessageId StartPseudoSelect(TableCursor& cursor) {
   return kMsgSuccess;
 }
 
+bool OnPseudoRow(const TableCursor& cursor) {
+  return cursor.pseudoRow >= 0 && cursor.pseudoRow < PseudoRowCount(cursor);
+}
+
 MessageId FetchNextPseudoRow(TableCursor& cursor) {
   if (cursor.pseudoRow + 1 >= PseudoRowCount(cursor)) {
     cursor.pseudoRow = PseudoRowCount(cursor);
@@ -102,13 +121,13 @@ MessageId PositionOnPseudoRow(TableCursor& cursor, std::uint32_t recordId) {
 MessageId GetPseudoColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pieceOffset,
                               SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength) {
   if (column >= cursor.columns.size()) return kMsgInvalidColumnId;
-  if (cursor.pseudoRow < 0 || cursor.pseudoRow >= PseudoRowCount(cursor)) return kMsgInvalidCursorState;
+  if (!OnPseudoRow(cursor)) return kMsgInvalidCursorState;
   if (cursor.pseudoTable == PseudoTable::kIdentity) {
     std::int32_t identity = static_cast<std::int32_t>(cursor.connection->lastImportRecordId);
     return ConvertSqlValueToCType(SQL_INTEGER, false, &identity, sizeof identity, pieceOffset, cType, target,
                                   targetLength, outLength);
   }
-  const std::string& key = cursor.settingsKeys[static_cast<std::size_t>(cursor.pseudoRow)];
+  const std::string& key = CurrentSettingKey(cursor);
   std::string value = key;
   if (column == 1) {
     SettingsMap* settings = SettingsOf(cursor);
@@ -121,14 +140,22 @@ MessageId GetPseudoColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN*
 MessageId WritePseudoRow(TableCursor& cursor) {
   SettingsMap* settings = SettingsOf(cursor);
   if (cursor.pseudoTable != PseudoTable::kSettings || settings == nullptr) return kMsgCursorReadOnly;
+  const bool update = !cursor.pending.isInsert && OnPseudoRow(cursor);
+  const std::string rowKey = update ? CurrentSettingKey(cursor) : std::string();
   std::string key = UpperCopyAZ(PendingValue(cursor, "1"));
-  if (key.empty() && !cursor.pending.isInsert && cursor.pseudoRow >= 0 &&
-      cursor.pseudoRow < PseudoRowCount(cursor))
-    key = cursor.settingsKeys[static_cast<std::size_t>(cursor.pseudoRow)];
+  if (key.empty()) key = rowKey;
   if (key.empty()) return kMsgAssignmentError;
-  (*settings)[key] = PendingValue(cursor, "2");
+  // An UPDATE that sets only the key keeps the value; one that renames the
+  // key moves it.
+  std::string value = update && !IsPendingValueSet(cursor, "2") ? LookupSetting(*settings, rowKey)
+                                                                 : PendingValue(cursor, "2");
   cursor.pending = RowUnderConstruction{};
-  return kMsgSuccess;
+  if (update && key != rowKey) settings->erase(rowKey);
+  StoreSetting(*settings, key, std::move(value));
+  // A command runs as its row is written, so that the statement writing it
+  // hears of its failure. A table with nothing pending has nothing to lose.
+  const MessageId id = RunFlushCommands(*cursor.connection);
+  return id == kMsgCacheNotFound ? kMsgSuccess : id;
 }
 
 MessageId DeletePseudoRow(TableCursor& cursor) {
@@ -138,7 +165,7 @@ MessageId DeletePseudoRow(TableCursor& cursor) {
     return kMsgSuccess;
   }
   if (cursor.pseudoTable != PseudoTable::kSettings || settings == nullptr) return kMsgCursorReadOnly;
-  if (cursor.pseudoRow < 0 || cursor.pseudoRow >= PseudoRowCount(cursor)) return kMsgInvalidCursorPosition;
-  settings->erase(cursor.settingsKeys[static_cast<std::size_t>(cursor.pseudoRow)]);
+  if (!OnPseudoRow(cursor)) return kMsgInvalidCursorPosition;
+  settings->erase(CurrentSettingKey(cursor));
   return kMsgSuccess;
 }

@@ -18,9 +18,13 @@ void OpenPseudoTable(PseudoTable kind, TableCursor& cursor);
 MessageId StartPseudoSelect(TableCursor& cursor);
 MessageId FetchNextPseudoRow(TableCursor& cursor);
 MessageId PositionOnPseudoRow(TableCursor& cursor, std::uint32_t recordId);
+// True while the cursor stands on one of the rows its last select listed.
+bool OnPseudoRow(const TableCursor& cursor);
 // The current row's value of the column as text (settings) or integer (identity).
 MessageId GetPseudoColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pieceOffset,
                               SQLSMALLINT cType, void* target, SQLLEN targetLength, SQLLEN* outLength);
-// Writing settings rows: an insert or an update sets the key, a deletion removes it.
+// Writing settings rows: an insert or an update sets the key (an update of
+// qPARAMETER alone renames it), a deletion removes it. A flush command runs
+// as it is written: its failure is the write's.
 MessageId WritePseudoRow(TableCursor& cursor);
 MessageId DeletePseudoRow(TableCursor& cursor);

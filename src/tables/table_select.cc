@@ -297,6 +297,7 @@ MessageId PositionOnRow(TableCursor& cursor, std::uint32_t recordId) {
 }
 
 bool CursorHasRow(const TableCursor& cursor) {
+  if (cursor.pseudoTable != PseudoTable::kNone) return OnPseudoRow(cursor);
   if (cursor.onPendingInsert) return true;
   if (cursor.onLoneRow) return cursor.loneRow != nullptr;
   return cursor.result && cursor.rowIndex >= 0 && RowAt(*cursor.result, cursor.rowIndex) != nullptr;

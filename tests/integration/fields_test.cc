@@ -85,6 +85,20 @@ TEST_F(FieldsTest, AttachmentsTakeNullAndZeroBytes) {
   }
 }
 
+// NULL written to the attachment of a row not yet sent leaves it waiting
+// for the commit: a rollback leaves nothing on the service.
+TEST_F(FieldsTest, NullToAPendingRowsAttachmentKeepsItPending) {
+  SQLSetConnectAttr(owned->connection, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+  ClearLog();
+  ASSERT_EQ(Direct("INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES ('SO-PEND')"), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(Direct("UPDATE \"Sales: Orders\" SET Invoice = NULL WHERE \"Order No\" = 'SO-PEND'"), SQL_SUCCESS)
+      << Problem().text;
+  EXPECT_EQ(FirstValue(statement, "SELECT Invoice FROM \"Sales: Orders\" WHERE \"Order No\" = 'SO-PEND'"), "NULL");
+  ASSERT_EQ(SQLEndTran(SQL_HANDLE_DBC, owned->connection, SQL_ROLLBACK), SQL_SUCCESS);
+  EXPECT_FALSE(SentAny(emulator, {"API_AddRecord", "API_EditRecord", "API_ImportFromCSV"}));
+  EXPECT_TRUE(ServiceRecords(emulator, "bjf9xufbz", "6", "{6.EX.'SO-PEND'}").empty());
+}
+
 // A multi-user field shows each user's display name in the order the service
 // holds the ids; RAWUSERFIELD shows the ids.
 TEST_F(FieldsTest, MultiUserFieldsShowEveryUsersName) {

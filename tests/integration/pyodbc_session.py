@@ -1,10 +1,10 @@
 """pyodbc through the Driver Manager with its defaults (autocommit off, text
 read as wide characters): it connects (asking the driver what it supports on
 the way), commits, rolls back, switches autocommit both ways, holds writes
-back when autocommit was switched off before connecting, reads every column
-of every table (a time of day included) and rows of every field type,
-non-ASCII text included, and lists tables, columns, keys, relationships
-and types with the catalog functions. Run by CTest:
+back when autocommit was switched off before connecting, runs a batch with
+a parameter, reads every column of every table (a time of day included) and
+rows of every field type, non-ASCII text included, and lists tables,
+columns, keys, relationships and types with the catalog functions. Run by CTest:
 pyodbc_session.py DRIVER_LIBRARY EMULATOR_DIR [SANITIZER_RUNTIME]."""
 import datetime
 import json
@@ -66,6 +66,12 @@ def client():
     cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Pete')")
     cnxn.commit()
     check("commit sends the insert once", imports_of("Python Pete") == 1)
+    # pyodbc runs a text only when the driver counts the markers it was given.
+    cnxn.execute("INSERT INTO \"Sales: Customers\" (Name) VALUES (?); "
+                 "INSERT INTO \"Sales: Customers\" (Name) VALUES ('Python Batch B')", "Python Batch A")
+    cnxn.commit()
+    check("a batch whose marker is in its first statement",
+          imports_of("Python Batch A") == 1 and imports_of("Python Batch B") == 1)
     cnxn.close()
     return 1 if failures else 0
 

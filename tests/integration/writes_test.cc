@@ -320,7 +320,15 @@ TEST_F(WritesTest, DataDefinitionInsideATransactionIsRefused) {
   Autocommit(false);
   ASSERT_EQ(Direct(std::string("INSERT INTO ") + kLines + " (Product) VALUES ('pending')"), SQL_SUCCESS);
   ClearLog();
+  // Refused before any parameter row runs: every status entry says so.
+  SQLUSMALLINT statuses[3] = {99, 99, 99};
+  SQLULEN processed = 7;
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(3), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, statuses, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
   EXPECT_EQ(Direct("CREATE TABLE \"Sales: Later\" (Code VARCHAR(20))"), SQL_ERROR);
+  EXPECT_EQ(processed, 0u);
+  for (SQLUSMALLINT status : statuses) EXPECT_EQ(status, SQL_PARAM_UNUSED);
   EXPECT_EQ(ReadDiagnostic(SQL_HANDLE_STMT, statement).text.find("DDL statement encountered within a transaction") !=
                 std::string::npos,
             true);
@@ -645,28 +653,136 @@ TEST_F(WritesTest, TheLastStatementsResultIsTheCalls) {
       << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
 }
 
-// Markers are counted over the whole batch; a batch with markers in two
-// statements, which would each read parameter 1, is refused and sends nothing.
+// Markers are counted and described over the whole batch, whichever
+// statement holds them, before the batch runs and after, as that statement
+// alone describes them. A batch with markers in two statements, which would
+// each read parameter 1, is refused and sends nothing.
 TEST_F(WritesTest, MarkersOfABatch) {
-  const std::string secondOnly = InsertLine("m1") + "; INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)";
-  ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)secondOnly.c_str(), SQL_NTS), SQL_SUCCESS);
-  SQLSMALLINT markers = 0;
-  EXPECT_EQ(SQLNumParams(statement, &markers), SQL_SUCCESS);
-  EXPECT_EQ(markers, 1);
-  char value[8] = "m2";
-  SQLLEN length = SQL_NTS;
-  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, value, sizeof value, &length);
-  ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
-  EXPECT_EQ(StoredCopies(emulator, kLinesDbid, "m2"), 1u);
+  const std::string insertMarker = "INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)";
+  const std::string updateMarkers =
+      "UPDATE \"Sales: Order Lines\" SET \"Quantity\" = ? WHERE \"Product\" = ? AND \"Quantity\" > ?";
+  struct {
+    std::string batch;
+    std::string alone;  // the statement that holds the markers
+    const char* value;  // bound to every marker and stored by the run; none: the batch doesn't run
+  } cases[] = {
+      {InsertLine("m1") + "; " + insertMarker, insertMarker, "m2"},
+      {insertMarker + "; " + InsertLine("m3"), insertMarker, "m4"},
+      {"SELECT COUNT(*) FROM \"Sales: Orders\"; " + updateMarkers, updateMarkers, nullptr},
+  };
+  using Described = std::vector<std::vector<SQLLEN>>;
+  auto describe = [&]() {
+    Described described;
+    SQLSMALLINT markers = -1;
+    EXPECT_EQ(SQLNumParams(statement, &markers), SQL_SUCCESS);
+    for (SQLUSMALLINT n = 1; n <= markers; ++n) {
+      SQLSMALLINT type = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      EXPECT_EQ(SQLDescribeParam(statement, n, &type, &size, &digits, &nullable), SQL_SUCCESS)
+          << n << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+      described.push_back({type, static_cast<SQLLEN>(size), digits, nullable});
+    }
+    return described;
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.batch);
+    ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)c.alone.c_str(), SQL_NTS), SQL_SUCCESS);
+    const Described alone = describe();
+    ASSERT_FALSE(alone.empty());
+    ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)c.batch.c_str(), SQL_NTS), SQL_SUCCESS);
+    EXPECT_EQ(describe(), alone);
+    if (c.value == nullptr) continue;
+    char value[8] = {0};
+    std::strcpy(value, c.value);
+    SQLLEN length = SQL_NTS;
+    SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, value, sizeof value, &length);
+    ASSERT_EQ(SQLExecute(statement), SQL_SUCCESS) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+    EXPECT_EQ(StoredCopies(emulator, kLinesDbid, c.value), 1u);
+    EXPECT_EQ(describe(), alone);
+    SQLFreeStmt(statement, SQL_RESET_PARAMS);
+  }
 
   ClearLog();
-  const std::string both = "INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?); " + InsertLine("m3") +
-                           "; INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)";
+  const std::string both = insertMarker + "; " + InsertLine("m5") + "; " + insertMarker;
   EXPECT_EQ(SQLExecDirect(statement, (SQLCHAR*)both.c_str(), SQL_NTS), SQL_ERROR);
   const Diagnostic refused = ReadDiagnostic(SQL_HANDLE_STMT, statement);
   EXPECT_EQ(refused.state, "HYC00");
   EXPECT_NE(refused.text.find("statements 1 and 3"), std::string::npos) << refused.text;
   EXPECT_EQ(emulator.Log().find("API_"), std::string::npos);
+}
+
+// A table whose name and counts nearly fill the message's 511 bytes is still
+// named with its rows of unknown fate; the table after it is counted.
+TEST_F(WritesTest, AnAccountNamesItsFirstTableHoweverLongItsName) {
+  std::string name = "Sales: ";
+  for (int i = 0; i < 120; ++i) name += "\xE8\xA1\xA8";  // three bytes each
+  const std::string table = "\"" + name + "\"";
+  ASSERT_EQ(Direct("CREATE TABLE " + table + " (Code VARCHAR(10)); INSERT INTO " + table + " (Code) VALUES ('c0')"),
+            SQL_SUCCESS)
+      << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  const std::string dbid = LoggedRequests(emulator, "API_ImportFromCSV", "dbid").back();
+  Autocommit(false);
+  ASSERT_EQ(Direct("INSERT INTO " + table + " (Code) VALUES ('c1')"), SQL_SUCCESS);
+  ASSERT_EQ(Direct(InsertLine("long-1")), SQL_SUCCESS);
+  emulator.Admin("faults", R"({"action": "API_ImportFromCSV", "drop_after": true, "dbid": ")" + dbid + "\"}");
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_ERROR);
+  const Diagnostic failed = Handles().ConnectionDiagnostic();
+  EXPECT_EQ(failed.state, "08007");
+  EXPECT_NE(failed.text.find(": '" + name + "' 1 unknown; ... and 1 more table"), std::string::npos) << failed.text;
+  EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_ROLLBACK), SQL_SUCCESS);
+}
+
+// A batch is refused before anything is sent when one of its statements is
+// always refused, or when a parameter array would run each statement for
+// every row before the next: no parameter row ran.
+TEST_F(WritesTest, ABatchRefusedBeforeAnythingRuns) {
+  struct {
+    const char* label;
+    bool prepared;
+    SQLULEN rows;  // SQL_ATTR_PARAMSET_SIZE
+    std::string sql;
+    const char* text;
+  } cases[] = {
+      {"DROP TABLE second, prepared", true, 1, InsertLine("x1") + "; DROP TABLE \"Sales: Orders\"",
+       "Not supported (batch statement 2, DROP TABLE \"Sales: Orders\", refused; no statement ran)"},
+      {"CREATE INDEX first, direct", false, 1, "CREATE INDEX ix ON \"Sales: Orders\" (Amount); " + InsertLine("x2"),
+       "(batch statement 1, CREATE INDEX ix ON"},
+      {"DROP INDEX third, direct", false, 1, InsertLine("x3") + "; " + InsertLine("x4") + "; DROP INDEX ix",
+       "(batch statement 3, DROP INDEX ix, refused"},
+      {"an array of three, prepared", true, 3,
+       InsertOrder("x5") + "; INSERT INTO \"Sales: Order Lines\" (Product) VALUES (?)",
+       "A parameter array can't run a batch of several statements"},
+      {"an array of three, direct", false, 3, InsertOrder("x6") + "; " + InsertLine("x7"),
+       "A parameter array can't run a batch"},
+  };
+  char products[3][8] = {"y1", "y2", "y3"};
+  SQLLEN lengths[3] = {SQL_NTS, SQL_NTS, SQL_NTS};
+  SQLUSMALLINT statuses[3];
+  SQLULEN processed = 0;
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, statuses, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0);
+  SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, products, 8, lengths);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    ClearLog();
+    std::fill(std::begin(statuses), std::end(statuses), 99);
+    processed = 7;
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(c.rows), 0);
+    SQLCHAR* sql = (SQLCHAR*)c.sql.c_str();
+    SQLRETURN result = c.prepared ? SQLPrepare(statement, sql, SQL_NTS) : SQLExecDirect(statement, sql, SQL_NTS);
+    if (c.prepared && result == SQL_SUCCESS) result = SQLExecute(statement);
+    EXPECT_EQ(result, SQL_ERROR);
+    const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+    EXPECT_EQ(diagnostic.state, "HYC00");
+    EXPECT_NE(diagnostic.text.find(c.text), std::string::npos) << diagnostic.text;
+    for (const char* action : {"API_ImportFromCSV", "API_PurgeRecords", "API_AddRecord"})
+      EXPECT_TRUE(LoggedRequests(emulator, action).empty()) << action;
+    if (c.rows > 1) {
+      EXPECT_EQ(processed, 0u);
+      for (SQLUSMALLINT status : statuses) EXPECT_EQ(status, SQL_PARAM_UNUSED);
+    }
+  }
+  SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
 }
 
 // A 5,000-row array whose row 2,501 can't be stored: every status entry
