@@ -7,6 +7,8 @@
 
 #include <sqlext.h>
 
+#include <string>
+
 #include "common/c_to_node.h"
 #include "common/c_type_rules.h"
 #include "connection/table_caches.h"
