@@ -134,6 +134,10 @@ inline constexpr MessageId kMsgWritesPartlyDone = 1122;
 inline constexpr MessageId kMsgWritesPartlyDoneHttp = 1123;
 inline constexpr MessageId kMsgWritesPartlyDoneTimeout = 1124;
 inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;
+// A value that can't be written whole, naming its column: a bound buffer
+// whose length says more than it holds, or a parameter array's length
+// beyond the distance between its rows.
+inline constexpr MessageId kMsgStringRightTruncationOf = 1126;
 // No temporary file could be made: the detail names the folder and the reason.
 inline constexpr MessageId kMsgNoTemporaryFile = 1140;
 // A query with parameter markers and a parameter array of more than one row:

@@ -17,6 +17,7 @@
 struct CatalogRowWork;
 struct CatalogTableList;
 struct ConnectionHandle;
+struct DeliveredRowset;
 struct ParseTree;
 struct PositionedOperation;
 struct SpecialStatement;
@@ -146,6 +147,10 @@ struct StatementHandle {
   // each row's FROM tables stood on (exec/row_positioning.h), so that
   // SQLSetPos can stand on any of them.
   std::vector<std::vector<std::uint32_t>> streamedRowsetIds;
+  // What the last fetch, refresh or positioned update left in the bound
+  // columns of each row of the rowset, for an updatable result only; shared
+  // ownership for the same reason as positionedOperation's.
+  std::shared_ptr<DeliveredRowset> deliveredRowset;
 
   // Set by SQLCancel from any thread without the connection's mutex; the
   // call running on the statement sees it before its next request to the

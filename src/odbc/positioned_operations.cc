@@ -16,6 +16,7 @@
 #include "handles/statement_handle.h"
 #include "odbc/bound_columns.h"
 #include "odbc/data_at_execution.h"
+#include "odbc/delivered_values.h"
 #include "odbc/positioned_checks.h"
 #include "odbc/positioned_values.h"
 #include "odbc/positioned_write.h"
@@ -147,7 +148,11 @@ RowOutcome LocateFailure(StatementHandle& statement, MessageId id, SQLUSMALLINT 
 
 RowOutcome Delivered(StatementHandle& statement, const PositionedOperation& op, const RowTarget& target) {
   const RowDelivery delivery = DeliverBoundRow(statement, op.bound, target.index);
-  if (delivery.result == SQL_ERROR) return Failure(statement, delivery.id);
+  if (delivery.result == SQL_ERROR) {
+    ForgetDeliveredRow(statement, target.index);
+    return Failure(statement, delivery.id);
+  }
+  KeepDeliveredRow(statement, target.index);
   if (delivery.result == SQL_SUCCESS_WITH_INFO) return RowOutcome{SQL_ROW_SUCCESS_WITH_INFO, delivery.id, false};
   return RowOutcome{};
 }
@@ -177,16 +182,27 @@ RowStep Delete(StatementHandle& statement, PositionedOperation& op, const RowTar
   return {DeletePositionedRow(statement)};
 }
 
+// SQLSetPos's update writes only what the application changed in the row
+// since it was delivered; an update by bookmark, whose buffers need not hold
+// a fetched row, and an add write every column not ignored.
+bool WritesChangedColumnsOnly(const PositionedOperation& op) { return op.operation == SQL_UPDATE && !op.bulk; }
+
+RowOutcome WriteGatheredRow(StatementHandle& statement, PositionedOperation& op, std::int64_t index) {
+  const RowOutcome outcome = WritePositionedRow(statement, op.gathered, op.operation == SQL_ADD, index);
+  if (!outcome.failed && WritesChangedColumnsOnly(op)) KeepWrittenValues(statement, op.gathered, index);
+  return outcome;
+}
+
 RowStep Write(StatementHandle& statement, PositionedOperation& op, const RowTarget& target) {
-  const bool add = op.operation == SQL_ADD;
-  if (!add) {
+  if (op.operation != SQL_ADD) {
     if (MessageId id = LocateRow(statement, op, target, op.resultRow))
       return {LocateFailure(statement, id, SQL_ROW_DELETED)};
   }
-  const GatherFailure failure = GatherRowValues(statement, target.index, op.gathered);
+  const GatherFailure failure =
+      GatherRowValues(statement, target.index, WritesChangedColumnsOnly(op), op.gathered);
   if (failure.id != kMsgSuccess) return {Failure(statement, failure.id), false, failure.endsCall};
   if (op.gathered.deferred) return {RowOutcome{}, true, false};
-  return {WritePositionedRow(statement, op.gathered, add, target.index)};
+  return {WriteGatheredRow(statement, op, target.index)};
 }
 
 RowStep ActOnRow(StatementHandle& statement, PositionedOperation& op, const RowTarget& target) {
@@ -202,13 +218,12 @@ RowStep ActOnRow(StatementHandle& statement, PositionedOperation& op, const RowT
 
 // The row's data has arrived: an update goes back to its record first.
 RowOutcome WriteCompletedRow(StatementHandle& statement, PositionedOperation& op) {
-  const bool add = op.operation == SQL_ADD;
   const std::int64_t index = op.rows[op.next].index;
-  if (!add) {
+  if (op.operation != SQL_ADD) {
     if (MessageId id = PositionOnResultRow(statement, op.resultRow, index))
       return LocateFailure(statement, id, SQL_ROW_DELETED);
   }
-  return WritePositionedRow(statement, op.gathered, add, index);
+  return WriteGatheredRow(statement, op, index);
 }
 
 // SQLSetPos also reports into the status array of the last SQLExtendedFetch;
@@ -345,7 +360,7 @@ bool AnnounceNextColumn(StatementHandle& statement, PositionedOperation& op, SQL
     column.awaitingData = false;
     statement.dataAtExecutionPosition = column.number;
     statement.pieceOffset = kNoPieceOffset;
-    if (valuePointer != nullptr) *valuePointer = column.data;
+    if (valuePointer != nullptr) *valuePointer = column.element.data;
     return true;
   }
   return false;
@@ -403,7 +418,7 @@ SQLRETURN PositionedPutData(StatementHandle& statement, SQLPOINTER data, SQLLEN 
   if (column == nullptr || op->next >= op->rows.size()) return Fail(statement, kMsgInternalError);
   if (statement.pieceOffset == kNoPieceOffset) statement.pieceOffset = 0;
   SQLLEN offset = static_cast<SQLLEN>(statement.pieceOffset);
-  const MessageId id = ConvertCValueToNodeValue(&statement, column->value, &offset, column->cType, data,
+  const MessageId id = ConvertCValueToNodeValue(&statement, column->value, &offset, column->element.cType, data,
                                                 lengthOrIndicator, 0, column->bufferLength);
   statement.pieceOffset = offset;
   if (id == kMsgSuccess) return SQL_SUCCESS;

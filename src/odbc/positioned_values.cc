@@ -12,30 +12,13 @@
 #include "handles/statement_handle.h"
 #include "odbc/column_data.h"
 #include "odbc/column_values.h"
+#include "odbc/delivered_values.h"
 
 namespace {
 
 bool BindsNothing(const DescriptorRecord& r) {
   return r.dataPointer == nullptr && r.lengthPointer == nullptr && r.indicatorPointer == nullptr;
 }
-
-// The row's element of a record's buffers, by the stride rule of the fetch.
-RowElement ElementOf(const StatementHandle& statement, const DescriptorRecord& r, SQLSMALLINT cType,
-                     std::int64_t rowIndex) {
-  const DescriptorHandle& ard = *statement.currentArd;
-  const ColumnBinding binding{r.cType, r.precision, r.scale, r.dataPointer, r.bufferLength, r.lengthPointer,
-                              r.indicatorPointer};
-  const RowPlacement placement{rowIndex, ard.bindType, *ard.bindOffsetPointer};
-  return PlaceRowElement(binding, cType, &placement);
-}
-
-// NULL from the indicator, else the octet length, else a NUL-terminated text.
-SQLLEN LengthOf(const RowElement& element) {
-  if (element.indicator != nullptr && *element.indicator == SQL_NULL_DATA) return SQL_NULL_DATA;
-  return element.octetLength != nullptr ? *element.octetLength : SQL_NTS;
-}
-
-bool IsDeferred(SQLLEN length) { return length == SQL_DATA_AT_EXEC || length <= SQL_LEN_DATA_AT_EXEC_OFFSET; }
 
 NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number) {
   const ParseTree& tree = *statement.parseTree;
@@ -63,6 +46,17 @@ GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number,
   return {};
 }
 
+// A buffer whose length says more than it holds, and that the application
+// changed since the fetch cut the value into it: what it means can't be
+// known, and the part it holds is no value to write.
+MessageId RefuseOverlong(StatementHandle& statement, const PendingColumnValue& pending) {
+  const ParseTree& tree = *statement.parseTree;
+  statement.diagnostic.detailText =
+      DescribeOverlong(GetValueText(tree, tree.nodes[pending.column].fields.columnReference.columnName),
+                       pending.element.length, pending.bufferLength);
+  return kMsgStringRightTruncationOf;
+}
+
 const DescriptorRecord* BookmarkRecord(const StatementHandle& statement) {
   for (const DescriptorRecord* r = statement.currentArd->records; r != nullptr; r = r->nextRecord)
     if (r->number == 0) return r;
@@ -71,24 +65,26 @@ const DescriptorRecord* BookmarkRecord(const StatementHandle& statement) {
 
 }  // namespace
 
-GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex, GatheredRow& row) {
+GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex, bool changedOnly,
+                              GatheredRow& row) {
   row = GatheredRow{};
   for (const DescriptorRecord* r = statement.currentArd->records; r != nullptr; r = r->nextRecord) {
     if (r->number == 0 || BindsNothing(*r)) continue;
     PendingColumnValue pending;
     pending.number = r->number;
     if (GatherFailure failure = StartValue(statement, r->number, pending); failure.id != kMsgSuccess) return failure;
-    pending.cType = ResolveColumnCType(statement, pending.value.sqlType, r->cType);
     pending.bufferLength = r->bufferLength;
-    const RowElement element = ElementOf(statement, *r, pending.cType, rowIndex);
-    const SQLLEN length = LengthOf(element);
-    if (length == SQL_COLUMN_IGNORE) continue;
-    pending.data = element.data;
-    if (IsDeferred(length)) {
+    pending.element = ReadBoundElement(statement, *r, pending.value.sqlType, rowIndex);
+    const BoundElement& element = pending.element;
+    if (element.kind == BoundElementKind::kIgnored) continue;
+    if (changedOnly && HoldsDeliveredElement(statement, rowIndex, r->number, element)) continue;
+    if (element.kind == BoundElementKind::kOverlong) return {RefuseOverlong(statement, pending), false};
+    if (element.kind == BoundElementKind::kDeferred) {
       pending.awaitingData = true;
       row.deferred = true;
     } else {
-      const MessageId id = ConvertCValueToNodeValue(&statement, pending.value, nullptr, pending.cType, element.data,
+      const SQLLEN length = element.kind == BoundElementKind::kNull ? SQL_NULL_DATA : element.length;
+      const MessageId id = ConvertCValueToNodeValue(&statement, pending.value, nullptr, element.cType, element.data,
                                                     length, 0, r->bufferLength);
       if (id == kMsgDataTruncated) row.warning = id;
       else if (id != kMsgSuccess) return {id, false};
@@ -96,6 +92,11 @@ GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex,
     row.columns.push_back(std::move(pending));
   }
   return {};
+}
+
+void KeepWrittenValues(StatementHandle& statement, const GatheredRow& row, std::int64_t rowIndex) {
+  for (const PendingColumnValue& pending : row.columns)
+    KeepWrittenElement(statement, rowIndex, pending.number, pending.element);
 }
 
 bool BookmarkColumnBound(const StatementHandle& statement) {
@@ -106,21 +107,19 @@ bool BookmarkColumnBound(const StatementHandle& statement) {
 MessageId ReadRowBookmark(StatementHandle& statement, std::int64_t rowIndex, std::int64_t& bookmark) {
   const DescriptorRecord* r = BookmarkRecord(statement);
   if (r == nullptr || r->lengthPointer == nullptr) return kMsgInvalidAttribute;
-  const SQLSMALLINT cType = ResolveColumnCType(statement, SQL_INTEGER, r->cType);
-  const RowElement element = ElementOf(statement, *r, cType, rowIndex);
-  const SQLLEN length = LengthOf(element);
-  if (length == SQL_NULL_DATA || element.data == nullptr) return kMsgInvalidAttribute;
+  const BoundElement element = ReadBoundElement(statement, *r, SQL_INTEGER, rowIndex);
+  if (element.kind != BoundElementKind::kValue || element.data == nullptr) return kMsgInvalidAttribute;
   std::int32_t value = 0;
-  if (cType == SQL_C_BINARY) {
+  if (element.cType == SQL_C_BINARY) {
     // A variable-length bookmark holds the 4 bytes the fetch delivered.
-    if (length < static_cast<SQLLEN>(sizeof value)) return kMsgInvalidAttribute;
-    std::memcpy(&value, element.data, sizeof value);
+    if (element.bytes.size() < sizeof value) return kMsgInvalidAttribute;
+    std::memcpy(&value, element.bytes.data(), sizeof value);
   } else {
     ValueCell cell;
     cell.valueType = kValueInteger;
     cell.sqlType = SQL_INTEGER;
-    if (ConvertCValueToNodeValue(&statement, cell, nullptr, cType, element.data, length, 0, r->bufferLength) !=
-            kMsgSuccess ||
+    if (ConvertCValueToNodeValue(&statement, cell, nullptr, element.cType, element.data, element.length, 0,
+                                 r->bufferLength) != kMsgSuccess ||
         cell.nullFlag != 0)
       return kMsgInvalidAttribute;
     value = static_cast<std::int32_t>(cell.value.number);
@@ -134,7 +133,7 @@ MessageId DeliverRowBookmark(StatementHandle& statement, std::int64_t rowIndex, 
   const DescriptorRecord* r = BookmarkRecord(statement);
   if (r == nullptr || r->dataPointer == nullptr) return kMsgSuccess;
   const SQLSMALLINT cType = ResolveColumnCType(statement, SQL_INTEGER, r->cType);
-  const RowElement element = ElementOf(statement, *r, cType, rowIndex);
+  const RowElement element = BoundRowElement(statement, *r, cType, rowIndex);
   const auto value = static_cast<std::int32_t>(bookmark);
   SQLLEN offset = 0;
   SQLLEN outLength = 0;

@@ -11,6 +11,7 @@
 
 #include "common/message_ids.h"
 #include "common/value_cell.h"
+#include "odbc/bound_elements.h"
 #include "sql/parse_tree.h"
 
 struct StatementHandle;
@@ -19,9 +20,8 @@ struct StatementHandle;
 struct PendingColumnValue {
   std::uint16_t number = 0;
   NodeIndex column = kNoNode;  // the select item, a column reference
-  SQLSMALLINT cType = SQL_C_DEFAULT;
   SQLLEN bufferLength = 0;
-  SQLPOINTER data = nullptr;  // the row's element, what SQLParamData hands back
+  BoundElement element;  // the row's element of the column's buffers
   bool awaitingData = false;
   ValueCell value;
 };
@@ -41,10 +41,17 @@ struct GatherFailure {
 };
 
 // Gathers the bound values of the rowset's row at rowIndex (0 first) into
-// row. Call-ending: 1008 a bound column beyond the select list, 1076 one
-// whose select item is an expression, 1003 a column type without storage;
-// the row's own: ConvertCValueToNodeValue's failures.
-GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex, GatheredRow& row);
+// row: every column not ignored, or with changedOnly only those whose buffers
+// no longer hold what was last delivered to them (a positioned update, which
+// must not write back a column the application never touched). No buffer is
+// read past its length. Call-ending: 1008 a bound column beyond the select
+// list, 1076 one whose select item is an expression, 1003 a column type
+// without storage; the row's own: 1126 a column whose length says more than
+// its buffer holds, ConvertCValueToNodeValue's failures.
+GatherFailure GatherRowValues(StatementHandle& statement, std::int64_t rowIndex, bool changedOnly,
+                              GatheredRow& row);
+// The row's written columns now hold what its record was given.
+void KeepWrittenValues(StatementHandle& statement, const GatheredRow& row, std::int64_t rowIndex);
 
 // The bookmark bound as column 0 in the rowset's row at rowIndex. 0; 1084
 // when column 0 is not bound with a length buffer, its value is NULL or no

@@ -111,6 +111,8 @@ RowOutcome WritePositionedRow(StatementHandle& statement, GatheredRow& row, bool
   ParseTree& tree = *statement.parseTree;
   TableCursor* cursor = ResultTableCursor(statement);
   if (cursor == nullptr) return Failed(statement, kMsgInternalError);
+  // An update of a row the application did not change sends nothing.
+  if (!add && row.columns.empty()) return Written(row.warning, SQL_ROW_UPDATED);
   // An add moves the table's cursor to the new record; the result's current
   // row must still read the record it stood on.
   const std::uint32_t standingOn = cursor->recordId;

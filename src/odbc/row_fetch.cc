@@ -13,6 +13,7 @@
 #include "odbc/bound_columns.h"
 #include "odbc/catalog_column_tables.h"
 #include "odbc/catalog_rows.h"
+#include "odbc/delivered_values.h"
 #include "odbc/query_rowsets.h"
 
 namespace {
@@ -77,6 +78,7 @@ SQLRETURN FillRowset(StatementHandle& statement, const RowsetReport& report, Mov
     rowsFetched = i + 1;
     SetFetched(report, rowsFetched);
     const RowDelivery row = DeliverRow(statement, bound, moved, i);
+    if (row.result != SQL_ERROR) KeepDeliveredRow(statement, i);
     SetStatus(report, i, StatusOf(row, moved));
     // A deleted row is a status of its own, not a failure of the rowset:
     // the rows around it are still delivered.
@@ -143,6 +145,7 @@ SQLRETURN FetchRowset(StatementHandle& statement, std::uint16_t orientation, std
   statement.positionedRowCount = -1;
   statement.rowsetRows = 0;
   statement.streamedRowsetIds.clear();
+  StartDeliveredRowset(statement, report.size);
   SetFetched(report, 0);
   MarkNoRows(report, 0);
   SQLRETURN result = SQL_NO_DATA;

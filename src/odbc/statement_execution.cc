@@ -10,12 +10,14 @@
 #include <string>
 
 #include "common/c_to_node.h"
+#include "common/c_type_rules.h"
 #include "connection/table_caches.h"
 #include "exec/statement_executor.h"
 #include "handles/connection_record.h"
 #include "handles/descriptor_handle.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
+#include "odbc/bound_elements.h"
 #include "odbc/data_at_execution.h"
 #include "odbc/special_statement.h"
 #include "odbc/transactions.h"
@@ -74,6 +76,21 @@ const SQLLEN* RowElement(const SQLLEN* array, std::int64_t offset, std::uint64_t
   return reinterpret_cast<const SQLLEN*>(base + static_cast<std::uint64_t>(row) * step);
 }
 
+// In a column-wise array the buffer length is the distance from one row's
+// value to the next: a longer length would read into the rows after it.
+// Alone, or bound by row, a parameter's length is its indicator's, whatever
+// its buffer length says.
+MessageId CheckArrayElementLength(StatementHandle& statement, const DescriptorRecord& record, const ParseNode& node,
+                                  SQLLEN length) {
+  if (statement.currentApd->bindType != SQL_BIND_BY_COLUMN || statement.paramsetSize <= 1) return kMsgSuccess;
+  const SQLSMALLINT cType =
+      record.cType == SQL_C_DEFAULT ? DefaultCTypeForSqlType(node.cell.sqlType, false) : record.cType;
+  if (FixedCTypeSize(cType) != 0 || length < 0 || length <= record.bufferLength) return kMsgSuccess;
+  statement.diagnostic.detailText =
+      DescribeOverlong("parameter " + std::to_string(record.number), length, record.bufferLength);
+  return kMsgStringRightTruncationOf;
+}
+
 // One parameter's value of row r into its node; data at execution marks the
 // node instead.
 MessageId LoadParameter(StatementHandle& statement, ParseNode& node, std::int64_t row) {
@@ -94,6 +111,7 @@ MessageId LoadParameter(StatementHandle& statement, ParseNode& node, std::int64_
     statement.pieceOffset = 0;
     return kMsgSuccess;
   }
+  if (MessageId id = CheckArrayElementLength(statement, *record, node, lengthOrIndicator)) return id;
   const char* data = static_cast<const char*>(record->dataPointer);
   if (data != nullptr) {
     data += offset;

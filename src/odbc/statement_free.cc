@@ -57,6 +57,7 @@ void ResetExecutionState(StatementHandle& statement) {
   statement.positionedRowCount = -1;
   statement.rowsetRows = 0;
   statement.streamedRowsetIds.clear();
+  statement.deliveredRowset.reset();
 }
 
 // Under autocommit a read's transaction ends when its cursor closes, so that

@@ -3,6 +3,8 @@
 // such a value whole, or says where it can't.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -184,6 +186,75 @@ TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
         << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
     EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, statement), SQL_SUCCESS);
     EXPECT_EQ(ServiceRecords(emulator, "bwidetxt2", "6.7.8", "{6.EX.'50'}"), std::vector<std::string>{c.record});
+  }
+}
+
+// A grid binds S at its declared size plus one (6 bytes, the last row's
+// exactly on the heap) and the fetch cuts the third row's 10 characters
+// (indicator 10). No write reads that buffer past its 6 bytes: left as the
+// fetch left it, S stays out of the update of the row's other columns; any
+// other write that would take it refuses that row with 22001 naming S and
+// sends nothing for it, while the rows beside it go through. Each case works
+// on the table the one before left; the third row is always the long S.
+TEST_F(OverlongTextTest, ABoundBufferIsNeverReadPastItsLength) {
+  enum Call { kSetPosUpdate, kSetPosAdd, kBulkUpdate, kBulkAdd };
+  const struct {
+    const char* name;
+    Call call;
+    double ids[3];
+    bool changeS;  // the third row's S rewritten, its length left at 10
+    SQLRETURN result;
+    std::size_t at;  // where the records the call changed or added stand
+    std::vector<std::string> records;
+  } cases[] = {
+      {"update, S changed", kSetPosUpdate, {3, 4, 50}, true, SQL_ERROR, 0, {}},
+      {"add", kSetPosAdd, {3, 4, 60}, false, SQL_ERROR, 0, {}},
+      {"update, S as fetched", kSetPosUpdate, {3, 4, 50}, false, SQL_SUCCESS, 4, {"50\tabcdefghij\tabcdefgh34"}},
+      {"update by bookmark", kBulkUpdate, {30, 40, 51}, false, SQL_SUCCESS_WITH_INFO, 2,
+       {"30\tabc\tab", "40\tabcde\tx"}},
+      {"bulk add", kBulkAdd, {31, 41, 60}, false, SQL_SUCCESS_WITH_INFO, 5, {"31\tabc\tab", "41\tabcde\tx"}},
+  };
+  std::vector<std::string> table = {"1\tabcdefghij\tabcdefgh12", "2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab",
+                                    "4\tabcde\tx", "5\tabcdefghij\tabcdefgh34"};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SQLHSTMT statement = SQL_NULL_HSTMT;
+    ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
+    SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(kStatic), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_USE_BOOKMARKS, reinterpret_cast<SQLPOINTER>(SQL_UB_VARIABLE), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(3), 0);
+    std::vector<SQLINTEGER> bookmarks(3);
+    std::vector<double> ids(3);
+    std::vector<char> s(3 * 6), t(3 * 64);
+    std::vector<SQLLEN> lengths(4 * 3);
+    SQLBindCol(statement, 0, SQL_C_VARBOOKMARK, bookmarks.data(), sizeof(SQLINTEGER), &lengths[0]);
+    SQLBindCol(statement, 1, SQL_C_DOUBLE, ids.data(), 0, &lengths[3]);
+    SQLBindCol(statement, 2, SQL_C_CHAR, s.data(), 6, &lengths[6]);
+    SQLBindCol(statement, 3, SQL_C_CHAR, t.data(), 64, &lengths[9]);
+    const std::string sql = "SELECT Id, S, T FROM \"Wide: Notes\" WHERE Id >= 3 ORDER BY Id";
+    ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetchScroll(statement, SQL_FETCH_FIRST, 0)));
+    ASSERT_EQ(lengths[8], 10);
+    for (int i = 0; i < 3; ++i) ids[i] = c.ids[i];
+    if (c.changeS) std::memcpy(&s[12], "vwxyz", 5);
+    SQLRETURN result = SQL_ERROR;
+    switch (c.call) {
+      case kSetPosUpdate: result = SQLSetPos(statement, 3, SQL_UPDATE, SQL_LOCK_NO_CHANGE); break;
+      case kSetPosAdd: result = SQLSetPos(statement, 3, SQL_ADD, SQL_LOCK_NO_CHANGE); break;
+      case kBulkUpdate: result = SQLBulkOperations(statement, SQL_UPDATE_BY_BOOKMARK); break;
+      case kBulkAdd: result = SQLBulkOperations(statement, SQL_ADD); break;
+    }
+    EXPECT_EQ(result, c.result);
+    if (result != SQL_SUCCESS) {
+      const Diagnostic d = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+      EXPECT_EQ(d.state, "22001");
+      EXPECT_NE(d.text.find("right truncated: S ("), std::string::npos) << d.text;
+    }
+    EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, statement), SQL_SUCCESS);
+    table.resize(std::max(table.size(), c.at + c.records.size()));
+    std::copy(c.records.begin(), c.records.end(), table.begin() + static_cast<std::ptrdiff_t>(c.at));
+    EXPECT_EQ(ServiceRecords(emulator, "bwidetxt2", "6.7.8"), table);
   }
 }
 

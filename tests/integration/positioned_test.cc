@@ -3,6 +3,7 @@
 // and by column, checked against what reached the emulator at each commit.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr const char* kLines = "\"Sales: Order Lines\"";
+constexpr const char* kLinesDbid = "bfhfj2jkz";
 constexpr const char* kFirstLines =
     "SELECT \"Record ID_\", Product, Quantity FROM \"Sales: Order Lines\" WHERE \"Record ID_\" <= 5";
 
@@ -159,6 +161,26 @@ struct PositionedTest : ::testing::Test {
       SQLGetData(other, 1, SQL_C_SLONG, &count, 0, nullptr);
     SQLFreeHandle(SQL_HANDLE_STMT, other);
     return count;
+  }
+  // Runs one statement on a statement of its own of the connection.
+  SQLRETURN RunOn(SQLHDBC connection, const std::string& sql) {
+    SQLHSTMT other = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, connection, &other);
+    const SQLRETURN result = SQLExecDirect(other, (SQLCHAR*)sql.c_str(), SQL_NTS);
+    SQLFreeHandle(SQL_HANDLE_STMT, other);
+    return result;
+  }
+  // Another user's statement, committed on its own connection.
+  void AnotherUser(const std::string& sql) {
+    OdbcHandles other;
+    ASSERT_TRUE(SQL_SUCCEEDED(other.Connect("demo"))) << other.ConnectionDiagnostic().text;
+    ASSERT_EQ(RunOn(other.connection, sql), SQL_SUCCESS);
+  }
+  // Record id, product and quantity of the order lines from first to last,
+  // as the service holds them.
+  std::vector<std::string> StoredLines(int first, int last) {
+    return ServiceRecords(emulator, kLinesDbid, "3.7.8",
+                          "{3.GTE.'" + std::to_string(first) + "'}AND{3.LTE.'" + std::to_string(last) + "'}");
   }
   // The product of a record, read afresh on a statement of its own.
   std::string ProductOf(int recordId) {
@@ -816,6 +838,79 @@ TEST_F(PositionedTest, APendingInsertWhoseAddWentUnansweredIsNotImportedAgain) {
   ASSERT_EQ(Commit(), SQL_SUCCESS);
   EXPECT_TRUE(Imports().empty());
   EXPECT_EQ(ServiceRecords(emulator, "bjf9xufbz", "6", "{6.EX.'SO-7777'}").size(), 1u);
+}
+
+// Another user commits new quantities for the rows this connection fetched;
+// this connection then changes products only, some by case alone ('Gadget'
+// to 'GADGET', equal to SQL, is a change). A positioned update writes only
+// what the application changed since the fetch, so the other user's
+// quantities stay, and a row not changed at all sends nothing yet reads
+// updated. An update by bookmark writes every bound column: the quantity
+// fetched wins there.
+TEST_F(PositionedTest, AnUpdateLeavesWhatTheApplicationDidNotChangeToOtherUsers) {
+  enum Call { kSetPosFirst, kSetPosEvery, kByBookmark };
+  const struct {
+    SQLULEN cursorType;
+    int rows;
+    Call call;
+    std::vector<bool> changed;
+  } cases[] = {
+      {SQL_CURSOR_STATIC, 1, kSetPosFirst, {true}},
+      {SQL_CURSOR_FORWARD_ONLY, 3, kSetPosEvery, {true, false, true}},
+      {SQL_CURSOR_STATIC, 2, kByBookmark, {true, true}},
+  };
+  int first = 1;
+  for (const auto& c : cases) {
+    SCOPED_TRACE("records from " + std::to_string(first));
+    const int last = first + c.rows - 1;
+    NewStatement();
+    Rowset rowset(kLineColumns, true, c.rows);
+    rowset.Bind(statement);
+    ASSERT_EQ(Open(LinesFrom(first), c.cursorType), SQL_SUCCESS) << Problem().text;
+    ASSERT_EQ(c.cursorType == SQL_CURSOR_STATIC ? SQLFetchScroll(statement, SQL_FETCH_FIRST, 0) : SQLFetch(statement),
+              SQL_SUCCESS)
+        << Problem().text;
+    std::vector<std::string> expected = StoredLines(first, last);
+    AnotherUser(std::string("UPDATE ") + kLines + " SET Quantity = 42 WHERE \"Record ID_\" >= " +
+                std::to_string(first) + " AND \"Record ID_\" <= " + std::to_string(last));
+    for (int i = 0; i < c.rows; ++i) {
+      std::string product = rowset.Value(2, i);
+      if (c.changed[i]) {
+        for (char& ch : product) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        rowset.SetText(2, i, product);
+      }
+      std::string& line = expected[static_cast<std::size_t>(i)];
+      const std::size_t tab = line.find('\t');
+      line = line.substr(0, tab + 1) + product + (c.call == kByBookmark ? line.substr(line.rfind('\t')) : "\t42");
+    }
+    const SQLRETURN result = c.call == kByBookmark ? SQLBulkOperations(statement, SQL_UPDATE_BY_BOOKMARK)
+                                                   : SQLSetPos(statement, c.call == kSetPosFirst ? 1 : 0, SQL_UPDATE,
+                                                               SQL_LOCK_NO_CHANGE);
+    ASSERT_EQ(result, SQL_SUCCESS) << Problem().text;
+    for (int i = 0; i < c.rows; ++i) EXPECT_EQ(statuses[i], SQL_ROW_UPDATED) << i;
+    ASSERT_EQ(Commit(), SQL_SUCCESS);
+    EXPECT_EQ(StoredLines(first, last), expected);
+    first += 4;
+  }
+}
+
+// What an update wrote is what the row holds from then on: a later update
+// of another column of the row does not write the first one again over what
+// another user committed to it in between.
+TEST_F(OneLine, AnUpdateDeliversWhatItWroteToTheRow) {
+  OpenAt(2);
+  rowset.SetText(2, 0, "Mine");
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  ASSERT_TRUE(SQL_SUCCEEDED(RunOn(handles->connection, "INSERT INTO \"TARVOX CONNECTION CONFIG\" (qPARAMETER, "
+                                                        "qVALUE) VALUES ('FLUSH_THIS_DBID_CACHE_TO_QUICKBASE', "
+                                                        "'Sales: Order Lines')")));
+  AnotherUser(std::string("UPDATE ") + kLines + " SET Product = 'Theirs' WHERE \"Record ID_\" = 2");
+  const double quantity = 7;
+  std::memcpy(rowset.Value(3, 0), &quantity, sizeof quantity);
+  rowset.Length(3, 0) = 0;
+  ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_SUCCESS) << Problem().text;
+  ASSERT_EQ(Commit(), SQL_SUCCESS);
+  EXPECT_EQ(StoredLines(2, 2), std::vector<std::string>{"2\tTheirs\t7"});
 }
 
 }  // namespace

@@ -839,4 +839,44 @@ TEST_F(WritesTest, AParameterArrayFailingHalfWay) {
   }
 }
 
+// A parameter's length is its indicator's, whatever its buffer length says,
+// except in a column-wise array, where the buffer length is the distance to
+// the next row's value: a longer length there refuses its row with 22001
+// rather than read on into the next row (for the last row, past the array).
+TEST_F(WritesTest, OnlyAColumnWiseArrayBoundsAParameterByItsBufferLength) {
+  const struct {
+    const char* label;
+    std::string bytes;  // the values, each row's at bufferLength from the one before
+    SQLLEN bufferLength;
+    std::vector<SQLLEN> lengths;
+    SQLRETURN result;
+    std::vector<SQLUSMALLINT> statuses;
+    std::vector<std::string> stored;
+  } cases[] = {
+      {"array", std::string("p-a\0\0\0\0\0p-bb\0\0\0\0p-cccccc", 24), 8, {3, 4, 12}, SQL_ERROR,
+       {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_ERROR}, {"p-a", "p-bb"}},
+      {"one row", "p-dddd", 0, {6}, SQL_SUCCESS, {SQL_PARAM_SUCCESS}, {"p-dddd"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::vector<char> values(c.bytes.begin(), c.bytes.end());
+    std::vector<SQLLEN> lengths = c.lengths;
+    std::vector<SQLUSMALLINT> statuses(lengths.size(), 99);
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(lengths.size()), 0);
+    SQLSetStmtAttr(statement, SQL_ATTR_PARAM_STATUS_PTR, statuses.data(), 0);
+    SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, values.data(), c.bufferLength,
+                     lengths.data());
+    const std::string sql = std::string("INSERT INTO ") + kLines + " (Product) VALUES (?)";
+    EXPECT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), c.result);
+    if (c.result == SQL_ERROR) {
+      const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+      EXPECT_EQ(diagnostic.state, "22001");
+      EXPECT_NE(diagnostic.text.find("right truncated: parameter 1 ("), std::string::npos) << diagnostic.text;
+    }
+    EXPECT_EQ(statuses, c.statuses);
+    EXPECT_EQ(ServiceRecords(emulator, kLinesDbid, "7", "{7.SW.'p-'}"), c.stored);
+    emulator.Admin("reset", R"({"path": ")" + DemoFixture() + R"("})");
+  }
+}
+
 }  // namespace
