@@ -140,7 +140,7 @@ TEST_P(ConcurrentPagingTest, NoRecordIsMissedOrReadTwice) {
   double heldAt = 0, writtenAt = 0;
   std::thread writer([&] {
     // The second request that took a fault is the one held.
-    for (int tries = 0; tries < 300 && heldAt == 0; ++tries) {
+    for (int tries = 0; tries < 100 && heldAt == 0; ++tries) {
       const std::vector<std::string> faults = LoggedRequests(*emulator, "API_DoQuery", "fault");
       const std::vector<std::string> times = LoggedRequests(*emulator, "API_DoQuery", "time");
       for (std::size_t i = 0, taken = 0; i < faults.size() && i < times.size(); ++i)
