@@ -58,14 +58,17 @@ std::string Post(const std::string& url, const std::string& action, const std::s
   return reply;
 }
 
-// The same pages the driver reads, fetched apart so expat can parse them alone.
+// The same pages the driver reads (the generated records are 1 to kRows,
+// each page after the first continuing after the last one read), fetched
+// apart so expat can parse them alone.
 std::vector<std::string> SaveReplyBodies(const std::string& base, const std::string& ticket, const std::string& dbid,
                                          const std::string& clist) {
   std::vector<std::string> bodies;
-  for (int skip = 0; skip <= kRows; skip += 1000) {
-    std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><qdbapi><ticket>" + ticket + "</ticket><clist>" +
-                       clist + "</clist><slist>3</slist><options>num-1000.skp-" + std::to_string(skip) +
-                       ".sortorder-A</options><fmt>structured</fmt><includeRids>1</includeRids></qdbapi>";
+  for (int last = 0; last <= kRows; last += 1000) {
+    const std::string query = last == 0 ? "" : "<query>{3.GT.&apos;" + std::to_string(last) + "&apos;}</query>";
+    std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><qdbapi><ticket>" + ticket + "</ticket>" + query +
+                       "<clist>" + clist + "</clist><slist>3</slist><options>num-1000.sortorder-A</options>"
+                       "<fmt>structured</fmt><includeRids>1</includeRids></qdbapi>";
     bodies.push_back(Post(base + "/db/" + dbid, "API_DoQuery", body));
   }
   return bodies;

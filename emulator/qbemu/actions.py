@@ -8,7 +8,7 @@ import secrets
 
 from .errors import ApiError
 from .fieldtypes import BASE_TYPE, WriteOptions, fold, stored_value
-from .records import Writer, is_required, materialize, resolve_user, select_rids, set_key_field, writable
+from .records import Writer, is_required, resolve_user, select_page, select_rids, set_key_field, writable
 from .xmlout import el, esc, start_tag
 
 DEFAULT_TICKET_HOURS = 12
@@ -337,11 +337,7 @@ def query_plan(ctx):
     slist = fid_list(p.get("slist"), "slist")
     opts = parse_options(p.get("options"))
     orders = [(opts["sortorder"][i] if i < len(opts["sortorder"]) else "A") for i in range(len(slist))]
-    rids = select_rids(ctx.store, ctx.table, ctx.fields, p.get("query"), slist, orders)
-    start = opts["skp"]
-    stop = len(rids) if opts["num"] is None else start + opts["num"]
-    rows = ctx.store.records_by_rid(ctx.table["dbid"], rids[start:stop])
-    materialize(ctx.store, ctx.fields, rows)
+    rows = select_page(ctx.store, ctx.table, ctx.fields, p.get("query"), slist, orders, opts["skp"], opts["num"])
     return [by_fid[f] for f in clist], rows, opts
 
 

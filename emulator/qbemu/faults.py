@@ -16,8 +16,9 @@ class Fault:
         self.action = want.get("action", "*")
         self.dbid = want.get("dbid")  # only requests to this dbid, when given
         self.count = int(want.get("count", 1))
-        # Queries only: every page is the first one again, so its record ids
-        # repeat; or each page holds this many records more than num asks.
+        # Queries only: every page is the first one again (no offset, no
+        # continuation after a record), so its record ids repeat; or each page
+        # holds this many records more than num asks.
         self.repeat_page = bool(want.get("repeat_page"))
         self.long_page = int(want.get("long_page", 0) or 0)
         self.errcode = want.get("errcode")
@@ -120,15 +121,31 @@ def malformed(body):
 PAGING_KINDS = ("repeat_page", "long_page")
 
 
+# A page that continues after the last record read: the query's own criteria
+# in parentheses AND {3.GT.'n'} ({3.LT.'n'} descending), or that alone.
+_CONTINUED = re.compile(r"\((.*)\)AND\{3\.(?:GT|LT)\.'\d+'\}", re.DOTALL)
+_CONTINUATION = re.compile(r"\{3\.(?:GT|LT)\.'\d+'\}")
+
+
+def first_page_query(query):
+    """The query without the continuation of a page after the first."""
+    continued = _CONTINUED.fullmatch(query)
+    if continued:
+        return continued.group(1)
+    return "" if _CONTINUATION.fullmatch(query) else query
+
+
 def paged(params, fault):
     """The query parameters with the paging a paging fault serves instead of the one asked for."""
     options = params.get("options") or ""
+    query = params.get("query") or ""
     if fault.repeat_page:
         options = re.sub(r"(^|\.)skp-\d+", r"\1skp-0", options)
+        query = first_page_query(query)
     if fault.long_page:
         options = re.sub(r"(^|\.)num-(\d+)",
                          lambda m: "%snum-%d" % (m.group(1), int(m.group(2)) + fault.long_page), options)
-    return dict(params, options=options)
+    return dict(params, options=options, query=query)
 
 
 def omitted(body, tag):

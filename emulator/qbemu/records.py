@@ -51,23 +51,30 @@ def lookup_sources(store, fields):
     return out
 
 
-def materialize(store, fields, rows):
-    """Fill lookup fields from the master records that reference fields point at."""
-    sources = lookup_sources(store, fields)
-    if not sources:
-        return rows
-    masters = {}
-    for fid, ref, master, target in sources:
+def lookup_indexes(store, fields):
+    """For each lookup field: (fid, reference fid, master key value -> target value)."""
+    indexes, masters = [], {}
+    for fid, ref, master, target in lookup_sources(store, fields):
         if (master, target) not in masters:
             key_fid = str(store.table(master)["key_fid"])
             masters[(master, target)] = {
                 vals.get(key_fid, ""): vals.get(str(target), "")
                 for _, _, vals in store.all_records(master)}
-        index = masters[(master, target)]
+        indexes.append((fid, ref, masters[(master, target)]))
+    return indexes
+
+
+def fill_lookups(indexes, rows):
+    for fid, ref, index in indexes:
         for _, _, vals in rows:
             ref_value = vals.get(str(ref), "")
             vals[str(fid)] = index.get(ref_value, "") if ref_value else ""
     return rows
+
+
+def materialize(store, fields, rows):
+    """Fill lookup fields from the master records that reference fields point at."""
+    return fill_lookups(lookup_indexes(store, fields), rows)
 
 
 def _listed_rids(tree):
@@ -81,15 +88,48 @@ def _listed_rids(tree):
     return rids
 
 
-def select_rids(store, table, fields, query_text, slist, orders):
-    """Record ids matching the query, ordered by the sort fields and then by rid."""
-    tdbid = table["dbid"]
+# Record ids stay below what SQLite stores, however large a criterion's value.
+_RID_CEILING = 2 ** 62
+
+
+def rid_range(tree):
+    """The record ids (low, high), inclusive and None when open, that the
+    query's conditions on field 3 in its top-level AND allow: no record
+    outside them can match, so a query reads only those."""
+    low, high = None, None
+    stack = [tree] if tree is not None else []
+    while stack:
+        node = stack.pop()
+        if node[0] == "and":
+            stack.extend(node[1])
+            continue
+        if node[0] != "crit" or node[1] != 3 or not node[3].isdigit():
+            continue
+        value = min(int(node[3]), _RID_CEILING)
+        op = node[2]
+        if op in ("GT", "GTE", "EX"):
+            floor = value + 1 if op == "GT" else value
+            low = floor if low is None else max(low, floor)
+        if op in ("LT", "LTE", "EX"):
+            top = value - 1 if op == "LT" else value
+            high = top if high is None else min(high, top)
+    return low, high
+
+
+def _compiled(fields, query_text, slist):
     types = {f["fid"]: f["type"] for f in fields}
     tree = qlang.parse(query_text)
     predicate = qlang.compile_query(tree, types)
     for fid in slist:
         if fid not in types:
             raise ApiError(31, "The sort list names field %d, which the table does not have" % fid)
+    return tree, predicate, types
+
+
+def select_rids(store, table, fields, query_text, slist, orders):
+    """Record ids matching the query, ordered by the sort fields and then by rid."""
+    tdbid = table["dbid"]
+    tree, predicate, types = _compiled(fields, query_text, slist)
     deps = [tdbid] + sorted({m for _, _, m, _ in lookup_sources(store, fields)})
     key = (tdbid, query_text or "", tuple(slist), tuple(orders))
 
@@ -102,8 +142,9 @@ def select_rids(store, table, fields, query_text, slist, orders):
             # A purge's list of record ids, or a lookup by id, needs no look at any value.
             rids = [record[0] for record in store.records_by_rid(tdbid, sorted(listed))]
             return rids[::-1] if slist and orders[0] == "D" else rids
-        rows = materialize(store, fields, store.all_records(tdbid))
-        rows = [r for r in rows if predicate(r[2])]
+        low, high = rid_range(tree)
+        rows = [r for batch in store.records_in_rid_order(tdbid, low, high, batch=10000) for r in batch]
+        rows = [r for r in materialize(store, fields, rows) if predicate(r[2])]
         # Sort on the last key first: Python's sort is stable, so earlier keys win
         # and rid order breaks every remaining tie.
         for fid, order in reversed(list(zip(slist, orders))):
@@ -113,6 +154,35 @@ def select_rids(store, table, fields, query_text, slist, orders):
         return [r[0] for r in rows]
 
     return store.cached_result(key, deps, build)
+
+
+def _first_in_rid_order(store, fields, tdbid, tree, predicate, descending, count):
+    """The first `count` matching records in record-id order, with lookup
+    values, reading the table only as far as they reach."""
+    low, high = rid_range(tree)
+    indexes = lookup_indexes(store, fields)
+    found = []
+    for batch in store.records_in_rid_order(tdbid, low, high, descending, batch=max(count, 100)):
+        found += [r for r in fill_lookups(indexes, batch) if predicate(r[2])]
+        if len(found) >= count:
+            return found[:count]
+    return found
+
+
+def select_page(store, table, fields, query_text, slist, orders, skip, num):
+    """The page of the query's records after skipping `skip` of them, at most `num`
+    (all when None), as (rid, update_id, values) with lookup values. The first
+    page in record-id order reads the records up to its end and no further:
+    a client that continues after the last record read ({3.GT.'n'}) pays for
+    each page, not for the table."""
+    tree, predicate, _ = _compiled(fields, query_text, slist)
+    # An offset pages through a result list kept until the table changes.
+    if skip == 0 and num is not None and all(f == 3 for f in slist) and _listed_rids(tree) is None:
+        descending = bool(slist) and orders[0] == "D"
+        return _first_in_rid_order(store, fields, table["dbid"], tree, predicate, descending, num)
+    rids = select_rids(store, table, fields, query_text, slist, orders)
+    rows = store.records_by_rid(table["dbid"], rids[skip:] if num is None else rids[skip:skip + num])
+    return materialize(store, fields, rows)
 
 
 class Uniques:

@@ -277,6 +277,27 @@ class Store:
     def all_rids(self, tdbid):
         return [r[0] for r in self.db.execute("SELECT rid FROM records WHERE tdbid=? ORDER BY rid", (tdbid,))]
 
+    def records_in_rid_order(self, tdbid, low=None, high=None, descending=False, batch=1000):
+        """The records with low <= rid <= high (either open when None) as lists of
+        (rid, update_id, values) in record-id order, read one batch at a time, so
+        that a reader that stops early reads no more of the table."""
+        order = "DESC" if descending else "ASC"
+        while low is None or high is None or low <= high:
+            sql, args = "SELECT rid, update_id, data FROM records WHERE tdbid=?", [tdbid]
+            if low is not None:
+                sql, args = sql + " AND rid>=?", args + [low]
+            if high is not None:
+                sql, args = sql + " AND rid<=?", args + [high]
+            rows = self.db.execute(sql + " ORDER BY rid %s LIMIT ?" % order, args + [batch]).fetchall()
+            if rows:
+                yield [_record(*row) for row in rows]
+            if len(rows) < batch:
+                return
+            if descending:
+                high = rows[-1][0] - 1
+            else:
+                low = rows[-1][0] + 1
+
     def records_by_rid(self, tdbid, rids):
         found = {}
         for chunk, marks in _id_chunks(rids):

@@ -138,10 +138,14 @@ class Faults(EmulatorTest):
 
     def test_paging_faults(self):
         # ITEMS holds records 1 to 5.
-        self.fault(action="API_DoQuery", repeat_page=True, count=2)
+        self.fault(action="API_DoQuery", repeat_page=True, count=4)
         for _ in range(2):
             self.assertEqual(self.rids(options="num-2.skp-2"), [1, 2])
+        self.assertEqual(self.rids("{3.GT.'2'}", options="num-2"), [1, 2])
+        self.assertEqual(self.rids("({7.GT.'0'}OR{6.EX.'none'})AND{3.LT.'4'}", slist="3", options="sortorder-D"),
+                         [5, 3, 2, 1])
         self.assertEqual(self.rids(options="num-2.skp-2"), [3, 4])
+        self.assertEqual(self.rids("{3.GT.'2'}", options="num-2"), [3, 4])
         self.fault(action="API_DoQuery", long_page=2)
         self.assertEqual(self.rids(options="skp-1.num-2"), [2, 3, 4, 5])
 

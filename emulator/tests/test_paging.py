@@ -1,11 +1,15 @@
-"""DoQuery reply formats, paging with num/skp, multi-field sorts, and CSV results."""
+"""DoQuery reply formats, paging with num/skp and by continuing after the last record
+read, multi-field sorts, and CSV results."""
 
 import csv
 import io
+import re
 import unittest
 
+from qbemu import actions, fixtures
 from qbemu.fieldtypes import fold
-from tests.base import ALICE, BOB, ITEMS, EmulatorTest
+from qbemu.store import Store
+from tests.base import ALICE, BOB, FIXTURE, ITEMS, EmulatorTest
 
 
 class Formats(EmulatorTest):
@@ -104,6 +108,24 @@ class Paging(EmulatorTest):
         self.assertEqual(self.rids(slist="6", options="sortorder-D"), [5, 3, 2, 1, 4])
         self.assertEqual(self.rids(slist="8.6"), [3, 5, 4, 1, 2])
 
+    def test_pages_continue_after_the_last_record_read(self):
+        cases = [("", "A", "GT"), ("{7.GT.'0'}", "A", "GT"), ("{7.GT.'0'}OR{6.SW.'a'}", "D", "LT")]
+        for criteria, order, beyond in cases:
+            with self.subTest(criteria=criteria, order=order):
+                want = self.rids(criteria, slist="3", options="sortorder-" + order)
+                got = []
+                while True:
+                    query = criteria
+                    if got:
+                        step = "{3.%s.'%d'}" % (beyond, got[-1])
+                        query = "(%s)AND%s" % (criteria, step) if criteria else step
+                    page = self.rids(query, slist="3", options="num-40.sortorder-" + order)
+                    got += page
+                    if len(page) < 40:
+                        break
+                self.assertEqual(got, want)
+                self.assertGreater(len(want), 40)
+
     def test_a_write_between_pages_is_seen(self):
         first = self.rids("{7.GT.'0'}", slist="7", options="num-10")
         self.ok("API_AddRecord", ITEMS, fields=[(7, "-1000000000")])
@@ -111,6 +133,47 @@ class Paging(EmulatorTest):
         again = self.rids("{7.GT.'0'}", slist="7", options="num-10")
         self.assertEqual(again[:9], first[1:10])
         self.assertEqual(self.rids("{7.XEX.''}", slist="7", options="num-1"), [301])
+
+
+class PageCost(unittest.TestCase):
+    """In record-id order a page reads the table only as far as the page
+    reaches, from the first record id its top-level conditions allow."""
+
+    def setUp(self):
+        self.store = Store()
+        fixtures.load(self.store, FIXTURE)
+        fixtures.generate(self.store, ITEMS, 2995, seed=3)
+        self.read = 0
+        scan = self.store.records_in_rid_order
+
+        def counted(*args, **kwargs):
+            for batch in scan(*args, **kwargs):
+                self.read += len(batch)
+                yield batch
+
+        self.store.records_in_rid_order = counted
+
+    def page(self, query, order="A", options="num-10"):
+        params = {"usertoken": "tok_alice", "query": query, "clist": "3", "slist": "3", "fmt": "structured",
+                  "options": "%s.sortorder-%s" % (options, order)}
+        reply = actions.run(self.store, actions.Request("API_DoQuery", ITEMS, params, []))
+        return [int(rid) for rid in re.findall(r'<record rid="(\d+)"', reply)]
+
+    def test_a_page_reads_from_its_continuation_to_its_end(self):
+        cases = [("{3.GT.'2000'}", "A", list(range(2001, 2011))),
+                 ("({7.XEX.'-1'}OR{6.EX.'x'})AND{3.GT.'2000'}", "A", list(range(2001, 2011))),
+                 ("(({3.GTE.'5'})AND{3.LT.'2500'})AND{3.LT.'1500'}", "D", list(range(1499, 1489, -1))),
+                 ("{3.GT.'99999999999999999999999'}", "A", [])]
+        for query, order, want in cases:
+            with self.subTest(query=query):
+                self.read = 0
+                self.assertEqual(self.page(query, order), want)
+                self.assertLessEqual(self.read, 100)
+
+    def test_an_offset_reads_only_the_range_its_conditions_allow(self):
+        rids = self.page("{3.GT.'2990'}", options="num-3.skp-2")
+        self.assertEqual(rids, [2993, 2994, 2995])
+        self.assertLessEqual(self.read, 10)
 
 
 if __name__ == "__main__":

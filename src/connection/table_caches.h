@@ -13,7 +13,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "handles/api_call_record.h"
@@ -72,13 +71,12 @@ inline std::uint32_t ParseRecordId(std::string_view text) {
   return value;
 }
 
-// How a query's record ids must move from page to page (page_order.h).
+// Where a query's pages stand (page_order.h): each page after the first
+// continues after the last record read.
 struct PageOrder {
-  enum class Kind : std::uint8_t { kAscendingIds, kDescendingIds, kOtherSort };
-  Kind kind = Kind::kAscendingIds;
-  bool started = false;
-  std::uint32_t boundary = 0;  // the last id returned (ascending), the lowest (descending)
-  std::unordered_set<std::uint32_t> returned;  // under another sort: every id returned
+  bool descending = false;
+  bool started = false;          // a record was read
+  std::uint32_t lastRecordId = 0;
 };
 
 // The rows of one query, in the service's order. In sequential paging only
@@ -92,8 +90,7 @@ struct QueryResult {
   std::vector<CachedRow> rows;
   std::unordered_map<std::uint32_t, std::size_t> indexByRecordId;
   std::int64_t firstIndex = 0;   // result index of rows[0]
-  std::int64_t fetched = 0;      // rows kept: the records served less those returned before
-  std::int64_t served = 0;       // records the service sent: where the next page starts
+  std::int64_t fetched = 0;      // records the service sent
   PageOrder pageOrder;
   bool complete = false;         // the service has no more rows
   bool sequential = false;       // pages are dropped once passed

@@ -15,10 +15,9 @@
 
 namespace {
 
-inline constexpr std::uint32_t kRecordIdFieldId = 3;
-// More entries than the service takes make the whole set stay local; once
+// More entries than a query may carry make the whole set stay local; once
 // past the limit no further predicate is looked at.
-inline constexpr std::size_t kEntryLimit = 101;
+inline constexpr std::size_t kEntryLimit = kMaxQueryCriteria + 1;
 
 ConnectionRecord* RecordOf(StatementHandle& statement) {
   return statement.connection != nullptr ? statement.connection->record : nullptr;

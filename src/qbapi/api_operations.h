@@ -46,7 +46,7 @@ struct QueryRequest {
   std::string query;
   std::string clist;
   std::string slist;
-  std::string options;  // num-N.skp-N.sortorder-AD...
+  std::string options;  // num-N.sortorder-AD...
 };
 
 struct QueryRecord {

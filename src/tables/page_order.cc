@@ -1,11 +1,10 @@
-// The order of a query's record ids across its pages.
+// Continuation paging in record-id order.
 #include "tables/page_order.h"
 
 #include "qbapi/http_transport.h"
+#include "tables/table_cursor.h"
 
 namespace {
-
-inline constexpr const char* kRecordIdField = "3";
 
 MessageId RecordPagingFailure(ApiCallRecord& call, const char* text, const std::string& detail) {
   return RecordTransportFailure(call, ApiFailureOrigin::kHttp, "-1", text, detail);
@@ -13,28 +12,25 @@ MessageId RecordPagingFailure(ApiCallRecord& call, const char* text, const std::
 
 }  // namespace
 
-PageOrder PageOrderOf(const std::string& sortFields, const std::string& sortOrders) {
+PageOrder PageOrderOf(const std::string& sortOrders) {
   PageOrder order;
-  if (sortFields.substr(0, sortFields.find('.')) != kRecordIdField) order.kind = PageOrder::Kind::kOtherSort;
-  else if (!sortOrders.empty() && sortOrders[0] == 'D') order.kind = PageOrder::Kind::kDescendingIds;
+  order.descending = !sortOrders.empty() && sortOrders[0] == 'D';
   return order;
 }
 
-PageVerdict AdmitRecordId(PageOrder& order, std::uint32_t recordId) {
-  switch (order.kind) {
-    case PageOrder::Kind::kAscendingIds:
-      if (order.started && recordId <= order.boundary) return PageVerdict::kOutOfOrder;
-      break;
-    case PageOrder::Kind::kDescendingIds:
-      if (order.started && recordId >= order.boundary) return PageVerdict::kReturned;
-      break;
-    case PageOrder::Kind::kOtherSort:
-      if (!order.returned.insert(recordId).second) return PageVerdict::kReturned;
-      break;
-  }
+bool AdvancePastRecordId(PageOrder& order, std::uint32_t recordId) {
+  if (order.started && (order.descending ? recordId >= order.lastRecordId : recordId <= order.lastRecordId))
+    return false;
   order.started = true;
-  order.boundary = recordId;
-  return PageVerdict::kNew;
+  order.lastRecordId = recordId;
+  return true;
+}
+
+std::string ContinuationQuery(const std::string& criteria, const PageOrder& order) {
+  std::string beyond = "{" + std::to_string(kRecordIdFieldId) + ".";
+  beyond += order.descending ? "LT" : "GT";
+  beyond += ".'" + std::to_string(order.lastRecordId) + "'}";
+  return criteria.empty() ? beyond : "(" + criteria + ")AND" + beyond;
 }
 
 MessageId RecordLongPage(ApiCallRecord& call, std::size_t records, std::int64_t asked) {
@@ -46,8 +42,4 @@ MessageId RecordIdOutOfOrder(ApiCallRecord& call, std::uint32_t recordId, std::u
   return RecordPagingFailure(call, "Paging does not advance:",
                              "record " + std::to_string(recordId) + " came after record " + std::to_string(before) +
                                  " in record-id order");
-}
-
-MessageId RecordPageWithoutNewRecords(ApiCallRecord& call) {
-  return RecordPagingFailure(call, "Paging does not advance:", "a full page of records already returned");
 }

@@ -1,9 +1,11 @@
-// Whether a query's pages advance: in record-id order the ids rise strictly
-// from record to record across pages, and under a service sort a record
-// already returned is dropped (another user's edit may move a row onto the
-// next page). A server that repeats its pages or sends more than asked
-// ends the read with 08S01 instead of returning rows twice or without end.
-// Called by table_select.cc as each page arrives.
+// Where a query's next page starts and whether its pages advance. In
+// record-id order (the only order a query is paged in) each page after the
+// first asks for the records beyond the last one read, never for an offset:
+// another user's deletion or change behind the read then neither skips nor
+// repeats a record. A server that sends a record id not beyond the last one,
+// or more records than asked, ends the read with 08S01 instead of returning
+// rows twice or without end. Called by table_select.cc as each page is asked
+// for and arrives.
 #pragma once
 
 #include <cstdint>
@@ -13,16 +15,17 @@
 #include "connection/table_caches.h"
 #include "handles/api_call_record.h"
 
-enum class PageVerdict : std::uint8_t { kNew, kReturned, kOutOfOrder };
-
-// The order a query's record ids keep, from its sort fields and orders.
-PageOrder PageOrderOf(const std::string& sortFields, const std::string& sortOrders);
-// Whether the record is new to the query, advancing the order past it.
-PageVerdict AdmitRecordId(PageOrder& order, std::uint32_t recordId);
+// The order of a query whose sort orders these are (its sort leads with the
+// record id).
+PageOrder PageOrderOf(const std::string& sortOrders);
+// Whether the record id lies beyond the last one read; advances past it
+// when it does.
+bool AdvancePastRecordId(PageOrder& order, std::uint32_t recordId);
+// The query of the page after the last record read: the query's own
+// criteria, in parentheses, AND the record ids beyond it.
+std::string ContinuationQuery(const std::string& criteria, const PageOrder& order);
 
 // 999 with the reason on the call record: a page of more records than asked
-// for; a record id out of record-id order (after the one before it); a full
-// page with no record not returned before.
+// for; a record id not beyond the one read before it.
 MessageId RecordLongPage(ApiCallRecord& call, std::size_t records, std::int64_t asked);
 MessageId RecordIdOutOfOrder(ApiCallRecord& call, std::uint32_t recordId, std::uint32_t before);
-MessageId RecordPageWithoutNewRecords(ApiCallRecord& call);

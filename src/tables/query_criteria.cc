@@ -228,7 +228,7 @@ MessageId CheckCriteriaTexts(const TableCursor& cursor, std::int32_t count, cons
 
 MessageId RefuseCriteria(TableCursor& cursor) {
   cursor.queryText.clear();
-  cursor.criteriaCount = kMaxServiceCriteria + 1;
+  cursor.criteriaCount = kMaxQueryCriteria + 1;
   return kMsgNotSupported;
 }
 
@@ -252,7 +252,7 @@ MessageId BuildQueryCriteria(TableCursor& cursor, std::int32_t count, const std:
   if (MessageId id = CheckCriteriaTexts(cursor, count, columns, valueTypes, values, lengths)) return id;
   bool orJoin = cursor.joinOperator == kCriteriaJoinOr;
   // Refused sets: a row the SQL condition keeps must never be filtered out.
-  if (count > kMaxServiceCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0))
+  if (count > kMaxQueryCriteria || cursor.pushDown == 0 || (orJoin && cursor.orJoin == 0))
     return RefuseCriteria(cursor);
   std::string query;
   std::int32_t sent = 0;
@@ -294,8 +294,12 @@ MessageId BuildSortList(TableCursor& cursor, std::uint16_t keyCount, const std::
     if (columnIndexes[i] >= cursor.columns.size()) return kMsgInvalidColumnId;
     const ColumnDescriptor& column = cursor.columns[columnIndexes[i]];
     // Only the record id is never empty and orders the same way everywhere;
-    // the service's order of empty values and of text is its own.
+    // the service's order of empty values and of text is its own. And only
+    // a sort led by the table's own record id pages by continuing after the
+    // last record read; another record-id field (a related record's) is
+    // sorted here over a read in record-id order.
     if (column.fieldKind != FieldKind::kRecordId) return kMsgNotSupported;
+    if (i == 0 && column.fieldId != kRecordIdFieldId) return kMsgNotSupported;
     if (!fields.empty()) fields += '.';
     fields += column.fieldIdText;
     orders += directions[i] != 0 ? 'D' : 'A';

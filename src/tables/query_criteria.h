@@ -31,9 +31,10 @@ inline constexpr std::uint16_t kCriterionXsw = 10;
 // are the items of one IN (EX) or NOT IN (XEX) list, each sent as a
 // criterion of its own; listGroups may be null when there are no lists. 0
 // with the query set and the count set to the criteria sent; 3 when the set
-// can't be sent exactly (over 100 criteria, a value with both quote
-// characters, an OR set with an entry that stays local, ...): then no
-// criterion is sent and the count is set above 100; 1008 for a column number
+// can't be sent exactly (over 99 criteria, one short of the service's 100
+// for the continuation of the pages, a value with both quote characters, an
+// OR set with an entry that stays local, ...): then no criterion is sent and
+// the count is set above 99; 1008 for a column number
 // outside the table; 1095, recorded on the connection, for a character value
 // that is not UTF-8 or holds a character XML 1.0 forbids, whether or not its
 // entry would be sent. A table's pending writes keep local only the entries
@@ -55,6 +56,7 @@ bool CriterionOnlyNarrows(const TableCursor& cursor, std::uint16_t column, std::
                           const void* value, SQLLEN length);
 
 // Sort fields for the service; descending when the direction is not 0.
-// Count 0 clears the sort. 0, or 3 when the service can't sort so.
+// Count 0 clears the sort. 0, or 3 when the service can't sort so: it sorts
+// only by record-id fields, led by the table's own record id.
 MessageId BuildSortList(TableCursor& cursor, std::uint16_t keyCount, const std::uint16_t* columnIndexes,
                         const std::uint8_t* directions);

@@ -35,6 +35,9 @@ enum class FieldKind : std::uint8_t {
   kFile,
 };
 
+// Every table's record id is field 3.
+inline constexpr std::uint32_t kRecordIdFieldId = 3;
+
 // The two tables that exist only inside the driver.
 enum class PseudoTable : std::uint8_t { kNone, kSettings, kIdentity };
 
@@ -56,8 +59,11 @@ struct ColumnDescriptor {
 // Join operators of the criteria, as the plan pass records them.
 inline constexpr std::uint16_t kCriteriaJoinAnd = 19;
 inline constexpr std::uint16_t kCriteriaJoinOr = 20;
-// The most criteria one query may carry on the service.
+// The most criteria one query may carry on the service, and the most a
+// statement's own criteria may hold: each page after the first adds one, to
+// continue after the last record read.
 inline constexpr std::int32_t kMaxServiceCriteria = 100;
+inline constexpr std::int32_t kMaxQueryCriteria = kMaxServiceCriteria - 1;
 
 // The row a statement is building: a new row (record id 0 until written) or
 // the changes to the current row. Only the fields set are written.
@@ -79,7 +85,8 @@ struct TableCursor {
   std::string keyName;
   std::uint32_t recordId = 0;  // the current row's record id
   // Criteria state: the count is written by the criteria collectors and by
-  // BuildQueryCriteria; a count above 100 means the query carries none.
+  // BuildQueryCriteria; a count above kMaxQueryCriteria means the query
+  // carries none.
   std::int32_t criteriaCount = 0;
   std::uint16_t joinOperator = 0;
   std::uint8_t orJoin = 1;

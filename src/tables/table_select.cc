@@ -37,23 +37,13 @@ std::string JoinFieldIds(const std::vector<std::uint32_t>& fields) {
 // again by record id.
 bool SequentialPaging(const TableCursor& cursor) { return !cursor.keepsEveryPage; }
 
-// The record id ends every sort, so that pages stay stable while skipping.
+// Record-id order, descending when the statement's sort asks so: the
+// service sorts only by the record id first (BuildSortList), and a table
+// with pending writes is read unsorted.
 void SetSortOrder(const TableCursor& cursor, bool overlaid, QueryRequest& request, std::string& orders) {
-  std::string fields = overlaid ? std::string() : cursor.sortFields;
-  orders = overlaid ? std::string() : cursor.sortOrders;
-  bool hasRecordId = false;
-  std::size_t start = 0;
-  while (start <= fields.size() && !fields.empty()) {
-    std::size_t dot = fields.find('.', start);
-    if (fields.substr(start, dot == std::string::npos ? std::string::npos : dot - start) == "3") hasRecordId = true;
-    if (dot == std::string::npos) break;
-    start = dot + 1;
-  }
-  if (!hasRecordId) {
-    fields += fields.empty() ? "3" : ".3";
-    orders += 'A';
-  }
-  request.slist = fields;
+  const bool sorted = !overlaid && !cursor.sortFields.empty();
+  request.slist = sorted ? cursor.sortFields : std::to_string(kRecordIdFieldId);
+  orders = sorted ? cursor.sortOrders : "A";
 }
 
 std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& table, bool overlaid) {
@@ -65,7 +55,7 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   std::string orders;
   SetSortOrder(cursor, overlaid, result->request, orders);
   result->request.options = "sortorder-" + orders;
-  result->pageOrder = PageOrderOf(result->request.slist, orders);
+  result->pageOrder = PageOrderOf(orders);
   result->requestKey = result->request.query + '\n' + result->request.clist + '\n' + result->request.slist + '\n' +
                        result->request.options;
   result->generation = table.generation;
@@ -73,36 +63,35 @@ std::shared_ptr<QueryResult> NewResult(const TableCursor& cursor, TableCache& ta
   return result;
 }
 
-// Stores the page's records that are new to the query; 999 on the call
-// record when a record id breaks record-id order.
+// Stores the page's records; 999 on the call record when a record id is
+// not beyond the one before it.
 MessageId StoreRecords(QueryResult& result, TableCache& table, const QueryPage& page, ApiCallRecord& call) {
   std::size_t stored = result.rows.size();
   result.rows.resize(stored + page.records.size());
   for (const QueryPageRecord& record : page.records) {
     CachedRow& row = result.rows[stored];
     FillCachedRow(page, record, row);
-    const std::uint32_t before = result.pageOrder.boundary;
-    const PageVerdict verdict = AdmitRecordId(result.pageOrder, row.recordId);
-    if (verdict == PageVerdict::kOutOfOrder) {
+    const std::uint32_t before = result.pageOrder.lastRecordId;
+    if (!AdvancePastRecordId(result.pageOrder, row.recordId)) {
       result.rows.resize(stored);
       return RecordIdOutOfOrder(call, row.recordId, before);
     }
-    if (verdict == PageVerdict::kReturned) continue;
     if (row.recordId > table.newestRecordId) table.newestRecordId = row.recordId;
     result.indexByRecordId[row.recordId] = static_cast<std::size_t>(result.fetched);
     ++stored;
     ++result.fetched;
   }
-  result.rows.resize(stored);
   return kMsgSuccess;
 }
 
+// Each page after the first continues after the last record the previous
+// one held, whether or not that row passes the statement's conditions.
 MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
   ConnectionRecord& record = *cursor.connection;
   TableCache& table = record.client->caches.tables[cursor.tableId];
   QueryRequest request = result.request;
-  request.options = "num-" + std::to_string(kPageSize) + ".skp-" + std::to_string(result.served) + "." +
-                    result.request.options;
+  if (result.pageOrder.started) request.query = ContinuationQuery(result.request.query, result.pageOrder);
+  request.options = "num-" + std::to_string(kPageSize) + "." + result.request.options;
   QueryPage& page = cursor.replyPage;
   if (ApiDoQueryPage(record.client->session, cursor.callRecord, cursor.tableId, request, page) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
@@ -118,16 +107,8 @@ MessageId LoadNextPage(TableCursor& cursor, QueryResult& result) {
     result.firstIndex = result.fetched;
   }
   result.sequential = result.sequential && SequentialPaging(cursor);
-  const std::int64_t fetchedBefore = result.fetched;
   if (StoreRecords(result, table, page, cursor.callRecord) != kMsgSuccess)
     return PostTableServiceFailure(record, cursor.callRecord);
-  // A server that keeps sending new full pages is a big table; one whose
-  // full page brings nothing new would be read for ever.
-  if (records == kPageSize && result.fetched == fetchedBefore) {
-    RecordPageWithoutNewRecords(cursor.callRecord);
-    return PostTableServiceFailure(record, cursor.callRecord);
-  }
-  result.served += records;
   result.complete = records < kPageSize;
   return kMsgSuccess;
 }

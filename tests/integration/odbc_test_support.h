@@ -136,17 +136,32 @@ inline std::vector<std::vector<std::string>> FetchRowsAsText(SQLHSTMT statement)
   return rows;
 }
 
-// The request log's entries of one action (or of every action when it is
-// empty): one field of each ("body" or "action"), in order, JSON-escaped
-// without the quotes. Python reads the log, so a field of the same name
-// nested inside an entry (a fault's description) is not counted.
-inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const std::string& action,
-                                               const std::string& field = "body") {
+// One value of each request log entry of an action (of every action when
+// it is empty), in order, JSON-escaped without the quotes: the Python
+// expression gives it from the entry e.
+inline std::vector<std::string> LoggedValues(const Emulator& emulator, const std::string& action,
+                                             const std::string& expression) {
   const std::string output =
       RunCommand("curl -s '" + emulator.HttpUrl() + "/_emulator/log" + (action.empty() ? "" : "?action=" + action) +
                  "' | /usr/bin/python3 -c 'import json, sys\nfor e in json.load(sys.stdin)[\"entries\"]: "
-                 "print(json.dumps(str(e.get(\"" + field + "\", \"\")))[1:-1])'");
+                 "print(json.dumps(str(" + expression + "))[1:-1])'");
   return OutputLines(output);
+}
+
+// The request log's entries of one action (or of every action when it is
+// empty): one field of each ("body" or "action"), in order. Python reads
+// the log, so a field of the same name nested inside an entry (a fault's
+// description) is not counted.
+inline std::vector<std::string> LoggedRequests(const Emulator& emulator, const std::string& action,
+                                               const std::string& field = "body") {
+  return LoggedValues(emulator, action, "e.get(\"" + field + "\", \"\")");
+}
+
+// One parameter of each request of an action as the service read it (a
+// query's text unescaped), in order; empty where a request lacks it.
+inline std::vector<std::string> LoggedParameters(const Emulator& emulator, const std::string& action,
+                                                 const std::string& name) {
+  return LoggedValues(emulator, action, "e.get(\"params\", {}).get(\"" + name + "\", \"\")");
 }
 
 // The judge of what reached the service: the given fields (a clist such as

@@ -146,7 +146,7 @@ TEST(ApiOperations, DoQueryReadsRecordsFilesAndUsers) {
   session.ticket = "T";
   ApiCallRecord call;
   std::vector<QueryRecord> records;
-  QueryRequest request{"{'6'.EX.'x'}", "3.6.7.8", "3", "num-1000.skp-0"};
+  QueryRequest request{"{'6'.EX.'x'}", "3.6.7.8", "3", "num-1000"};
   ASSERT_EQ(ApiDoQuery(session, call, "bqx7zzzzz", request, records), kMsgSuccess) << call.errdetail;
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].rid, "3");
@@ -201,7 +201,7 @@ TEST(ApiOperations, DoQueryPagesReuseTheReplyBuffer) {
   for (const auto& step : steps) {
     ApiCallRecord call;
     QueryPage page;
-    QueryRequest request{"", "6", "3", "num-3000.skp-0"};
+    QueryRequest request{"", "6", "3", "num-3000"};
     EXPECT_EQ(ApiDoQueryPage(session, call, "bqx7zzzzz", request, page), step.result) << step.label;
     EXPECT_EQ(call.errcode, step.errcode) << step.label;
     ASSERT_EQ(page.records.size(), step.records) << step.label;

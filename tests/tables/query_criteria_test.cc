@@ -12,17 +12,19 @@ namespace {
 ColumnDescriptor Column(const char* fid, FieldKind kind, std::uint16_t rank) {
   ColumnDescriptor column;
   column.fieldIdText = fid;
+  column.fieldId = static_cast<std::uint32_t>(std::stoul(fid));
   column.fieldKind = kind;
   column.pushDownRank = rank;
   return column;
 }
 
-// Columns: 0 record id, 1 text, 2 number, 3 date, 4 timestamp, 5 duration (never sent), 6 time of day.
+// Columns: 0 record id, 1 text, 2 number, 3 date, 4 timestamp, 5 duration (never sent), 6 time of day,
+// 7 a related record's id.
 void OpenTestTable(TableCursor& cursor) {
-  cursor.columns = {Column("3", FieldKind::kRecordId, 4), Column("6", FieldKind::kText, 1),
-                    Column("7", FieldKind::kNumeric, 2), Column("8", FieldKind::kDate, 2),
-                    Column("9", FieldKind::kTimestamp, 2), Column("10", FieldKind::kDuration, 0),
-                    Column("11", FieldKind::kTimeOfDay, 2)};
+  cursor.columns = {Column("3", FieldKind::kRecordId, 4),   Column("6", FieldKind::kText, 1),
+                    Column("7", FieldKind::kNumeric, 2),    Column("8", FieldKind::kDate, 2),
+                    Column("9", FieldKind::kTimestamp, 2),  Column("10", FieldKind::kDuration, 0),
+                    Column("11", FieldKind::kTimeOfDay, 2), Column("21", FieldKind::kRecordId, 4)};
 }
 
 struct Criterion {
@@ -143,7 +145,7 @@ TEST(QueryCriteria, RendersOrRefusesEachSet) {
     EXPECT_EQ(Build(cursor, c), c.expected) << c.name;
     EXPECT_EQ(cursor.queryText, c.query) << c.name;
     if (c.expected == kMsgNotSupported) {
-      EXPECT_GT(cursor.criteriaCount, kMaxServiceCriteria) << c.name;
+      EXPECT_GT(cursor.criteriaCount, kMaxQueryCriteria) << c.name;
     }
   }
 }
@@ -158,8 +160,9 @@ TEST(QueryCriteria, RefusesWholeSetsThatCantBeSentExactly) {
     MessageId expected;
   };
   const Refusal cases[] = {
-      {"100 criteria go out", 100, 1, 1, kCriteriaJoinAnd, kMsgSuccess},
-      {"101 criteria stay local", 101, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
+      // One of the service's 100 is the continuation of the pages.
+      {"99 criteria go out", 99, 1, 1, kCriteriaJoinAnd, kMsgSuccess},
+      {"100 criteria stay local", 100, 1, 1, kCriteriaJoinAnd, kMsgNotSupported},
       {"push-down flag cleared", 2, 0, 1, kCriteriaJoinAnd, kMsgNotSupported},
       {"OR mixed with other joins", 2, 1, 0, kCriteriaJoinOr, kMsgNotSupported},
   };
@@ -182,16 +185,33 @@ TEST(QueryCriteria, RefusesWholeSetsThatCantBeSentExactly) {
   }
 }
 
-TEST(QueryCriteria, SortsOnlyByRecordId) {
+// Only a sort led by the table's own record id pages by continuing after
+// the last record read; any other is done locally.
+TEST(QueryCriteria, SortsOnlyByRecordIdFirst) {
+  const struct {
+    std::vector<std::uint16_t> keys;
+    MessageId expected;
+    const char* fields;
+    const char* orders;
+  } cases[] = {
+      {{0}, kMsgSuccess, "3", "D"},
+      {{0, 7}, kMsgSuccess, "3.21", "DA"},
+      {{7, 0}, kMsgNotSupported, "", ""},
+      {{1}, kMsgNotSupported, "", ""},
+  };
+  for (const auto& c : cases) {
+    TableCursor cursor;
+    OpenTestTable(cursor);
+    const std::uint8_t directions[] = {1, 0};
+    EXPECT_EQ(BuildSortList(cursor, static_cast<std::uint16_t>(c.keys.size()), c.keys.data(), directions), c.expected);
+    EXPECT_EQ(cursor.sortFields, c.fields);
+    EXPECT_EQ(cursor.sortOrders, c.orders);
+  }
   TableCursor cursor;
   OpenTestTable(cursor);
-  std::uint16_t byId[] = {0};
-  std::uint16_t byText[] = {1};
-  std::uint8_t descending[] = {1};
-  EXPECT_EQ(BuildSortList(cursor, 1, byId, descending), kMsgSuccess);
-  EXPECT_EQ(cursor.sortFields, "3");
-  EXPECT_EQ(cursor.sortOrders, "D");
-  EXPECT_EQ(BuildSortList(cursor, 1, byText, descending), kMsgNotSupported);
+  const std::uint16_t byId[] = {0};
+  const std::uint8_t ascending[] = {0};
+  ASSERT_EQ(BuildSortList(cursor, 1, byId, ascending), kMsgSuccess);
   EXPECT_EQ(BuildSortList(cursor, 0, nullptr, nullptr), kMsgSuccess);
   EXPECT_TRUE(cursor.sortFields.empty());
 }

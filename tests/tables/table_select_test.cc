@@ -75,8 +75,9 @@ TEST_F(TableSelectTest, PagesThroughEveryRowOnce) {
   EXPECT_EQ(distinct.size(), 2345u);
   std::vector<LoggedRequest> queries = emulator.Log("API_DoQuery");
   ASSERT_EQ(queries.size(), 3u);
-  EXPECT_NE(queries[2].body.find("skp-2000"), std::string::npos);
+  EXPECT_NE(queries[2].body.find("<query>{3.GT.&apos;2000&apos;}</query>"), std::string::npos);
   EXPECT_NE(queries[0].body.find("<slist>3</slist>"), std::string::npos);
+  for (const LoggedRequest& query : queries) EXPECT_EQ(query.body.find("skp-"), std::string::npos);
 }
 
 // Two cursors of one execution share an identical query's rows until the

@@ -96,7 +96,8 @@ struct PagingMemoryTest : ::testing::Test {
 };
 
 // Each fault holds for every query that follows; without the checks the
-// reads would return the same rows without end.
+// reads would return the same rows without end. A repeated page is the
+// first one again, the continuation after the last record read ignored.
 TEST_F(PagingMemoryTest, PagesThatDoNotAdvanceEndTheReadWith08S01) {
   Serve(2500);
   const std::string repeat = R"({"action": "API_DoQuery", "repeat_page": true, "count": 1000000})";
@@ -110,7 +111,7 @@ TEST_F(PagingMemoryTest, PagesThatDoNotAdvanceEndTheReadWith08S01) {
       {"repeated page, ORDER BY kept in memory", "SELECT * FROM \"Big: Rows\" ORDER BY N1", repeat,
        "came after record 1000"},
       {"repeated page, the service's sort", "SELECT * FROM \"Big: Rows\" ORDER BY \"Record ID_\" DESC", repeat,
-       "a full page of records already returned"},
+       "came after record 1501"},
       {"page longer than asked", "SELECT * FROM \"Big: Rows\"",
        R"({"action": "API_DoQuery", "long_page": 500, "count": 1000000})", "1500 records where 1000 were asked for"},
   };
