@@ -133,3 +133,5 @@ inline constexpr MessageId kMsgWritesPartlyDone = 1122;
 inline constexpr MessageId kMsgWritesPartlyDoneHttp = 1123;
 inline constexpr MessageId kMsgWritesPartlyDoneTimeout = 1124;
 inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;
+// A new text longer than its field's maxlength: refused, never cut.
+inline constexpr MessageId kMsgValueTooLong = 1126;

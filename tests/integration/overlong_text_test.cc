@@ -152,15 +152,17 @@ TEST_F(OverlongTextTest, EveryClauseReadsTheWholeValueOrSaysWhereItCant) {
 }
 
 // A grid writes back every bound column of the row it changed: the texts it
-// did not change keep their tails; a new over-long text is cut with 01004.
+// did not change keep their tails; a new text longer than its field's
+// maxlength is refused (22001) and nothing of the row is written.
 TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
   const struct {
+    double newId;
     const char* newS;
     SQLRETURN result;
     const char* record;
   } cases[] = {
-      {nullptr, SQL_SUCCESS, "50\tabcdefghij\tabcdefgh34"},
-      {"vwxyz12", SQL_SUCCESS_WITH_INFO, "50\tvwxyz\tabcdefgh34"},
+      {50, nullptr, SQL_SUCCESS, "50\tabcdefghij\tabcdefgh34"},
+      {60, "vwxyz12", SQL_ERROR, "50\tabcdefghij\tabcdefgh34"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.newS == nullptr ? "unchanged S" : c.newS);
@@ -177,7 +179,7 @@ TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
     const std::string sql = "SELECT Id, S, T FROM \"Wide: Notes\" WHERE Id = 5 OR Id = 50";
     ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS);
-    id = 50;
+    id = c.newId;
     if (c.newS != nullptr) std::snprintf(s, sizeof s, "%s", c.newS);
     lengths[1] = SQL_NTS;
     EXPECT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), c.result)

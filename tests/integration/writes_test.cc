@@ -171,13 +171,13 @@ TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
   EXPECT_NE(imports[0].find("three little pieces"), std::string::npos);
 }
 
-// Every row of an array runs: a value cut on one row marks that row and the
-// rows after it still run, and rows with data at execution each wait for
-// their own data.
-TEST_F(WritesTest, AParameterArrayRunsEveryRowThroughCutValuesAndDataAtExecution) {
+// Rows with data at execution each wait for their own data; a row whose
+// value is longer than its field's maxlength is refused, nothing of it is
+// sent, and the rows before it are committed.
+TEST_F(WritesTest, AParameterArrayRunsDataAtExecutionRowsAndRefusesATooLongOne) {
   constexpr int kRows = 4;
-  char numbers[kRows][24] = {"SO-9001", "SO-9002-MUCH-TOO-LONG", "", ""};
-  SQLLEN lengths[kRows] = {SQL_NTS, SQL_NTS, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(0)};
+  char numbers[kRows][24] = {"SO-9001", "", "", "SO-9002-MUCH-TOO-LONG"};
+  SQLLEN lengths[kRows] = {SQL_NTS, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(0), SQL_NTS};
   SQLUSMALLINT status[kRows] = {9, 9, 9, 9};
   SQLULEN processed = 0;
   SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
@@ -195,19 +195,20 @@ TEST_F(WritesTest, AParameterArrayRunsEveryRowThroughCutValuesAndDataAtExecution
     ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)value, SQL_NTS), SQL_SUCCESS) << StatementState();
   }
   SQLPOINTER token = nullptr;
-  EXPECT_EQ(SQLParamData(statement, &token), SQL_SUCCESS_WITH_INFO) << StatementState();
-  EXPECT_EQ(StatementState(), "01004");
+  EXPECT_EQ(SQLParamData(statement, &token), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "22001");
+  SQLLEN rowNumber = 0;
+  SQLGetDiagField(SQL_HANDLE_STMT, statement, 1, SQL_DIAG_ROW_NUMBER, &rowNumber, 0, nullptr);
+  EXPECT_EQ(rowNumber, kRows);
   EXPECT_EQ(processed, static_cast<SQLULEN>(kRows));
-  EXPECT_EQ(RowCount(), kRows);
-  const SQLUSMALLINT expected[kRows] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS_WITH_INFO, SQL_PARAM_SUCCESS,
-                                        SQL_PARAM_SUCCESS};
+  const SQLUSMALLINT expected[kRows] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_ERROR};
   for (int i = 0; i < kRows; ++i) EXPECT_EQ(status[i], expected[i]) << i;
-  // Under autocommit the whole array is one transaction: one import.
+  // Under autocommit the rows before the refused one are one transaction: one import.
   std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
-  for (const char* sent : {"SO-9001", "SO-9002-MUCH", "SO-9003", "SO-9004"})
+  for (const char* sent : {"SO-9001", "SO-9003", "SO-9004"})
     EXPECT_NE(imports[0].find(sent), std::string::npos) << sent;
-  EXPECT_EQ(imports[0].find("TOO-LONG"), std::string::npos);
+  EXPECT_EQ(imports[0].find("SO-9002"), std::string::npos);
 }
 
 // The rest of a batch waits while its first statement waits for data, runs
@@ -423,27 +424,31 @@ TEST_F(WritesTest, TextThatCannotTravelIsRefusedAndChangesNothing) {
   Handles().connected = false;
 }
 
-// A text column holds its size in characters: a value of exactly that size is
-// stored whole, a longer one is cut to it with 01004. "Order No" is unique
-// and 12 long.
+// A text column holds its maxlength in characters: a value of exactly that
+// size is stored whole, a longer one is refused with 22001 naming the column
+// and nothing is sent. "Order No" is unique and 12 long.
 TEST_F(WritesTest, ValuesAtTheColumnSize) {
   struct {
     const char* value;
     SQLRETURN result;
-    const char* stored;
   } cases[] = {
-      {"ABCDEFGHIJKL", SQL_SUCCESS, "ABCDEFGHIJKL"},
-      {"MNOPQRSTUVWXY", SQL_SUCCESS_WITH_INFO, "MNOPQRSTUVWX"},
+      {"ABCDEFGHIJKL", SQL_SUCCESS},
+      {"MNOPQRSTUVWXY", SQL_ERROR},
       {"\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC",
-       SQL_SUCCESS, "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC"},
+       SQL_SUCCESS},
   };
   for (const auto& c : cases) {
+    ClearLog();
     const SQLRETURN result = Direct(std::string("INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES ('") + c.value + "')");
-    EXPECT_EQ(result, c.result) << c.value << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
-    if (result == SQL_SUCCESS_WITH_INFO) {
-      EXPECT_EQ(StatementState(), "01004");
+    const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+    EXPECT_EQ(result, c.result) << c.value << diagnostic.text;
+    if (result == SQL_ERROR) {
+      EXPECT_EQ(diagnostic.state, "22001");
+      EXPECT_NE(diagnostic.text.find("'Order No'"), std::string::npos) << diagnostic.text;
+      EXPECT_TRUE(LoggedRequests(emulator, "API_ImportFromCSV").empty());
     }
-    EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.stored + "'}").size(), 1u)
+    const std::size_t stored = c.result == SQL_SUCCESS ? 1 : 0;
+    EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.value + "'}").size(), stored)
         << c.value;
   }
 }
