@@ -92,8 +92,8 @@ MessageId CheckTextLength(const TableCursor& cursor, const ColumnDescriptor& col
   if (characters <= static_cast<std::size_t>(column.maxLength)) return kMsgSuccess;
   if (cursor.connection == nullptr) return kMsgValueTooLong;
   return RecordTableFailure(*cursor.connection, kMsgValueTooLong,
-                            "'" + column.name + "' (the value has " + std::to_string(characters) +
-                                " characters, the field holds at most " + std::to_string(column.maxLength) + ")");
+                            "'" + column.name + "' (" + std::to_string(characters) +
+                                " characters; the field holds at most " + std::to_string(column.maxLength) + ")");
 }
 
 // The service's requests are XML 1.0, which can carry neither most control
