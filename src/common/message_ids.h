@@ -138,6 +138,8 @@ inline constexpr MessageId kMsgWritesPartlyDoneCanceled = 1125;
 // whose length says more than it holds, or a parameter array's length
 // beyond the distance between its rows.
 inline constexpr MessageId kMsgStringRightTruncationOf = 1126;
+// A new text longer than its field's maxlength: refused, never cut.
+inline constexpr MessageId kMsgValueTooLong = 1128;
 // No temporary file could be made: the detail names the folder and the reason.
 inline constexpr MessageId kMsgNoTemporaryFile = 1140;
 // A query with parameter markers and a parameter array of more than one row:

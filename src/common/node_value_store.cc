@@ -13,17 +13,12 @@
 #include "common/datetime_text.h"
 #include "common/decimal_text.h"
 #include "common/epoch_time.h"
-#include "platform/utf8_text.h"
 
 namespace {
 
 using Kind = ApplicationValueKind;
 
 bool IsNumberKind(const ApplicationValue& value) { return value.kind == Kind::kNumber || value.kind == Kind::kReal; }
-
-std::size_t SizeLimit(const ValueCell& target) {
-  return target.size > 0 ? static_cast<std::size_t>(target.size) : SIZE_MAX;
-}
 
 // The text a character target receives for each kind of value.
 std::string ValueText(const ApplicationValue& value) {
@@ -46,21 +41,14 @@ std::string ValueText(const ApplicationValue& value) {
   }
 }
 
-// A character target's size counts characters. Text is cut to it (1002);
-// a number, date, time or the bytes of a binary value that does not fit
-// would read as another value and is refused (22001).
+// A value is taken whole, whatever the target's size: a parameter is
+// compared as the literal of the same text would be, and where it is
+// written, the write decides what its field takes. Later pieces of a long
+// text join it in place.
 MessageId StoreCharacter(ValueCell& target, const ApplicationValue& value, bool append) {
-  const std::string text = ValueText(value);
-  const std::size_t limit = SizeLimit(target);
-  // Later pieces of a long text join it in place, and only a size limit
-  // needs the characters already held counted.
-  const std::size_t held = append && limit != SIZE_MAX ? CountUtf8Characters(target.bytes) : 0;
-  const std::size_t room = limit > held ? limit - held : 0;
-  const std::size_t kept = Utf8PrefixBytes(text, room);
-  if (kept < text.size() && value.kind != Kind::kText) return kMsgStringRightTruncation;
   if (!append) target.bytes.clear();
-  target.bytes.append(text, 0, kept);
-  return kept < text.size() ? kMsgDataTruncated : kMsgSuccess;
+  target.bytes.append(ValueText(value));
+  return kMsgSuccess;
 }
 
 int HexDigitValue(char c) {
@@ -92,16 +80,11 @@ MessageId StoreBinary(ValueCell& target, const ApplicationValue& value, bool app
   } else if (value.kind != Kind::kBytes) {
     return kMsgConversionError;
   }
-  const std::string& bytes = value.kind == Kind::kText ? decoded : value.bytes;
-  // Later pieces of long data join it in place, so that sending it in many
-  // pieces costs no more than sending it at once.
-  const std::size_t held = append ? target.bytes.size() : 0;
-  const std::size_t limit = SizeLimit(target);
-  const std::size_t room = limit > held ? limit - held : 0;
-  const std::size_t kept = std::min(room, bytes.size());
+  // Whole, as a text is; later pieces of long data join it in place, so
+  // that sending it in many pieces costs no more than sending it at once.
   if (!append) target.bytes.clear();
-  target.bytes.append(bytes, 0, kept);
-  return kept < bytes.size() ? kMsgDataTruncated : kMsgSuccess;
+  target.bytes.append(value.kind == Kind::kText ? decoded : value.bytes);
+  return kMsgSuccess;
 }
 
 // Any number-like value as an exact number: text that is no number is

@@ -14,7 +14,6 @@
 #include "handles/connection_record.h"
 #include "handles/handles.h"
 #include "handles/statement_handle.h"
-#include "platform/utf8_text.h"
 #include "tables/row_values.h"
 
 namespace {
@@ -25,10 +24,6 @@ inline constexpr std::size_t kFirstReadBytes = 256;
 // Room for any double's fixed-point text, so the normaliser always sees a
 // number column's whole value and never an exponent form it can't read.
 inline constexpr std::size_t kNumberTextBytes = 400;
-// What a marker's reserved buffer holds besides the value: a character
-// value's NUL, a binary value's 64-bit length.
-inline constexpr std::uint64_t kCharacterOverhead = 1;
-inline constexpr std::uint64_t kBinaryOverhead = 8;
 
 // Table access answers a cut value with 2; its pseudo-tables pass the
 // converter's 1002 through. Both mean the same here.
@@ -158,29 +153,12 @@ MessageId ReadCurrentColumn(EvalMachine& m, NodeIndex node, TableCursor& cursor,
   return m.Note(id);
 }
 
-// The bytes a marker's value may have: what its reserved buffer holds, or
-// its type's size when no buffer was reserved.
-std::size_t ParameterCapacity(const ParseTree& tree, const ParseNode& node) {
-  const ValueIndex buffer = node.fields.parameter.resultBuffer;
-  const std::uint64_t overhead = node.cell.valueType == kValueBinary ? kBinaryOverhead : kCharacterOverhead;
-  if (buffer != kNoValue && buffer < tree.values.size() && tree.values[buffer].size > overhead)
-    return static_cast<std::size_t>(tree.values[buffer].size - overhead);
-  return node.cell.size > 0 ? static_cast<std::size_t>(node.cell.size) : std::string::npos;
-}
-
 // The execute path stored the marker's value in its cell, null flag
-// included. Only its real bytes are ever read, and never more than the
-// marker's buffer holds: a longer value is cut (1002).
+// included, whole: a parameter is compared as a literal of the same text.
 MessageId KeepParameterValue(EvalMachine& m, NodeIndex node) {
-  ValueCell& cell = m.Cell(node);
-  switch (cell.valueType) {
+  switch (m.Cell(node).valueType) {
     case kValueCharacter:
-    case kValueBinary: {
-      const std::size_t capacity = ParameterCapacity(m.tree, m.Node(node));
-      if (cell.nullFlag != 0 || cell.bytes.size() <= capacity) return kMsgSuccess;
-      cell.bytes.resize(cell.valueType == kValueCharacter ? CutUtf8(cell.bytes, capacity) : capacity);
-      return m.Note(kMsgDataTruncated);
-    }
+    case kValueBinary:
     case kValueNumeric:
     case kValueInteger:
     case kValueDouble:

@@ -1,6 +1,8 @@
 // INSERT, UPDATE and DELETE. UPDATE and DELETE first collect the record ids
 // of the rows their condition selects and only then write, so that a
-// changed or deleted row can never make the scan skip or repeat one.
+// changed or deleted row can never make the scan skip or repeat one. INSERT
+// and UPDATE build every row before any reaches the write cache: a value
+// refused in any row leaves nothing of the statement to send.
 #include "exec/row_writes.h"
 
 #include <vector>
@@ -74,10 +76,10 @@ MessageId NextSourceRow(StatementHandle& statement, ParseTree& tree, NodeIndex s
 
 NodeIndex ValueOfItem(ParseTree& tree, NodeIndex item) { return tree.nodes[item].fields.listItem.value; }
 
-// One row of an INSERT: every column of the list with its value. A row that
-// fails is dropped; rows written before it stay.
+// One row of an INSERT: every column of the list with its value, set aside
+// in built. A row that fails is dropped.
 MessageId InsertOneRow(StatementHandle& statement, ParseTree& tree, const InsertFields& insert, TableCursor& cursor,
-                       MessageId& remembered) {
+                       std::vector<RowUnderConstruction>& built, MessageId& remembered) {
   statement.transactionFlags[1] = 1;
   if (MessageId id = PostTableFailure(statement, NewInsertRow(cursor))) return id;
   statement.transactionFlags[0] = 1;
@@ -100,11 +102,10 @@ MessageId InsertOneRow(StatementHandle& statement, ParseTree& tree, const Insert
       return PostTableFailure(statement, id);
     }
   }
-  if (MessageId id = PostTableFailure(statement, WriteRow(cursor))) {
+  if (MessageId id = PostTableFailure(statement, SetRowAside(cursor, built))) {
     DeleteCurrentRow(cursor);
     return id;
   }
-  statement.transactionFlags[0] = 1;
   ++statement.diagnosticRowCount;
   return kMsgSuccess;
 }
@@ -127,8 +128,9 @@ MessageId CollectQualifyingRows(StatementHandle& statement, ParseTree& tree, Nod
   }
 }
 
+// The current row with every assignment applied, set aside in built.
 MessageId UpdateOneRow(StatementHandle& statement, ParseTree& tree, const UpdateFields& update, TableCursor& cursor,
-                       MessageId& remembered) {
+                       std::vector<RowUnderConstruction>& built, MessageId& remembered) {
   for (NodeIndex set = update.firstAssignment; set != kNoNode; set = tree.nodes[set].fields.assignment.next) {
     const AssignmentFields a = tree.nodes[set].fields.assignment;
     MessageId id = EvaluateRowExpression(statement, tree, a.value);
@@ -138,9 +140,16 @@ MessageId UpdateOneRow(StatementHandle& statement, ParseTree& tree, const Update
     if (id == kMsgDataTruncated) remembered = id;
     else if (id != kMsgSuccess) return PostTableFailure(statement, id);
   }
-  if (MessageId id = PostTableFailure(statement, WriteRow(cursor))) return id;
+  if (MessageId id = PostTableFailure(statement, SetRowAside(cursor, built))) return id;
   statement.transactionFlags[0] = 1;
   ++statement.diagnosticRowCount;
+  return kMsgSuccess;
+}
+
+// The rows set aside, once every row of the statement is built.
+MessageId WriteBuiltRows(StatementHandle& statement, TableCursor& cursor, std::vector<RowUnderConstruction>& built) {
+  if (MessageId id = PostTableFailure(statement, WriteRowsSetAside(cursor, built))) return id;
+  statement.transactionFlags[0] = 1;
   return kMsgSuccess;
 }
 
@@ -195,7 +204,6 @@ MessageId StoreCellValue(TableCursor& cursor, std::uint16_t column, const ValueC
     default: return kMsgInternalError;
   }
   const MessageId id = UpdateRowValues(cursor, column, type, isNull ? nullptr : data, isNull ? SQL_NULL_DATA : length);
-  if (id == kMsgCut) return kMsgDataTruncated;
   return id != kMsgSuccess ? id : fitted;
 }
 
@@ -210,13 +218,15 @@ MessageId ExecuteInsert(StatementHandle& statement, ParseTree& tree, NodeIndex i
     else if (id != kMsgSuccess && id != kMsgNoDataFound) return id;
   }
   statement.diagnosticRowCount = 0;
+  std::vector<RowUnderConstruction> built;
   bool first = true;
   for (;;) {
     bool more = false;
     if (MessageId id = NextSourceRow(statement, tree, insert.source, first, more)) return id;
     if (!more) break;
-    if (MessageId id = InsertOneRow(statement, tree, insert, *cursor, remembered)) return id;
+    if (MessageId id = InsertOneRow(statement, tree, insert, *cursor, built, remembered)) return id;
   }
+  if (MessageId id = WriteBuiltRows(statement, *cursor, built)) return id;
   statement.rowCount = statement.diagnosticRowCount;
   return remembered;
 }
@@ -229,11 +239,16 @@ MessageId ExecuteUpdate(StatementHandle& statement, ParseTree& tree, NodeIndex u
   if (MessageId id = CollectQualifyingRows(statement, tree, update.tableReference, update.where, recordIds)) return id;
   statement.diagnosticRowCount = 0;
   MessageId remembered = kMsgSuccess;
+  std::vector<RowUnderConstruction> built;
   for (std::uint32_t recordId : recordIds) {
     if (MessageId id = PostTableFailure(statement, PositionOnRow(*cursor, recordId))) return id;
     tree.nodes[update.tableReference].fields.tableReference.nullRow = 0;
-    if (MessageId id = UpdateOneRow(statement, tree, update, *cursor, remembered)) return id;
+    if (MessageId id = UpdateOneRow(statement, tree, update, *cursor, built, remembered)) {
+      DiscardRowUnderConstruction(*cursor);
+      return id;
+    }
   }
+  if (MessageId id = WriteBuiltRows(statement, *cursor, built)) return id;
   statement.rowCount = statement.diagnosticRowCount;
   return remembered;
 }

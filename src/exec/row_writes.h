@@ -18,7 +18,9 @@ MessageId ExecuteDelete(StatementHandle& statement, ParseTree& tree, NodeIndex r
 
 // Hands the evaluated value node to the table's row under construction for
 // the column that the column reference names, converted by the column's
-// type. 0, 1002 when cut (the caller goes on), or a failure.
+// type; a text goes whole. 0, 1002 when a decimal lost digits of its
+// fraction (the caller goes on), or a failure (kMsgValueTooLong for a text longer than
+// its field's maxlength).
 MessageId StoreColumnValue(ParseTree& tree, NodeIndex columnReference, NodeIndex value);
 // The same for a value held outside the tree: source converted by the type
 // of target (the column's own cell) into the row the cursor is building.

@@ -28,8 +28,9 @@ NodeIndex SelectItemValue(const StatementHandle& statement, std::uint16_t number
 
 // The column's value area typed as its select item, NULL and empty, ready
 // for a value or for pieces. A text is taken whole, as a statement's value
-// is: the write cuts a new text to its column's size, but writes back whole
-// the value the row holds, which may be longer than its column.
+// is: the write refuses a new text longer than its field's maxlength (it
+// never cuts one), and writes back whole the value the row holds, which may
+// be longer than its column.
 GatherFailure StartValue(const StatementHandle& statement, std::uint16_t number, PendingColumnValue& pending) {
   const ParseTree& tree = *statement.parseTree;
   pending.column = SelectItemValue(statement, number);

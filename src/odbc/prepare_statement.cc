@@ -76,9 +76,9 @@ MessageId BindAndPlan(StatementHandle& statement) {
   return PlanStatementTree(statement, tree, RootStatementNode(tree));
 }
 
-// A text or binary buffer holds what the parameter's column can hold, so a
-// value that fits the column is never cut on its way in: a text's size
-// counts characters, each up to four bytes.
+// A text or binary buffer is sized for what the parameter's column can
+// hold (a text's size counts characters, each up to four bytes); the value
+// itself is kept whole in the marker's cell, however long.
 MessageId ParameterBufferSize(const ValueCell& cell, std::uint64_t& size) {
   const std::uint64_t declared = cell.size > 0 ? static_cast<std::uint64_t>(cell.size) : 0;
   switch (cell.valueType) {

@@ -37,13 +37,20 @@ NodeIndex ItemValue(const ParseNode& item) {
   }
 }
 
-// Two insert columns name the same column when they resolved to the same
-// ordinal: a label and its fid form, or two spellings of one name, collide.
-MessageId CheckDuplicateInsertColumns(BindMachine& m, NodeIndex first) {
-  for (NodeIndex a = first; a != kNoNode; a = m.Fields(a).insertColumn.next) {
-    const ColumnReferenceFields& left = m.Fields(m.Fields(a).insertColumn.columnReference).columnReference;
-    for (NodeIndex b = m.Fields(a).insertColumn.next; b != kNoNode; b = m.Fields(b).insertColumn.next) {
-      const ColumnReferenceFields& right = m.Fields(m.Fields(b).insertColumn.columnReference).columnReference;
+// The column an insert column or a SET assignment writes.
+NodeIndex WrittenColumn(const ParseNode& item) {
+  return item.kind == kNodeInsertColumn ? item.fields.insertColumn.columnReference
+                                        : item.fields.assignment.columnReference;
+}
+
+// No column is written twice by one INSERT or UPDATE. Two items name the
+// same column when they resolved to the same ordinal: a label and its fid
+// form, or two spellings of one name, collide.
+MessageId CheckRepeatedColumns(BindMachine& m, NodeIndex first) {
+  for (NodeIndex a = first; a != kNoNode; a = NextItem(m.Node(a))) {
+    const ColumnReferenceFields& left = m.Fields(WrittenColumn(m.Node(a))).columnReference;
+    for (NodeIndex b = NextItem(m.Node(a)); b != kNoNode; b = NextItem(m.Node(b))) {
+      const ColumnReferenceFields& right = m.Fields(WrittenColumn(m.Node(b))).columnReference;
       if (left.tableReference != right.tableReference || left.columnNumber != right.columnNumber) continue;
       m.statement.diagnostic.detailText = GetValueText(m.tree, right.columnName);
       return kMsgDuplicateColumn;
@@ -60,7 +67,7 @@ MessageId StepPlainChain(BindMachine& m, BindFrame& frame) {
   }
   if (frame.cursor == kNoNode) {
     frame.phase = kFrameDone;
-    if (m.Node(frame.node).kind == kNodeInsertColumn) return CheckDuplicateInsertColumns(m, frame.node);
+    if (m.Node(frame.node).kind == kNodeInsertColumn) return CheckRepeatedColumns(m, frame.node);
     return kMsgSuccess;
   }
   const ParseNode& item = m.Node(frame.cursor);
@@ -136,7 +143,7 @@ MessageId StepAssignmentChain(BindMachine& m, BindFrame& frame) {
     case 1:
       if (frame.cursor == kNoNode) {
         frame.phase = kFrameDone;
-        return kMsgSuccess;
+        return CheckRepeatedColumns(m, frame.node);
       }
       frame.phase = 2;
       return m.Bind(m.Fields(frame.cursor).assignment.columnReference, frame.context);

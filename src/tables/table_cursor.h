@@ -45,6 +45,9 @@ struct ColumnDescriptor {
   std::string name;
   std::int16_t sqlType = SQL_VARCHAR;  // ODBC 2 date-time codes
   std::int32_t columnSize = 0;
+  // The service's limit on a new text, in characters; 0 where it keeps a
+  // text of any length, whatever columnSize says.
+  std::int32_t maxLength = 0;
   std::uint16_t decimalDigits = 0;
   std::int16_t nullable = SQL_NULLABLE;
   std::int16_t updatable = SQL_ATTR_WRITE;

@@ -1,7 +1,9 @@
 // Schema loading and the mapping of QuickBase field types to SQL types.
 #include "tables/table_schema.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 #include "common/column_names.h"
 #include "connection/quickbase_client.h"
@@ -49,6 +51,8 @@ void MapTextField(const SchemaField& field, const std::string& type, ColumnDescr
   // Multi-choice lists and users compare by rules of the service's own.
   std::uint16_t rank = isUser || multiLine ? 0 : 1;
   FieldKind kind = isUser ? FieldKind::kUser : FieldKind::kText;
+  if (!multiLine && maxLength >= 1)
+    column.maxLength = static_cast<std::int32_t>(std::min<std::int64_t>(maxLength, INT32_MAX));
   if (multiLine || maxLength > kMaxVarcharLength) {
     SetType(column, SQL_LONGVARCHAR, kLongTextLength, kind, rank);
     return;

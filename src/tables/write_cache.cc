@@ -161,10 +161,10 @@ std::map<std::string, std::string> MergedPendingInsert(TableCursor& cursor,
 }
 
 // The value the row being changed holds now, compared whole. A stored text
-// may be longer than its column (the service does not enforce the size, and
-// a size can be lowered after values were stored): written back, as by
-// "SET S = S" or a grid that writes every bound column, it must not lose its
-// tail to the cut a new value gets.
+// may be longer than its field allows (the service does not enforce the
+// size, and a size can be lowered after values were stored): written back,
+// as by "SET S = S" or a grid that writes every bound column, it is no new
+// text and stays whole.
 bool RowHoldsValue(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text) {
   if (cursor.pseudoTable != PseudoTable::kNone || cursor.pending.isInsert ||
       cursor.recordId != cursor.pending.recordId)
@@ -173,10 +173,10 @@ bool RowHoldsValue(const TableCursor& cursor, const ColumnDescriptor& column, co
   return held != nullptr && *held == text;
 }
 
-// 0, or 2 when a new text was cut to its column's size.
-MessageId FitWrittenText(const TableCursor& cursor, const ColumnDescriptor& column, std::string& text) {
+// A text is never cut: one longer than its field's maxlength is refused.
+MessageId CheckWrittenText(const TableCursor& cursor, const ColumnDescriptor& column, const std::string& text) {
   if (RowHoldsValue(cursor, column, text)) return kMsgSuccess;
-  return FitText(column, text);
+  return CheckTextLength(cursor, column, text);
 }
 
 MessageId StartEditOfCurrentRow(TableCursor& cursor) {
@@ -211,15 +211,14 @@ MessageId UpdateRowValues(TableCursor& cursor, std::uint16_t column, std::int16_
   if (descriptor.updatable == SQL_ATTR_READONLY && cursor.pseudoTable == PseudoTable::kNone)
     return RecordTableFailure(*cursor.connection, kMsgFieldNotWritable, descriptor.name);
   std::string text;
-  MessageId id = RenderWriteValue(cursor, descriptor, valueType, value, length, text);
-  if (id != kMsgSuccess) return id;
-  id = FitWrittenText(cursor, descriptor, text);
+  if (MessageId id = RenderWriteValue(cursor, descriptor, valueType, value, length, text)) return id;
+  if (MessageId id = CheckWrittenText(cursor, descriptor, text)) return id;
   if (descriptor.fieldKind == FieldKind::kFile)
     SetPendingAttachment(cursor.pending, descriptor.fieldIdText, length == SQL_NULL_DATA || value == nullptr,
                          std::move(text));
   else
     cursor.pending.values[descriptor.fieldIdText] = std::move(text);
-  return id;
+  return kMsgSuccess;
 }
 
 MessageId WriteRow(TableCursor& cursor) {
@@ -249,6 +248,26 @@ MessageId WriteRow(TableCursor& cursor) {
   }
   cursor.pending = RowUnderConstruction{};
   RenewTableCache(*cursor.connection->client, cursor.tableId);
+  return kMsgSuccess;
+}
+
+MessageId SetRowAside(TableCursor& cursor, std::vector<RowUnderConstruction>& rows) {
+  // The settings pseudo-table writes by the cursor's position.
+  if (cursor.pseudoTable != PseudoTable::kNone) return WriteRow(cursor);
+  rows.push_back(std::move(cursor.pending));
+  cursor.pending = RowUnderConstruction{};
+  return kMsgSuccess;
+}
+
+MessageId WriteRowsSetAside(TableCursor& cursor, std::vector<RowUnderConstruction>& rows) {
+  for (RowUnderConstruction& row : rows) {
+    cursor.pending = std::move(row);
+    if (MessageId id = WriteRow(cursor)) {
+      DiscardRowUnderConstruction(cursor);
+      return id;
+    }
+  }
+  rows.clear();
   return kMsgSuccess;
 }
 

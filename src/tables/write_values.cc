@@ -86,12 +86,14 @@ MessageId RenderCheckbox(const TableCursor& cursor, std::int16_t valueType, cons
 
 }  // namespace
 
-MessageId FitText(const ColumnDescriptor& column, std::string& text) {
-  if (column.sqlType != SQL_VARCHAR || column.columnSize <= 0) return kMsgSuccess;
-  const std::size_t kept = Utf8PrefixBytes(text, static_cast<std::size_t>(column.columnSize));
-  if (kept == text.size()) return kMsgSuccess;
-  text.resize(kept);
-  return kMsgCut;
+MessageId CheckTextLength(const TableCursor& cursor, const ColumnDescriptor& column, std::string_view text) {
+  if (column.maxLength <= 0) return kMsgSuccess;
+  const std::size_t characters = CountUtf8Characters(text);
+  if (characters <= static_cast<std::size_t>(column.maxLength)) return kMsgSuccess;
+  if (cursor.connection == nullptr) return kMsgValueTooLong;
+  return RecordTableFailure(*cursor.connection, kMsgValueTooLong,
+                            "'" + column.name + "' (" + std::to_string(characters) +
+                                " characters; the field holds at most " + std::to_string(column.maxLength) + ")");
 }
 
 // The service's requests are XML 1.0, which can carry neither most control

@@ -24,6 +24,7 @@ MessageId CheckStorableText(const TableCursor& cursor, const ColumnDescriptor& c
 // 0 or a conversion id; a text comes whole, whatever the column's size.
 MessageId RenderWriteValue(const TableCursor& cursor, const ColumnDescriptor& column, std::int16_t valueType,
                            const void* value, SQLLEN length, std::string& text);
-// Cuts a text to the column's size, which counts characters: 0, or 2 when
-// it was cut.
-MessageId FitText(const ColumnDescriptor& column, std::string& text);
+// 0, or kMsgValueTooLong naming the column, recorded on the cursor's connection, for a
+// text longer than its field's maxlength (counted in characters). A field
+// without one takes a text of any length.
+MessageId CheckTextLength(const TableCursor& cursor, const ColumnDescriptor& column, std::string_view text);

@@ -1,5 +1,6 @@
 // Application values into node values: every target value type, NULL,
-// truncation, wide text, column-wise rows and SQLPutData pieces.
+// values longer than their target, wide text, column-wise rows and
+// SQLPutData pieces.
 #include "common/c_to_node.h"
 
 #include <gtest/gtest.h>
@@ -56,13 +57,11 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
   };
   const Case cases[] = {
       {"char to varchar", Cell(1, 12, 10), SQL_C_CHAR, "hello", SQL_NTS, 0, "hello", 0},
-      {"char cut at size", Cell(1, 12, 3), SQL_C_CHAR, "hello", 5, kMsgDataTruncated, "hel", 0},
-      {"size counts characters", Cell(1, 12, 2), SQL_C_CHAR, "a\xC3\xA9" "b", SQL_NTS, kMsgDataTruncated, "a\xC3\xA9", 0},
+      // A value longer than its target's size stays whole.
+      {"char beyond the size", Cell(1, 12, 3), SQL_C_CHAR, "hello", 5, 0, "hello", 0},
       {"long to varchar", Cell(1, 12, 10), SQL_C_LONG, &minusSeven, 0, 0, "-7", 0},
-      {"double too long for varchar", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, kMsgStringRightTruncation, "", 0},
-      {"long too wide for varchar", Cell(1, 12, 1), SQL_C_SLONG, &minusSeven, 0, kMsgStringRightTruncation, "", 0},
-      {"date too long for varchar", Cell(1, 12, 9), SQL_C_TYPE_DATE, &date, 0, kMsgStringRightTruncation, "", 0},
-      {"date to varchar", Cell(1, 12, 10), SQL_C_TYPE_DATE, &date, 0, 0, "2024-02-29", 0},
+      {"double beyond the size", Cell(1, 12, 3), SQL_C_DOUBLE, &pi, 0, 0, "3.25", 0},
+      {"date beyond the size", Cell(1, 12, 9), SQL_C_TYPE_DATE, &date, 0, 0, "2024-02-29", 0},
       {"float keeps its own digits", Cell(1, 12), SQL_C_FLOAT, &tenth, 0, 0, "0.1", 0},
       {"char to numeric", Cell(2, 2, 6, 2), SQL_C_CHAR, " 12.5 ", SQL_NTS, 0, "12.50", 0},
       {"numeric cuts fraction", Cell(2, 2, 6, 2), SQL_C_CHAR, "1.239", SQL_NTS, kMsgDataTruncated, "1.23", 0},
@@ -84,7 +83,7 @@ TEST(CToNode, StoresTextAndNumbersByTheTargetType) {
       {"real range", Cell(8, 7), SQL_C_CHAR, "1e39", SQL_NTS, kMsgOutOfRange, "", 0},
       {"hex to binary", Cell(-2, -3, 10), SQL_C_CHAR, "00fFa0", SQL_NTS, 0, std::string("\x00\xFF\xA0", 3), 0},
       {"odd hex", Cell(-2, -3, 10), SQL_C_CHAR, "abc", SQL_NTS, kMsgAssignmentError, "", 0},
-      {"binary cut", Cell(-2, -3, 2), SQL_C_BINARY, "\x01\x02\x03", 3, kMsgDataTruncated, "\x01\x02", 0},
+      {"binary beyond the size", Cell(-2, -3, 2), SQL_C_BINARY, "\x01\x02\x03", 3, 0, "\x01\x02\x03", 0},
       {"long to binary has no conversion", Cell(-2, -3, 10), SQL_C_SLONG, &minusSeven, 0, kMsgConversionError, "", 0},
       {"date into integer", Cell(4, 4), SQL_C_DATE, "\0\0\0\0\0\0", 0, kMsgConversionError, "", 0},
       {"date into numeric", Cell(2, 2, 6, 2), SQL_C_DATE, &date, 0, kMsgConversionError, "", 0},
@@ -174,9 +173,9 @@ TEST(CToNode, WideTextBecomesUtf8) {
   ValueCell cell = Cell(1, 12, 20);
   ASSERT_EQ(Convert(cell, SQL_C_WCHAR, wide.data(), SQL_NTS), kMsgSuccess);
   EXPECT_EQ(cell.bytes, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-  ValueCell cut = Cell(1, 12, 2);
-  ASSERT_EQ(Convert(cut, SQL_C_WCHAR, wide.data(), 8), kMsgDataTruncated);
-  EXPECT_EQ(cut.bytes, "\xC3\xA9\xE2\x82\xAC");  // two characters, five bytes
+  ValueCell narrow = Cell(1, 12, 2);
+  ASSERT_EQ(Convert(narrow, SQL_C_WCHAR, wide.data(), 8), kMsgSuccess);
+  EXPECT_EQ(narrow.bytes, "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");  // beyond its size of 2, whole
   ValueCell odd = Cell(1, 12, 20);
   EXPECT_EQ(Convert(odd, SQL_C_WCHAR, wide.data(), 7), kMsgConversionError);
   ValueCell split = Cell(1, 12, 20);
@@ -221,17 +220,16 @@ TEST(CToNode, ColumnWiseRowsStepByElement) {
   EXPECT_EQ(text.bytes, "ab");
 }
 
-TEST(CToNode, PiecesAppendUpToTheSize) {
+TEST(CToNode, PiecesAppendWholeBeyondTheSize) {
   ValueCell cell = Cell(1, -1, 8);
   SQLLEN offset = 0;
   ASSERT_EQ(Convert(cell, SQL_C_CHAR, "abc", SQL_NTS, &offset), kMsgSuccess);
   EXPECT_EQ(offset, 3);
   ASSERT_EQ(Convert(cell, SQL_C_CHAR, "def", 3, &offset), kMsgSuccess);
-  ASSERT_EQ(Convert(cell, SQL_C_WCHAR, std::string("g\0h\0i\0", 6).data(), 6, &offset), kMsgDataTruncated);
-  EXPECT_EQ(cell.bytes, "abcdefgh");
-  EXPECT_EQ(offset, 8);
-  EXPECT_EQ(Convert(cell, SQL_C_CHAR, "j", 1, &offset), kMsgDataTruncated);
-  EXPECT_EQ(cell.bytes, "abcdefgh");
+  ASSERT_EQ(Convert(cell, SQL_C_WCHAR, std::string("g\0h\0i\0", 6).data(), 6, &offset), kMsgSuccess);
+  ASSERT_EQ(Convert(cell, SQL_C_CHAR, "j", 1, &offset), kMsgSuccess);
+  EXPECT_EQ(cell.bytes, "abcdefghij");
+  EXPECT_EQ(offset, 10);
 
   ValueCell binary = Cell(-2, -4, 0);
   offset = 0;

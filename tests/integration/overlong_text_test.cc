@@ -73,19 +73,29 @@ struct OverlongTextTest : ::testing::Test {
   }
 
   // Runs the case on a statement of its cursor type: the rows (or the row
-  // count), and the first warning or failure as "SQLSTATE column".
-  void Run(const Case& c, Rows& rows, std::string& diagnostic) {
+  // count), and the first warning or failure as "SQLSTATE column". With a
+  // parameter, the SQL's one marker is bound to it as a C program binds a
+  // text, executed directly or prepared.
+  void Run(const Case& c, Rows& rows, std::string& diagnostic, const char* parameter = nullptr,
+           bool prepared = false) {
     SQLHSTMT statement = SQL_NULL_HSTMT;
     ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, handles->connection, &statement), SQL_SUCCESS);
     SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(c.cursor), 0);
+    SQLLEN terminated = SQL_NTS;
+    if (parameter != nullptr)
+      SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 200, 0, (SQLPOINTER)parameter, 0,
+                       &terminated);
     auto note = [&](SQLRETURN result) {
-      if (result != SQL_SUCCESS && diagnostic.empty()) {
+      if (result != SQL_SUCCESS && result != SQL_NO_DATA && diagnostic.empty()) {
         const Diagnostic d = ReadDiagnostic(SQL_HANDLE_STMT, statement);
         diagnostic = d.state + " " + d.text.substr(d.text.rfind(' ') + 1);
       }
       return result;
     };
-    const SQLRETURN executed = note(SQLExecDirect(statement, (SQLCHAR*)c.sql.c_str(), SQL_NTS));
+    const SQLRETURN executed =
+        note(prepared && SQLPrepare(statement, (SQLCHAR*)c.sql.c_str(), SQL_NTS) == SQL_SUCCESS
+                 ? SQLExecute(statement)
+                 : SQLExecDirect(statement, (SQLCHAR*)c.sql.c_str(), SQL_NTS));
     SQLSMALLINT columns = 0;
     if (SQL_SUCCEEDED(executed)) SQLNumResultCols(statement, &columns);
     if (SQL_SUCCEEDED(executed) && columns == 0) {
@@ -153,16 +163,63 @@ TEST_F(OverlongTextTest, EveryClauseReadsTheWholeValueOrSaysWhereItCant) {
   }
 }
 
+// A parameter compares whole, as the literal of the same text, whatever the
+// size of the column it meets: one longer than S matches nothing (cut to
+// S's 5 characters, "abcdeZZZ" would find row 4's "abcde"), one equal to a
+// value stored longer than S finds it, through the service's criteria and
+// locally alike.
+void CheckParametersCompareWhole(OverlongTextTest& test, bool prepared) {
+  const std::vector<std::string> untouched = {"1\tabcdefghij\tabcdefgh12", "2\tabcdeXYZ\tabcdefgh34",
+                                              "3\tabc\tab", "4\tabcde\tx", "5\tabcdefghij\tabcdefgh34"};
+  const struct {
+    Case c;
+    const char* parameter;
+  } cases[] = {
+      {{"SELECT Id FROM \"Wide: Notes\" WHERE S = ? ORDER BY Id", kForward, {}, "", {}}, "abcdeZZZ"},
+      {{"SELECT Id FROM \"Wide: Notes\" WHERE S IN ('none', ?) ORDER BY Id", kStatic, {}, "", {}}, "abcdeZZZ"},
+      {{"SELECT Id FROM \"Wide: Notes\" WHERE S = ? ORDER BY Id", kForward, {{"1"}, {"5"}}, "", {}}, "abcdefghij"},
+      {{"SELECT Id FROM \"Wide: Notes\" WHERE S LIKE ? ORDER BY Id", kStatic, {{"1"}, {"5"}}, "", {}}, "abcdef%"},
+      {{"SELECT g.Label FROM \"Wide: Tags\" g WHERE g.Name IN (SELECT S FROM \"Wide: Notes\" WHERE S = ?)",
+        kForward, {{"long"}}, "", {}},
+       "abcdefghij"},
+      {{"UPDATE \"Wide: Notes\" SET T = 'u' WHERE S = ?", kForward, {}, "", untouched}, "abcdeZZZ"},
+      {{"DELETE FROM \"Wide: Notes\" WHERE S = ?", kForward, {}, "", untouched}, "abcdeZZZ"},
+      {{"UPDATE \"Wide: Notes\" SET T = 'u' WHERE S = ?", kForward, {{"2"}}, "",
+        {"1\tabcdefghij\tu", "2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx", "5\tabcdefghij\tu"}},
+       "abcdefghij"},
+      {{"DELETE FROM \"Wide: Notes\" WHERE S = ?", kForward, {{"2"}}, "",
+        {"2\tabcdeXYZ\tabcdefgh34", "3\tabc\tab", "4\tabcde\tx"}},
+       "abcdefghij"},
+  };
+  for (const auto& [c, parameter] : cases) {
+    SCOPED_TRACE(c.sql + " with '" + parameter + (prepared ? "' (prepared)" : "' (direct)"));
+    Rows rows;
+    std::string diagnostic;
+    test.Run(c, rows, diagnostic, parameter, prepared);
+    EXPECT_EQ(rows, c.rows);
+    EXPECT_EQ(diagnostic, c.diagnostic);
+    if (!c.records.empty()) {
+      EXPECT_EQ(ServiceRecords(test.emulator, "bwidetxt2", "6.7.8"), c.records);
+    }
+  }
+}
+
+TEST_F(OverlongTextTest, AParameterComparesWholeExecutedDirectly) { CheckParametersCompareWhole(*this, false); }
+
+TEST_F(OverlongTextTest, AParameterComparesWholePrepared) { CheckParametersCompareWhole(*this, true); }
+
 // A grid writes back every bound column of the row it changed: the texts it
-// did not change keep their tails; a new over-long text is cut with 01004.
+// did not change keep their tails; a new text longer than its field's
+// maxlength is refused (22001) and nothing of the row is written.
 TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
   const struct {
+    double newId;
     const char* newS;
     SQLRETURN result;
     const char* record;
   } cases[] = {
-      {nullptr, SQL_SUCCESS, "50\tabcdefghij\tabcdefgh34"},
-      {"vwxyz12", SQL_SUCCESS_WITH_INFO, "50\tvwxyz\tabcdefgh34"},
+      {50, nullptr, SQL_SUCCESS, "50\tabcdefghij\tabcdefgh34"},
+      {60, "vwxyz12", SQL_ERROR, "50\tabcdefghij\tabcdefgh34"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.newS == nullptr ? "unchanged S" : c.newS);
@@ -179,7 +236,7 @@ TEST_F(OverlongTextTest, APositionedUpdateWritesBackWhatTheRowHoldsWhole) {
     const std::string sql = "SELECT Id, S, T FROM \"Wide: Notes\" WHERE Id = 5 OR Id = 50";
     ASSERT_EQ(SQLExecDirect(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS);
     ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS);
-    id = 50;
+    id = c.newId;
     if (c.newS != nullptr) std::snprintf(s, sizeof s, "%s", c.newS);
     lengths[1] = SQL_NTS;
     EXPECT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), c.result)

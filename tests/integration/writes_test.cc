@@ -171,13 +171,13 @@ TEST_F(WritesTest, DataAtExecutionArrivesInPieces) {
   EXPECT_NE(imports[0].find("three little pieces"), std::string::npos);
 }
 
-// Every row of an array runs: a value cut on one row marks that row and the
-// rows after it still run, and rows with data at execution each wait for
-// their own data.
-TEST_F(WritesTest, AParameterArrayRunsEveryRowThroughCutValuesAndDataAtExecution) {
+// Rows with data at execution each wait for their own data; a row whose
+// value is longer than its field's maxlength is refused, nothing of it is
+// sent, and the rows before it are committed.
+TEST_F(WritesTest, AParameterArrayRunsDataAtExecutionRowsAndRefusesATooLongOne) {
   constexpr int kRows = 4;
-  char numbers[kRows][24] = {"SO-9001", "SO-9002-MUCH-TOO-LONG", "", ""};
-  SQLLEN lengths[kRows] = {SQL_NTS, SQL_NTS, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(0)};
+  char numbers[kRows][24] = {"SO-9001", "", "", "SO-9002-MUCH-TOO-LONG"};
+  SQLLEN lengths[kRows] = {SQL_NTS, SQL_DATA_AT_EXEC, SQL_LEN_DATA_AT_EXEC(0), SQL_NTS};
   SQLUSMALLINT status[kRows] = {9, 9, 9, 9};
   SQLULEN processed = 0;
   SQLSetStmtAttr(statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(kRows), 0);
@@ -195,19 +195,20 @@ TEST_F(WritesTest, AParameterArrayRunsEveryRowThroughCutValuesAndDataAtExecution
     ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)value, SQL_NTS), SQL_SUCCESS) << StatementState();
   }
   SQLPOINTER token = nullptr;
-  EXPECT_EQ(SQLParamData(statement, &token), SQL_SUCCESS_WITH_INFO) << StatementState();
-  EXPECT_EQ(StatementState(), "01004");
+  EXPECT_EQ(SQLParamData(statement, &token), SQL_ERROR);
+  EXPECT_EQ(StatementState(), "22001");
+  SQLLEN rowNumber = 0;
+  SQLGetDiagField(SQL_HANDLE_STMT, statement, 1, SQL_DIAG_ROW_NUMBER, &rowNumber, 0, nullptr);
+  EXPECT_EQ(rowNumber, kRows);
   EXPECT_EQ(processed, static_cast<SQLULEN>(kRows));
-  EXPECT_EQ(RowCount(), kRows);
-  const SQLUSMALLINT expected[kRows] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS_WITH_INFO, SQL_PARAM_SUCCESS,
-                                        SQL_PARAM_SUCCESS};
+  const SQLUSMALLINT expected[kRows] = {SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_SUCCESS, SQL_PARAM_ERROR};
   for (int i = 0; i < kRows; ++i) EXPECT_EQ(status[i], expected[i]) << i;
-  // Under autocommit the whole array is one transaction: one import.
+  // Under autocommit the rows before the refused one are one transaction: one import.
   std::vector<std::string> imports = LoggedRequests(emulator, "API_ImportFromCSV");
   ASSERT_EQ(imports.size(), 1u);
-  for (const char* sent : {"SO-9001", "SO-9002-MUCH", "SO-9003", "SO-9004"})
+  for (const char* sent : {"SO-9001", "SO-9003", "SO-9004"})
     EXPECT_NE(imports[0].find(sent), std::string::npos) << sent;
-  EXPECT_EQ(imports[0].find("TOO-LONG"), std::string::npos);
+  EXPECT_EQ(imports[0].find("SO-9002"), std::string::npos);
 }
 
 // The rest of a batch waits while its first statement waits for data, runs
@@ -431,27 +432,31 @@ TEST_F(WritesTest, TextThatCannotTravelIsRefusedAndChangesNothing) {
   Handles().connected = false;
 }
 
-// A text column holds its size in characters: a value of exactly that size is
-// stored whole, a longer one is cut to it with 01004. "Order No" is unique
-// and 12 long.
+// A text column holds its maxlength in characters: a value of exactly that
+// size is stored whole, a longer one is refused with 22001 naming the column
+// and nothing is sent. "Order No" is unique and 12 long.
 TEST_F(WritesTest, ValuesAtTheColumnSize) {
   struct {
     const char* value;
     SQLRETURN result;
-    const char* stored;
   } cases[] = {
-      {"ABCDEFGHIJKL", SQL_SUCCESS, "ABCDEFGHIJKL"},
-      {"MNOPQRSTUVWXY", SQL_SUCCESS_WITH_INFO, "MNOPQRSTUVWX"},
+      {"ABCDEFGHIJKL", SQL_SUCCESS},
+      {"MNOPQRSTUVWXY", SQL_ERROR},
       {"\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC",
-       SQL_SUCCESS, "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC"},
+       SQL_SUCCESS},
   };
   for (const auto& c : cases) {
+    ClearLog();
     const SQLRETURN result = Direct(std::string("INSERT INTO \"Sales: Orders\" (\"Order No\") VALUES ('") + c.value + "')");
-    EXPECT_EQ(result, c.result) << c.value << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
-    if (result == SQL_SUCCESS_WITH_INFO) {
-      EXPECT_EQ(StatementState(), "01004");
+    const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+    EXPECT_EQ(result, c.result) << c.value << diagnostic.text;
+    if (result == SQL_ERROR) {
+      EXPECT_EQ(diagnostic.state, "22001");
+      EXPECT_NE(diagnostic.text.find("'Order No'"), std::string::npos) << diagnostic.text;
+      EXPECT_TRUE(LoggedRequests(emulator, "API_ImportFromCSV").empty());
     }
-    EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.stored + "'}").size(), 1u)
+    const std::size_t stored = c.result == SQL_SUCCESS ? 1 : 0;
+    EXPECT_EQ(ServiceRecords(emulator, kOrdersDbid, "6", std::string("{6.EX.'") + c.value + "'}").size(), stored)
         << c.value;
   }
 }
@@ -876,6 +881,101 @@ TEST_F(WritesTest, OnlyAColumnWiseArrayBoundsAParameterByItsBufferLength) {
     EXPECT_EQ(statuses, c.statuses);
     EXPECT_EQ(ServiceRecords(emulator, kLinesDbid, "7", "{7.SW.'p-'}"), c.stored);
     emulator.Admin("reset", R"({"path": ")" + DemoFixture() + R"("})");
+  }
+}
+
+// A field the service keeps without limit takes a text whole, whatever size
+// its column is described with: Email has no maxlength (described as
+// VARCHAR(254)), Notes is multi-line (LONGVARCHAR(65534)). Each case's text
+// is written to its record (Name) and read back from the service.
+TEST_F(WritesTest, TextsOfAnyLengthReachFieldsWithoutLimitWhole) {
+  constexpr const char* kCustomersDbid = "bii6tyqgm";
+  constexpr std::size_t kLong = 100 * 1024;
+  enum How { kLiteral, kParameter, kPieces };
+  const struct {
+    const char* sql;  // "?" stands for the text
+    How how;
+    std::size_t characters;
+    const char* record;
+    const char* fid;
+  } cases[] = {
+      {"INSERT INTO \"Sales: Customers\" (Name, Email) VALUES ('w-1', ?)", kLiteral, 300, "w-1", "7"},
+      {"INSERT INTO \"Sales: Customers\" (Name, Notes) VALUES ('w-2', ?)", kParameter, kLong, "w-2", "10"},
+      {"UPDATE \"Sales: Customers\" SET Email = ? WHERE Name = 'w-2'", kPieces, kLong, "w-2", "7"},
+      {"UPDATE \"Sales: Customers\" SET Notes = ? WHERE Name = 'w-1'", kLiteral, 300, "w-1", "10"},
+      {"INSERT INTO \"Sales: Customers\" (Name, Email, Notes) SELECT 'w-3', Email, Notes FROM "
+       "\"Sales: Customers\" WHERE Name = 'w-2'",
+       kLiteral, kLong, "w-3", "7.10"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.sql);
+    std::string text;
+    for (std::size_t i = 0; i < c.characters; ++i) text += i % 7 == 0 ? "\xC3\xA9" : "x";
+    std::string sql = c.sql;
+    if (c.how == kLiteral && sql.find('?') != std::string::npos) sql.replace(sql.find('?'), 1, "'" + text + "'");
+    SQLLEN length = c.how == kPieces ? SQL_DATA_AT_EXEC : SQL_NTS;
+    SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0, text.data(), 0, &length);
+    SQLRETURN result = Direct(sql);
+    if (c.how == kPieces) {
+      SQLPOINTER token = nullptr;
+      ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA);
+      for (std::size_t at = 0; at < text.size(); at += 4096)
+        SQLPutData(statement, text.data() + at, static_cast<SQLLEN>(std::min<std::size_t>(4096, text.size() - at)));
+      result = SQLParamData(statement, &token);
+    }
+    ASSERT_EQ(result, SQL_SUCCESS) << StatementState();
+    SQLFreeStmt(statement, SQL_RESET_PARAMS);
+    const std::string stored = std::string(c.fid) == "7.10" ? text + "\t" + text : text;
+    EXPECT_EQ(ServiceRecords(emulator, kCustomersDbid, c.fid, std::string("{6.EX.'") + c.record + "'}"),
+              std::vector<std::string>{stored});
+  }
+}
+
+// Writes that are refused send nothing, with autocommit on or off: a new
+// text longer than its field's maxlength (Name holds 80) is refused with
+// 22001 naming the column, in any row an UPDATE builds (n-long's Notes are
+// 81 characters, so n-short is not renamed either), and so is a column
+// assigned twice.
+TEST_F(WritesTest, ARefusedWriteSendsNothing) {
+  const std::string tooLong(81, 'B');
+  for (const std::string& row : {std::string("('n-short', 'short')"), "('n-long', '" + tooLong + "')"})
+    ASSERT_EQ(Direct("INSERT INTO \"Sales: Customers\" (Name, Notes) VALUES " + row), SQL_SUCCESS) << StatementState();
+  const struct {
+    std::string sql;
+    bool prepared;
+    const char* state;
+    const char* named;
+  } cases[] = {
+      {"INSERT INTO \"Sales: Customers\" (Name) VALUES (?)", true, "22001", "'Name'"},
+      {"UPDATE \"Sales: Customers\" SET Name = ? WHERE Name = 'n-short'", false, "22001", "'Name'"},
+      {"UPDATE \"Sales: Customers\" SET Name = Notes WHERE Name LIKE 'n-%'", false, "22001", "'Name'"},
+      {"UPDATE \"Sales: Customers\" SET Name = 'a', Rating = 5, Name = 'b' WHERE Name = 'n-short'", true, "S0000",
+       "Name"},
+  };
+  SQLLEN terminated = SQL_NTS;
+  for (bool autocommit : {true, false}) {
+    Autocommit(autocommit);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.sql + (autocommit ? " (autocommit)" : " (autocommit off)"));
+      ClearLog();
+      SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 200, 0, (SQLPOINTER)tooLong.c_str(),
+                       0, &terminated);
+      SQLRETURN result = SQL_ERROR;
+      if (!c.prepared || SQLPrepare(statement, (SQLCHAR*)c.sql.c_str(), SQL_NTS) == SQL_SUCCESS)
+        result = c.prepared ? SQLExecute(statement) : Direct(c.sql);
+      const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+      EXPECT_EQ(result, SQL_ERROR);
+      EXPECT_EQ(diagnostic.state, c.state) << diagnostic.text;
+      EXPECT_NE(diagnostic.text.find(c.named), std::string::npos) << diagnostic.text;
+      SQLFreeStmt(statement, SQL_CLOSE);
+      EXPECT_EQ(SQLEndTran(SQL_HANDLE_DBC, Handles().connection, SQL_COMMIT), SQL_SUCCESS);
+      for (const std::string& action : LoggedRequests(emulator, "", "action"))
+        EXPECT_TRUE(action != "API_ImportFromCSV" && action != "API_AddRecord" && action != "API_EditRecord" &&
+                    action != "API_PurgeRecords")
+            << action;
+      EXPECT_EQ(ServiceRecords(emulator, "bii6tyqgm", "6", "{6.SW.'n-'}"),
+                (std::vector<std::string>{"n-short", "n-long"}));
+    }
   }
 }
 

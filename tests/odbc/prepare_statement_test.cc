@@ -265,8 +265,7 @@ TEST_F(PrepareOnService, ProbeSpellingsOtherThanTheExactOneAreQueries) {
   }
 }
 
-// A value that fits its column is never cut on its way in: text and binary
-// buffers grow with the column the marker stands for.
+// Text and binary buffers grow with the column the marker stands for.
 TEST_F(PrepareOnService, ParameterBuffersHoldWhatTheirColumnsHold) {
   ASSERT_EQ(Prepare(statement_, "INSERT INTO \"Shop: Customers\" (Name, Notes, Logo, Balance) VALUES (?, ?, ?, ?)"),
             SQL_SUCCESS)

@@ -597,3 +597,9 @@ SELECT Name FROM "Shop: Customers" WHERE Name LIKE 'xxxxxxxxxxxxxxxxxxxxxxxxxxxx
 =====
 #: SUM over a checkbox counts the checked rows as an INTEGER
 SELECT SUM(Active) FROM "Shop: Customers"
+=====
+#: UPDATE assigning a column twice
+UPDATE "Shop: Orders" SET Status = 'a', Amount = 5, Status = 'b'
+=====
+#: UPDATE assigning a field by label and by id
+UPDATE "Shop: Orders" SET Customer = 'a', fid6 = 'b'
