@@ -65,19 +65,21 @@ std::size_t Imports(const Emulator& emulator) { return LoggedRequests(emulator, 
 // One parameter array of rows rows, then the commit that sends it; the
 // commit's client CPU.
 double CommitOnce(const Emulator& emulator, int rows, bool show) {
+  // Room for "b-" and any int.
+  constexpr std::size_t kProductSize = 16;
   Session session(emulator.HttpUrl());
-  std::vector<char> products(static_cast<std::size_t>(rows) * 12);
+  std::vector<char> products(static_cast<std::size_t>(rows) * kProductSize);
   std::vector<SQLLEN> lengths(static_cast<std::size_t>(rows), SQL_NTS);
   std::vector<SQLINTEGER> quantities(static_cast<std::size_t>(rows));
   for (int i = 0; i < rows; ++i) {
-    std::snprintf(&products[static_cast<std::size_t>(i) * 12], 12, "b-%d", i);
+    std::snprintf(&products[static_cast<std::size_t>(i) * kProductSize], kProductSize, "b-%d", i);
     quantities[static_cast<std::size_t>(i)] = i;
   }
   SQLSetStmtAttr(session.statement, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rows)),
                  0);
   const std::string sql = std::string("INSERT INTO ") + kLines + " (Product, Quantity) VALUES (?, ?)";
   session.Check(SQLPrepare(session.statement, (SQLCHAR*)sql.c_str(), SQL_NTS), "prepare");
-  SQLBindParameter(session.statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, products.data(), 12,
+  SQLBindParameter(session.statement, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 20, 0, products.data(), kProductSize,
                    lengths.data());
   SQLBindParameter(session.statement, 2, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, quantities.data(), 0,
                    nullptr);
