@@ -97,6 +97,18 @@ MessageId DeliverNumber(const std::string& text, const Delivery& out) {
   return DeliverFixed(SQL_DOUBLE, value, out);
 }
 
+// A related record's id, as the row stores it; empty when the row refers
+// to none.
+MessageId DeliverRelatedRecordId(const std::string& text, const Delivery& out) {
+  if (IsBlankText(text)) return DeliverNull(out);
+  const std::size_t first = text.find_first_not_of(' ');
+  std::uint32_t value = 0;
+  auto parsed = std::from_chars(text.data() + first, text.data() + text.size(), value);
+  if (parsed.ec != std::errc()) return kMsgConversionError;
+  return Deliver(SQL_INTEGER, true, &value, sizeof value, out.pieceOffset, out.cType, out.target, out.targetLength,
+                 out.outLength);
+}
+
 MessageId DeliverDateTime(TableCursor& cursor, const ColumnDescriptor& column, const std::string& text,
                           const Delivery& out) {
   bool isNull = false;
@@ -152,6 +164,8 @@ MessageId DeliverValue(TableCursor& cursor, const ColumnDescriptor& column, cons
       return DeliverText(cursor, column, text, out);
     case FieldKind::kNumeric:
       return DeliverNumber(text, out);
+    case FieldKind::kRecordId:
+      return DeliverRelatedRecordId(text, out);
     case FieldKind::kDate:
     case FieldKind::kTimestamp:
     case FieldKind::kTimeOfDay:
@@ -187,7 +201,7 @@ MessageId GetRowColumnData(TableCursor& cursor, std::uint16_t column, SQLLEN* pi
   if (!CursorHasRow(cursor)) return kMsgInvalidCursorState;
   const ColumnDescriptor& descriptor = cursor.columns[column];
   Delivery out{pieceOffset, cType, target, targetLength, outLength};
-  if (descriptor.fieldKind == FieldKind::kRecordId) {
+  if (descriptor.fieldKind == FieldKind::kRecordId && descriptor.fieldId == kRecordIdFieldId) {
     // A row waiting in the write cache has no record id until the service
     // gives it one; its provisional id is only the driver's bookmark of it.
     if (cursor.recordId >= kFirstProvisionalRecordId) return DeliverNull(out);

@@ -138,6 +138,8 @@ MessageId MapFieldToColumn(const SchemaField& field, const std::string& keyField
     return kMsgAlreadyPosted;
   column.fieldIdText = field.id;
   column.fieldId = static_cast<std::uint32_t>(NumberOrZero(field.id));
+  // Only the table's own record id is never empty; a related record's may be.
+  if (column.fieldKind == FieldKind::kRecordId && column.fieldId != kRecordIdFieldId) column.nullable = SQL_NULLABLE;
   column.name = SanitizeColumnName(Lookup(field.properties, "label"), hostFlag, hyphenFlag);
   column.defaultValue = Lookup(field.properties, "default_value");
   if (IsReadOnlyField(field, column.fieldId)) column.updatable = SQL_ATTR_READONLY;
