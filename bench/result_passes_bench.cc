@@ -35,7 +35,7 @@
 namespace {
 
 constexpr int kRows = 1000000;
-constexpr int kRepeats = 3;
+constexpr int kRepeats = 5;
 constexpr SQLULEN kRowset = 1000;
 constexpr SQLLEN kTextSize = 64;
 constexpr int kTableColumns = 3;
