@@ -34,27 +34,6 @@ NodeIndex NextWaitingParameter(const StatementHandle& statement) {
   return marker;
 }
 
-// A wide value may be split between the halves of a surrogate pair: a
-// piece's closing high half is held back and put before the next piece, so
-// that each piece converts as whole characters. data and length become the
-// piece to convert, held in joined.
-void JoinSurrogateHalves(StatementHandle& statement, SQLLEN bufferLength, SQLPOINTER& data, SQLLEN& length,
-                         std::string& joined) {
-  if (data == nullptr || (length < 0 && length != SQL_NTS)) return;
-  const std::size_t count = length == SQL_NTS ? Utf16LeTerminatedLength(data, bufferLength)
-                                              : static_cast<std::size_t>(length);
-  joined.clear();
-  if (statement.heldHighSurrogate != 0) {
-    joined += static_cast<char>(statement.heldHighSurrogate & 0xFF);
-    joined += static_cast<char>(statement.heldHighSurrogate >> 8);
-  }
-  joined.append(static_cast<const char*>(data), count);
-  statement.heldHighSurrogate = TrailingHighSurrogate(joined);
-  if (statement.heldHighSurrogate != 0) joined.resize(joined.size() - 2);
-  data = joined.data();
-  length = static_cast<SQLLEN>(joined.size());
-}
-
 }  // namespace
 
 SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer) {
@@ -117,6 +96,23 @@ SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN length
   }
   EndDataAtExecution(statement);
   return Fail(statement, id);
+}
+
+void JoinSurrogateHalves(StatementHandle& statement, SQLLEN bufferLength, SQLPOINTER& data, SQLLEN& length,
+                         std::string& joined) {
+  if (data == nullptr || (length < 0 && length != SQL_NTS)) return;
+  const std::size_t count = length == SQL_NTS ? Utf16LeTerminatedLength(data, bufferLength)
+                                              : static_cast<std::size_t>(length);
+  joined.clear();
+  if (statement.heldHighSurrogate != 0) {
+    joined += static_cast<char>(statement.heldHighSurrogate & 0xFF);
+    joined += static_cast<char>(statement.heldHighSurrogate >> 8);
+  }
+  joined.append(static_cast<const char*>(data), count);
+  statement.heldHighSurrogate = TrailingHighSurrogate(joined);
+  if (statement.heldHighSurrogate != 0) joined.resize(joined.size() - 2);
+  data = joined.data();
+  length = static_cast<SQLLEN>(joined.size());
 }
 
 void EndDataAtExecution(StatementHandle& statement) {

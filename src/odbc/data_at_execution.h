@@ -6,6 +6,8 @@
 
 #include <sql.h>
 
+#include <string>
+
 struct StatementHandle;
 
 // The next parameter waiting for data (its bound data pointer through
@@ -14,6 +16,12 @@ struct StatementHandle;
 SQLRETURN ParamDataCore(StatementHandle& statement, SQLPOINTER* valuePointer);
 // One piece of the announced parameter's value.
 SQLRETURN PutDataCore(StatementHandle& statement, SQLPOINTER data, SQLLEN lengthOrIndicator);
+// A wide value may be split between the halves of a surrogate pair: a
+// piece's closing high half is held back on the statement and put before
+// the next piece, so that each piece converts as whole characters. data and
+// length become the piece to convert, held in joined.
+void JoinSurrogateHalves(StatementHandle& statement, SQLLEN bufferLength, SQLPOINTER& data, SQLLEN& length,
+                         std::string& joined);
 // Ends a data-at-execution sequence: nothing is awaited, announced or
 // part-sent any more.
 void EndDataAtExecution(StatementHandle& statement);

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "common/c_to_node.h"
@@ -396,6 +397,11 @@ SQLRETURN PositionedParamData(StatementHandle& statement, SQLPOINTER* valuePoint
     EndPositionedOperation(statement);
     return Fail(statement, kMsgInternalError);
   }
+  if (statement.heldHighSurrogate != 0) {
+    // The last piece ended with half a surrogate pair.
+    EndPositionedOperation(statement);
+    return Fail(statement, kMsgAssignmentError);
+  }
   if (AnnounceNextColumn(statement, *op, valuePointer)) return SQL_NEED_DATA;
   EndDataAtExecution(statement);
   ClearDiagnostic(statement.diagnostic);
@@ -418,6 +424,9 @@ SQLRETURN PositionedPutData(StatementHandle& statement, SQLPOINTER data, SQLLEN 
   if (column == nullptr || op->next >= op->rows.size()) return Fail(statement, kMsgInternalError);
   if (statement.pieceOffset == kNoPieceOffset) statement.pieceOffset = 0;
   SQLLEN offset = static_cast<SQLLEN>(statement.pieceOffset);
+  std::string joined;
+  if (column->element.cType == SQL_C_WCHAR)
+    JoinSurrogateHalves(statement, column->bufferLength, data, lengthOrIndicator, joined);
   const MessageId id = ConvertCValueToNodeValue(&statement, column->value, &offset, column->element.cType, data,
                                                 lengthOrIndicator, 0, column->bufferLength);
   statement.pieceOffset = offset;

@@ -1,7 +1,8 @@
 // Text that travels in pieces or holds carriage returns, through the Driver
 // Manager: SQLGetData into buffers too small for one whole character always
 // moves on and the pieces join into the value, a wide value sent with
-// SQLPutData may split a surrogate pair between pieces, and CR and CRLF
+// SQLPutData (as a parameter or a positioned update's column) may split a
+// surrogate pair between pieces, and CR and CRLF
 // are stored and read back as written.
 #include <gtest/gtest.h>
 
@@ -114,6 +115,47 @@ TEST_F(TextPiecesTest, WideDataAtExecutionJoinsSurrogateHalves) {
     ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << State();
     const std::string query = std::string("{6.EX.'") + c.stored + "'}";
     EXPECT_EQ(ServiceRecords(emulator, kCustomersDbid, "6", query).size(), 1u) << c.stored;
+  }
+}
+
+// The same through a positioned update: the fetched row's Name, bound as
+// wide text, is sent at execution in pieces that split a surrogate pair.
+TEST_F(TextPiecesTest, WidePositionedDataAtExecutionJoinsSurrogateHalves) {
+  SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK), 0);
+  const struct {
+    std::vector<std::vector<SQLWCHAR>> pieces;
+    const char* stored;  // nullptr: refused, and the Name stays as it was
+  } cases[] = {
+      {{{'X', 0xD83D}, {0xDE00, 'Y'}}, "X\xF0\x9F\x98\x80Y"},
+      {{{'W', 0xD83D}}, nullptr},
+  };
+  const std::string sql = std::string("SELECT Name FROM ") + kCustomers + " WHERE \"Record ID_\" = 1";
+  for (const auto& c : cases) {
+    const std::vector<std::string> before = ServiceRecords(emulator, kCustomersDbid, "6", "{3.EX.'1'}");
+    ASSERT_EQ(Direct(sql), SQL_SUCCESS) << State();
+    SQLWCHAR name[81] = {0};
+    SQLLEN length = 0;
+    SQLBindCol(statement, 1, SQL_C_WCHAR, name, sizeof name, &length);
+    ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << State();
+    length = SQL_LEN_DATA_AT_EXEC(0);
+    ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_NEED_DATA) << State();
+    SQLPOINTER token = nullptr;
+    ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << State();
+    for (const auto& piece : c.pieces)
+      ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece.data(), static_cast<SQLLEN>(piece.size() * 2)), SQL_SUCCESS)
+          << State();
+    if (c.stored == nullptr) {
+      EXPECT_EQ(SQLParamData(statement, &token), SQL_ERROR);
+      EXPECT_EQ(State(), "22018");
+    } else {
+      ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << State();
+    }
+    // Under autocommit the row goes out when the cursor closes.
+    ASSERT_EQ(SQLCloseCursor(statement), SQL_SUCCESS) << State();
+    SQLFreeStmt(statement, SQL_UNBIND);
+    EXPECT_EQ(ServiceRecords(emulator, kCustomersDbid, "6", "{3.EX.'1'}"),
+              c.stored == nullptr ? before : std::vector<std::string>{c.stored});
   }
 }
 
