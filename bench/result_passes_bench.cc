@@ -15,7 +15,8 @@
 // grouping or duplicate removal, the result read back and delivered).
 // SQLite is measured identically: the query's CPU, every result column read
 // as text, minus the CPU of stepping through a plain SELECT of the same
-// columns without reading them. Each figure is the best of kRepeats runs.
+// columns without reading them. Each figure is the best of kRepeats runs,
+// a query and its plain read taking turns.
 // Beside each ratio: the requests the query sent, and the plain read's own
 // CPU and wall time (the emulator's serving shows in the wall time only).
 #include <sql.h>
@@ -168,7 +169,7 @@ long RunSqlite(sqlite3* db, const char* sql, Columns read) {
   return rows;
 }
 
-// The best CPU and the best wall time of kRepeats runs, the rows of the last.
+// The best CPU and the best wall time of the runs so far, the rows of the last.
 struct Cost {
   double cpu = 1e300;
   double wall = 1e300;
@@ -176,16 +177,12 @@ struct Cost {
 };
 
 template <typename Run>
-Cost BestOf(Run run) {
-  Cost cost;
-  for (int i = 0; i < kRepeats; ++i) {
-    const double cpu = CpuSeconds();
-    const auto start = std::chrono::steady_clock::now();
-    cost.rows = run();
-    cost.wall = std::min(cost.wall, Seconds(start));
-    cost.cpu = std::min(cost.cpu, CpuSeconds() - cpu);
-  }
-  return cost;
+void RunOnce(Run run, Cost& cost) {
+  const double cpu = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
+  cost.rows = run();
+  cost.wall = std::min(cost.wall, Seconds(start));
+  cost.cpu = std::min(cost.cpu, CpuSeconds() - cpu);
 }
 
 std::size_t ServiceQueries(const Emulator& emulator) { return LoggedRequests(emulator, "API_DoQuery").size(); }
@@ -222,12 +219,18 @@ int main() {
   std::printf("%-24s %8s %10s %10s %7s %9s %13s %13s\n", "query", "rows", "helvane s", "SQLite s", "ratio",
               "requests", "plain CPU s", "plain wall s");
   for (const auto& q : kQueries) {
-    const std::size_t requestsBefore = ServiceQueries(emulator);
-    const Cost ours = BestOf([&] { return RunOurs(handles.connection, q.sql, Columns::kRead, NoRow); });
-    const std::size_t requests = (ServiceQueries(emulator) - requestsBefore) / kRepeats;
-    const Cost ourPlain = BestOf([&] { return RunOurs(handles.connection, q.plain, Columns::kUnread, NoRow); });
-    const Cost theirs = BestOf([&] { return RunSqlite(db, q.sql, Columns::kRead); });
-    const Cost theirPlain = BestOf([&] { return RunSqlite(db, q.plain, Columns::kUnread); });
+    // The query and its plain read take turns, so that the host's drifts
+    // touch both alike.
+    Cost ours, ourPlain, theirs, theirPlain;
+    std::size_t requests = 0;
+    for (int i = 0; i < kRepeats; ++i) {
+      const std::size_t requestsBefore = ServiceQueries(emulator);
+      RunOnce([&] { return RunOurs(handles.connection, q.sql, Columns::kRead, NoRow); }, ours);
+      requests = ServiceQueries(emulator) - requestsBefore;
+      RunOnce([&] { return RunOurs(handles.connection, q.plain, Columns::kUnread, NoRow); }, ourPlain);
+      RunOnce([&] { return RunSqlite(db, q.sql, Columns::kRead); }, theirs);
+      RunOnce([&] { return RunSqlite(db, q.plain, Columns::kUnread); }, theirPlain);
+    }
     const double ourPass = ours.cpu - ourPlain.cpu;
     const double theirPass = theirs.cpu - theirPlain.cpu;
     std::printf("%-24s %8ld %10.3f %10.3f %7.2f %9zu %13.3f %13.3f%s\n", q.name, ours.rows, ourPass, theirPass,
