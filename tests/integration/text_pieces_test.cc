@@ -81,8 +81,35 @@ TEST_F(TextPiecesTest, SQLGetDataInPiecesAlwaysMovesOn) {
   }
 }
 
-// A wide value sent in pieces split inside a surrogate pair arrives whole;
-// half a pair at the end of the last piece is refused and nothing is sent.
+// Wide values sent in pieces split inside a surrogate pair, and what they
+// join into; half a pair at the end of the last piece is refused (nullptr).
+const struct {
+  std::vector<std::vector<SQLWCHAR>> pieces;
+  const char* stored;
+} kWidePieces[] = {
+    {{{'X', 0xD83D}, {0xDE00, 'Y'}}, "X\xF0\x9F\x98\x80Y"},
+    {{{0xD83D}, {0xDE01}, {'Z'}}, "\xF0\x9F\x98\x81Z"},
+    {{{'W', 0xD83D}}, nullptr},
+};
+
+// Asks for the awaited value and sends its pieces, then ends the sequence:
+// SQL_SUCCESS, or SQL_ERROR with 22018 for a value the pieces leave half a
+// pair in.
+void SendWidePieces(SQLHSTMT statement, const std::vector<std::vector<SQLWCHAR>>& pieces, bool refused) {
+  SQLPOINTER token = nullptr;
+  ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  for (const auto& piece : pieces)
+    ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece.data(), static_cast<SQLLEN>(piece.size() * 2)), SQL_SUCCESS)
+        << ReadDiagnostic(SQL_HANDLE_STMT, statement).text;
+  const SQLRETURN result = SQLParamData(statement, &token);
+  const Diagnostic diagnostic = ReadDiagnostic(SQL_HANDLE_STMT, statement);
+  EXPECT_EQ(result, refused ? SQL_ERROR : SQL_SUCCESS) << diagnostic.text;
+  if (refused) {
+    EXPECT_EQ(diagnostic.state, "22018");
+  }
+}
+
+// A wide parameter sent at execution arrives whole; a refused one sends nothing.
 TEST_F(TextPiecesTest, WideDataAtExecutionJoinsSurrogateHalves) {
   const std::string sql = std::string("INSERT INTO ") + kCustomers + " (Name) VALUES (?)";
   ASSERT_EQ(SQLPrepare(statement, (SQLCHAR*)sql.c_str(), SQL_NTS), SQL_SUCCESS) << State();
@@ -90,48 +117,26 @@ TEST_F(TextPiecesTest, WideDataAtExecutionJoinsSurrogateHalves) {
   ASSERT_EQ(SQLBindParameter(statement, 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 80, 0, &atExecution, 0,
                              &atExecution),
             SQL_SUCCESS);
-  const struct {
-    std::vector<std::vector<SQLWCHAR>> pieces;
-    const char* stored;  // nullptr: refused
-  } cases[] = {
-      {{{'X', 0xD83D}, {0xDE00, 'Y'}}, "X\xF0\x9F\x98\x80Y"},
-      {{{0xD83D}, {0xDE01}, {'Z'}}, "\xF0\x9F\x98\x81Z"},
-      {{{'W', 0xD83D}}, nullptr},
-  };
-  for (const auto& c : cases) {
+  for (const auto& c : kWidePieces) {
     ClearLog();
-    SQLPOINTER token = nullptr;
     ASSERT_EQ(SQLExecute(statement), SQL_NEED_DATA) << State();
-    ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << State();
-    for (const auto& piece : c.pieces)
-      ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece.data(), static_cast<SQLLEN>(piece.size() * 2)), SQL_SUCCESS)
-          << State();
+    SendWidePieces(statement, c.pieces, c.stored == nullptr);
     if (c.stored == nullptr) {
-      EXPECT_EQ(SQLParamData(statement, &token), SQL_ERROR);
-      EXPECT_EQ(State(), "22018");
       EXPECT_TRUE(LoggedRequests(emulator, "API_ImportFromCSV").empty());
       continue;
     }
-    ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << State();
     const std::string query = std::string("{6.EX.'") + c.stored + "'}";
     EXPECT_EQ(ServiceRecords(emulator, kCustomersDbid, "6", query).size(), 1u) << c.stored;
   }
 }
 
 // The same through a positioned update: the fetched row's Name, bound as
-// wide text, is sent at execution in pieces that split a surrogate pair.
+// wide text, is sent at execution; a refused one leaves the Name as it was.
 TEST_F(TextPiecesTest, WidePositionedDataAtExecutionJoinsSurrogateHalves) {
   SQLSetStmtAttr(statement, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_STATIC), 0);
   SQLSetStmtAttr(statement, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_LOCK), 0);
-  const struct {
-    std::vector<std::vector<SQLWCHAR>> pieces;
-    const char* stored;  // nullptr: refused, and the Name stays as it was
-  } cases[] = {
-      {{{'X', 0xD83D}, {0xDE00, 'Y'}}, "X\xF0\x9F\x98\x80Y"},
-      {{{'W', 0xD83D}}, nullptr},
-  };
   const std::string sql = std::string("SELECT Name FROM ") + kCustomers + " WHERE \"Record ID_\" = 1";
-  for (const auto& c : cases) {
+  for (const auto& c : kWidePieces) {
     const std::vector<std::string> before = ServiceRecords(emulator, kCustomersDbid, "6", "{3.EX.'1'}");
     ASSERT_EQ(Direct(sql), SQL_SUCCESS) << State();
     SQLWCHAR name[81] = {0};
@@ -140,17 +145,7 @@ TEST_F(TextPiecesTest, WidePositionedDataAtExecutionJoinsSurrogateHalves) {
     ASSERT_EQ(SQLFetch(statement), SQL_SUCCESS) << State();
     length = SQL_LEN_DATA_AT_EXEC(0);
     ASSERT_EQ(SQLSetPos(statement, 1, SQL_UPDATE, SQL_LOCK_NO_CHANGE), SQL_NEED_DATA) << State();
-    SQLPOINTER token = nullptr;
-    ASSERT_EQ(SQLParamData(statement, &token), SQL_NEED_DATA) << State();
-    for (const auto& piece : c.pieces)
-      ASSERT_EQ(SQLPutData(statement, (SQLPOINTER)piece.data(), static_cast<SQLLEN>(piece.size() * 2)), SQL_SUCCESS)
-          << State();
-    if (c.stored == nullptr) {
-      EXPECT_EQ(SQLParamData(statement, &token), SQL_ERROR);
-      EXPECT_EQ(State(), "22018");
-    } else {
-      ASSERT_EQ(SQLParamData(statement, &token), SQL_SUCCESS) << State();
-    }
+    SendWidePieces(statement, c.pieces, c.stored == nullptr);
     // Under autocommit the row goes out when the cursor closes.
     ASSERT_EQ(SQLCloseCursor(statement), SQL_SUCCESS) << State();
     SQLFreeStmt(statement, SQL_UNBIND);
