@@ -206,8 +206,7 @@ bool IsAlwaysRefused(std::uint16_t kind) {
 }
 
 bool IsDataDefinition(std::uint16_t kind) {
-  return kind == kNodeCreateTable || kind == kNodeAlterTableAdd || kind == kNodeDropTable ||
-         kind == kNodeCreateIndex || kind == kNodeDropIndex;
+  return kind == kNodeCreateTable || kind == kNodeAlterTableAdd || IsAlwaysRefused(kind);
 }
 
 MessageId ExecuteStatementTree(StatementHandle& statement, ParseTree& tree, NodeIndex statementNode) {
